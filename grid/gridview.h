@@ -1,0 +1,14 @@
+#pragma once
+// The report grid control. (Minimal for now: the column model, cell store,
+// drawing and input arrive in their own files.)
+#include <QAbstractScrollArea>
+
+namespace grid {
+
+class TGridView : public QAbstractScrollArea {
+  Q_OBJECT
+ public:
+  explicit TGridView(QWidget* parent = nullptr);
+};
+
+}  // namespace grid

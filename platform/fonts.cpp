@@ -1,0 +1,64 @@
+#include "platform/fonts.h"
+
+#include <QWidget>
+#include <cmath>
+
+namespace platform {
+
+namespace {
+struct Mapping {
+  const char* layoutFamily;
+  const char* freeFamily;
+  bool bold;  // heavy display faces get the bold cut of their stand-in
+};
+// Liberation Sans has the metrics of the classic UI sans; DejaVu Sans grew out
+// of the same design family as the screen sans it replaces; the condensed bold
+// DejaVu keeps the compact, heavy look of the display face and has every
+// Turkish letter (a symbol font would otherwise be picked).
+constexpr Mapping kMappings[] = {
+    {"MS Sans Serif", "Liberation Sans", false},
+    {"Verdana", "DejaVu Sans", false},
+    {"Impact", "DejaVu Sans Condensed", true},
+};
+}  // namespace
+
+void InstallFontSubstitutes() {
+  for (const auto& m : kMappings) QFont::insertSubstitution(m.layoutFamily, m.freeFamily);
+}
+
+QString MappedFamily(const QString& layoutFamily) {
+  for (const auto& m : kMappings)
+    if (layoutFamily.compare(QLatin1String(m.layoutFamily), Qt::CaseInsensitive) == 0) return m.freeFamily;
+  return layoutFamily;
+}
+
+static bool IsHeavy(const QString& family) {
+  for (const auto& m : kMappings)
+    if (family.compare(QLatin1String(m.layoutFamily), Qt::CaseInsensitive) == 0) return m.bold;
+  return false;
+}
+
+QFont DesignFont(const QString& family, int pixelHeight, bool bold) {
+  QFont f(MappedFamily(family));
+  f.setPixelSize(pixelHeight);
+  f.setBold(bold || IsHeavy(family));
+  return f;
+}
+
+void ApplyDesignPixelSizes(QWidget* root) {
+  const auto convert = [](QWidget* w) {
+    QFont f = w->font();
+    const bool own = w->testAttribute(Qt::WA_SetFont);
+    if (!own || f.pointSizeF() <= 0) return;
+    const int px = static_cast<int>(std::lround(f.pointSizeF() * 96.0 / 72.0));
+    const QString family = f.family();
+    QFont g = DesignFont(family, px, f.bold());
+    g.setUnderline(f.underline());
+    g.setItalic(f.italic());
+    w->setFont(g);
+  };
+  convert(root);
+  for (QWidget* w : root->findChildren<QWidget*>()) convert(w);
+}
+
+}  // namespace platform
