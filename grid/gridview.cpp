@@ -2,6 +2,6 @@
 
 namespace grid {
 
-TGridView::TGridView(QWidget* parent) : QAbstractScrollArea(parent) {}
+TGridView::TGridView(QWidget* parent) : TCustomScrollView(parent) {}
 
 }  // namespace grid

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Installs every Debian package the project needs to build, run and test.
+# Idempotent: packages already present are skipped. Runs as root or via sudo.
+set -euo pipefail
+
+PACKAGES=(
+  # build
+  cmake g++ make pkg-config clang libclang-rt-14-dev
+  qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6serialport6
+  libasound2-dev libjpeg-dev libspandsp-dev
+  # tests and benchmarks
+  libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth locales
+  # free fonts that stand in for the layouts' Windows fonts
+  fonts-liberation fonts-dejavu-core fonts-dejavu-extra
+  # rendering the artwork sources
+  librsvg2-bin
+)
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The time-text tests read Turkish and US English locales.
+need_locales=()
+for l in tr_TR.UTF-8 en_US.UTF-8; do
+  if ! locale -a 2>/dev/null | grep -qi "^${l%.UTF-8}.utf8$"; then need_locales+=("$l"); fi
+done
+if [ "${#need_locales[@]}" -gt 0 ]; then
+  for l in "${need_locales[@]}"; do
+    if ! grep -q "^$l UTF-8" /etc/locale.gen 2>/dev/null; then
+      echo "$l UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
+    fi
+  done
+  $SUDO locale-gen >/dev/null
+fi
+echo "Dependencies present."

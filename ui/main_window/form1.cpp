@@ -1,0 +1,133 @@
+#include "ui/main_window/form1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QMenu>
+#include <QShowEvent>
+#include <QStyle>
+#include <QTimer>
+
+#include "platform/application.h"
+#include "platform/defaultbutton.h"
+#include "platform/fonts.h"
+
+// Resources of a static library are registered by name, outside any namespace.
+static void InitMainWindowResources() { Q_INIT_RESOURCE(main_window); }
+
+namespace mainwindow {
+
+int32_t CallCounter = 0;
+TForm1* Form1 = nullptr;
+
+namespace {
+// The control's own property stream, stored with the window's layout.
+QByteArray Tevra1PropertyStream() {
+  InitMainWindowResources();
+  QFile f(QStringLiteral(":/ui/main_window/tevra1.stream"));
+  if (!f.open(QIODevice::ReadOnly)) return QByteArray();
+  return f.readAll();
+}
+}  // namespace
+
+TForm1::TForm1(QWidget* parent) : QWidget(parent) {
+  setupUi(this);
+  platform::ApplyDesignPixelSizes(this);
+  setWindowFlag(Qt::WindowStaysOnTopHint, true);
+  PageControl1->setTabVisible(PageControl1->indexOf(TabSheet3), false);
+
+  // OK-kind buttons carry the platform's check-mark glyph and are the default
+  // button of their own page.
+  DefaultButtons = new platform::TPageDefaultButtons(this);
+  for (QPushButton* b : {BitBtn1, BitBtn2, BitBtn3}) {
+    b->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+    DefaultButtons->Add(b);
+  }
+
+  Timer1 = new QTimer(this);
+  Timer1->setObjectName(QStringLiteral("Timer1"));
+  Timer1->setInterval(500);
+  Timer2 = new QTimer(this);
+  Timer2->setObjectName(QStringLiteral("Timer2"));
+  Timer2->setInterval(50);
+
+  PopupMenu1 = new QMenu(this);
+  PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+  Listeyisil1 = PopupMenu1->addAction(QStringLiteral("Listeyi sil"));
+  Listeyisil1->setObjectName(QStringLiteral("Listeyisil1"));
+
+  SetupGuidePage();
+  SetupServicePage();
+  bindHandlers();
+
+  // Creating the device control: a failure here has no handler and ends
+  // start-up with the last-resort error box.
+  Tevra1->CreateControl(Tevra1PropertyStream());
+
+  Timer1->start();
+  Timer2->start();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::bindHandlers() {
+  using platform::Guarded;
+  const auto bind = [this](auto* sender, auto signal, void (TForm1::*handler)(QObject*)) {
+    connect(sender, signal, this, [this, sender, handler] { Guarded(sender, [&] { (this->*handler)(sender); }); });
+  };
+  bind(Timer1, &QTimer::timeout, &TForm1::Timer1Timer);
+  bind(Timer2, &QTimer::timeout, &TForm1::Timer2Timer);
+  bind(Memo2, &QPlainTextEdit::textChanged, &TForm1::Memo2Change);
+  bind(Listeyisil1, &QAction::triggered, &TForm1::Listeyisil1Click);
+  connect(Label9, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& pos) { PopupMenu1->popup(Label9->mapToGlobal(pos)); });
+
+  bind(Label21, &platform::TClickLabel::clicked, &TForm1::Label21Click);
+  bind(Image2, &platform::TClickLabel::clicked, &TForm1::Image2Click);
+  bind(Label17, &platform::TClickLabel::clicked, &TForm1::Label17Click);
+  bind(Image1, &platform::TClickLabel::clicked, &TForm1::Image1Click);
+  bind(Label16, &platform::TClickLabel::clicked, &TForm1::Label11Click);
+  bind(Image3, &platform::TClickLabel::clicked, &TForm1::Image3Click);
+  bind(Label12, &platform::TClickLabel::clicked, &TForm1::Label12Click);
+  bind(Image4, &platform::TClickLabel::clicked, &TForm1::Image4Click);
+  bind(Label19, &platform::TClickLabel::clicked, &TForm1::Label14Click);
+  bind(BitBtn3, &QPushButton::clicked, &TForm1::BitBtn2Click);
+  bind(BitBtn2, &QPushButton::clicked, &TForm1::BitBtn2Click);
+  bind(BitBtn1, &QPushButton::clicked, &TForm1::BitBtn1Click);
+
+  Tevra1->OnCallerID = [this](QObject* s, const QString& a, const QString& b, const QString& c, const QString& d,
+                              const QString& e) { Tevra1CallerID(s, a, b, c, d, e); };
+  Tevra1->OnSignalA = [this](QObject* s, const QString& l1, const QString& l2, const QString& l3, const QString& l4,
+                             const QString& l5, const QString& l6, const QString& l7, const QString& l8) {
+    Tevra1SignalA(s, l1, l2, l3, l4, l5, l6, l7, l8);
+  };
+  if (auto* app = platform::TApplication::Instance())
+    app->SetOnException([this](QObject* sender, const std::exception& e) { ApplicationEvents1Exception(sender, e); });
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (event->spontaneous() || shown_) return;
+  shown_ = true;
+  platform::Guarded(this, [this] { FormShow(this); });
+}
+
+void TForm1::FormShow(QObject*) {
+  CallCounter = 0;
+  Label5->setText(QString::number(CallCounter));
+  PageControl1->setCurrentWidget(TabSheet1);
+  Tevra1->SetSurfaceVisible(false);
+  Tevra1->StartMonitoring();
+  // Fit to contents: the page control fills the client area, so the window
+  // keeps its laid-out size against every request to resize it.
+  setFixedSize(PageControl1->geometry().size());
+}
+
+void TForm1::Timer2Timer(QObject*) {
+  Timer2->stop();
+  QWidget* w = QApplication::activeWindow() ? QApplication::activeWindow() : window();
+  w->raise();
+  w->activateWindow();
+}
+
+}  // namespace mainwindow
