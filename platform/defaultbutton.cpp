@@ -34,7 +34,7 @@ bool TPageDefaultButtons::eventFilter(QObject* watched, QEvent* event) {
   auto* key = static_cast<QKeyEvent*>(event);
   if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) return false;
   auto* w = qobject_cast<QWidget*>(watched);
-  if (!w || w != QApplication::focusWidget() || w->window() != window_) return false;
+  if (!w || w->window() != window_) return false;
   // A focused button takes Return for itself.
   if (auto* b = qobject_cast<QAbstractButton*>(w)) {
     b->click();

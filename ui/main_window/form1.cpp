@@ -120,7 +120,27 @@ void TForm1::FormShow(QObject*) {
   Tevra1->StartMonitoring();
   // Fit to contents: the page control fills the client area, so the window
   // keeps its laid-out size against every request to resize it.
-  setFixedSize(PageControl1->geometry().size());
+  fittedSize_ = PageControl1->geometry().size();
+  setFixedSize(fittedSize_);
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  // A window manager may ignore the fixed size; answer with the fitted size.
+  if (fittedSize_.isValid() && size() != fittedSize_)
+    QTimer::singleShot(0, this, [this] {
+      if (size() != fittedSize_) resize(fittedSize_);
+    });
+}
+
+void TForm1::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange && fittedSize_.isValid() &&
+      (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+    QTimer::singleShot(0, this, [this] {
+      setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
+      resize(fittedSize_);
+    });
 }
 
 void TForm1::Timer2Timer(QObject*) {

@@ -69,6 +69,8 @@ class TForm1 : public QWidget, public Ui::TForm1 {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void bindHandlers();
@@ -77,6 +79,7 @@ class TForm1 : public QWidget, public Ui::TForm1 {
   void ClearPage();         // list, message area and counter together
 
   bool shown_ = false;
+  QSize fittedSize_;  // set once the window fits itself to its contents
 };
 
 }  // namespace mainwindow

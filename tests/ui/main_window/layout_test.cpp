@@ -1,0 +1,136 @@
+// The main window's declared layout: texts, geometry, fonts, pages, the
+// context menu and the default buttons of each page.
+#include <gtest/gtest.h>
+
+#include <QFontInfo>
+#include <QMenu>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTest>
+
+#include "support/fake_control.h"
+#include "ui/main_window/form1.h"
+
+using mainwindow::TForm1;
+
+namespace {
+
+class Layout : public ::testing::Test {
+ protected:
+  testsupport::ScopedFakeControl fake;
+  std::unique_ptr<TForm1> f{new TForm1()};
+};
+
+QRect Geo(const QWidget* w) { return w->geometry(); }
+
+}  // namespace
+
+TEST_F(Layout, CaptionsAndTextsExactly) {
+  EXPECT_EQ(f->windowTitle(), QStringLiteral("Cihaz Test Programı"));
+  QTabWidget* p = f->PageControl1;
+  EXPECT_EQ(p->tabText(0), QStringLiteral("Test"));
+  EXPECT_EQ(p->tabText(1), QStringLiteral("Bağlantı Kılavuzu !"));
+  EXPECT_EQ(p->tabText(2), QStringLiteral("Ayar"));
+  EXPECT_EQ(p->tabText(3), QStringLiteral("?"));
+  EXPECT_EQ(f->GroupBox4->title(), QString());
+  EXPECT_EQ(f->GroupBox2->title(), QStringLiteral("  Cihaz Bağlantı   "));
+  EXPECT_EQ(f->tek->title(), QStringLiteral("  Sinyaller   "));
+  EXPECT_EQ(f->GroupBox1->title(), QStringLiteral("  Yardım Konuları  "));
+  EXPECT_EQ(f->Label22->text(), QStringLiteral("Çağrı sayısı : "));
+  EXPECT_EQ(f->Label5->text(), QStringLiteral("0"));
+  EXPECT_EQ(f->Label9->text(), QStringLiteral("--"));
+  EXPECT_EQ(f->Label6->text(), QStringLiteral("Telefon 1"));
+  EXPECT_EQ(f->Label7->text(), QStringLiteral("Telefon 2"));
+  EXPECT_EQ(f->Label8->text(), QStringLiteral("Telefon 3"));
+  EXPECT_EQ(f->Label15->text(), QStringLiteral("Telefon 4"));
+  for (QLabel* l : {f->Label1, f->Label2, f->Label3, f->Label4}) EXPECT_EQ(l->text(), QStringLiteral("-"));
+  EXPECT_EQ(f->Label21->text(), QStringLiteral("Tek hatlı Cihaz Bağlantısı böyle yapılır >"));
+  EXPECT_EQ(f->Label17->text(), QStringLiteral("2 hatlı Cihaz Bağlantısı böyle yapılır >"));
+  EXPECT_EQ(f->Label16->text(), QStringLiteral("4 hatlı Cihaz Bağlantısı böyle yapılır >"));
+  EXPECT_EQ(f->Label12->text(), QStringLiteral("İnternet hattı, cihaza böyle bağlanır >"));
+  EXPECT_EQ(f->Label19->text(), QStringLiteral("Önemli açıklamalar"));
+  EXPECT_EQ(f->Label13->text(), QStringLiteral("Ayarlar otomatiktir. "));
+  EXPECT_EQ(f->Label20->text(), QStringLiteral("="));
+  EXPECT_EQ(f->Edit1->text(), QStringLiteral("??"));
+  for (QPushButton* b : {f->BitBtn1, f->BitBtn2, f->BitBtn3}) {
+    EXPECT_EQ(b->text(), QStringLiteral("Tamam"));
+    EXPECT_FALSE(b->icon().isNull()) << "OK-kind buttons carry the check-mark glyph";
+  }
+  EXPECT_EQ(f->StatusBar1->currentMessage(), QString());
+  EXPECT_EQ(f->Memo2->document()->blockCount(), 1);
+  EXPECT_TRUE(f->Memo2->isReadOnly());
+  EXPECT_EQ(f->Listeyisil1->text(), QStringLiteral("Listeyi sil"));
+}
+
+TEST_F(Layout, GeometryAsLaidOut) {
+  EXPECT_EQ(f->size(), QSize(527, 411));
+  EXPECT_EQ(Geo(f->PageControl1), QRect(0, 0, 527, 411));
+  EXPECT_EQ(Geo(f->GroupBox4), QRect(0, 0, 519, 364));
+  EXPECT_EQ(Geo(f->GridView1), QRect(2, 15, 515, 170));
+  EXPECT_EQ(Geo(f->Memo2), QRect(2, 185, 515, 48));
+  EXPECT_EQ(Geo(f->GroupBox2), QRect(2, 233, 288, 129));
+  EXPECT_EQ(Geo(f->Label9), QRect(14, 62, 259, 34));
+  EXPECT_EQ(Geo(f->tek), QRect(294, 233, 223, 129));
+  EXPECT_EQ(Geo(f->ProgressBar4), QRect(83, 99, 98, 13));
+  EXPECT_EQ(Geo(f->Label4), QRect(189, 99, 25, 13));
+  EXPECT_EQ(Geo(f->StatusBar1), QRect(0, 364, 519, 19));
+  EXPECT_EQ(Geo(f->Label19), QRect(90, 345, 117, 14));
+  EXPECT_EQ(Geo(f->Image4), QRect(382, 255, 96, 68));
+  EXPECT_EQ(Geo(f->BitBtn3), QRect(382, 331, 97, 30));
+  EXPECT_EQ(Geo(f->BitBtn2), QRect(402, 323, 97, 30));
+  EXPECT_EQ(Geo(f->Edit1), QRect(356, 330, 41, 21));
+  EXPECT_EQ(Geo(f->BitBtn1), QRect(404, 325, 97, 30));
+  EXPECT_EQ(Geo(f->Tevra1), QRect(200, 169, 29, 29));
+  for (QProgressBar* b : {f->ProgressBar1, f->ProgressBar2, f->ProgressBar3, f->ProgressBar4}) {
+    EXPECT_EQ(b->minimum(), 0);
+    EXPECT_EQ(b->maximum(), 64);
+  }
+}
+
+TEST_F(Layout, FontsInPixelHeights) {
+  EXPECT_EQ(f->font().pixelSize(), 11);
+  EXPECT_EQ(f->Label22->font().pixelSize(), 19);
+  EXPECT_EQ(f->Label5->font().pixelSize(), 19);
+  EXPECT_EQ(f->Label9->font().pixelSize(), 27);
+  EXPECT_EQ(f->Label6->font().pixelSize(), 13);
+  EXPECT_EQ(f->Memo2->font().pixelSize(), 11);
+  EXPECT_EQ(f->Label21->font().pixelSize(), 12);
+  EXPECT_TRUE(f->Label19->font().underline());
+  EXPECT_FALSE(f->Label21->font().underline());
+  EXPECT_EQ(f->Label14->font().pixelSize(), 19);
+  EXPECT_EQ(f->Label18->font().pixelSize(), 7);
+  EXPECT_EQ(QFontInfo(f->Label9->font()).family(), QStringLiteral("DejaVu Sans Condensed"));
+  EXPECT_EQ(QFontInfo(f->Memo2->font()).family(), QStringLiteral("DejaVu Sans"));
+  EXPECT_EQ(QFontInfo(f->Label22->font()).family(), QStringLiteral("Liberation Sans"));
+  EXPECT_EQ(f->Label21->cursor().shape(), Qt::PointingHandCursor);
+  EXPECT_EQ(f->Image2->cursor().shape(), Qt::PointingHandCursor);
+}
+
+TEST_F(Layout, AyarPageHasNoTab) {
+  EXPECT_FALSE(f->PageControl1->isTabVisible(2));
+  EXPECT_TRUE(f->PageControl1->isTabVisible(0));
+  EXPECT_TRUE(f->PageControl1->isTabVisible(1));
+  EXPECT_TRUE(f->PageControl1->isTabVisible(3));
+  EXPECT_EQ(f->PageControl1->currentIndex(), 0);
+}
+
+TEST_F(Layout, ContextMenuOnlyOnTheConnectionLabel) {
+  EXPECT_EQ(f->Label9->contextMenuPolicy(), Qt::CustomContextMenu);
+  for (QWidget* w : f->findChildren<QWidget*>())
+    if (w != f->Label9) {
+      EXPECT_NE(w->contextMenuPolicy(), Qt::CustomContextMenu) << w->objectName().toStdString();
+    }
+}
+
+TEST_F(Layout, ReturnClicksTheDefaultButtonOfTheVisiblePageOnly) {
+  f->show();
+  QApplication::setActiveWindow(f.get());
+  f->PageControl1->setCurrentWidget(f->TabSheet2);
+  f->PageControl1->setFocus();
+  QTest::keyClick(f->PageControl1, Qt::Key_Return);
+  EXPECT_EQ(f->PageControl1->currentWidget(), f->TabSheet1) << "BitBtn3 returned to the Test page";
+  // On the Test page there is no default button: Return does nothing.
+  f->PageControl1->setFocus();
+  QTest::keyClick(f->PageControl1, Qt::Key_Return);
+  EXPECT_EQ(f->PageControl1->currentWidget(), f->TabSheet1);
+}
