@@ -1,0 +1,52 @@
+#include "grid/hintwindow.h"
+
+#include <QFontMetrics>
+#include <algorithm>
+#include <QPainter>
+#include <QToolTip>
+
+namespace grid {
+
+namespace {
+constexpr int kTextFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+}
+
+TGridHintWindow::TGridHintWindow(QWidget* parent) : TFlyoutControl(parent) { setFont(QToolTip::font()); }
+
+void TGridHintWindow::SetColor(TColor color) {
+  if (color_ == color) return;
+  color_ = color;
+  update();
+}
+
+QRect TGridHintWindow::CalcHintRect(int maxWidth, const QString& text) const {
+  const int chrome = 2 * (1 + kMargin);
+  const int textWidth = std::max(1, maxWidth - chrome);
+  const QRect bounds = QFontMetrics(font()).boundingRect(QRect(0, 0, textWidth, 100000), kTextFlags, text);
+  return QRect(0, 0, bounds.width() + chrome, bounds.height() + chrome);
+}
+
+void TGridHintWindow::ActivateHint(const QRect& screenRect, const QString& text) {
+  if (text_ != text) {
+    text_ = text;
+    update();
+  }
+  setGeometry(screenRect);
+  show();
+  raise();
+}
+
+void TGridHintWindow::ReleaseHint() { hide(); }
+
+void TGridHintWindow::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  const QRect r = rect();
+  painter.fillRect(r, FlyoutColor(color_));
+  painter.setPen(FlyoutColor(clWindowFrame));
+  painter.drawRect(r.adjusted(0, 0, -1, -1));
+  painter.setPen(FlyoutColor(clInfoText));
+  const int inset = 1 + kMargin;
+  painter.drawText(r.adjusted(inset, inset, -inset, -inset), kTextFlags, text_);
+}
+
+}  // namespace grid
