@@ -8,6 +8,7 @@
 #include <QStyle>
 #include <QTimer>
 
+#include "grid/gridlayoutloader.h"
 #include "platform/application.h"
 #include "platform/defaultbutton.h"
 #include "platform/fonts.h"
@@ -32,6 +33,8 @@ QByteArray Tevra1PropertyStream() {
 
 TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   setupUi(this);
+  InitMainWindowResources();
+  grid::LoadGridLayoutFile(*GridView1, QStringLiteral(":/ui/main_window/gridview1.json"));
   platform::ApplyDesignPixelSizes(this);
   setWindowFlag(Qt::WindowStaysOnTopHint, true);
   PageControl1->setTabVisible(PageControl1->indexOf(TabSheet3), false);
