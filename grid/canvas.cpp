@@ -1,0 +1,211 @@
+#include "grid/canvas.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPixmap>
+#include <QPolygon>
+#include <vector>
+
+#include "grid/syscolors.h"
+
+namespace grid {
+
+void TCanvas::Bind(QPainter* painter, const QRegion& paintRegion) {
+  painter_ = painter;
+  paintRegion_ = paintRegion;
+  clipped_ = false;
+  if (painter_) {
+    painter_->setRenderHint(QPainter::Antialiasing, false);
+    painter_->setFont(font_);
+  }
+}
+
+void TCanvas::Unbind() {
+  painter_ = nullptr;
+  paintRegion_ = QRegion();
+  clipped_ = false;
+}
+
+void TCanvas::SetFont(const QFont& font) {
+  font_ = font;
+  if (painter_) painter_->setFont(font_);
+}
+
+void TCanvas::SetClipRect(const TRect& r) {
+  clip_ = r;
+  clipped_ = true;
+  if (painter_) painter_->setClipRect(r.ToQRect());
+}
+
+TRect TCanvas::ClipBox() const {
+  QRect box = paintRegion_.boundingRect();
+  if (clipped_) box = (paintRegion_ & clip_.ToQRect()).boundingRect();
+  return TRect::FromQRect(box);
+}
+
+void TCanvas::FillPixels(int x, int y, int w, int h, TColor color) {
+  if (!painter_ || w <= 0 || h <= 0) return;
+  painter_->fillRect(QRect(x, y, w, h), ColorToQColor(color));
+}
+
+void TCanvas::FillRect(const TRect& r) { FillPixels(r.Left, r.Top, r.Width(), r.Height(), brushColor_); }
+
+void TCanvas::FrameRect(const TRect& r) {
+  if (r.IsEmpty()) return;
+  FillPixels(r.Left, r.Top, r.Width(), 1, brushColor_);
+  FillPixels(r.Left, r.Bottom - 1, r.Width(), 1, brushColor_);
+  FillPixels(r.Left, r.Top, 1, r.Height(), brushColor_);
+  FillPixels(r.Right - 1, r.Top, 1, r.Height(), brushColor_);
+}
+
+void TCanvas::Polyline(std::initializer_list<QPoint> points) {
+  if (!painter_ || points.size() < 2) return;
+  const QColor color = ColorToQColor(penColor_);
+  const QPoint* prev = nullptr;
+  for (const QPoint& p : points) {
+    if (prev) {
+      const QPoint a = *prev;
+      // Each segment covers its start and stops before its end, so joints
+      // are drawn once and the final point not at all.
+      if (a.y() == p.y()) {
+        if (p.x() > a.x())
+          painter_->fillRect(QRect(a.x(), a.y(), p.x() - a.x(), 1), color);
+        else if (p.x() < a.x())
+          painter_->fillRect(QRect(p.x() + 1, a.y(), a.x() - p.x(), 1), color);
+      } else if (a.x() == p.x()) {
+        if (p.y() > a.y())
+          painter_->fillRect(QRect(a.x(), a.y(), 1, p.y() - a.y()), color);
+        else
+          painter_->fillRect(QRect(a.x(), p.y() + 1, 1, a.y() - p.y()), color);
+      } else {
+        // Slanted segments step pixel by pixel along the longer axis.
+        const int dx = p.x() - a.x();
+        const int dy = p.y() - a.y();
+        const int steps = std::max(std::abs(dx), std::abs(dy));
+        std::vector<QPoint> pts;
+        pts.reserve(size_t(steps));
+        for (int i = 0; i < steps; ++i)
+          pts.emplace_back(a.x() + (dx * i + (dx >= 0 ? steps / 2 : -steps / 2)) / steps,
+                           a.y() + (dy * i + (dy >= 0 ? steps / 2 : -steps / 2)) / steps);
+        painter_->save();
+        painter_->setPen(QPen(color, 0));
+        painter_->drawPoints(pts.data(), int(pts.size()));
+        painter_->restore();
+      }
+    }
+    prev = &p;
+  }
+}
+
+void TCanvas::SetPixel(int x, int y, TColor color) { FillPixels(x, y, 1, 1, color); }
+
+void TCanvas::Frame3D(TRect& r, TColor topLeft, TColor bottomRight, int width) {
+  for (int i = 0; i < width && !r.IsEmpty(); ++i) {
+    const int w = r.Width();
+    const int h = r.Height();
+    FillPixels(r.Left, r.Top, 1, h, topLeft);
+    FillPixels(r.Left, r.Top, w - 1, 1, topLeft);
+    FillPixels(r.Right - 1, r.Top, 1, h, bottomRight);
+    FillPixels(r.Left, r.Bottom - 1, w, 1, bottomRight);
+    r = TRect{r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1};
+  }
+}
+
+void TCanvas::Polygon(std::initializer_list<QPoint> points) {
+  if (!painter_) return;
+  painter_->save();
+  painter_->setPen(QPen(ColorToQColor(penColor_), 0));
+  if (brushStyle_ == TBrushStyle::Solid)
+    painter_->setBrush(ColorToQColor(brushColor_));
+  else
+    painter_->setBrush(Qt::NoBrush);
+  painter_->drawPolygon(QPolygon(QList<QPoint>(points)));
+  painter_->restore();
+}
+
+void TCanvas::Draw(int x, int y, const QPixmap& picture) {
+  if (painter_) painter_->drawPixmap(x, y, picture);
+}
+
+void TCanvas::InvertRect(const TRect& r) {
+  if (!painter_ || r.IsEmpty()) return;
+  const QPainter::CompositionMode mode = painter_->compositionMode();
+  painter_->setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+  painter_->fillRect(r.ToQRect(), Qt::white);
+  painter_->setCompositionMode(mode);
+}
+
+void TCanvas::DrawFocusRect(const TRect& r) {
+  if (!painter_ || r.IsEmpty()) return;
+  // Every other pixel of the edge, counted from the top-left corner.
+  std::vector<QPoint> dots;
+  dots.reserve(size_t(r.Width() + r.Height()) + 4);
+  auto add = [&](int x, int y) {
+    if (((x - r.Left) + (y - r.Top)) % 2 == 0) dots.emplace_back(x, y);
+  };
+  for (int x = r.Left; x < r.Right; ++x) {
+    add(x, r.Top);
+    if (r.Bottom - 1 > r.Top) add(x, r.Bottom - 1);
+  }
+  for (int y = r.Top + 1; y < r.Bottom - 1; ++y) {
+    add(r.Left, y);
+    if (r.Right - 1 > r.Left) add(r.Right - 1, y);
+  }
+  painter_->save();
+  painter_->setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+  painter_->setPen(QPen(Qt::white, 0));
+  painter_->drawPoints(dots.data(), int(dots.size()));
+  painter_->restore();
+}
+
+int TCanvas::DrawText(const QString& text, const TRect& r, unsigned flags) {
+  if (!painter_) return 0;
+  const QFontMetrics fm(font_);
+  int qtFlags = Qt::AlignAbsolute;  // right-to-left reading keeps the alignment
+  if (flags & DT_CENTER)
+    qtFlags |= Qt::AlignHCenter;
+  else if (flags & DT_RIGHT)
+    qtFlags |= Qt::AlignRight;
+  else
+    qtFlags |= Qt::AlignLeft;
+  if (flags & DT_VCENTER)
+    qtFlags |= Qt::AlignVCenter;
+  else if (flags & DT_BOTTOM)
+    qtFlags |= Qt::AlignBottom;
+  else
+    qtFlags |= Qt::AlignTop;
+  if (flags & DT_SINGLELINE)
+    qtFlags |= Qt::TextSingleLine;
+  else if (flags & DT_WORDBREAK)
+    qtFlags |= Qt::TextWordWrap;
+  if (!(flags & DT_NOPREFIX)) qtFlags |= Qt::TextShowMnemonic;
+  qtFlags |= (flags & DT_RTLREADING) ? Qt::TextForceRightToLeft : Qt::TextForceLeftToRight;
+
+  QString shown = text;
+  if ((flags & DT_END_ELLIPSIS) && fm.horizontalAdvance(text) > r.Width())
+    shown = fm.elidedText(text, Qt::ElideRight, std::max(0, r.Width()));
+
+  painter_->save();
+  // Text never leaves its rectangle (nor the current clip).
+  if (clipped_)
+    painter_->setClipRect(r.ToQRect(), Qt::IntersectClip);
+  else
+    painter_->setClipRect(r.ToQRect());
+  painter_->setPen(ColorToQColor(fontColor_));
+  if (brushStyle_ == TBrushStyle::Solid) {
+    painter_->setBackgroundMode(Qt::OpaqueMode);
+    painter_->setBackground(ColorToQColor(brushColor_));
+  } else {
+    painter_->setBackgroundMode(Qt::TransparentMode);
+  }
+  QRect bounds;
+  painter_->drawText(r.ToQRect(), qtFlags, shown, &bounds);
+  painter_->restore();
+  return (flags & DT_EXTERNALLEADING) ? fm.height() + fm.leading() : bounds.height();
+}
+
+int TCanvas::TextHeight(const QString&) const { return QFontMetrics(font_).height(); }
+
+int TCanvas::TextWidth(const QString& text) const { return QFontMetrics(font_).horizontalAdvance(text); }
+
+}  // namespace grid
