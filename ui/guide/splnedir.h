@@ -1,13 +1,16 @@
 #pragma once
-// Picture window (placeholder until its picture is drawn).
-#include <QDialog>
+// What an ADSL splitter is; only the picture closes it.
+#include "ui/guide/picturewindow.h"
+#include "ui_splnedir.h"
 
 namespace guide {
 
-class Tsplnedir : public QDialog {
+class Tsplnedir : public TPictureWindow, public Ui::Tsplnedir {
   Q_OBJECT
  public:
   explicit Tsplnedir(QWidget* parent = nullptr);
+
+  void Image1Click(QObject* Sender);
 };
 
 // The one instance, created at start-up and kept until exit.

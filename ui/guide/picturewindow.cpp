@@ -1,0 +1,44 @@
+#include "ui/guide/picturewindow.h"
+
+#include <QLabel>
+#include <QScreen>
+
+#include "platform/fonts.h"
+#include "ui/guide/pictures.h"
+
+namespace guide {
+
+TPictureWindow::TPictureWindow(QWidget* parent) : QDialog(parent) {}
+
+void TPictureWindow::FinishLayout(const QIcon& icon, Placement placement, QPoint storedPosition) {
+  platform::ApplyDesignPixelSizes(this);
+  // Captions under the pictures size themselves to their text, as the main
+  // window's labels do; the free stand-in font is a little wider.
+  for (QLabel* label : findChildren<QLabel*>())
+    if (label->pixmap().isNull() && !label->text().isEmpty()) label->adjustSize();
+  setFixedSize(size());
+  setWindowIcon(icon);
+  placement_ = placement;
+  storedPosition_ = storedPosition;
+}
+
+void TPictureWindow::ShowPicture(QLabel* label, const char* resourcePath) {
+  label->setPixmap(LoadPicture(QString::fromLatin1(resourcePath)));
+}
+
+void TPictureWindow::setVisible(bool visible) {
+  if (visible && !isVisible()) {
+    // Placed on every showing; moving first also keeps Qt from centring the
+    // window over the main window instead.
+    if (placement_ == Placement::StoredPosition) {
+      move(storedPosition_);
+    } else if (QScreen* screen = parentWidget() ? parentWidget()->screen() : this->screen()) {
+      const QRect area = screen->availableGeometry();
+      const QSize frame = frameGeometry().size().expandedTo(size());
+      move(area.center() - QPoint(frame.width() / 2, frame.height() / 2));
+    }
+  }
+  QDialog::setVisible(visible);
+}
+
+}  // namespace guide

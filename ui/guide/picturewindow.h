@@ -1,0 +1,34 @@
+#pragma once
+// What the five picture windows share: a fixed size given by their layout,
+// the window font, an icon, a placement on showing, and a picture loaded
+// into a label. They are created once, shown modally and only hidden when
+// closed, never destroyed before the program ends.
+#include <QDialog>
+#include <QIcon>
+#include <QPoint>
+
+class QLabel;
+
+namespace guide {
+
+class TPictureWindow : public QDialog {
+  Q_OBJECT
+ public:
+  enum class Placement { ScreenCenter, StoredPosition };
+
+  void setVisible(bool visible) override;
+
+ protected:
+  explicit TPictureWindow(QWidget* parent);
+
+  // Called after the layout is set up.
+  void FinishLayout(const QIcon& icon, Placement placement, QPoint storedPosition = QPoint());
+  // Loads a shipped picture into label, which keeps its layout geometry.
+  static void ShowPicture(QLabel* label, const char* resourcePath);
+
+ private:
+  Placement placement_ = Placement::ScreenCenter;
+  QPoint storedPosition_;
+};
+
+}  // namespace guide
