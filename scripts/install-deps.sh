@@ -13,7 +13,7 @@ PACKAGES=(
   # free fonts that stand in for the layouts' Windows fonts
   fonts-liberation fonts-dejavu-core fonts-dejavu-extra
   # rendering the artwork sources
-  librsvg2-bin
+  librsvg2-bin imagemagick
 )
 
 SUDO=""
