@@ -217,6 +217,8 @@ class TCustomGridView : public TScrollView {
   void PaintFocusRect();
   // Draws while gfSizing suspends painting (the column-sizing lines).
   std::function<void(QPainter&)> SizingPainter;
+  // Closes an open cell editor, then scrolls.
+  void ScrollMessage(TScrollBarKind kind, TScrollCode code) override;
   // =========================================================================
 
   // =========================================================================
@@ -282,9 +284,14 @@ class TCustomGridView : public TScrollView {
   void UpdateFitHint(int ACol, int ARow);
   void UpdateCellHint();
   void RepaintCurrentCell();
+  void ApplicationActivation(bool active);
+  // Tracking lines waiting to be inverted by the next (suspended) paint.
   QList<int> sizingLines_;
-  bool sizingLineShown_ = false;
   int sizingLineX_ = 0;
+  // The column whose header the last left or right press hit.
+  TCustomColumn* headerDownColumn_ = nullptr;
+  // Wheel units not yet making up a whole notch.
+  int wheelRest_ = 0;
   const bool inputReady_ = InitInput();
 
  public:
@@ -312,7 +319,6 @@ class TCustomGridView : public TScrollView {
   // Painting and the size handler (gridview_paint.cpp, gridview_geometry.cpp).
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
-  void ScrollMessage(TScrollBarKind kind, TScrollCode code) override;
   void PaintFrame(QPainter& painter) override;
   // The frame the settings and the style ask for: static edge, themed, none.
   TFrameEdge WantedFrameEdge() const override;

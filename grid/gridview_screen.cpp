@@ -7,9 +7,5 @@ namespace grid {
 
 void TCustomGridView::CloseEditor() { ExcludeState(gfEditing); }
 void TCustomGridView::UpdateEditor() {}
-void TCustomGridView::FocusCell(int ACol, int ARow) {
-  CurrentCol = ACol;
-  CurrentRow = ARow;
-}
 
 }  // namespace grid
