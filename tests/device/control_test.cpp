@@ -1,0 +1,259 @@
+// The built-in control against devices on real pseudo-terminals: finding
+// them, identity, events in contract order, unplugging, bad input, stalls.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "device/builtin_control.h"
+#include "device/fake_device.h"
+
+namespace device {
+namespace {
+
+using test::FakeDevice;
+
+struct Invocation {
+  int dispId;
+  QStringList args;  // as received: last parameter first
+};
+
+class RecordingSink : public IEventSink {
+ public:
+  HRESULT Invoke(int dispId, const QVariantList& a) override {
+    Invocation inv{dispId, {}};
+    for (const QVariant& v : a) inv.args << v.toString();
+    events.push_back(inv);
+    return S_OK;
+  }
+  std::vector<Invocation> Of(int dispId) const {
+    std::vector<Invocation> r;
+    for (const auto& e : events)
+      if (e.dispId == dispId) r.push_back(e);
+    return r;
+  }
+  std::vector<Invocation> events;
+};
+
+class ControlTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    control = std::make_unique<TBuiltinControl>(QStringList{dir.path()});
+    control->Advise(&sink);
+    ASSERT_EQ(control->StartMonitoring(), S_OK);
+  }
+  std::unique_ptr<FakeDevice> Unit(const QString& name, int lines = 4, const QString& serial = QStringLiteral("U1")) {
+    auto d = std::make_unique<FakeDevice>(dir.path(), QStringLiteral("unit-") + name, sim::MakeUnit(lines, serial));
+    EXPECT_TRUE(d->Plug());
+    return d;
+  }
+  QString Info(const QString& key) {
+    QString v;
+    const HRESULT hr = control->GetInfo(key, &v);
+    return Failed(hr) ? QStringLiteral("FAILED: ") + control->ErrorDescription() : v;
+  }
+  bool WaitModel(const QString& model) {
+    return QTest::qWaitFor([&] { return Info(QStringLiteral("devicemodel")) == model; }, 5000);
+  }
+  // Waits for the next failing call and returns its description.
+  QString NextFailure(int ms = 5000) {
+    QString failure;
+    (void)QTest::qWaitFor(
+        [&] {
+          QString v;
+          if (Succeeded(control->GetInfo(QStringLiteral("devicemodel"), &v))) return false;
+          failure = control->ErrorDescription();
+          return true;
+        },
+        ms);
+    return failure;
+  }
+
+  QTemporaryDir dir;
+  RecordingSink sink;
+  std::unique_ptr<TBuiltinControl> control;
+};
+
+TEST_F(ControlTest, WithoutDeviceModelIsEmptyAndOtherCallsFailClearly) {
+  EXPECT_EQ(Info(QStringLiteral("devicemodel")), QString());
+  EXPECT_EQ(Info(QStringLiteral("serial")), QString());
+  EXPECT_EQ(Info(QStringLiteral("firmware")), QStringLiteral("FAILED: Bilinmeyen bilgi anahtarı: \"firmware\""));
+  EXPECT_TRUE(Failed(control->RunServiceAction()));
+  EXPECT_TRUE(control->ErrorDescription().contains(QStringLiteral("Bağlı cihaz yok")));
+  EXPECT_EQ(control->PutProperty(DISPID_SurfaceVisible, false), S_OK);
+  EXPECT_TRUE(Failed(control->PutProperty(999, 1)));
+}
+
+TEST_F(ControlTest, UnitIsFoundAndItsCallsAndLevelsArriveInContractOrder) {
+  auto dev = Unit(QStringLiteral("a"), 4, QStringLiteral("A1234567"));
+  ASSERT_TRUE(WaitModel(QStringLiteral("SIM-CID-4")));
+  EXPECT_EQ(Info(QStringLiteral("serial")), QStringLiteral("A1234567"));
+  dev->Call(3, QStringLiteral("05321234567"), QStringLiteral("Ayşe"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !sink.Of(DISPID_OnCallerID).empty(); }, 3000));
+  EXPECT_EQ(sink.Of(DISPID_OnCallerID)[0].args,
+            (QStringList{QStringLiteral("Ayşe"), QStringLiteral("2026-12-07 14:05:00"), QStringLiteral("05321234567"),
+                         QStringLiteral("3"), QStringLiteral("A1234567")}));
+  dev->Write(dev->Emulation().Levels({1, 2, 3, 64, 5, 6, 7, 8}));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !sink.Of(DISPID_OnSignalA).empty(); }, 3000));
+  EXPECT_EQ(sink.Of(DISPID_OnSignalA)[0].args, (QStringList{"8", "7", "6", "5", "64", "3", "2", "1"}));
+}
+
+TEST_F(ControlTest, UnplugIsNoticedWithinAPollAndReplugLinksAgain) {
+  auto dev = Unit(QStringLiteral("a"));
+  ASSERT_TRUE(WaitModel(QStringLiteral("SIM-CID-4")));
+  dev->Unplug();
+  QElapsedTimer t;
+  t.start();
+  ASSERT_TRUE(WaitModel(QString()));
+  EXPECT_LT(t.elapsed(), 500);
+  EXPECT_EQ(control->LinkedCount(), 0u);
+  ASSERT_TRUE(dev->Plug());
+  ASSERT_TRUE(WaitModel(QStringLiteral("SIM-CID-4")));
+}
+
+TEST_F(ControlTest, SelfTestMakesEveryLineReportATestCallAndModemsRefuseIt) {
+  auto dev = Unit(QStringLiteral("a"), 2, QStringLiteral("S2"));
+  ASSERT_TRUE(WaitModel(QStringLiteral("SIM-CID-2")));
+  ASSERT_EQ(control->RunServiceAction(), S_OK);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return sink.Of(DISPID_OnCallerID).size() == 2; }, 3000));
+  EXPECT_EQ(sink.Of(DISPID_OnCallerID)[0].args[3], QStringLiteral("1"));
+  EXPECT_EQ(sink.Of(DISPID_OnCallerID)[1].args[3], QStringLiteral("2"));
+  EXPECT_EQ(sink.Of(DISPID_OnCallerID)[1].args[0], QStringLiteral("TEST"));
+  dev.reset();
+  ASSERT_TRUE(WaitModel(QString()));
+  FakeDevice modem(dir.path(), QStringLiteral("modem-m"), sim::MakeModem(QStringLiteral("M1")));
+  ASSERT_TRUE(modem.Plug());
+  ASSERT_TRUE(WaitModel(QStringLiteral("SIM-MODEM 56K")));
+  EXPECT_TRUE(Failed(control->RunServiceAction()));
+  EXPECT_TRUE(control->ErrorDescription().contains(QStringLiteral("öz sınama yok")));
+}
+
+TEST_F(ControlTest, ModemIsInitialisedIdentifiedAndItsRecordsAndRingsArrive) {
+  FakeDevice modem(dir.path(), QStringLiteral("modem-m"), sim::MakeModem(QStringLiteral("M1")));
+  ASSERT_TRUE(modem.Plug());
+  ASSERT_TRUE(WaitModel(QStringLiteral("SIM-MODEM 56K")));
+  EXPECT_EQ(Info(QStringLiteral("serial")), QStringLiteral("M1"));
+  EXPECT_TRUE(modem.Received().startsWith("ATZ\rAT+VCID=1\rAT+GMM\rAT+GSN\r"));
+  modem.Write(modem.Emulation().Ringing(1, 0));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !sink.Of(DISPID_OnSignalA).empty(); }, 3000));
+  EXPECT_EQ(sink.Of(DISPID_OnSignalA)[0].args.last(), QStringLiteral("48"));
+  // The raised level falls back by itself.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return sink.Of(DISPID_OnSignalA).size() == 2; }, 3000));
+  EXPECT_EQ(sink.Of(DISPID_OnSignalA)[1].args.last(), QStringLiteral("0"));
+  modem.Call(1, QStringLiteral("P"), QStringLiteral("ALI"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !sink.Of(DISPID_OnCallerID).empty(); }, 3000));
+  EXPECT_EQ(sink.Of(DISPID_OnCallerID)[0].args,
+            (QStringList{QStringLiteral("ALI"), QStringLiteral("2026-12-07 14:05:00"), NumberWithheldText(),
+                         QStringLiteral("1"), QStringLiteral("M1")}));
+}
+
+TEST_F(ControlTest, OlderModemsGetTheFallbackCommands) {
+  FakeDevice modem(dir.path(), QStringLiteral("modem-old"),
+                   sim::MakeModem(QStringLiteral("M1"), /*oldCallerIdCommand=*/true, /*noIdentity=*/true));
+  ASSERT_TRUE(modem.Plug());
+  ASSERT_TRUE(WaitModel(QStringLiteral("SIM-MODEM V.92 (ATI3)")));
+  EXPECT_EQ(Info(QStringLiteral("serial")), QStringLiteral("modem-old"));  // no serial: the entry name
+  EXPECT_TRUE(modem.Received().contains("AT+VCID=1\rAT#CID=1\rAT+GMM\rATI3\rAT+GSN\rATI7\r"));
+}
+
+TEST_F(ControlTest, GarbageGivesOneClearErrorPerSecondAndGoodRecordsStillArrive) {
+  auto dev = Unit(QStringLiteral("a"));
+  ASSERT_TRUE(WaitModel(QStringLiteral("SIM-CID-4")));
+  dev->Write(QByteArray("\x00\xff junk\r\n", 9));
+  dev->Call(1, QStringLiteral("02125550000"));
+  dev->Write("more junk\r\nLVL|1\r\n");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !sink.Of(DISPID_OnCallerID).empty(); }, 3000));
+  QString first = NextFailure();
+  EXPECT_TRUE(first.startsWith(QStringLiteral("Cihaz U1: Denetim baytı"))) << first.toStdString();
+  EXPECT_TRUE(first.contains(QStringLiteral("\\x00\\xff junk")));
+  // The other two bad lines came within the same second: folded into the next report.
+  EXPECT_EQ(Info(QStringLiteral("devicemodel")), QStringLiteral("SIM-CID-4"));
+  QTest::qWait(1100);
+  dev->Write("x\r\n");
+  const QString second = NextFailure();
+  EXPECT_TRUE(second.contains(QStringLiteral("öncesinde 2 hata daha"))) << second.toStdString();
+}
+
+TEST_F(ControlTest, StalledDeviceFailsTheNextCallOnceAndRecovers) {
+  auto dev = Unit(QStringLiteral("a"));
+  ASSERT_TRUE(WaitModel(QStringLiteral("SIM-CID-4")));
+  dev->SetStalled(true);
+  const QString failure = NextFailure(6000);
+  EXPECT_EQ(failure, QStringLiteral("Cihaz U1: Cihaz yanıt vermiyor"));
+  EXPECT_EQ(Info(QStringLiteral("devicemodel")), QStringLiteral("SIM-CID-4"));  // once, not on every call
+  dev->SetStalled(false);
+  dev->Call(2, QStringLiteral("1"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !sink.Of(DISPID_OnCallerID).empty(); }, 3000));
+}
+
+TEST_F(ControlTest, UnplugInTheMiddleOfARecordIsReported) {
+  auto dev = Unit(QStringLiteral("a"));
+  ASSERT_TRUE(WaitModel(QStringLiteral("SIM-CID-4")));
+  dev->Write("CALL|1|2026-12-07 14:");
+  QTest::qWait(100);
+  dev->Unplug();
+  EXPECT_EQ(NextFailure(), QStringLiteral("Cihaz U1 kayıt ortasında ayrıldı; yarım kalan kayıt atıldı"));
+  EXPECT_EQ(Info(QStringLiteral("devicemodel")), QString());
+  EXPECT_TRUE(sink.Of(DISPID_OnCallerID).empty());
+}
+
+TEST_F(ControlTest, UndeclaredPortsAreNeverWrittenTo) {
+  // A terminal registered elsewhere, linked into the scanned directory under
+  // a plain port name: not a declared device.
+  QTemporaryDir elsewhere;
+  sim::PtyPort stranger(elsewhere.path(), QStringLiteral("unit-stranger"));
+  QByteArray toStranger;
+  QObject::connect(&stranger, &sim::PtyPort::received, [&](const QByteArray& b) { toStranger += b; });
+  QString error;
+  ASSERT_TRUE(stranger.Plug(&error));
+  ASSERT_EQ(::symlink(stranger.SlavePath().toLocal8Bit().constData(), (dir.path() + "/ttyS9").toLocal8Bit().constData()), 0);
+  auto dev = Unit(QStringLiteral("a"));
+  ASSERT_TRUE(WaitModel(QStringLiteral("SIM-CID-4")));
+  QTest::qWait(1500);  // long enough for keep-alive probes
+  EXPECT_EQ(control->LinkedCount(), 1u);
+  EXPECT_TRUE(toStranger.isEmpty());
+  EXPECT_TRUE(dev->Received().contains("PING"));
+}
+
+TEST_F(ControlTest, WithSeveralDevicesTheFirstLinkedIsReportedAndAllCallsArrive) {
+  auto first = Unit(QStringLiteral("first"), 4, QStringLiteral("F1"));
+  ASSERT_TRUE(WaitModel(QStringLiteral("SIM-CID-4")));
+  auto second = Unit(QStringLiteral("second"), 1, QStringLiteral("S1"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return control->LinkedCount() == 2; }, 3000));
+  QTest::qWait(300);
+  EXPECT_EQ(Info(QStringLiteral("serial")), QStringLiteral("F1"));
+  second->Call(1, QStringLiteral("2"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !sink.Of(DISPID_OnCallerID).empty(); }, 3000));
+  EXPECT_EQ(sink.Of(DISPID_OnCallerID)[0].args[4], QStringLiteral("S1"));
+  // Levels come from the reported device only.
+  second->Write(second->Emulation().Levels({9, 9, 9, 9, 9, 9, 9, 9}));
+  QTest::qWait(200);
+  EXPECT_TRUE(sink.Of(DISPID_OnSignalA).empty());
+  first->Unplug();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Info(QStringLiteral("serial")) == QStringLiteral("S1"); }, 3000));
+}
+
+TEST_F(ControlTest, FloodOfRecordsIsBoundedAndReported) {
+  auto dev = Unit(QStringLiteral("a"));
+  ASSERT_TRUE(WaitModel(QStringLiteral("SIM-CID-4")));
+  QByteArray flood;
+  for (int i = 0; i < 3000; ++i) flood += "CALL|1|2026-12-07 14:05:00|" + QByteArray::number(i) + "||\r\n";
+  dev->Write(flood);
+  // The event loop keeps turning while the queue drains.
+  int turns = 0;
+  QTimer ticker;
+  QObject::connect(&ticker, &QTimer::timeout, [&] { ++turns; });
+  ticker.start(0);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return sink.Of(DISPID_OnCallerID).size() >= TBuiltinControl::kMaxQueued; }, 10000));
+  QTest::qWait(500);
+  EXPECT_GT(turns, 10);
+  const size_t got = sink.Of(DISPID_OnCallerID).size();
+  EXPECT_LT(got, 3000u);
+  const QString failure = NextFailure();
+  EXPECT_TRUE(failure.contains(QStringLiteral("Çok hızlı kayıt akışı"))) << failure.toStdString();
+  EXPECT_EQ(sink.Of(DISPID_OnCallerID).front().args[2], QStringLiteral("0"));  // oldest kept, in order
+}
+
+}  // namespace
+}  // namespace device

@@ -1,0 +1,86 @@
+// cid-simulator: a caller-ID unit (1, 2 or 4 lines) or a voice modem on a
+// pseudo-terminal, registered where the caller-ID program finds devices.
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <cstdio>
+
+#include "device/device_directory.h"
+#include "tools/simulator/simulator.h"
+
+namespace {
+int signalPipe[2] = {-1, -1};
+void OnSignal(int) {
+  const char c = 1;
+  [[maybe_unused]] const auto n = ::write(signalPipe[1], &c, 1);
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QCommandLineParser cli;
+  cli.setApplicationDescription(QStringLiteral(
+      "Simulated caller-ID device. Demo mode by default; --script FILE (or - for standard input) runs commands:\n"
+      "call LINE NUMBER [TEXT], ring LINE, levels L1..L4[..L8], unplug, plug, garbage, raw BYTES,\n"
+      "stall [SECONDS], resume, wait MS, quit."));
+  cli.addHelpOption();
+  cli.addOptions({
+      {QStringLiteral("lines"), QStringLiteral("Inputs of the unit: 1, 2 or 4."), QStringLiteral("n"), QStringLiteral("4")},
+      {QStringLiteral("modem"), QStringLiteral("Be a voice modem instead of a unit.")},
+      {QStringLiteral("old-cid"), QStringLiteral("Modem knows only AT#CID=1.")},
+      {QStringLiteral("no-identity"), QStringLiteral("Modem rejects AT+GMM and AT+GSN.")},
+      {QStringLiteral("script"), QStringLiteral("Run commands from a file, or - for standard input."), QStringLiteral("file")},
+      {QStringLiteral("name"), QStringLiteral("Entry name (default: sim<pid>)."), QStringLiteral("name")},
+      {QStringLiteral("serial"), QStringLiteral("Serial number reported."), QStringLiteral("serial")},
+      {QStringLiteral("dir"), QStringLiteral("Device directory (default: the user's)."), QStringLiteral("dir")},
+      {QStringLiteral("call-every"), QStringLiteral("Demo: seconds between calls, e.g. 6-10."), QStringLiteral("range")},
+  });
+  cli.process(app);
+
+  sim::Options o;
+  o.modem = cli.isSet(QStringLiteral("modem"));
+  o.lines = o.modem ? 1 : cli.value(QStringLiteral("lines")).toInt();
+  if (o.lines != 1 && o.lines != 2 && o.lines != 4) {
+    std::fprintf(stderr, "--lines must be 1, 2 or 4\n");
+    return 2;
+  }
+  o.oldCallerIdCommand = cli.isSet(QStringLiteral("old-cid"));
+  o.noIdentity = cli.isSet(QStringLiteral("no-identity"));
+  o.demo = !cli.isSet(QStringLiteral("script"));
+  o.scriptPath = cli.value(QStringLiteral("script"));
+  o.directory = cli.isSet(QStringLiteral("dir")) ? cli.value(QStringLiteral("dir")) : device::UserDeviceDirectory();
+  o.name = cli.isSet(QStringLiteral("name")) ? cli.value(QStringLiteral("name"))
+                                             : QStringLiteral("sim%1").arg(QCoreApplication::applicationPid());
+  o.serial = cli.isSet(QStringLiteral("serial")) ? cli.value(QStringLiteral("serial"))
+                                                 : QStringLiteral("SIM%1").arg(QCoreApplication::applicationPid() % 100000, 5, 10, QLatin1Char('0'));
+  if (cli.isSet(QStringLiteral("call-every"))) {
+    const QStringList r = cli.value(QStringLiteral("call-every")).split(QLatin1Char('-'));
+    o.demoCallMinMs = r.value(0).toInt() * 1000;
+    o.demoCallMaxMs = r.value(1, r.value(0)).toInt() * 1000;
+    if (o.demoCallMinMs <= 0 || o.demoCallMaxMs < o.demoCallMinMs) {
+      std::fprintf(stderr, "--call-every takes seconds, e.g. 6-10\n");
+      return 2;
+    }
+  }
+
+  // Ending by signal still removes the device entry (destructors run).
+  if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) == 0) {
+    signal(SIGTERM, OnSignal);
+    signal(SIGINT, OnSignal);
+    signal(SIGHUP, OnSignal);
+  }
+  QSocketNotifier onSignal(signalPipe[0], QSocketNotifier::Read);
+  QObject::connect(&onSignal, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+
+  sim::Simulator simulator(o);
+  QString error;
+  if (!simulator.Start(&error)) {
+    std::fprintf(stderr, "cid-simulator: %s\n", error.toLocal8Bit().constData());
+    return 1;
+  }
+  return app.exec();
+}

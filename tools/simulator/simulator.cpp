@@ -1,0 +1,191 @@
+#include "tools/simulator/simulator.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
+#include <cstdio>
+
+#include "tools/simulator/demo.h"
+
+namespace sim {
+
+namespace {
+QString EntryName(const Options& o) { return (o.modem ? QStringLiteral("modem-") : QStringLiteral("unit-")) + o.name; }
+}  // namespace
+
+Simulator::Simulator(const Options& options)
+    : options_(options),
+      emulation_(options.modem ? MakeModem(options.serial, options.oldCallerIdCommand, options.noIdentity)
+                               : MakeUnit(options.lines, options.serial)),
+      port_(options.directory, EntryName(options)),
+      rng_(QRandomGenerator::securelySeeded()) {
+  connect(&port_, &PtyPort::received, this, &Simulator::FromHost);
+  connect(&levelsTimer_, &QTimer::timeout, this, &Simulator::DemoLevels);
+  callTimer_.setSingleShot(true);
+  connect(&callTimer_, &QTimer::timeout, this, &Simulator::DemoCall);
+  scriptTimer_.setSingleShot(true);
+  connect(&scriptTimer_, &QTimer::timeout, this, &Simulator::RunScript);
+  stallTimer_.setSingleShot(true);
+  connect(&stallTimer_, &QTimer::timeout, this, [this] {
+    stalled_ = false;
+    Log(QStringLiteral("resumed"));
+  });
+}
+
+void Simulator::Log(const QString& text) {
+  std::fprintf(stdout, "%s\n", text.toLocal8Bit().constData());
+  std::fflush(stdout);
+}
+
+bool Simulator::Start(QString* error) {
+  if (!port_.Plug(error)) return false;
+  Log(QStringLiteral("READY %1 -> %2").arg(port_.EntryPath(), port_.SlavePath()));
+  if (options_.demo) {
+    levelsTimer_.start(500);
+    ScheduleDemoCall();
+    return true;
+  }
+  if (options_.scriptPath == QLatin1String("-")) {
+    inputFd_ = STDIN_FILENO;
+  } else {
+    inputFd_ = ::open(QFile::encodeName(options_.scriptPath).constData(), O_RDONLY);
+    if (inputFd_ < 0) {
+      *error = QStringLiteral("cannot open script %1").arg(options_.scriptPath);
+      return false;
+    }
+  }
+  input_ = std::make_unique<QSocketNotifier>(inputFd_, QSocketNotifier::Read);
+  connect(input_.get(), &QSocketNotifier::activated, this, &Simulator::ReadInput);
+  return true;
+}
+
+void Simulator::FromHost(const QByteArray& bytes) {
+  if (stalled_) return;  // a hung device reads and says nothing
+  Send(emulation_->FromHost(bytes));
+  Send(emulation_->TakeSelfTestCalls(QDateTime::currentDateTime()));
+}
+
+void Simulator::Send(const QByteArray& bytes) {
+  if (!bytes.isEmpty() && !stalled_) port_.Write(bytes);
+}
+
+void Simulator::DemoLevels() {
+  std::array<int, 8> levels{};
+  for (int i = 0; i < emulation_->Lines(); ++i) levels[i] = QuietLevel(rng_);
+  if (ringingLeft_ > 0) {
+    --ringingLeft_;
+    if (emulation_->IsModem()) {
+      if (ringingLeft_ % 2 == 1) Send(emulation_->Ringing(ringingLine_, 0));
+    } else {
+      levels[ringingLine_ - 1] = 30 + rng_.bounded(30);
+    }
+    if (ringingLeft_ == 0) {
+      Send(emulation_->CallBytes(nextCall_, QDateTime::currentDateTime()));
+      ScheduleDemoCall();
+    }
+  }
+  Send(emulation_->Levels(levels));
+}
+
+void Simulator::DemoCall() {
+  nextCall_ = RandomCall(rng_, emulation_->Lines());
+  ringingLine_ = nextCall_.line;
+  ringingLeft_ = 4;  // two seconds of ringing before the caller ID
+}
+
+void Simulator::ScheduleDemoCall() {
+  callTimer_.start(options_.demoCallMinMs + rng_.bounded(qMax(1, options_.demoCallMaxMs - options_.demoCallMinMs)));
+}
+
+void Simulator::ReadInput() {
+  char buf[4096];
+  const ssize_t n = ::read(inputFd_, buf, sizeof buf);
+  if (n <= 0) {
+    input_->setEnabled(false);  // end of the script: the device stays as it is
+  } else {
+    inputBuffer_.append(buf, n);
+  }
+  qsizetype nl;
+  while ((nl = inputBuffer_.indexOf('\n')) >= 0) {
+    script_.push_back(QString::fromUtf8(inputBuffer_.left(nl)));
+    inputBuffer_.remove(0, nl + 1);
+  }
+  if (n <= 0 && !inputBuffer_.isEmpty()) {
+    script_.push_back(QString::fromUtf8(inputBuffer_));
+    inputBuffer_.clear();
+  }
+  if (!scriptTimer_.isActive()) RunScript();
+}
+
+void Simulator::RunScript() {
+  while (!script_.empty()) {
+    const QString line = script_.front();
+    script_.pop_front();
+    Command cmd;
+    QString error;
+    if (!ParseCommand(line, emulation_->Lines(), &cmd, &error)) {
+      Log(QStringLiteral("ERROR %1").arg(error));
+      continue;
+    }
+    if (cmd.kind == Command::Nothing) continue;
+    if (cmd.kind == Command::Wait) {
+      scriptTimer_.start(cmd.ms);
+      return;
+    }
+    Execute(cmd);
+    Log(QStringLiteral("DONE %1").arg(line.trimmed()));
+  }
+}
+
+void Simulator::Execute(const Command& cmd) {
+  const QDateTime now = QDateTime::currentDateTime();
+  switch (cmd.kind) {
+    case Command::CallCmd:
+      Send(emulation_->Ringing(cmd.call.line, 50));
+      Send(emulation_->CallBytes(cmd.call, now));
+      break;
+    case Command::Ring:
+      Send(emulation_->Ringing(cmd.call.line, 50));
+      break;
+    case Command::LevelsCmd: {
+      const QByteArray bytes = emulation_->Levels(cmd.levels);
+      if (bytes.isEmpty()) Log(QStringLiteral("ERROR a modem has no level reports"));
+      Send(bytes);
+      break;
+    }
+    case Command::Unplug:
+      port_.Unplug();
+      break;
+    case Command::Plug: {
+      QString error;
+      if (!port_.Plug(&error)) Log(QStringLiteral("ERROR %1").arg(error));
+      break;
+    }
+    case Command::Garbage:
+      Send(GarbageBytes());
+      break;
+    case Command::Raw:
+      Send(cmd.bytes);
+      break;
+    case Command::Stall:
+      stalled_ = true;
+      if (cmd.ms > 0) stallTimer_.start(cmd.ms);
+      break;
+    case Command::Resume:
+      stalled_ = false;
+      stallTimer_.stop();
+      break;
+    case Command::Quit:
+      port_.Unplug();
+      QCoreApplication::quit();
+      break;
+    case Command::Nothing:
+    case Command::Wait:
+      break;
+  }
+}
+
+}  // namespace sim

@@ -1,0 +1,68 @@
+#pragma once
+// The simulated device: a pseudo-terminal registered in the device directory,
+// an emulation that answers the host, and the demo or the script that decides
+// what happens on the lines.
+#include <QObject>
+#include <QRandomGenerator>
+#include <QSocketNotifier>
+#include <QStringList>
+#include <QTimer>
+#include <deque>
+#include <memory>
+
+#include "tools/simulator/emulation.h"
+#include "tools/simulator/pty_port.h"
+#include "tools/simulator/script.h"
+
+namespace sim {
+
+struct Options {
+  bool modem = false;
+  int lines = 4;
+  bool demo = true;
+  QString scriptPath;  // "-" for standard input
+  QString directory;
+  QString name;         // entry name without family prefix
+  QString serial;
+  bool oldCallerIdCommand = false;
+  bool noIdentity = false;
+  int demoCallMinMs = 6000;
+  int demoCallMaxMs = 10000;
+};
+
+class Simulator : public QObject {
+  Q_OBJECT
+ public:
+  explicit Simulator(const Options& options);
+  bool Start(QString* error);
+
+ private:
+  void FromHost(const QByteArray& bytes);
+  void Send(const QByteArray& bytes);
+  void DemoLevels();
+  void DemoCall();
+  void ScheduleDemoCall();
+  void ReadInput();
+  void RunScript();
+  void Execute(const Command& cmd);
+  void Log(const QString& text);
+
+  Options options_;
+  std::unique_ptr<Emulation> emulation_;
+  PtyPort port_;
+  QRandomGenerator rng_;
+  QTimer levelsTimer_;
+  QTimer callTimer_;
+  QTimer scriptTimer_;
+  QTimer stallTimer_;
+  bool stalled_ = false;
+  int ringingLine_ = 0;
+  int ringingLeft_ = 0;
+  Call nextCall_;
+  std::unique_ptr<QSocketNotifier> input_;
+  int inputFd_ = -1;
+  QByteArray inputBuffer_;
+  std::deque<QString> script_;
+};
+
+}  // namespace sim
