@@ -1,5 +1,11 @@
 #!/usr/bin/env bash
-# Starts the program.
+# Starts the program with a simulated 4-line caller-ID unit attached (demo
+# mode: quiet levels, a ringing burst and a call every few seconds). The
+# simulator stops when the program exits. Real devices, if declared, are
+# found as well.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-exec build/app/callerid-test "$@"
+build/tools/cid-simulator --lines 4 --name demo-$$ --serial DEMO0004 >/dev/null &
+sim=$!
+trap 'kill "$sim" 2>/dev/null || true; wait "$sim" 2>/dev/null || true' EXIT
+build/app/callerid-test "$@"
