@@ -177,6 +177,9 @@ void TCustomGridView::mousePressEvent(QMouseEvent* event) {
     event->ignore();
     return;
   }
+  // The second press of a double click is ignored entirely; the double
+  // click itself follows as its own event.
+  if (event->flags() & Qt::MouseEventCreatedDoubleClick) return;
   PressAt(button, ShiftOf(event->modifiers(), event->buttons()), event->position().toPoint());
 }
 
