@@ -1,0 +1,338 @@
+// Column model: display order, run-time moves, widths, auto-size, exclusive
+// settings and the notifications the grid reacts to.
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include "grid/columnkinds.h"
+#include "grid/columns.h"
+#include "platform/errors.h"
+
+using namespace grid;
+
+namespace {
+
+struct Recorder {
+  std::vector<std::pair<TCustomColumn*, TColumnChange>> changes;
+  std::vector<QString> structure;
+  void Hook(TColumns& cols) {
+    cols.OnColumnChange = [this](TColumns*, TCustomColumn* c, TColumnChange k) { changes.emplace_back(c, k); };
+    cols.OnStoreStructure = [this](TColumns*, TStructureAction a, int, int) {
+      structure.push_back(QStringLiteral("store %1").arg(int(a)));
+    };
+    cols.OnViewStructure = [this](TColumns*, TStructureAction a, int, int) {
+      structure.push_back(QStringLiteral("view %1").arg(int(a)));
+    };
+  }
+};
+
+// Loads columns the way a layout does: positions and widths stored while
+// reading, then Add.
+void Load(TColumns& cols, std::initializer_list<std::pair<int, int>> positionsAndWidths) {
+  cols.SetReading(true);
+  for (auto [pos, width] : positionsAndWidths) {
+    auto c = std::make_unique<TTextualColumn>();
+    c->SetCollection(&cols);
+    c->SetPosition(pos);
+    c->SetWidth(width);
+    c->SetOptions({coAutoSize, coCanInput, coDontHighlight, coPublicUsing});
+    cols.Add(std::move(c));
+  }
+  cols.SetReading(false);
+}
+
+std::vector<int> DisplayOrder(const TColumns& cols) {
+  std::vector<int> order;
+  for (int i = 0; i < cols.Count(); ++i) order.push_back(cols.ByPosition(i)->Index());
+  return order;
+}
+
+std::vector<int> Positions(const TColumns& cols) {
+  std::vector<int> p;
+  for (int i = 0; i < cols.Count(); ++i) p.push_back(cols.Items(i)->Position());
+  return p;
+}
+
+std::vector<int> Widths(const TColumns& cols) {
+  std::vector<int> w;
+  for (int i = 0; i < cols.Count(); ++i) w.push_back(cols.Items(i)->Width());
+  return w;
+}
+
+void LoadCallList(TColumns& cols) { Load(cols, {{2, 100}, {3, 100}, {4, 100}, {0, 55}, {1, 100}}); }
+
+}  // namespace
+
+TEST(ColumnDefaults, NewTextColumnCarriesTheDocumentedDefaults) {
+  TTextualColumn c;
+  EXPECT_EQ(c.Alignment(), taLeftJustify);
+  EXPECT_EQ(c.Color(), clBlack);
+  EXPECT_EQ(c.Width(), 80);
+  EXPECT_EQ(c.DefaultWidth(), 80);
+  EXPECT_EQ(c.Position(), -1);
+  EXPECT_EQ(c.Options(), (TColumnOptions{coCanClick, coCanSort, coCanInput, coEditorAutoSelect, coPublicUsing}));
+  EXPECT_EQ(c.Header().Color(), clBtnFace);
+  EXPECT_EQ(c.Header().DisplayMode(), dmTextOnly);
+  EXPECT_EQ(c.Footer().Color(), clWindow);
+  EXPECT_EQ(c.Footer().FormulaKind(), fkNone);
+  EXPECT_EQ(c.WrapKind(), wkEllipsis);
+  EXPECT_EQ(c.VerticalAlignment(), vaMiddle);
+  EXPECT_EQ(c.SortType(), stAlphabetic);
+  EXPECT_FALSE(c.AutoExecute());
+  EXPECT_EQ(c.ValueKind(), TValueKind::Text);
+  EXPECT_EQ(c.Font().Height, -11);
+  EXPECT_EQ(c.Font().Color, clWindowText);
+}
+
+TEST(ColumnDefaults, EachClassDecidesItsValueKindAndSortType) {
+  EXPECT_EQ(CreateColumn("TCheckBoxColumn")->ValueKind(), TValueKind::Boolean);
+  EXPECT_EQ(CreateColumn("TCheckBoxColumn")->SortType(), stNumeric);
+  EXPECT_EQ(CreateColumn("TDateColumn")->ValueKind(), TValueKind::DateTime);
+  EXPECT_EQ(CreateColumn("TDateColumn")->SortType(), stDate);
+  EXPECT_FALSE(CreateColumn("TDateColumn")->DefaultValue().isEmpty());
+  EXPECT_EQ(CreateColumn("TNumericColumn")->ValueKind(), TValueKind::Floating);
+  EXPECT_EQ(CreateColumn("TProgressColumn")->ValueKind(), TValueKind::Floating);
+  EXPECT_EQ(CreateColumn("TImageColumn")->ValueKind(), TValueKind::Integer);
+  EXPECT_EQ(CreateColumn("TImageColumn")->DefaultValue(), QStringLiteral("0"));
+  EXPECT_EQ(CreateColumn("TRateColumn")->ValueKind(), TValueKind::Integer);
+  EXPECT_EQ(CreateColumn("TIncrementColumn")->ValueKind(), TValueKind::RowNumber);
+  EXPECT_EQ(CreateColumn("TGraphicColumn")->ValueKind(), TValueKind::Picture);
+  EXPECT_EQ(CreateColumn("TComboBoxColumn")->ValueKind(), TValueKind::Text);
+  EXPECT_EQ(CreateColumn("THtmlColumn")->ValueKind(), TValueKind::Text);
+  EXPECT_EQ(CreateColumn("TNoSuchColumn"), nullptr);
+}
+
+TEST(ColumnText, TextColumnWrapsValueAndAcceptsPrintableKeys) {
+  TTextualColumn c;
+  c.SetTextBefore(QStringLiteral("<"));
+  c.SetTextAfter(QStringLiteral(">"));
+  EXPECT_EQ(c.FormatDisplayText(QStringLiteral("x")), QStringLiteral("<x>"));
+  EXPECT_TRUE(c.AcceptsKey(QLatin1Char('a')));
+  EXPECT_FALSE(c.AcceptsKey(QLatin1Char(' ')));
+  TCheckBoxColumn box;
+  EXPECT_FALSE(box.AcceptsKey(QLatin1Char('a')));
+}
+
+TEST(DisplayOrder, LoadedPositionsOrderTheColumns) {
+  TColumns cols;
+  LoadCallList(cols);
+  EXPECT_EQ(DisplayOrder(cols), (std::vector<int>{3, 4, 0, 1, 2}));
+  // Left edges follow the display order.
+  EXPECT_EQ(cols.Items(3)->Left(), 0);
+  EXPECT_EQ(cols.Items(4)->Left(), 55);
+  EXPECT_EQ(cols.Items(0)->Left(), 155);
+  EXPECT_EQ(cols.Items(1)->Left(), 255);
+  EXPECT_EQ(cols.Items(2)->Left(), 355);
+  EXPECT_EQ(cols.Items(2)->VisibleIndex(), 4);
+
+  TColumns repeats;
+  Load(repeats, {{1, 80}, {1, 80}, {0, 80}});
+  EXPECT_EQ(DisplayOrder(repeats), (std::vector<int>{2, 0, 1}));
+}
+
+TEST(DisplayOrder, RunTimePositionMovesTheColumnAndRenumbers) {
+  TColumns cols;
+  LoadCallList(cols);
+  cols.Items(0)->SetPosition(0);
+  EXPECT_EQ(DisplayOrder(cols), (std::vector<int>{0, 3, 4, 1, 2}));
+  EXPECT_EQ(Positions(cols), (std::vector<int>{0, 3, 4, 1, 2}));
+  EXPECT_EQ(cols.Items(0)->Left(), 0);
+  EXPECT_EQ(cols.Items(3)->Left(), 100);
+
+  // Same place again: nothing moves.
+  cols.Items(1)->SetPosition(3);
+  EXPECT_EQ(DisplayOrder(cols), (std::vector<int>{0, 3, 4, 1, 2}));
+}
+
+TEST(DisplayOrder, RunTimePositionMovesTheRightColumnAfterRepeatedPositions) {
+  TColumns cols;
+  Load(cols, {{1, 80}, {1, 80}, {0, 80}});  // display: 2, 0, 1
+  // Column 1 stands at display index 2 although its Position says 1.
+  cols.Items(1)->SetPosition(0);
+  EXPECT_EQ(DisplayOrder(cols), (std::vector<int>{1, 2, 0}));
+  EXPECT_EQ(Positions(cols), (std::vector<int>{2, 0, 1}));
+
+  TColumns gaps;
+  Load(gaps, {{5, 80}, {9, 80}, {0, 80}});  // display: 2, 0, 1
+  gaps.Items(0)->SetPosition(2);
+  EXPECT_EQ(DisplayOrder(gaps), (std::vector<int>{2, 1, 0}));
+}
+
+TEST(DisplayOrder, PositionOutsideTheListIsRefusedAndChangesNothing) {
+  TColumns cols;
+  LoadCallList(cols);
+  try {
+    cols.Items(0)->SetPosition(5);
+    FAIL() << "no error";
+  } catch (const platform::EListError& e) {
+    EXPECT_EQ(e.Message(), QStringLiteral("List index out of bounds (5)"));
+  }
+  EXPECT_THROW(cols.Items(0)->SetPosition(-1), platform::EListError);
+  EXPECT_EQ(DisplayOrder(cols), (std::vector<int>{3, 4, 0, 1, 2}));
+  EXPECT_EQ(Positions(cols), (std::vector<int>{2, 3, 4, 0, 1}));
+  EXPECT_THROW(cols.MovePosition(0, 7), platform::EListError);
+}
+
+TEST(DisplayOrder, MovePositionNotifiesTheColumnNowAtTheTarget) {
+  TColumns cols;
+  LoadCallList(cols);
+  Recorder rec;
+  rec.Hook(cols);
+  cols.MovePosition(4, 0);  // "Çağrı sıra no" to the front
+  ASSERT_EQ(rec.changes.size(), 1u);
+  EXPECT_EQ(rec.changes[0].first, cols.Items(2));
+  EXPECT_EQ(rec.changes[0].second, TColumnChange::Position);
+  EXPECT_EQ(Positions(cols), (std::vector<int>{3, 4, 0, 1, 2}));
+}
+
+TEST(ColumnWidth, ClampedToEightAndLaidOutAgain) {
+  TColumns cols;
+  LoadCallList(cols);
+  cols.Items(3)->SetWidth(3);
+  EXPECT_EQ(cols.Items(3)->Width(), 8);
+  EXPECT_EQ(cols.Items(4)->Left(), 8);
+  EXPECT_EQ(cols.VisibleWidth(), 408);
+}
+
+TEST(ColumnWidth, WhileReadingWidthDoesNotLayOut) {
+  TColumns cols;
+  LoadCallList(cols);
+  cols.SetReading(true);
+  cols.Items(3)->SetWidth(200);
+  EXPECT_EQ(cols.Items(4)->Left(), 55);
+  cols.SetReading(false);
+  cols.Relayout(false);
+  EXPECT_EQ(cols.Items(4)->Left(), 200);
+}
+
+TEST(AutoSize, StretchesToTheClientWidthRoundingToNearest) {
+  struct Case {
+    int clientWidth;
+    std::vector<int> widths;
+  };
+  for (const Case& c : {Case{910, {200, 200, 200, 110, 200}}, Case{454, {100, 100, 100, 55, 99}},
+                        Case{511, {112, 112, 113, 62, 112}}, Case{513, {113, 113, 113, 62, 112}}}) {
+    TColumns cols;
+    LoadCallList(cols);
+    cols.AutoSizeColumns(c.clientWidth, 0);
+    EXPECT_EQ(Widths(cols), c.widths) << "client width " << c.clientWidth;
+    EXPECT_EQ(cols.VisibleWidth(), c.clientWidth);
+  }
+}
+
+TEST(AutoSize, FixedAndHiddenColumnsKeepTheirWidth) {
+  TColumns cols;
+  LoadCallList(cols);
+  cols.Items(0)->SetOptions(cols.Items(0)->Options().With(coFixedSize));
+  cols.Items(1)->SetOptions({});  // not auto-size
+  cols.Items(2)->SetVisible(false);
+  cols.AutoSizeColumns(12 + 200 + 155 * 2, 12);
+  EXPECT_EQ(Widths(cols), (std::vector<int>{100, 100, 100, 110, 200}));
+}
+
+TEST(AutoSize, NarrowGridGivesEveryAutoSizeColumnTheMinimum) {
+  TColumns cols;
+  LoadCallList(cols);
+  cols.Items(0)->SetOptions({});
+  cols.AutoSizeColumns(50, 0);
+  EXPECT_EQ(Widths(cols), (std::vector<int>{100, 8, 8, 8, 8}));
+}
+
+TEST(ColumnVisibility, HidingMovesTheColumnsBehindAndKeepsBothOrders) {
+  TColumns cols;
+  LoadCallList(cols);
+  Recorder rec;
+  rec.Hook(cols);
+  cols.Items(4)->SetVisible(false);  // "Arayan numara", second from the left
+  EXPECT_EQ(cols.Items(4)->VisibleIndex(), -1);
+  EXPECT_EQ(cols.Items(0)->Left(), 55);
+  EXPECT_EQ(cols.Items(0)->VisibleIndex(), 1);
+  EXPECT_EQ(cols.Items(2)->Left(), 255);
+  EXPECT_EQ(cols.VisibleCount(), 4);
+  EXPECT_EQ(cols.VisibleWidth(), 355);
+  EXPECT_EQ(DisplayOrder(cols), (std::vector<int>{3, 4, 0, 1, 2}));
+  ASSERT_EQ(rec.changes.size(), 1u);
+  EXPECT_EQ(rec.changes[0].second, TColumnChange::Visibility);
+}
+
+TEST(ExclusiveSettings, OnlyOneColumnIsSortedOrTheSearchColumn) {
+  TColumns cols;
+  LoadCallList(cols);
+  cols.Items(1)->SetSorted(true);
+  cols.Items(3)->SetSorted(true);
+  EXPECT_FALSE(cols.Items(1)->Sorted());
+  EXPECT_TRUE(cols.Items(3)->Sorted());
+  cols.Items(3)->SetSorted(false);
+  EXPECT_FALSE(cols.Items(3)->Sorted());
+
+  cols.Items(0)->SetOptions(cols.Items(0)->Options().With(coSearchColumn));
+  cols.Items(2)->SetOptions(cols.Items(2)->Options().With(coSearchColumn));
+  EXPECT_FALSE(cols.Items(0)->Options().Contains(coSearchColumn));
+  EXPECT_TRUE(cols.Items(0)->Options().Contains(coAutoSize));
+  EXPECT_TRUE(cols.Items(2)->Options().Contains(coSearchColumn));
+}
+
+TEST(ColumnNotifications, EachSettingRaisesItsKindAndStoredOnesRaiseNothing) {
+  TColumns cols;
+  LoadCallList(cols);
+  Recorder rec;
+  rec.Hook(cols);
+  TTextualColumn& c = static_cast<TTextualColumn&>(*cols.Items(0));
+  c.SetWrapKind(wkWordWrap);
+  c.SetDefaultWidth(10);
+  c.SetDefaultValue(QStringLiteral("x"));
+  c.SetAutoExecute(false);
+  c.SetTextBefore(QStringLiteral("a"));
+  EXPECT_TRUE(rec.changes.empty());
+
+  c.Header().SetCaption(QStringLiteral("Yeni"));
+  c.Footer().SetColor(clRed);
+  c.SetAlignment(taRightJustify);
+  c.SetSortKind(skDescending);
+  c.SetWidth(90);
+  c.SetInputText(QStringLiteral("t"));
+  std::vector<TColumnChange> kinds;
+  for (auto& [col, kind] : rec.changes) {
+    EXPECT_EQ(col, &c);
+    kinds.push_back(kind);
+  }
+  EXPECT_EQ(kinds, (std::vector<TColumnChange>{TColumnChange::Appearance, TColumnChange::Appearance,
+                                               TColumnChange::Appearance, TColumnChange::Sort,
+                                               TColumnChange::Width, TColumnChange::InputText}));
+}
+
+TEST(ColumnHeader, GlyphIsCopiedWithItsCornerColourTransparent) {
+  TColumnHeader header;
+  int changes = 0;
+  header.OnChange = [&](TColumnPart*) { ++changes; };
+  QImage picture(4, 3, QImage::Format_RGB32);
+  picture.fill(qRgb(255, 0, 255));
+  picture.setPixel(1, 1, qRgb(0, 0, 0));
+  header.SetGlyph(picture);
+  picture.fill(qRgb(1, 2, 3));  // the header keeps its own copy
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(qAlpha(header.Glyph().pixel(0, 0)), 0);
+  EXPECT_EQ(header.Glyph().pixel(1, 1), qRgb(0, 0, 0));
+}
+
+TEST(ColumnCollection, AddAndClearTellTheStoreBeforeTheView) {
+  TColumns cols;
+  Recorder rec;
+  rec.Hook(cols);
+  LoadCallList(cols);
+  cols.Clear();
+  EXPECT_EQ(cols.Count(), 0);
+  EXPECT_THROW(cols.ByPosition(0), platform::EListError);
+  ASSERT_EQ(rec.structure.size(), 12u);
+  EXPECT_EQ(rec.structure[0], QStringLiteral("store 0"));
+  EXPECT_EQ(rec.structure[1], QStringLiteral("view 0"));
+  EXPECT_EQ(rec.structure[10], QStringLiteral("store 2"));
+  EXPECT_EQ(rec.structure[11], QStringLiteral("view 2"));
+}
+
+TEST(ColumnCollection, HoldsAtMostTheStoresColumnCount) {
+  TColumns cols;
+  for (int i = 0; i < TColumns::kMaxColumns; ++i) cols.Add(std::make_unique<TTextualColumn>());
+  EXPECT_THROW(cols.Add(std::make_unique<TTextualColumn>()), platform::Exception);
+  EXPECT_EQ(cols.Count(), TColumns::kMaxColumns);
+}
