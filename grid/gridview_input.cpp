@@ -186,7 +186,7 @@ void TCustomGridView::mousePressEvent(QMouseEvent* event) {
 void TCustomGridView::mouseDoubleClickEvent(QMouseEvent* event) {
   // The press that brings the double click is ignored as a press.
   const QPoint p = event->position().toPoint();
-  if (GetDataRect().Contains(p.x(), p.y()) && OnDblClick) OnDblClick(this);
+  if (event->button() == Qt::LeftButton && GetDataRect().Contains(p.x(), p.y()) && OnDblClick) OnDblClick(this);
 }
 
 void TCustomGridView::PressAt(TMouseButton button, TShiftState shift, const QPoint& p) {
@@ -370,9 +370,12 @@ void TCustomGridView::ReleaseAt(TMouseButton button, TShiftState shift, const QP
     return;
   }
 
+  // Only a release over the rows counts: the row hit test alone would take
+  // a release on the header for one on the top row.
+  const TGridPart part = PartAt(p.x(), p.y());
   const QPoint cell = CellAt(p.x(), p.y());
   bool cellClicked = false;
-  if (cell.x() >= 0 && cell.y() >= 0 && cell.y() < RowCount() && cell == DownCell) {
+  if (part == gpData && cell.x() >= 0 && cell.y() >= 0 && cell.y() < RowCount() && cell == DownCell) {
     cellClicked = true;
     if (OnCellClick) OnCellClick(this, cell.x(), cell.y());
   }
@@ -387,7 +390,7 @@ void TCustomGridView::ReleaseAt(TMouseButton button, TShiftState shift, const QP
   }
 
   if (button != mbLeft) return;
-  switch (PartAt(p.x(), p.y())) {
+  switch (part) {
     case gpData:
       // Cell editing opens only for editing columns; none are built here.
       (void)cellClicked;

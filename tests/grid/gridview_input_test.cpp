@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPaintEvent>
 #include <QScreen>
@@ -144,6 +145,23 @@ TEST_F(InputFixture, ClicksBelowTheLastRowAndInTheLastHeaderPixelRowChangeNothin
   EXPECT_TRUE(selected.isEmpty());
   EXPECT_EQ(spy.paints, 0);
   EXPECT_EQ(grid->PressedHeaderColumn, nullptr);
+}
+
+TEST_F(InputFixture, AReleaseCountsAsACellClickOnlyOverTheCellOfTheLastDataPress) {
+  AddRows(3);
+  Click(CellPoint(0, 0));
+  ASSERT_EQ(clicked, (QList<QPoint>{{0, 0}}));
+  // Pressed on the cell, released on the one beside it: no click.
+  QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, CellPoint(0, 1));
+  QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, CellPoint(1, 1));
+  // The header straight above the top row is not that row's cell.
+  Click(CellPoint(0, 0));
+  Click(QPoint(CellPoint(0, 0).x(), 8));
+  EXPECT_EQ(clicked, (QList<QPoint>{{0, 0}, {0, 0}}));
+  // A release over the cell of the earlier data press still counts.
+  QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, QPoint(CellPoint(0, 0).x(), 8));
+  QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, CellPoint(0, 0));
+  EXPECT_EQ(clicked.size(), 3);
 }
 
 TEST_F(InputFixture, ADoubleClickMovesOnTheFirstPressOnlyAndCountsOnlyInTheDataArea) {
@@ -410,6 +428,22 @@ TEST_F(InputFixture, TypingChangesNothingReturnIsSwallowedAndTabMovesTheFocusOn)
   grid->GetCellText(0, 1, cell);
   EXPECT_EQ(cell, "12:00:01");
 
+  // Return goes on to the window holding the grid.
+  int returnsSeen = 0;
+  struct ReturnSpy : QObject {
+    int* seen;
+    explicit ReturnSpy(int* s) : seen(s) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+      if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Return) ++*seen;
+      return false;
+    }
+  } returnSpy(&returnsSeen);
+  g.host->installEventFilter(&returnSpy);
+  Key(Qt::Key_Return);
+  g.host->removeEventFilter(&returnSpy);
+  EXPECT_EQ(returnsSeen, 1);
+  EXPECT_EQ(grid->CurrentRow, 1);
+
   Key(Qt::Key_Tab);
   EXPECT_TRUE(next->hasFocus());
   EXPECT_TRUE(next->text().isEmpty());
@@ -531,4 +565,11 @@ TEST_F(InputFixture, DeactivatingTheApplicationDropsPendingPresses) {
   clicked.clear();
   QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, CellPoint(2, 1));
   EXPECT_TRUE(clicked.isEmpty());
+}
+
+TEST(GridCursorsTest, BuildingAGridRegistersAllSixCursors) {
+  TScreenCursors::Clear();
+  TGridView grid;
+  for (TCursor n : {crHorzSplit, crColumnNoDrag, crRoll, crRollUp, crRollDown, crIndicatorSelect})
+    EXPECT_TRUE(TScreenCursors::IsRegistered(n)) << n;
 }
