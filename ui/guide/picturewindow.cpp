@@ -26,19 +26,24 @@ void TPictureWindow::ShowPicture(QLabel* label, const char* resourcePath) {
   label->setPixmap(LoadPicture(QString::fromLatin1(resourcePath)));
 }
 
-void TPictureWindow::setVisible(bool visible) {
-  if (visible && !isVisible()) {
-    // Placed on every showing; moving first also keeps Qt from centring the
-    // window over the main window instead.
-    if (placement_ == Placement::StoredPosition) {
-      move(storedPosition_);
-    } else if (QScreen* screen = parentWidget() ? parentWidget()->screen() : this->screen()) {
-      const QRect area = screen->availableGeometry();
-      const QSize frame = frameGeometry().size().expandedTo(size());
-      move(area.center() - QPoint(frame.width() / 2, frame.height() / 2));
-    }
+void TPictureWindow::Place() {
+  if (placement_ == Placement::StoredPosition) {
+    move(storedPosition_);
+  } else if (QScreen* screen = parentWidget() ? parentWidget()->screen() : this->screen()) {
+    const QRect area = screen->availableGeometry();
+    const QSize frame = frameGeometry().size().expandedTo(size());
+    move(area.x() + (area.width() - frame.width()) / 2, area.y() + (area.height() - frame.height()) / 2);
   }
+}
+
+void TPictureWindow::setVisible(bool visible) {
+  const bool showing = visible && !isVisible();
+  // Placed before every showing, which also keeps Qt from centring the
+  // window over the main window instead; and once more when shown, since the
+  // frame's size is known only then.
+  if (showing) Place();
   QDialog::setVisible(visible);
+  if (showing) Place();
 }
 
 }  // namespace guide

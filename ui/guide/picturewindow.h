@@ -27,6 +27,8 @@ class TPictureWindow : public QDialog {
   static void ShowPicture(QLabel* label, const char* resourcePath);
 
  private:
+  void Place();
+
   Placement placement_ = Placement::ScreenCenter;
   QPoint storedPosition_;
 };
