@@ -112,15 +112,22 @@ void TCanvas::Frame3D(TRect& r, TColor topLeft, TColor bottomRight, int width) {
 }
 
 void TCanvas::Polygon(std::initializer_list<QPoint> points) {
-  if (!painter_) return;
-  painter_->save();
-  painter_->setPen(QPen(ColorToQColor(penColor_), 0));
-  if (brushStyle_ == TBrushStyle::Solid)
+  if (!painter_ || points.size() < 2) return;
+  if (brushStyle_ == TBrushStyle::Solid) {
+    painter_->save();
+    painter_->setPen(Qt::NoPen);
     painter_->setBrush(ColorToQColor(brushColor_));
-  else
-    painter_->setBrush(Qt::NoBrush);
-  painter_->drawPolygon(QPolygon(QList<QPoint>(points)));
-  painter_->restore();
+    painter_->drawPolygon(QPolygon(QList<QPoint>(points)));
+    painter_->restore();
+  }
+  // The outline covers every edge pixel, corners included.
+  const QPoint* prev = nullptr;
+  for (const QPoint& p : points) {
+    if (prev) Polyline({*prev, p});
+    prev = &p;
+  }
+  Polyline({*prev, *points.begin()});
+  SetPixel(points.begin()->x(), points.begin()->y(), penColor_);
 }
 
 void TCanvas::Draw(int x, int y, const QPixmap& picture) {

@@ -320,6 +320,8 @@ class TCustomGridView : public TScrollView {
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void PaintFrame(QPainter& painter) override;
+  // Scroll steps the window's creation brings.
+  void WindowCreated() override;
   // The frame the settings and the style ask for: static edge, themed, none.
   TFrameEdge WantedFrameEdge() const override;
 

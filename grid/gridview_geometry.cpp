@@ -113,6 +113,14 @@ void TCustomGridView::AutoSizeColumns() { Columns().AutoSizeColumns(ClientWidth(
 
 void TCustomGridView::RowSizeChanged() { SetVertScrollUnit(RowSize()); }
 
+void TCustomGridView::WindowCreated() {
+  // Sideways by pixels, vertically by rows.
+  HorzScrollBar()->SetPageStep(10);
+  HorzScrollBar()->SetLineStep(5);
+  VertScrollBar()->SetPageStep(10);
+  SetVertScrollUnit(RowSize());
+}
+
 void TCustomGridView::MakeRowVisible(int ARow) {
   if (ARow < TopRow() || ARow >= TopRow() + VisibleRowCount()) VertScrollBar()->SetScrollPos(ARow);
 }

@@ -153,8 +153,13 @@ void TCustomScrollView::SyncFrameEdge(bool queued) {
 }
 
 bool TCustomScrollView::event(QEvent* e) {
-  if (e->type() == QEvent::Show || e->type() == QEvent::StyleChange || e->type() == QEvent::Polish)
+  if (e->type() == QEvent::Show || e->type() == QEvent::StyleChange || e->type() == QEvent::Polish) {
+    if (!created_) {
+      created_ = true;
+      WindowCreated();
+    }
     SyncFrameEdge(false);
+  }
   if (e->type() != QEvent::Paint) return QAbstractScrollArea::event(e);
   SyncFrameEdge(true);
   // The area paints its scroll-bar corner and a frame; the edge itself is

@@ -138,6 +138,9 @@ class TCustomScrollView : public QAbstractScrollArea {
   bool event(QEvent* e) override;
   // Scrolling is ours (ScrollContent); the area's own pixel shifting is off.
   void scrollContentsBy(int, int) override {}
+  // Called once, when the control is first polished or shown: the place
+  // for settings that the window's creation brings.
+  virtual void WindowCreated() {}
   // Called after the frame has been painted, with a painter on the frame; the
   // place for a control to decide on and draw a themed border.
   virtual void PaintFrame(QPainter& painter);
@@ -150,6 +153,7 @@ class TCustomScrollView : public QAbstractScrollArea {
   int lastHorzDelta_ = 0;
   int lastVertDelta_ = 0;
   TFrameEdge frameEdge_ = TFrameEdge::Static;
+  bool created_ = false;
 };
 
 class TScrollView : public TCustomScrollView {

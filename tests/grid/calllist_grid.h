@@ -1,0 +1,102 @@
+#pragma once
+// A shown grid with the call list's settings and five columns, for the
+// drawing and geometry tests. The style is explicit: "Windows" (no visual
+// styles) unless a test asks for a themed one.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPointer>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QTest>
+#include <QWidget>
+#include <memory>
+
+#include "grid/gridlayoutloader.h"
+#include "grid/gridview.h"
+#include "grid/syscolors.h"
+
+namespace gridtest {
+
+inline QByteArray CallListLayout() {
+  auto column = [](const char* caption, int position, int width) {
+    return QByteArray(R"({"class": "TTextualColumn", "Alignment": "taCenter", "Color": "clWindow",
+      "Font": {"Name": "MS Sans Serif", "Height": -11, "Color": "clWindowText"},
+      "Header": {"Caption": ")") + caption + R"(", "Color": "clBtnFace", "DisplayMode": "dmTextOnly"},
+      "Options": ["coAutoSize", "coCanInput", "coDontHighlight", "coPublicUsing"],
+      "Position": )" + QByteArray::number(position) + R"(, "Width": )" + QByteArray::number(width) +
+           R"(, "WrapKind": "wkEllipsis", "VerticalAlignment": "vaMiddle"})";
+  };
+  return QByteArray(R"({"grid": {"BorderStyle": "bsSingle", "GridStyle": "gsReport", "GridLinesStyle": "lsNormal",
+      "HeaderSize": 20, "HeaderStyle": "hsAuto", "HideScrollBar": true, "InputSize": 12,
+      "Options": ["goDissableColumnMoving", "goGrid", "goHeader"], "RowSize": 20},
+    "columns": [)") +
+         column("Saat", 2, 100) + "," + column("Cihaz seri no.", 3, 100) + "," +
+         column("Çağrı sıra no", 4, 100) + "," + column("Hat no.", 0, 55) + "," +
+         column("Arayan numara", 1, 100) + "]}";
+}
+
+// Owns its style: widgets keep a plain pointer to the style they draw with.
+struct CallListGrid {
+  explicit CallListGrid(const QString& styleName = QStringLiteral("Windows"), int width = 515, int height = 170)
+      : style(QStyleFactory::create(styleName)), host(std::make_unique<QWidget>()) {
+    host->resize(width + 20, height + 20);
+    grid = new grid::TGridView(host.get());
+    if (style) grid->setStyle(style.get());
+    grid::LoadGridLayout(*grid, CallListLayout());
+    grid->setGeometry(0, 0, width, height);
+    host->show();
+    (void)QTest::qWaitForWindowExposed(host.get());
+    Settle();
+  }
+  ~CallListGrid() {
+    host.reset();
+  }
+
+  // Lets queued layout and paint work finish.
+  void Settle() {
+    for (int i = 0; i < 3; ++i) QApplication::processEvents();
+  }
+
+  void AddCall(const QStringList& texts) {
+    grid->AddRow(1);
+    const int r = grid->RowCount() - 1;
+    grid->BeginUpdate();
+    for (int c = 0; c < texts.size() && c < 5; ++c) grid->Cell(c, r)->SetAsString(texts[c]);
+    grid->EndUpdate();
+  }
+
+  void Focus() {
+    host->activateWindow();
+    QApplication::setActiveWindow(host.get());
+    grid->setFocus(Qt::OtherFocusReason);
+    (void)QTest::qWaitForWindowActive(host.get());
+    Settle();
+  }
+
+  // The client area as drawn by a full paint pass.
+  QImage Client() {
+    Settle();
+    QImage img = grid->viewport()->grab().toImage();
+    // CID_GRID_DUMP=<dir> keeps every rendered client area for a look.
+    const QByteArray dir = qgetenv("CID_GRID_DUMP");
+    if (!dir.isEmpty()) {
+      const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+      img.save(QStringLiteral("%1/%2_%3.png").arg(QString::fromLocal8Bit(dir)).arg(info ? info->name() : "grid").arg(++dumps));
+    }
+    return img;
+  }
+
+  std::unique_ptr<QStyle> style;
+  std::unique_ptr<QWidget> host;
+  grid::TGridView* grid = nullptr;
+  int dumps = 0;
+};
+
+// Colours compared as 8-bit RGB values (alpha always opaque).
+inline QRgb Sys(grid::TColor c) { return grid::ColorToQColor(c).rgb(); }
+inline QRgb Px(const QImage& img, int x, int y) { return img.pixel(x, y) | 0xFF000000u; }
+inline QRgb Inverted(QRgb c) { return qRgb(255 - qRed(c), 255 - qGreen(c), 255 - qBlue(c)); }
+
+}  // namespace gridtest
