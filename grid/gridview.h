@@ -285,6 +285,8 @@ class TCustomGridView : public TScrollView {
   void UpdateCellHint();
   void RepaintCurrentCell();
   void ApplicationActivation(bool active);
+  // Forgets columns that left the collection since the last event.
+  void DropStaleColumns();
   // Tracking lines waiting to be inverted by the next (suspended) paint.
   QList<int> sizingLines_;
   int sizingLineX_ = 0;

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
+#include <cstdlib>
 
 #include "grid/columnkinds.h"
 #include "grid/gridview.h"
@@ -169,6 +170,25 @@ void TCustomGridView::RepaintCurrentCell() {
   InvalidateCell(CurrentCol, CurrentRow);
 }
 
+void TCustomGridView::DropStaleColumns() {
+  auto stale = [this](TCustomColumn* c) { return c && Columns().IndexOf(c) < 0; };
+  if (stale(HotHeaderColumn)) HotHeaderColumn = nullptr;
+  if (stale(PressedHeaderColumn)) {
+    PressedHeaderColumn = nullptr;
+    ExcludeState(gfHeaderPressed);
+  }
+  if (stale(BorderHoverColumn)) BorderHoverColumn = nullptr;
+  if (stale(headerDownColumn_)) headerDownColumn_ = nullptr;
+  if (stale(SizingColumn)) {
+    // The column went away under the drag: end it without a width.
+    SizingColumn = nullptr;
+    ExcludeState(gfSizing);
+    sizingLines_.clear();
+    SizingPainter = nullptr;
+    InvalidateGrid();
+  }
+}
+
 // --- Presses ------------------------------------------------------------------------
 
 void TCustomGridView::mousePressEvent(QMouseEvent* event) {
@@ -190,6 +210,7 @@ void TCustomGridView::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void TCustomGridView::PressAt(TMouseButton button, TShiftState shift, const QPoint& p) {
+  DropStaleColumns();
   setFocus(Qt::MouseFocusReason);
   if (Columns().Count() == 0) return;
   if (HasState(gfEditing)) CloseEditor();
@@ -284,6 +305,7 @@ void TCustomGridView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TCustomGridView::MoveAt(TShiftState shift, const QPoint& p) {
+  DropStaleColumns();
   if (OnMouseMove) OnMouseMove(this, shift, p.x(), p.y());
   if (RollMode->Active()) RollMode->Move(p);
   HoverCell = kNoCell;
@@ -310,8 +332,12 @@ void TCustomGridView::MoveAt(TShiftState shift, const QPoint& p) {
         case gpHeader: {
           BorderHoverColumn = SizingBorderAt(p.x(), p.y());
           ApplyCursor(viewport(), BorderHoverColumn ? crHorzSplit : crDefault);
-          const bool movingPending = !Options().Contains(goDissableColumnMoving) && HasState(gfHeaderPressed);
-          if (!movingPending) {
+          // A drag of a pressed header would move its column (not built);
+          // short of that the header under the pointer lights up.
+          const QPoint moved = p - DownPoint;
+          const bool columnDrag = !Options().Contains(goDissableColumnMoving) && HasState(gfHeaderPressed) &&
+                                  (std::abs(moved.x()) > 3 || std::abs(moved.y()) > 3);
+          if (!columnDrag) {
             TCustomColumn* hot = ColumnAt(p.x());
             if (hot != HotHeaderColumn) {
               TCustomColumn* previous = HotHeaderColumn;
@@ -362,6 +388,7 @@ void TCustomGridView::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void TCustomGridView::ReleaseAt(TMouseButton button, TShiftState shift, const QPoint& p) {
+  DropStaleColumns();
   if (OnMouseUp) OnMouseUp(this, button, shift, p.x(), p.y());
   RollMode->Stop();
   ExcludeState(gfHeaderPressed);
@@ -522,6 +549,7 @@ void TCustomGridView::focusOutEvent(QFocusEvent* event) {
 }
 
 void TCustomGridView::ApplicationActivation(bool active) {
+  DropStaleColumns();
   if (!active) {
     PressedHeaderColumn = nullptr;
     DownPoint = kNoCell;
@@ -540,6 +568,7 @@ void TCustomGridView::changeEvent(QEvent* event) {
 bool TCustomGridView::viewportEvent(QEvent* event) {
   const bool result = TScrollView::viewportEvent(event);
   if (event->type() == QEvent::Leave) {
+    DropStaleColumns();
     FitHintWindow->ReleaseHint();
     if (HotHeaderColumn) {
       TCustomColumn* previous = HotHeaderColumn;

@@ -335,6 +335,25 @@ TEST_F(InputFixture, HotTrackingLightsOneHeaderAtATimeAndClearsWhenThePointerLea
   EXPECT_EQ(grid->HotHeaderColumn, nullptr);
 }
 
+TEST_F(InputFixture, ColumnsClearedUnderThePointerAreForgottenNotTouched) {
+  TCustomColumn* first = grid->Columns().ByPosition(0);
+  QTest::mouseMove(vp, QPoint(first->Left() + 20, 8));
+  ASSERT_EQ(grid->HotHeaderColumn, first);
+  const QPoint border(first->Left() + first->Width(), 5);
+  QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, border);
+  ASSERT_TRUE(grid->HasState(gfSizing));
+  grid->Columns().Clear();
+  QTest::mouseMove(vp, border + QPoint(20, 0));
+  EXPECT_EQ(grid->HotHeaderColumn, nullptr);
+  EXPECT_EQ(grid->SizingColumn, nullptr);
+  EXPECT_FALSE(grid->HasState(gfSizing));
+  QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, border + QPoint(20, 0));
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(vp, &leave);
+  g.Settle();
+  EXPECT_EQ(grid->HotHeaderColumn, nullptr);
+}
+
 // --- Keys --------------------------------------------------------------------------------------
 
 TEST_F(InputFixture, DownScrollsFromTheLastFullyVisibleRowAndStopsAtTheEnds) {
