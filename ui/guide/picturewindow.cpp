@@ -2,11 +2,18 @@
 
 #include <QLabel>
 #include <QScreen>
+#include <algorithm>
 
 #include "platform/fonts.h"
 #include "ui/guide/pictures.h"
 
 namespace guide {
+
+QPoint FitInto(const QRect& area, QPoint wanted, QSize frame) {
+  const int x = std::max(area.x(), std::min(wanted.x(), area.x() + area.width() - frame.width()));
+  const int y = std::max(area.y(), std::min(wanted.y(), area.y() + area.height() - frame.height()));
+  return {x, y};
+}
 
 TPictureWindow::TPictureWindow(QWidget* parent) : QDialog(parent) {}
 
@@ -26,14 +33,21 @@ void TPictureWindow::ShowPicture(QLabel* label, const char* resourcePath) {
   label->setPixmap(LoadPicture(QString::fromLatin1(resourcePath)));
 }
 
+// The stored position was chosen on a large screen; on a smaller one it would
+// put part of the window, the picture a technician wires from, off screen.
 void TPictureWindow::Place() {
-  if (placement_ == Placement::StoredPosition) {
-    move(storedPosition_);
-  } else if (QScreen* screen = parentWidget() ? parentWidget()->screen() : this->screen()) {
-    const QRect area = screen->availableGeometry();
-    const QSize frame = frameGeometry().size().expandedTo(size());
-    move(area.x() + (area.width() - frame.width()) / 2, area.y() + (area.height() - frame.height()) / 2);
+  QScreen* screen = parentWidget() ? parentWidget()->screen() : this->screen();
+  if (!screen) {
+    if (placement_ == Placement::StoredPosition) move(storedPosition_);
+    return;
   }
+  const QRect area = screen->availableGeometry();
+  const QSize frame = frameGeometry().size().expandedTo(size());
+  const QPoint wanted = placement_ == Placement::StoredPosition
+                            ? storedPosition_
+                            : QPoint(area.x() + (area.width() - frame.width()) / 2,
+                                     area.y() + (area.height() - frame.height()) / 2);
+  move(FitInto(area, wanted, frame));
 }
 
 void TPictureWindow::setVisible(bool visible) {

@@ -11,6 +11,11 @@ class QLabel;
 
 namespace guide {
 
+// Where a window whose frame has size frame goes when asked for wanted: the
+// same place if it fits into area, else moved just far enough to lie inside
+// it, and never beyond its top left corner (so the title bar stays reachable).
+QPoint FitInto(const QRect& area, QPoint wanted, QSize frame);
+
 class TPictureWindow : public QDialog {
   Q_OBJECT
  public:

@@ -91,11 +91,23 @@ TEST(PictureWindows, PlacedAtScreenCentreOrTheStoredPosition) {
     EXPECT_EQ(watch.log.size(), 1);
   }
   ModalWatch watch([&](QWidget* m) {
-    EXPECT_EQ(m->frameGeometry().topLeft(), QPoint(352, 350));
+    const QRect frame = m->frameGeometry();
+    EXPECT_EQ(frame.topLeft(), guide::FitInto(area, QPoint(352, 350), frame.size()));
+    EXPECT_TRUE(area.contains(frame)) << "the whole picture stays on screen";
     m->close();
   });
   w.adsl->exec();
   EXPECT_EQ(watch.log, QStringList{QStringLiteral("TADSlbag")});
+}
+
+TEST(PictureWindows, StoredPositionIsKeptWhereItFitsAndPulledOnScreenWhereNot) {
+  const QSize adsl(572 + 16, 387 + 36);
+  EXPECT_EQ(guide::FitInto(QRect(0, 0, 1920, 1040), QPoint(352, 350), adsl), QPoint(352, 350));
+  EXPECT_EQ(guide::FitInto(QRect(0, 0, 1024, 738), QPoint(352, 350), adsl), QPoint(352, 315));
+  EXPECT_EQ(guide::FitInto(QRect(0, 0, 800, 570), QPoint(352, 350), adsl), QPoint(212, 147));
+  EXPECT_EQ(guide::FitInto(QRect(1920, 30, 1280, 994), QPoint(352, 350), adsl), QPoint(1920, 350));  // second screen
+  // Larger than the screen: the top left corner, so the title bar is reachable.
+  EXPECT_EQ(guide::FitInto(QRect(0, 0, 400, 300), QPoint(-50, -80), adsl), QPoint(0, 0));
 }
 
 // Clicks a spot of a modal window; the watch closes it by title bar if the
