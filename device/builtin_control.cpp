@@ -115,7 +115,16 @@ void TBuiltinControl::Tick() {
   const qint64 now = MonotonicMs();
   Scan(now);
   // Ticking may report and so change nothing in linked_ but the queue.
-  for (Linked& l : linked_) l.session->Tick(now);
+  for (Linked& l : linked_) {
+    l.session->Tick(now);
+    // Errors held back by the once-a-second limit are summed up once the
+    // second is over, so none goes unmentioned.
+    if (l.suppressed > 0 && now - l.lastErrorMs >= kErrorIntervalMs) {
+      PushError(QStringLiteral("Cihaz %1: %2 hata daha oldu").arg(l.session->Label()).arg(l.suppressed));
+      l.lastErrorMs = now;
+      l.suppressed = 0;
+    }
+  }
 }
 
 void TBuiltinControl::Scan(qint64 nowMs) {
