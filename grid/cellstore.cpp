@@ -13,8 +13,14 @@ namespace grid {
 
 TCells::TCells(TColumns* columns, TCustomGridView* grid) : columns_(columns), grid_(grid) {}
 
-TCells::~TCells() {
-  for (CellList& list : lists_) FreeList(list);
+TCells::~TCells() { FreeAllRows(); }
+
+void TCells::FreeAllRows() {
+  // Row by row, the order the cells were made in, so the allocator can merge
+  // neighbouring blocks as they come back.
+  for (int r = 0; r < rowCount_; ++r)
+    for (const CellList& list : lists_) delete list.at(r);
+  for (CellList& list : lists_) list.clear();
 }
 
 void TCells::FreeList(CellList& list) {
@@ -48,7 +54,7 @@ TCell* TCells::NewCell(int col) {
 TCell* TCells::GetCell(int col, int row) {
   CheckColumn(col);
   CheckRow(row);
-  TCell* cell = lists_[size_t(col)][size_t(row)];
+  TCell* cell = lists_[size_t(col)].at(row);
   cell->Stamp(col, row);
   return cell;
 }
@@ -65,7 +71,7 @@ void TCells::InsertRow(int row) {
   CheckRow(row);
   for (int k = 0; k < ColumnCount(); ++k) {
     CellList& list = lists_[size_t(k)];
-    list.insert(list.begin() + row, NewCell(k));
+    list.insert(row, NewCell(k));
   }
   ++rowCount_;
   sorted_ = false;
@@ -74,8 +80,8 @@ void TCells::InsertRow(int row) {
 void TCells::DeleteRow(int row) {
   CheckRow(row);
   for (CellList& list : lists_) {
-    delete list[size_t(row)];
-    list.erase(list.begin() + row);
+    delete list.at(row);
+    list.removeAt(row);
   }
   --rowCount_;
 }
@@ -83,19 +89,12 @@ void TCells::DeleteRow(int row) {
 void TCells::MoveRow(int fromRow, int toRow) {
   CheckRow(fromRow);
   CheckRow(toRow);
-  for (CellList& list : lists_) {
-    auto from = list.begin() + fromRow;
-    auto to = list.begin() + toRow;
-    if (fromRow < toRow)
-      std::rotate(from, from + 1, to + 1);
-    else if (fromRow > toRow)
-      std::rotate(to, from, from + 1);
-  }
+  for (CellList& list : lists_) list.move(fromRow, toRow);
   sorted_ = false;
 }
 
 void TCells::ClearRows() {
-  for (CellList& list : lists_) FreeList(list);
+  FreeAllRows();
   rowCount_ = 0;
   sorted_ = false;
 }
@@ -106,7 +105,7 @@ void TCells::AddColumn() {
   const int k = ColumnCount();
   lists_.emplace_back();
   CellList& list = lists_.back();
-  list.reserve(size_t(rowCount_));
+  list.reserve(rowCount_);
   for (int r = 0; r < rowCount_; ++r) list.push_back(NewCell(k));
 }
 
@@ -126,7 +125,7 @@ void TCells::InsertColumn(int index) {
   if (ColumnCount() >= kMaxColumns)
     throw platform::Exception(QStringLiteral("Too many columns (at most %1)").arg(kMaxColumns));
   CellList list;
-  list.reserve(size_t(rowCount_));
+  list.reserve(rowCount_);
   for (int r = 0; r < rowCount_; ++r) list.push_back(NewCell(index));
   lists_.insert(lists_.begin() + index, std::move(list));
 }
@@ -199,7 +198,7 @@ void TCells::Sort(int col, TSortType sortType, bool descending) {
     for (CellList& l : lists_) {
       CellList sorted;
       sorted.reserve(l.size());
-      for (int i : order) sorted.push_back(l[size_t(i)]);
+      for (int i : order) sorted.push_back(l.at(i));
       l = std::move(sorted);
     }
   }

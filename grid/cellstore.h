@@ -2,6 +2,7 @@
 // The in-memory row and cell store: column-major, one list of cells per
 // column, so a row operation touches each column list once and reading a
 // cell is two indexed accesses.
+#include <QList>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -60,9 +61,12 @@ class TCells {
   std::function<void(TCells* sender, int col, int row)> OnCellsChange;
 
  private:
-  using CellList = std::vector<TCell*>;
+  // QList drops leading entries without moving the rest, so deleting the
+  // oldest row costs the same however many rows stand.
+  using CellList = QList<TCell*>;
   TCell* NewCell(int col);
   void FreeList(CellList& list);
+  void FreeAllRows();
   void CheckRow(int row) const;
   void CheckColumn(int col) const;
   void Reverse();
