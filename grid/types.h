@@ -64,4 +64,7 @@ struct TRect {
   static TRect FromQRect(const QRect& r) { return TRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
 };
 
+// Areas of the grid's client area, as the hit test reports them.
+enum TGridPart { gpNone, gpData, gpFooter, gpHeader, gpIndicator, gpInput };
+
 }  // namespace grid
