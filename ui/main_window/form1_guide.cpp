@@ -1,5 +1,7 @@
 // Connection guide page of the main window: links and thumbnails open the
 // picture windows modally; two links show help messages first.
+#include <QBitmap>
+
 #include "ui/guide/adslbag.h"
 #include "ui/guide/form2.h"
 #include "ui/guide/form3.h"
@@ -11,12 +13,24 @@
 
 namespace mainwindow {
 
+namespace {
+// Thumbnails are drawn transparent: the colour of the bottom left pixel, the
+// drawing's background, lets the page show through.
+QPixmap TransparentThumbnail(const char* resourcePath) {
+  QPixmap pixmap = guide::LoadPicture(QString::fromLatin1(resourcePath));
+  if (pixmap.isNull()) return pixmap;
+  const QImage image = pixmap.toImage();
+  pixmap.setMask(QBitmap::fromImage(image.createMaskFromColor(image.pixel(0, image.height() - 1))));
+  return pixmap;
+}
+}  // namespace
+
 void TForm1::SetupGuidePage() {
   // The window's icon belongs to the same artwork set as the guide's pictures.
   setWindowIcon(guide::MainWindowIcon());
-  const QPixmap wiring = guide::LoadPicture(QString::fromLatin1(guide::kWiringThumbnail));
+  const QPixmap wiring = TransparentThumbnail(guide::kWiringThumbnail);
   for (QLabel* image : {Image2, Image1, Image3}) image->setPixmap(wiring);
-  Image4->setPixmap(guide::LoadPicture(QString::fromLatin1(guide::kAdslThumbnail)));
+  Image4->setPixmap(TransparentThumbnail(guide::kAdslThumbnail));
 }
 
 void TForm1::Label21Click(QObject*) { guide::Form6->exec(); }

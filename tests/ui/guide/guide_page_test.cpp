@@ -48,6 +48,17 @@ TEST_F(GuidePage, ThumbnailsShowTheirPictures) {
   EXPECT_EQ(f.form->Image3->pixmap().toImage(), wiring);
   EXPECT_EQ(f.form->Image4->pixmap().size(), QSize(96, 68));
   EXPECT_NE(f.form->Image4->pixmap().toImage(), wiring);
+  // Drawn transparent: the background colour lets the page show through,
+  // the drawing itself does not.
+  for (QLabel* image : {f.form->Image2, f.form->Image4}) {
+    const QImage shown = image->pixmap().toImage();
+    ASSERT_TRUE(shown.hasAlphaChannel());
+    EXPECT_EQ(qAlpha(shown.pixel(0, 67)), 0);
+    int opaque = 0;
+    for (int y = 0; y < shown.height(); ++y)
+      for (int x = 0; x < shown.width(); ++x) opaque += qAlpha(shown.pixel(x, y)) == 255;
+    EXPECT_GT(opaque, 96 * 68 / 5);
+  }
   EXPECT_FALSE(f.form->windowIcon().isNull());
 }
 
