@@ -2,6 +2,7 @@
 // timer, the fixed size and the last-resort path when the control is missing.
 #include <gtest/gtest.h>
 
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -66,6 +67,14 @@ TEST(StartUp, StateRightAfterShowing) {
   Form1->hide();
   Form1->show();
   EXPECT_EQ(s.fake.state->startMonitoringCalls, 1);
+}
+
+TEST(StartUp, MainWindowIsCentredOnItsScreen) {
+  Started s;
+  const QRect area = Form1->screen()->availableGeometry();
+  const QPoint centre = Form1->frameGeometry().center();
+  EXPECT_LE(std::abs(centre.x() - area.center().x()), 2);
+  EXPECT_LE(std::abs(centre.y() - area.center().y()), 2);
 }
 
 TEST(StartUp, Timer2FiresOnceOnly) {

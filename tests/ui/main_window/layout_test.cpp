@@ -134,3 +134,13 @@ TEST_F(Layout, ReturnClicksTheDefaultButtonOfTheVisiblePageOnly) {
   QTest::keyClick(f->PageControl1, Qt::Key_Return);
   EXPECT_EQ(f->PageControl1->currentWidget(), f->TabSheet1);
 }
+
+TEST_F(Layout, TabOrderInsideThePages) {
+  auto next = [](QWidget* w) {
+    QWidget* n = w->nextInFocusChain();
+    while (n && n->focusPolicy() == Qt::NoFocus) n = n->nextInFocusChain();
+    return n;
+  };
+  EXPECT_EQ(next(f->Memo2), f->GridView1);
+  EXPECT_EQ(next(f->Edit1), f->BitBtn1);
+}
