@@ -2,10 +2,7 @@
 // Base of the grid's small auxiliary windows (roll marker, hint windows):
 // frameless, top-most, never activated and never taking the focus, so the
 // grid keeps the keyboard and the pointer while one of them shows.
-#include <QColor>
 #include <QWidget>
-
-#include "grid/types.h"
 
 namespace grid {
 
@@ -14,10 +11,5 @@ class TFlyoutControl : public QWidget {
  public:
   explicit TFlyoutControl(QWidget* parent = nullptr);
 };
-
-// The colours the auxiliary windows use (grey text, info background and
-// text), resolved from the application palette when drawn; plain RGB values
-// pass through.
-QColor FlyoutColor(TColor color);
 
 }  // namespace grid

@@ -1,9 +1,11 @@
 #include "grid/hintwindow.h"
 
 #include <QFontMetrics>
-#include <algorithm>
 #include <QPainter>
 #include <QToolTip>
+#include <algorithm>
+
+#include "grid/syscolors.h"
 
 namespace grid {
 
@@ -41,10 +43,10 @@ void TGridHintWindow::ReleaseHint() { hide(); }
 void TGridHintWindow::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   const QRect r = rect();
-  painter.fillRect(r, FlyoutColor(color_));
-  painter.setPen(FlyoutColor(clWindowFrame));
+  painter.fillRect(r, ColorToQColor(color_));
+  painter.setPen(ColorToQColor(clWindowFrame));
   painter.drawRect(r.adjusted(0, 0, -1, -1));
-  painter.setPen(FlyoutColor(clInfoText));
+  painter.setPen(ColorToQColor(clInfoText));
   const int inset = 1 + kMargin;
   painter.drawText(r.adjusted(inset, inset, -inset, -inset), kTextFlags, text_);
 }

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "grid/flyout.h"
+#include "grid/types.h"
 
 namespace grid {
 

@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QPolygon>
 
+#include "grid/syscolors.h"
+
 namespace grid {
 
 TRollShadow::TRollShadow(QWidget* parent) : TFlyoutControl(parent) {
@@ -27,7 +29,7 @@ void TRollShadow::ShowAt(const QPoint& screenPoint) {
 
 void TRollShadow::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  painter.fillRect(rect(), FlyoutColor(color_));
+  painter.fillRect(rect(), ColorToQColor(color_));
 }
 
 }  // namespace grid

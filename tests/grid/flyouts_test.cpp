@@ -6,6 +6,7 @@
 
 #include "grid/hintwindow.h"
 #include "grid/rollshadow.h"
+#include "grid/syscolors.h"
 
 using namespace grid;
 
@@ -49,7 +50,7 @@ TEST(FlyoutTest, RollMarkerCentresItsDotOnThePressPointAndPaintsGreyText) {
   EXPECT_TRUE(marker.isVisible());
   EXPECT_EQ(marker.pos(), QPoint(293, 189));
   const QImage image = marker.grab().toImage();
-  const QColor grey = QApplication::palette().color(QPalette::Disabled, QPalette::WindowText);
+  const QColor grey = ColorToQColor(clGrayText);
   EXPECT_EQ(image.pixelColor(7, 11).rgb(), grey.rgb());
 }
 
@@ -68,14 +69,8 @@ TEST(FlyoutTest, HintWindowWrapsAtTheMaximumWidthAndShowsWhereAsked) {
   EXPECT_EQ(hint.Text(), "Saat");
   EXPECT_EQ(hint.geometry(), shortRect.translated(40, 60));
   const QImage image = hint.grab().toImage();
-  const QColor back = QApplication::palette().color(QPalette::ToolTipBase);
+  const QColor back = ColorToQColor(clInfoBk);
   EXPECT_EQ(image.pixelColor(shortRect.width() - 2, shortRect.height() - 2).rgb(), back.rgb());
   hint.ReleaseHint();
   EXPECT_FALSE(hint.IsShowing());
-}
-
-TEST(FlyoutTest, FlyoutColoursResolveSystemAndPlainValues) {
-  EXPECT_EQ(FlyoutColor(RGBColor(10, 20, 30)), QColor(10, 20, 30));
-  EXPECT_EQ(FlyoutColor(clRed), QColor(255, 0, 0));
-  EXPECT_EQ(FlyoutColor(clInfoText), QApplication::palette().color(QPalette::ToolTipText));
 }
