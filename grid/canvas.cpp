@@ -1,6 +1,8 @@
 #include "grid/canvas.h"
 
 #include <QFontMetrics>
+#include <QGuiApplication>
+#include <QStaticText>
 #include <QPainter>
 #include <QPixmap>
 #include <QPolygon>
@@ -13,6 +15,8 @@ namespace grid {
 void TCanvas::Bind(QPainter* painter, const QRegion& paintRegion) {
   painter_ = painter;
   paintRegion_ = paintRegion;
+  // System colours resolve in the palette of this pass.
+  palette_ = QGuiApplication::palette();
   clipped_ = false;
   if (painter_) {
     painter_->setRenderHint(QPainter::Antialiasing, false);
@@ -26,8 +30,12 @@ void TCanvas::Unbind() {
   clipped_ = false;
 }
 
+QColor TCanvas::Resolve(TColor color) const { return ColorToQColor(color, palette_); }
+
 void TCanvas::SetFont(const QFont& font) {
   font_ = font;
+  metrics_.reset();
+  texts_ = &textCache_[font_.key()];
   if (painter_) painter_->setFont(font_);
 }
 
@@ -45,7 +53,7 @@ TRect TCanvas::ClipBox() const {
 
 void TCanvas::FillPixels(int x, int y, int w, int h, TColor color) {
   if (!painter_ || w <= 0 || h <= 0) return;
-  painter_->fillRect(QRect(x, y, w, h), ColorToQColor(color));
+  painter_->fillRect(QRect(x, y, w, h), Resolve(color));
 }
 
 void TCanvas::FillRect(const TRect& r) { FillPixels(r.Left, r.Top, r.Width(), r.Height(), brushColor_); }
@@ -60,7 +68,7 @@ void TCanvas::FrameRect(const TRect& r) {
 
 void TCanvas::Polyline(std::initializer_list<QPoint> points) {
   if (!painter_ || points.size() < 2) return;
-  const QColor color = ColorToQColor(penColor_);
+  const QColor color = Resolve(penColor_);
   const QPoint* prev = nullptr;
   for (const QPoint& p : points) {
     if (prev) {
@@ -116,7 +124,7 @@ void TCanvas::Polygon(std::initializer_list<QPoint> points) {
   if (brushStyle_ == TBrushStyle::Solid) {
     painter_->save();
     painter_->setPen(Qt::NoPen);
-    painter_->setBrush(ColorToQColor(brushColor_));
+    painter_->setBrush(Resolve(brushColor_));
     painter_->drawPolygon(QPolygon(QList<QPoint>(points)));
     painter_->restore();
   }
@@ -167,7 +175,50 @@ void TCanvas::DrawFocusRect(const TRect& r) {
 
 int TCanvas::DrawText(const QString& text, const TRect& r, unsigned flags) {
   if (!painter_) return 0;
-  const QFontMetrics fm(font_);
+  const QFontMetrics& fm = Metrics();
+  const bool rtl = (flags & DT_RTLREADING) != 0;
+  if ((flags & DT_SINGLELINE) && (flags & DT_NOPREFIX)) {
+    // One line placed by hand: the common cell and caption case, without
+    // the cost of a general text layout.
+    const TextEntry& laid = Laid(text, rtl);
+    int advance = laid.advance;
+    const QStaticText* shown = &laid.text;
+    QStaticText elided;
+    if ((flags & DT_END_ELLIPSIS) && advance > r.Width()) {
+      const QString cut = fm.elidedText(text, Qt::ElideRight, std::max(0, r.Width()));
+      elided = MakeStatic(cut, rtl);
+      advance = fm.horizontalAdvance(cut);
+      shown = &elided;
+    }
+    int x = r.Left;
+    if (flags & DT_CENTER)
+      x = r.Left + (r.Width() - advance) / 2;
+    else if (flags & DT_RIGHT)
+      x = r.Right - advance;
+    int top = r.Top;
+    if (flags & DT_VCENTER)
+      top = r.Top + (r.Height() - fm.height()) / 2;
+    else if (flags & DT_BOTTOM)
+      top = r.Bottom - fm.height();
+    // Text never leaves its rectangle (nor the current clip).
+    const bool fits = x >= r.Left && x + advance <= r.Right && top >= r.Top && top + fm.height() <= r.Bottom;
+    if (!fits) painter_->setClipRect(r.ToQRect(), clipped_ ? Qt::IntersectClip : Qt::ReplaceClip);
+    painter_->setPen(Resolve(fontColor_));
+    if (brushStyle_ == TBrushStyle::Solid) {
+      painter_->setBackgroundMode(Qt::OpaqueMode);
+      painter_->setBackground(Resolve(brushColor_));
+    }
+    painter_->drawStaticText(QPoint(x, top), *shown);
+    if (brushStyle_ == TBrushStyle::Solid) painter_->setBackgroundMode(Qt::TransparentMode);
+    if (!fits) {
+      if (clipped_)
+        painter_->setClipRect(clip_.ToQRect());
+      else
+        painter_->setClipping(false);
+    }
+    return (flags & DT_EXTERNALLEADING) ? fm.height() + fm.leading() : fm.height();
+  }
+
   int qtFlags = Qt::AlignAbsolute;  // right-to-left reading keeps the alignment
   if (flags & DT_CENTER)
     qtFlags |= Qt::AlignHCenter;
@@ -186,22 +237,19 @@ int TCanvas::DrawText(const QString& text, const TRect& r, unsigned flags) {
   else if (flags & DT_WORDBREAK)
     qtFlags |= Qt::TextWordWrap;
   if (!(flags & DT_NOPREFIX)) qtFlags |= Qt::TextShowMnemonic;
-  qtFlags |= (flags & DT_RTLREADING) ? Qt::TextForceRightToLeft : Qt::TextForceLeftToRight;
+  qtFlags |= rtl ? Qt::TextForceRightToLeft : Qt::TextForceLeftToRight;
 
   QString shown = text;
-  if ((flags & DT_END_ELLIPSIS) && fm.horizontalAdvance(text) > r.Width())
-    shown = fm.elidedText(text, Qt::ElideRight, std::max(0, r.Width()));
+  if ((flags & DT_END_ELLIPSIS) && (flags & DT_SINGLELINE) && fm.horizontalAdvance(text) > r.Width())
+    shown = fm.elidedText(text, Qt::ElideRight, std::max(0, r.Width()),
+                          (flags & DT_NOPREFIX) ? 0 : int(Qt::TextShowMnemonic));
 
   painter_->save();
-  // Text never leaves its rectangle (nor the current clip).
-  if (clipped_)
-    painter_->setClipRect(r.ToQRect(), Qt::IntersectClip);
-  else
-    painter_->setClipRect(r.ToQRect());
-  painter_->setPen(ColorToQColor(fontColor_));
+  painter_->setClipRect(r.ToQRect(), clipped_ ? Qt::IntersectClip : Qt::ReplaceClip);
+  painter_->setPen(Resolve(fontColor_));
   if (brushStyle_ == TBrushStyle::Solid) {
     painter_->setBackgroundMode(Qt::OpaqueMode);
-    painter_->setBackground(ColorToQColor(brushColor_));
+    painter_->setBackground(Resolve(brushColor_));
   } else {
     painter_->setBackgroundMode(Qt::TransparentMode);
   }
@@ -211,8 +259,38 @@ int TCanvas::DrawText(const QString& text, const TRect& r, unsigned flags) {
   return (flags & DT_EXTERNALLEADING) ? fm.height() + fm.leading() : bounds.height();
 }
 
-int TCanvas::TextHeight(const QString&) const { return QFontMetrics(font_).height(); }
+QStaticText TCanvas::MakeStatic(const QString& text, bool rtl) const {
+  QStaticText st(text);
+  st.setTextFormat(Qt::PlainText);
+  QTextOption option;
+  option.setWrapMode(QTextOption::NoWrap);
+  option.setTextDirection(rtl ? Qt::RightToLeft : Qt::LeftToRight);
+  st.setTextOption(option);
+  st.prepare(QTransform(), font_);
+  return st;
+}
 
-int TCanvas::TextWidth(const QString& text) const { return QFontMetrics(font_).horizontalAdvance(text); }
+const TCanvas::TextEntry& TCanvas::Laid(const QString& text, bool rtl) {
+  // Texts repeat from one paint to the next (captions, cells of a short
+  // list): their layout is kept per font, within a bound.
+  if (!texts_) texts_ = &textCache_[font_.key()];
+  QHash<QString, TextEntry>& cache = *texts_;
+  const QString key = rtl ? text + QChar(0x200F) : text;
+  auto it = cache.find(key);
+  if (it == cache.end()) {
+    if (cache.size() >= kTextCacheLimit) cache.clear();
+    it = cache.insert(key, TextEntry{MakeStatic(text, rtl), Metrics().horizontalAdvance(text)});
+  }
+  return *it;
+}
+
+const QFontMetrics& TCanvas::Metrics() const {
+  if (!metrics_) metrics_.emplace(font_);
+  return *metrics_;
+}
+
+int TCanvas::TextHeight(const QString&) const { return Metrics().height(); }
+
+int TCanvas::TextWidth(const QString& text) const { return Metrics().horizontalAdvance(text); }
 
 }  // namespace grid

@@ -4,10 +4,16 @@
 // draws with. Rectangles exclude their right and bottom edges; conversion to
 // Qt's inclusive rectangles happens only here.
 #include <QFont>
+#include <QFontMetrics>
+#include <QHash>
+#include <QPalette>
+#include <QStaticText>
 #include <QPoint>
 #include <QRegion>
 #include <QString>
 #include <initializer_list>
+#include <map>
+#include <optional>
 
 #include "grid/types.h"
 
@@ -60,6 +66,11 @@ class TCanvas {
   void SetClipRect(const TRect& r);
   // The bounding box of what can currently be drawn.
   TRect ClipBox() const;
+  // Whether anything of r lies inside the clip rectangle (always true
+  // without one); cheaper than ClipBox for a quick rejection.
+  bool MayDraw(const TRect& r) const {
+    return !clipped_ || (r.Left < clip_.Right && r.Right > clip_.Left && r.Top < clip_.Bottom && r.Bottom > clip_.Top);
+  }
 
   // Fills with the brush colour.
   void FillRect(const TRect& r);
@@ -86,6 +97,15 @@ class TCanvas {
 
  private:
   void FillPixels(int x, int y, int w, int h, TColor color);
+  const QFontMetrics& Metrics() const;
+  QColor Resolve(TColor color) const;
+  struct TextEntry {
+    QStaticText text;
+    int advance = 0;
+  };
+  static constexpr int kTextCacheLimit = 1024;
+  QStaticText MakeStatic(const QString& text, bool rtl) const;
+  const TextEntry& Laid(const QString& text, bool rtl);
 
   QPainter* painter_ = nullptr;
   QRegion paintRegion_;
@@ -96,6 +116,10 @@ class TCanvas {
   TColor penColor_ = clBlack;
   TColor brushColor_ = clWhite;
   TBrushStyle brushStyle_ = TBrushStyle::Solid;
+  mutable std::optional<QFontMetrics> metrics_;
+  QPalette palette_;
+  std::map<QString, QHash<QString, TextEntry>> textCache_;  // nodes stay put
+  QHash<QString, TextEntry>* texts_ = nullptr;
 };
 
 }  // namespace grid

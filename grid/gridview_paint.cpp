@@ -335,6 +335,8 @@ void TCustomGridView::PaintFocusRect() {
   const TRect data = GetDataRect();
   const bool overlaps = r.Left <= data.Right && r.Right >= data.Left && r.Top <= data.Bottom && r.Bottom >= data.Top;
   if (!overlaps || Options().Contains(goHideFocus)) return;
+  // Drawn under each cell's clip: only the current cell's own pass shows it.
+  if (!canvas_.MayDraw(r)) return;
   if (Options().Contains(goAlphaBlendedSelection)) {
     canvas_.SetBrushColor(clHighlight);
     canvas_.FrameRect(r);
