@@ -36,13 +36,14 @@ thumb() {  # svg out
   convert "$tmp/raw.png" -background white -alpha remove -alpha off -gravity center -extent 96x68 \
     -type TrueColor "BMP3:$guide/$2"
 }
-# Icons: PNG, true colour with alpha, or paletted with the given number of colours.
+# Icons: PNG, true colour with alpha, or paletted with the given number of
+# colours; stripped of time stamps so unchanged drawings render to identical files.
 icon() {  # svg size out [colours]
   rsvg-convert -w "$2" -h "$2" "$src/$1" -o "$tmp/icon.png"
   if [ $# -ge 4 ]; then
-    convert "$tmp/icon.png" -background white -alpha remove -alpha off -colors "$4" "PNG8:$icons/$3"
+    convert "$tmp/icon.png" -background white -alpha remove -alpha off -colors "$4" -strip "PNG8:$icons/$3"
   else
-    convert "$tmp/icon.png" "PNG32:$icons/$3"
+    convert "$tmp/icon.png" -strip "PNG32:$icons/$3"
   fi
 }
 
