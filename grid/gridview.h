@@ -365,6 +365,7 @@ class TCustomGridView : public TScrollView {
   std::unique_ptr<TTextualColumnDisplay> textDisplay_;
   TFont canvasFont_;
   bool canvasFontSet_ = false;
+  bool autoSizing_ = false;
 };
 
 class TGridView : public TCustomGridView {

@@ -94,6 +94,8 @@ void TCustomGridView::UpdateVertScrollBar() {
 }
 
 void TCustomGridView::UpdateHorzScrollBar() {
+  // Each width set while auto-sizing would ask; the range is set once after.
+  if (autoSizing_) return;
   TControlScrollBar* bar = HorzScrollBar();
   bar->SetMax(HorzOverflow());
   bar->SetPageSize(5);
@@ -109,7 +111,18 @@ void TCustomGridView::UpdateScrollRangeAfterAdd() {
   if (VertScrollBar()->BarVisible() != wasVisible) AutoSizeColumns();
 }
 
-void TCustomGridView::AutoSizeColumns() { Columns().AutoSizeColumns(ClientWidth(), GetDataRect().Left); }
+void TCustomGridView::AutoSizeColumns() {
+  if (autoSizing_) return;
+  autoSizing_ = true;
+  try {
+    Columns().AutoSizeColumns(ClientWidth(), GetDataRect().Left);
+  } catch (...) {
+    autoSizing_ = false;
+    throw;
+  }
+  autoSizing_ = false;
+  UpdateHorzScrollBar();
+}
 
 void TCustomGridView::RowSizeChanged() { SetVertScrollUnit(RowSize()); }
 
@@ -147,12 +160,15 @@ void TCustomGridView::resizeEvent(QResizeEvent*) {
   }
   UpdateVertScrollBar();
   if (width != LastClientWidth) {
+    // Recorded first: a size change nested in the auto-sizing (a bar shown
+    // or hidden) must not size the columns again halfway.
+    const int oldWidth = LastClientWidth;
+    LastClientWidth = width;
     AutoSizeColumns();
     if (HorzOffset() <= 0)
-      viewport()->update(QRect(LastClientWidth, 0, width - LastClientWidth, height));
+      viewport()->update(QRect(oldWidth, 0, width - oldWidth, height));
     else
       viewport()->update();
-    LastClientWidth = width;
   }
   if (HasState(gfEditing)) CloseEditor();
   UpdateHorzScrollBar();

@@ -185,3 +185,20 @@ TEST(GridGeometryTest, WithoutGridLinesRowsAreTwentyPixelsApartAndCellsFullWidth
   EXPECT_EQ(g->GetCellRect(3, 1), (TRect{0, 40, 62, 60}));
   EXPECT_EQ(g->VisibleRowCount(), 148 / 20);
 }
+
+TEST(GridGeometryTest, AVisibleEmptyBarShowsDisabledAfterThePaint) {
+  CallListGrid f;
+  TGridView* g = f.grid;
+  g->SetHideScrollBar(false);
+  g->viewport()->repaint();
+  f.Settle();
+  EXPECT_TRUE(g->verticalScrollBar()->isVisible());
+  EXPECT_FALSE(g->verticalScrollBar()->isEnabled());
+  EXPECT_EQ(g->VertScrollBar()->Max(), 0);
+  // The bar's width came off the client area, and the columns follow it.
+  int sum = 0;
+  for (int w : WidthsByIndex(g)) sum += w;
+  EXPECT_EQ(sum, g->ClientWidth());
+  EXPECT_FALSE(g->horizontalScrollBar()->isVisible());
+  EXPECT_LT(g->ClientWidth(), 513);
+}

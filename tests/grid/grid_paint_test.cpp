@@ -264,3 +264,47 @@ TEST(GridPaintTest, HintMarkerAndCaptionOfAnEmptyGrid) {
   EXPECT_EQ(Px(img, 60, 24), red);
   EXPECT_NE(Px(img, 56, 22), red);
 }
+
+TEST(GridPaintTest, SelectionColoursFollowFocusAndOptions) {
+  CallListGrid f;
+  AddRows(f, 2);
+  TGridView* g = f.grid;
+  g->clearFocus();
+  ASSERT_FALSE(g->GridFocused());
+  EXPECT_EQ(g->GetCellBackground(0, 0), clWindow);
+  // Shown without focus only with goAlwaysShowSelection, then in button face.
+  g->SetOptions(g->Options().With(goAlwaysShowSelection));
+  EXPECT_EQ(g->GetCellBackground(0, 0), clBtnFace);
+  EXPECT_EQ(g->GetCellBackground(0, 1), clWindow);
+  EXPECT_EQ(g->GetCellTextColor(0, 0), clWindowText);
+
+  f.Focus();
+  ASSERT_TRUE(g->GridFocused());
+  EXPECT_EQ(g->GetCellBackground(0, 0), clHighlight);
+  EXPECT_EQ(g->GetCellTextColor(0, 0), clWindowText);  // the call list lacks goHighlightTextSelection
+  g->SetOptions(g->Options().With(goHighlightTextSelection));
+  EXPECT_EQ(g->GetCellTextColor(0, 0), clHighlightText);
+  EXPECT_EQ(g->GetCellTextColor(1, 0), clWindowText);
+
+  // Blended: three quarters grid colour, one quarter highlight, each rounded.
+  g->SetColor(RGBColor(200, 100, 0));
+  g->SetOptions(g->Options().With(goAlphaBlendedSelection));
+  const QColor h = ColorToQColor(clHighlight);
+  auto mix = [](int a, int b) { return int(std::nearbyint(a * 0.75 + b * 0.25)); };
+  EXPECT_EQ(g->GetCellBackground(0, 0), RGBColor(mix(200, h.red()), mix(100, h.green()), mix(0, h.blue())));
+  // The blended look frames the current cell with a solid highlight line.
+  const QImage img = f.Client();
+  EXPECT_EQ(Px(img, 175, 20), Sys(clHighlight));
+  EXPECT_EQ(Px(img, 174, 21), Sys(clHighlight));
+}
+
+TEST(GridPaintTest, HorizontalOnlyLinesLetCellsTakeTheFullWidth) {
+  CallListGrid f;
+  AddRows(f, 1);
+  f.grid->SetGridLinesStyle(lsHorizontalOnly);
+  const QImage img = f.Client();
+  EXPECT_EQ(Px(img, 61, 25), Sys(clWindow));
+  EXPECT_EQ(Px(img, 61, 80), Sys(clWindow));
+  EXPECT_EQ(Px(img, 30, 40), Sys(clBtnFace));
+  EXPECT_EQ(f.grid->GetCellRect(3, 0), (TRect{0, 20, 62, 40}));
+}
