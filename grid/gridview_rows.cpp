@@ -48,6 +48,8 @@ void TGridView::StoreStructure(TStructureAction action, int index1, int index2) 
     case TStructureAction::Insert: cells_->InsertColumn(index1); break;
     case TStructureAction::Move: cells_->MoveColumn(index1, index2); break;
   }
+  // The last column list takes the rows with it; their marks go too.
+  if (cells_->RowCount() == 0) RowMarks.clear();
 }
 
 void TGridView::GetCellText(int ACol, int ARow, QString& Value) {

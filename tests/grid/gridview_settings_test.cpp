@@ -201,6 +201,7 @@ TEST(GridLayout, LoadingAgainReplacesTheColumnsAndKeepsNoRows) {
   EXPECT_EQ(grid.Columns().Count(), 5);
   EXPECT_EQ(grid.Store().ColumnCount(), 5);
   EXPECT_EQ(grid.RowCount(), 0);
+  EXPECT_TRUE(grid.RowMarks.isEmpty());
 }
 
 TEST(GridLayout, BadDocumentsRaiseAClearErrorAndLeaveTheGridAlone) {
