@@ -104,7 +104,10 @@ void Simulator::ReadInput() {
   char buf[4096];
   const ssize_t n = ::read(inputFd_, buf, sizeof buf);
   if (n <= 0) {
-    input_->setEnabled(false);  // end of the script: the device stays as it is
+    input_->setEnabled(false);
+    // Standard input ending means whoever drove us is gone: leave after the
+    // commands still queued. A script file leaves the device as it is.
+    if (inputFd_ == STDIN_FILENO) script_.push_back(QStringLiteral("quit"));
   } else {
     inputBuffer_.append(buf, n);
   }
