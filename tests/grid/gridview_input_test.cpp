@@ -570,6 +570,31 @@ TEST_F(InputFixture, CellHintsShowBesideTheCellAndGiveWayToTheFitHint) {
   EXPECT_FALSE(grid->FitHintWindow->IsShowing());
 }
 
+TEST_F(InputFixture, TakingAndLosingTheFocusRepaintsTheCurrentCellOnly) {
+  auto* other = new QLineEdit(g.host.get());
+  other->setGeometry(0, 175, 100, 20);
+  other->show();
+  AddRows(3);
+  int enters = 0;
+  int exits = 0;
+  grid->OnEnter = [&](QObject*) { ++enters; };
+  grid->OnExit = [&](QObject*) { ++exits; };
+  g.Focus();
+  Click(CellPoint(1, 2));
+  ASSERT_TRUE(grid->hasFocus());
+  enters = 0;
+  PaintSpy spy(vp);
+  other->setFocus(Qt::TabFocusReason);
+  g.Settle();
+  EXPECT_EQ(exits, 1);
+  EXPECT_EQ(spy.region, CellRegion(1, 2));
+  spy.Reset();
+  grid->setFocus(Qt::TabFocusReason);
+  g.Settle();
+  EXPECT_EQ(enters, 1);
+  EXPECT_EQ(spy.region, CellRegion(1, 2));
+}
+
 TEST_F(InputFixture, DeactivatingTheApplicationDropsPendingPresses) {
   AddRows(3);
   Col(1)->SetOptions(Col(1)->Options().With(coCanClick));
