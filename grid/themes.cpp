@@ -128,6 +128,9 @@ void DrawThemedHeaderFiller(QPainter* painter, const QWidget* widget, const QRec
   opt.state = QStyle::State_Enabled | QStyle::State_Horizontal;
   painter->save();
   painter->setClipRect(rect, Qt::IntersectClip);
+  // Some styles leave the empty header area to the widget: start from the
+  // button face so every pixel is painted.
+  painter->fillRect(rect, (widget ? widget->palette() : QApplication::palette()).color(QPalette::Button));
   style->drawControl(QStyle::CE_HeaderEmptyArea, &opt, painter, widget);
   painter->restore();
 }
