@@ -249,7 +249,9 @@ void TScrollView::ScrollMessage(TScrollBarKind kind, TScrollCode code) {
     case scBottom: bar->SetScrollPos(bar->Max()); break;
     default: break;
   }
-  if (isVisible()) {
+  // The bar stays shown after a scroll; one the model holds hidden is left
+  // hidden, so the client area never changes behind the bar model's back.
+  if (isVisible() && bar->BarVisible()) {
     if (kind == sbHorizontal)
       setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     else

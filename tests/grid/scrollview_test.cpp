@@ -130,3 +130,19 @@ TEST(ScrollBarTest, AssignCopiesNothing) {
   b.VertScrollBar()->Assign(*a.VertScrollBar());
   EXPECT_EQ(b.VertScrollBar()->Max(), 100);
 }
+
+TEST(ScrollBarTest, AScrollMessageLeavesAHiddenBarHidden) {
+  RecordingView v;
+  v.resize(200, 200);
+  v.show();
+  TControlScrollBar* bar = v.HorzScrollBar();
+  bar->SetMax(50);
+  bar->SetVisible(false);
+  v.ScrollMessage(sbHorizontal, scBottom);
+  EXPECT_EQ(bar->ScrollPos(), 50);
+  EXPECT_EQ(v.horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+  bar->SetVisible(true);
+  v.ScrollMessage(sbHorizontal, scTop);
+  EXPECT_EQ(v.horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+  EXPECT_EQ(bar->ScrollPos(), 0);
+}
