@@ -184,6 +184,20 @@ TEST_F(ControlTest, StalledDeviceFailsTheNextCallOnceAndRecovers) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return !sink.Of(DISPID_OnCallerID).empty(); }, 3000));
 }
 
+TEST_F(ControlTest, SilentModemIsReportedAndAModemRecordCutByUnplugToo) {
+  FakeDevice modem(dir.path(), QStringLiteral("modem-m"), sim::MakeModem(QStringLiteral("M1")));
+  ASSERT_TRUE(modem.Plug());
+  ASSERT_TRUE(WaitModel(QStringLiteral("SIM-MODEM 56K")));
+  modem.SetStalled(true);  // the keep-alive AT goes unanswered
+  EXPECT_EQ(NextFailure(8000), QStringLiteral("Cihaz M1: Modem yanıt vermiyor"));
+  modem.SetStalled(false);
+  modem.Write("\r\nDATE = 1207\r\nNMBR = 05321234567\r\n");
+  QTest::qWait(50);
+  modem.Unplug();
+  EXPECT_EQ(NextFailure(), QStringLiteral("Cihaz M1 kayıt ortasında ayrıldı; yarım kalan kayıt atıldı"));
+  EXPECT_TRUE(sink.Of(DISPID_OnCallerID).empty());
+}
+
 TEST_F(ControlTest, UnplugInTheMiddleOfARecordIsReported) {
   auto dev = Unit(QStringLiteral("a"));
   ASSERT_TRUE(WaitModel(QStringLiteral("SIM-CID-4")));
