@@ -110,6 +110,8 @@ TCustomScrollView::TCustomScrollView(QWidget* parent) : QAbstractScrollArea(pare
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
   viewport()->setAttribute(Qt::WA_NoSystemBackground);
   viewport()->setAutoFillBackground(false);
+  // A larger client area repaints only what it newly shows.
+  viewport()->setAttribute(Qt::WA_StaticContents);
   setFrameStyle(QFrame::Panel | QFrame::Sunken);
   setLineWidth(1);
 }

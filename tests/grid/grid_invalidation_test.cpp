@@ -119,3 +119,18 @@ TEST(GridInvalidationTest, CellColoringSeesEveryDrawnCellAndCanChangeItsColours)
   EXPECT_EQ(gridtest::Px(img, 61, 25), qRgb(0, 0, 200));
   EXPECT_EQ(gridtest::Px(img, 70, 22), gridtest::Sys(clWindow));
 }
+
+TEST(GridInvalidationTest, WideningRepaintsOnlyTheNewStripWhenNothingStretches) {
+  CallListGrid f;
+  for (int i = 0; i < f.grid->Columns().Count(); ++i) {
+    TCustomColumn* c = f.grid->Columns().Items(i);
+    c->SetOptions(c->Options().Without(coAutoSize));
+  }
+  f.Settle();
+  PaintRecorder rec(f.grid->viewport());
+  f.grid->setGeometry(0, 0, 535, 170);
+  f.Settle();
+  EXPECT_EQ(f.grid->ClientWidth(), 533);
+  EXPECT_EQ(f.grid->LastClientWidth, 533);
+  EXPECT_EQ(rec.Painted(), QRegion(513, 0, 20, 168));
+}
