@@ -1,5 +1,7 @@
 #include "device/modem_parser.h"
 
+#include "platform/codepage.h"
+
 namespace device {
 
 namespace {
@@ -44,7 +46,8 @@ bool FindField(const QByteArray& line, Field* field, QByteArray* value) {
   return true;
 }
 
-// Value text: UTF-8 when it is valid, else Latin-1; control bytes dropped.
+// Value text: UTF-8 when it is valid, else the Turkish 8-bit code page that
+// local exchanges and older modems use; control bytes dropped.
 QString ValueText(const QByteArray& bytes) {
   QByteArray clean;
   for (char c : bytes) {
@@ -52,7 +55,7 @@ QString ValueText(const QByteArray& bytes) {
     if (u >= 0x20 && u != 0x7F) clean.append(c);
   }
   QString text;
-  if (!DecodeUtf8(clean, &text)) text = QString::fromLatin1(clean);
+  if (!DecodeUtf8(clean, &text)) text = platform::FromAnsi(clean);
   return text.trimmed();
 }
 

@@ -134,9 +134,10 @@ TEST(ModemRecords, OtherLinesAreRepliesAndOverlongLinesErrors) {
   EXPECT_EQ(Calls(flood).at(0).number, QStringLiteral("9"));
 }
 
-TEST(ModemRecords, ValuesDecodeUtf8OrLatin1AndLoseControlBytes) {
+TEST(ModemRecords, ValuesDecodeUtf8OrTheTurkishCodePageAndLoseControlBytes) {
   EXPECT_EQ(Calls(Parse("NAME = \xc5\x9e\x45N\xc5\x9e\x41L\r\nNMBR = 1\r\n\r\n")).at(0).text, QStringLiteral("ŞENŞAL"));
   EXPECT_EQ(Calls(Parse("NAME = M\xdcLLER\x07\r\nNMBR = 1\r\n\r\n")).at(0).text, QStringLiteral("MÜLLER"));
+  EXPECT_EQ(Calls(Parse("NAME = \xde\x45N\xddZ \xfe\x65n\r\nNMBR = 1\r\n\r\n")).at(0).text, QStringLiteral("ŞENİZ şen"));
 }
 
 }  // namespace
