@@ -1,15 +1,8 @@
 #include "device/modem_session.h"
 
-namespace device {
+#include "device/overload.h"
 
-namespace {
-template <class... F>
-struct Overload : F... {
-  using F::operator()...;
-};
-template <class... F>
-Overload(F...) -> Overload<F...>;
-}  // namespace
+namespace device {
 
 ModemSession::ModemSession(const DeviceEntry& entry, SessionOwner* owner, ModemParser::Clock clock)
     : DeviceSession(entry, owner), parser_(std::move(clock)) {}

@@ -1,15 +1,8 @@
 #include "device/unit_session.h"
 
-namespace device {
+#include "device/overload.h"
 
-namespace {
-template <class... F>
-struct Overload : F... {
-  using F::operator()...;
-};
-template <class... F>
-Overload(F...) -> Overload<F...>;
-}  // namespace
+namespace device {
 
 void UnitSession::OnBytes(const QByteArray& bytes, qint64) {
   probeSentMs_ = -1;

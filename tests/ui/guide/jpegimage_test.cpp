@@ -6,18 +6,12 @@
 #include <QFile>
 #include <QImage>
 
+#include "resource_bytes.h"
 #include "resources/resources.h"
 #include "ui/guide/jpegimage.h"
 #include "ui/guide/pictures.h"
 
 namespace {
-
-QByteArray Resource(const char* path) {
-  resources::InitResources();
-  QFile f(QString::fromLatin1(path));
-  EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path;
-  return f.readAll();
-}
 
 QByteArray EncodeWithQt(const QImage& image) {
   QByteArray bytes;

@@ -5,17 +5,11 @@
 #include <QFile>
 #include <QtEndian>
 
+#include "resource_bytes.h"
 #include "resources/resources.h"
 #include "ui/guide/pictures.h"
 
 namespace {
-
-QByteArray Resource(const char* path) {
-  resources::InitResources();
-  QFile f(QString::fromLatin1(path));
-  EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path;
-  return f.readAll();
-}
 
 TEST(Pictures, BitmapsAreUncompressed24BitAtTheirSizes) {
   struct Case {
