@@ -24,8 +24,11 @@ class TApplication : public QApplication {
   // Same, for the exception currently being handled (inside a catch block).
   void HandleCurrentException(QObject* sender);
 
-  QString Title() const { return applicationDisplayName(); }
-  void SetTitle(const QString& title) { setApplicationDisplayName(title); }
+  // The application's title (its task-bar entry). Kept as the application
+  // name, not the display name, which Linux window systems would append to
+  // every window caption.
+  QString Title() const { return applicationName(); }
+  void SetTitle(const QString& title) { setApplicationName(title); }
 
   bool notify(QObject* receiver, QEvent* event) override;
 

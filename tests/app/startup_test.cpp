@@ -133,5 +133,5 @@ TEST(StartUp, MissingControlEndsWithTheApplicationErrorBoxAndExitCode1) {
   EXPECT_EQ(code, 1);
   EXPECT_EQ(boxes, QStringList{QStringLiteral("Class not registered")});
   EXPECT_EQ(Form1, nullptr);
-  EXPECT_EQ(platform::TApplication::Instance()->applicationDisplayName(), app::kApplicationTitle);
+  EXPECT_EQ(platform::TApplication::Instance()->Title(), app::kApplicationTitle);
 }
