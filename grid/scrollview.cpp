@@ -21,7 +21,11 @@ void TControlScrollBar::Apply() {
   applying_ = true;
   if (QScrollBar* bar = WindowBar()) {
     // Range, thumb size and position in one go; a bar with nothing to scroll
-    // stays in place but disabled rather than disappearing.
+    // stays in place but disabled rather than disappearing. The bar model is
+    // the authority and shows or hides bars itself, so the scroll area's own
+    // reactions (one queued event per range change) are not wanted: without
+    // them appending rows one by one stays cheap.
+    const QSignalBlocker quiet(bar);
     bar->setRange(min_, std::max(min_, max_));
     bar->setPageStep(std::max(1, pageSize_));
     bar->setSingleStep(std::max(1, lineStep_));
