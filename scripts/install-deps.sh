@@ -7,7 +7,7 @@ PACKAGES=(
   # build
   cmake g++ make pkg-config clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6serialport6
-  libasound2-dev libjpeg-dev libspandsp-dev
+  libasound2-dev libjpeg-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth locales
   # free fonts that stand in for the layouts' Windows fonts
