@@ -12,13 +12,14 @@ struct Mapping {
   bool bold;  // heavy display faces get the bold cut of their stand-in
 };
 // Liberation Sans has the metrics of the classic UI sans; DejaVu Sans grew out
-// of the same design family as the screen sans it replaces; the condensed bold
-// DejaVu keeps the compact, heavy look of the display face and has every
-// Turkish letter (a symbol font would otherwise be picked).
+// of the same design family as the screen sans it replaces; Liberation Sans
+// Narrow in bold keeps the narrow, heavy look of the display face, so
+// "Bağlantı bekleniyor" fits its label, and has every Turkish letter (left
+// alone, a symbol font would be picked).
 constexpr Mapping kMappings[] = {
     {"MS Sans Serif", "Liberation Sans", false},
     {"Verdana", "DejaVu Sans", false},
-    {"Impact", "DejaVu Sans Condensed", true},
+    {"Impact", "Liberation Sans Narrow", true},
 };
 }  // namespace
 

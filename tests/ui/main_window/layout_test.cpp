@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QMenu>
 #include <QStatusBar>
 #include <QStyle>
@@ -99,7 +100,10 @@ TEST_F(Layout, FontsInPixelHeights) {
   EXPECT_FALSE(f->Label21->font().underline());
   EXPECT_EQ(f->Label14->font().pixelSize(), 19);
   EXPECT_EQ(f->Label18->font().pixelSize(), 7);
-  EXPECT_EQ(QFontInfo(f->Label9->font()).family(), QStringLiteral("DejaVu Sans Condensed"));
+  EXPECT_EQ(QFontInfo(f->Label9->font()).family(), QStringLiteral("Liberation Sans Narrow"));
+  // The connection states fit the fixed-size label.
+  for (const char* state : {"--", "Cihaz bağlı", "Bağlantı bekleniyor"})
+    EXPECT_LE(QFontMetrics(f->Label9->font()).horizontalAdvance(QString::fromUtf8(state)), f->Label9->width()) << state;
   EXPECT_EQ(QFontInfo(f->Memo2->font()).family(), QStringLiteral("DejaVu Sans"));
   EXPECT_EQ(QFontInfo(f->Label22->font()).family(), QStringLiteral("Liberation Sans"));
   EXPECT_EQ(f->Label21->cursor().shape(), Qt::PointingHandCursor);
