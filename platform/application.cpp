@@ -1,7 +1,9 @@
 #include "platform/application.h"
 
+#include <algorithm>
 #include <cstdio>
 
+#include "platform/applicationevents.h"
 #include "platform/errors.h"
 #include "platform/fonts.h"
 
@@ -16,11 +18,19 @@ TApplication::~TApplication() = default;
 
 TApplication* TApplication::Instance() { return qobject_cast<TApplication*>(QCoreApplication::instance()); }
 
+void TApplication::Attach(TApplicationEvents* events) { events_.push_back(events); }
+
+void TApplication::Detach(TApplicationEvents* events) {
+  events_.erase(std::remove(events_.begin(), events_.end(), events), events_.end());
+}
+
 void TApplication::HandleException(QObject* sender, const std::exception& e) {
   if (dynamic_cast<const EAbort*>(&e)) return;
-  if (onException_) {
+  ExceptionHandler handler = onException_;
+  if (!events_.empty() && events_.back()->OnException) handler = events_.back()->OnException;
+  if (handler) {
     try {
-      onException_(sender, e);
+      handler(sender, e);
     } catch (...) {
       // The hook raises nothing further; an error inside it is dropped.
     }

@@ -5,8 +5,11 @@
 #include <QApplication>
 #include <exception>
 #include <functional>
+#include <vector>
 
 namespace platform {
+
+class TApplicationEvents;
 
 class TApplication : public QApplication {
   Q_OBJECT
@@ -18,6 +21,11 @@ class TApplication : public QApplication {
   // component). Receives the sender and the error; silent aborts never reach it.
   using ExceptionHandler = std::function<void(QObject* sender, const std::exception& e)>;
   void SetOnException(ExceptionHandler handler) { onException_ = std::move(handler); }
+
+  // Application events components attached here take errors before the
+  // plain hook, the most recently attached first.
+  void Attach(TApplicationEvents* events);
+  void Detach(TApplicationEvents* events);
 
   // Hands an error to the hook; what no hook takes goes to standard error.
   void HandleException(QObject* sender, const std::exception& e);
@@ -36,6 +44,7 @@ class TApplication : public QApplication {
 
  private:
   ExceptionHandler onException_;
+  std::vector<TApplicationEvents*> events_;
 };
 
 // Runs f; any error it raises goes to the application's hook instead of

@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include "platform/application.h"
+#include "platform/applicationevents.h"
 #include "platform/defaultbutton.h"
 #include "platform/errors.h"
 #include "platform/fonts.h"
@@ -84,6 +85,21 @@ TEST(ErrorHook, AnErrorInsideTheHookIsSwallowed) {
   QObject sender;
   EXPECT_NO_THROW(Guarded(&sender, [] { throw std::runtime_error("first"); }));
   TApplication::Instance()->SetOnException(nullptr);
+}
+
+TEST(ErrorHook, ApplicationEventsTakeErrorsOnlyWhileTheyLive) {
+  HookRecorder plain;
+  QObject sender;
+  QStringList fromEvents;
+  {
+    TApplicationEvents events;
+    events.OnException = [&](QObject*, const std::exception& e) { fromEvents << QString::fromUtf8(e.what()); };
+    Guarded(&sender, [] { throw std::runtime_error("while alive"); });
+  }
+  // Gone with its window: errors reach the plain hook, never a dead handler.
+  Guarded(&sender, [] { throw std::runtime_error("after"); });
+  EXPECT_EQ(fromEvents, QStringList{QStringLiteral("while alive")});
+  EXPECT_EQ(plain.messages, QStringList{QStringLiteral("after")});
 }
 
 TEST(DefaultButtons, OnlyTheVisiblePagesButtonTakesReturn) {

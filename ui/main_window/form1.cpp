@@ -10,6 +10,7 @@
 
 #include "grid/gridlayoutloader.h"
 #include "platform/application.h"
+#include "platform/applicationevents.h"
 #include "platform/defaultbutton.h"
 #include "platform/fonts.h"
 
@@ -54,6 +55,9 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   Timer2->setObjectName(QStringLiteral("Timer2"));
   Timer2->setInterval(50);
 
+  ApplicationEvents1 = new platform::TApplicationEvents(this);
+  ApplicationEvents1->setObjectName(QStringLiteral("ApplicationEvents1"));
+
   PopupMenu1 = new QMenu(this);
   PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
   Listeyisil1 = PopupMenu1->addAction(QStringLiteral("Listeyi sil"));
@@ -71,7 +75,10 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   Timer2->start();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+  // Let go of the error hook before the controls it writes to go.
+  delete ApplicationEvents1;
+}
 
 void TForm1::bindHandlers() {
   using platform::Guarded;
@@ -104,8 +111,9 @@ void TForm1::bindHandlers() {
                              const QString& l5, const QString& l6, const QString& l7, const QString& l8) {
     Tevra1SignalA(s, l1, l2, l3, l4, l5, l6, l7, l8);
   };
-  if (auto* app = platform::TApplication::Instance())
-    app->SetOnException([this](QObject* sender, const std::exception& e) { ApplicationEvents1Exception(sender, e); });
+  ApplicationEvents1->OnException = [this](QObject* sender, const std::exception& e) {
+    ApplicationEvents1Exception(sender, e);
+  };
 }
 
 void TForm1::showEvent(QShowEvent* event) {

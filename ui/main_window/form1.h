@@ -11,6 +11,7 @@ class QMenu;
 class QAction;
 class QTimer;
 namespace platform {
+class TApplicationEvents;
 class TPageDefaultButtons;
 }
 
@@ -32,6 +33,7 @@ class TForm1 : public QWidget, public Ui::TForm1 {
   // Components without a surface.
   QTimer* Timer1 = nullptr;  // 500 ms connection poll
   QTimer* Timer2 = nullptr;  // 50 ms, brings the application to the front once
+  platform::TApplicationEvents* ApplicationEvents1 = nullptr;  // error hook
   QMenu* PopupMenu1 = nullptr;
   QAction* Listeyisil1 = nullptr;
   platform::TPageDefaultButtons* DefaultButtons = nullptr;
