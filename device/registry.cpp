@@ -18,10 +18,6 @@ void ControlRegistry::Register(const QUuid& clsid, ControlFactory factory) {
     Factories().remove(clsid);
 }
 
-void ControlRegistry::Unregister(const QUuid& clsid) { Factories().remove(clsid); }
-
-bool ControlRegistry::IsRegistered(const QUuid& clsid) { return Factories().contains(clsid); }
-
 HRESULT ControlRegistry::Create(const QUuid& clsid, const QByteArray& propertyStream,
                                 std::unique_ptr<ITevra>* control) {
   control->reset();

@@ -16,8 +16,6 @@ class ControlRegistry {
  public:
   // Registers (or replaces) the factory of a class; an empty factory removes it.
   static void Register(const QUuid& clsid, ControlFactory factory);
-  static void Unregister(const QUuid& clsid);
-  static bool IsRegistered(const QUuid& clsid);
   // Creates a control; REGDB_E_CLASSNOTREG when no factory is registered,
   // E_FAIL when the factory gives nothing.
   static HRESULT Create(const QUuid& clsid, const QByteArray& propertyStream, std::unique_ptr<ITevra>* control);

@@ -291,6 +291,5 @@ const QFontMetrics& TCanvas::Metrics() const {
 
 int TCanvas::TextHeight(const QString&) const { return Metrics().height(); }
 
-int TCanvas::TextWidth(const QString& text) const { return Metrics().horizontalAdvance(text); }
 
 }  // namespace grid

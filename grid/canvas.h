@@ -93,7 +93,6 @@ class TCanvas {
   // Draws text into r with DT_* flags, clipped to r; returns the text height.
   int DrawText(const QString& text, const TRect& r, unsigned flags);
   int TextHeight(const QString& text) const;
-  int TextWidth(const QString& text) const;
 
  private:
   void FillPixels(int x, int y, int w, int h, TColor color);

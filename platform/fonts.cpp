@@ -27,22 +27,22 @@ void InstallFontSubstitutes() {
   for (const auto& m : kMappings) QFont::insertSubstitution(m.layoutFamily, m.freeFamily);
 }
 
-QString MappedFamily(const QString& layoutFamily) {
+static const Mapping* FindMapping(const QString& layoutFamily) {
   for (const auto& m : kMappings)
-    if (layoutFamily.compare(QLatin1String(m.layoutFamily), Qt::CaseInsensitive) == 0) return m.freeFamily;
-  return layoutFamily;
+    if (layoutFamily.compare(QLatin1String(m.layoutFamily), Qt::CaseInsensitive) == 0) return &m;
+  return nullptr;
 }
 
-static bool IsHeavy(const QString& family) {
-  for (const auto& m : kMappings)
-    if (family.compare(QLatin1String(m.layoutFamily), Qt::CaseInsensitive) == 0) return m.bold;
-  return false;
+QString MappedFamily(const QString& layoutFamily) {
+  const Mapping* m = FindMapping(layoutFamily);
+  return m ? QString::fromLatin1(m->freeFamily) : layoutFamily;
 }
 
 QFont DesignFont(const QString& family, int pixelHeight, bool bold) {
   QFont f(MappedFamily(family));
   f.setPixelSize(pixelHeight);
-  f.setBold(bold || IsHeavy(family));
+  const Mapping* m = FindMapping(family);
+  f.setBold(bold || (m && m->bold));
   return f;
 }
 

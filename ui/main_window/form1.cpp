@@ -25,7 +25,6 @@ TForm1* Form1 = nullptr;
 namespace {
 // The control's own property stream, stored with the window's layout.
 QByteArray Tevra1PropertyStream() {
-  InitMainWindowResources();
   QFile f(QStringLiteral(":/ui/main_window/tevra1.stream"));
   if (!f.open(QIODevice::ReadOnly)) return QByteArray();
   return f.readAll();
