@@ -3,22 +3,22 @@
 #include <gtest/gtest.h>
 
 #include "grid/cells.h"
+#include "model_helpers.h"
 #include "platform/errors.h"
 
 using namespace grid;
+using gridtest::ExpectError;
+using platform::EConvertError;
 
 namespace {
 
-// Runs fn, expecting the conversion error with exactly this message.
-template <typename Fn>
-void ExpectConvertError(Fn fn, const QString& message) {
-  try {
-    fn();
-    ADD_FAILURE() << "no error, expected " << message.toStdString();
-  } catch (const platform::EConvertError& e) {
-    EXPECT_EQ(e.Message(), message);
-  }
-}
+// Writes through the setter of the value's type and hands the cell back, so
+// one line reads one row of a conversion table. Dates go through Date().
+TCell& Set(TCell& c, const char* v) { c.SetAsString(QString::fromUtf8(v)); return c; }
+TCell& Set(TCell& c, bool v) { c.SetAsBoolean(v); return c; }
+TCell& Set(TCell& c, int v) { c.SetAsInteger(v); return c; }
+TCell& Set(TCell& c, double v) { c.SetAsFloat(v); return c; }
+TCell& Date(TCell& c, TDateTime v) { c.SetAsDateTime(v); return c; }
 
 class CellConversions : public ::testing::Test {
  protected:
@@ -36,160 +36,118 @@ class CellConversions : public ::testing::Test {
 
 TEST_F(CellConversions, StringCellReadsItsTextAsEachKind) {
   TStringCell c(nullptr);
-  c.SetAsString(QStringLiteral("12"));
-  EXPECT_EQ(c.AsInteger(), 12);
+  EXPECT_EQ(Set(c, "12").AsInteger(), 12);
   EXPECT_DOUBLE_EQ(c.AsFloat(), 12.0);
   EXPECT_TRUE(c.AsBoolean());  // a non-zero number
-  c.SetAsString(QStringLiteral(" -2.5e1 "));
-  EXPECT_DOUBLE_EQ(c.AsFloat(), -25.0);
-  c.SetAsString(QStringLiteral("0"));
-  EXPECT_FALSE(c.AsBoolean());
-  c.SetAsString(QStringLiteral("tRUE"));
-  EXPECT_TRUE(c.AsBoolean());
-  c.SetAsString(QStringLiteral("FALSE"));
-  EXPECT_FALSE(c.AsBoolean());
-  c.SetAsString(QStringLiteral("$1F"));
-  EXPECT_EQ(c.AsInteger(), 31);
-  c.SetAsString(QStringLiteral("31.12.1899 12:00:00"));
-  EXPECT_DOUBLE_EQ(c.AsDateTime(), 1.5);
-  c.SetAsString(QStringLiteral("06:00:00"));
-  EXPECT_DOUBLE_EQ(c.AsDateTime(), 0.25);
+  EXPECT_DOUBLE_EQ(Set(c, " -2.5e1 ").AsFloat(), -25.0);
+  EXPECT_FALSE(Set(c, "0").AsBoolean());
+  EXPECT_TRUE(Set(c, "tRUE").AsBoolean());
+  EXPECT_FALSE(Set(c, "FALSE").AsBoolean());
+  EXPECT_EQ(Set(c, "$1F").AsInteger(), 31);
+  EXPECT_DOUBLE_EQ(Set(c, "31.12.1899 12:00:00").AsDateTime(), 1.5);
+  EXPECT_DOUBLE_EQ(Set(c, "06:00:00").AsDateTime(), 0.25);
 }
 
 TEST_F(CellConversions, StringCellErrorsCarryThePlatformMessages) {
   TStringCell c(nullptr);
-  ExpectConvertError([&] { c.AsInteger(); }, QStringLiteral("'' is not a valid integer value"));
-  c.SetAsString(QStringLiteral("12a"));
-  ExpectConvertError([&] { c.AsInteger(); }, QStringLiteral("'12a' is not a valid integer value"));
-  ExpectConvertError([&] { c.AsFloat(); }, QStringLiteral("'12a' is not a valid floating point value"));
-  ExpectConvertError([&] { c.AsDateTime(); }, QStringLiteral("'12a' is not a valid date and time"));
-  ExpectConvertError([&] { c.AsBoolean(); }, QStringLiteral("'12a' is not a valid boolean value"));
-  c.SetAsString(QStringLiteral("yes"));
-  ExpectConvertError([&] { c.AsBoolean(); }, QStringLiteral("'yes' is not a valid boolean value"));
-  c.SetAsString(QStringLiteral("2147483648"));
-  EXPECT_THROW(c.AsInteger(), platform::EConvertError);
-  c.SetAsString(QStringLiteral("."));
-  EXPECT_THROW(c.AsFloat(), platform::EConvertError);
-  c.SetAsString(QStringLiteral("32.01.2000"));
-  EXPECT_THROW(c.AsDateTime(), platform::EConvertError);
+  ExpectError<EConvertError>([&] { c.AsInteger(); }, QStringLiteral("'' is not a valid integer value"));
+  Set(c, "12a");
+  ExpectError<EConvertError>([&] { c.AsInteger(); }, QStringLiteral("'12a' is not a valid integer value"));
+  ExpectError<EConvertError>([&] { c.AsFloat(); }, QStringLiteral("'12a' is not a valid floating point value"));
+  ExpectError<EConvertError>([&] { c.AsDateTime(); }, QStringLiteral("'12a' is not a valid date and time"));
+  ExpectError<EConvertError>([&] { c.AsBoolean(); }, QStringLiteral("'12a' is not a valid boolean value"));
+  ExpectError<EConvertError>([&] { Set(c, "yes").AsBoolean(); }, QStringLiteral("'yes' is not a valid boolean value"));
+  EXPECT_THROW(Set(c, "2147483648").AsInteger(), platform::EConvertError);
+  EXPECT_THROW(Set(c, ".").AsFloat(), platform::EConvertError);
+  EXPECT_THROW(Set(c, "32.01.2000").AsDateTime(), platform::EConvertError);
 }
 
 TEST_F(CellConversions, StringCellWritesEachKindAsText) {
   TStringCell c(nullptr);
-  c.SetAsBoolean(true);
-  EXPECT_EQ(c.AsString(), QStringLiteral("True"));
-  c.SetAsBoolean(false);
-  EXPECT_EQ(c.AsString(), QStringLiteral("False"));
-  c.SetAsInteger(-42);
-  EXPECT_EQ(c.AsString(), QStringLiteral("-42"));
-  c.SetAsFloat(2.5);
-  EXPECT_EQ(c.AsString(), QStringLiteral("2.5"));
-  c.SetAsFloat(1e20);
-  EXPECT_EQ(c.AsString(), QStringLiteral("1E20"));
-  c.SetAsFloat(0.1 + 0.2);  // fifteen significant digits
-  EXPECT_EQ(c.AsString(), QStringLiteral("0.3"));
-  c.SetAsDateTime(36526.75);
-  EXPECT_EQ(c.AsString(), QStringLiteral("01.01.2000 18:00:00"));
-  c.SetAsDateTime(36526.0);
-  EXPECT_EQ(c.AsString(), QStringLiteral("01.01.2000"));
+  EXPECT_EQ(Set(c, true).AsString(), QStringLiteral("True"));
+  EXPECT_EQ(Set(c, false).AsString(), QStringLiteral("False"));
+  EXPECT_EQ(Set(c, -42).AsString(), QStringLiteral("-42"));
+  EXPECT_EQ(Set(c, 2.5).AsString(), QStringLiteral("2.5"));
+  EXPECT_EQ(Set(c, 1e20).AsString(), QStringLiteral("1E20"));
+  EXPECT_EQ(Set(c, 0.1 + 0.2).AsString(), QStringLiteral("0.3"));  // fifteen significant digits
+  EXPECT_EQ(Date(c, 36526.75).AsString(), QStringLiteral("01.01.2000 18:00:00"));
+  EXPECT_EQ(Date(c, 36526.0).AsString(), QStringLiteral("01.01.2000"));
 }
 
 TEST_F(CellConversions, DecimalSeparatorFollowsTheSettings) {
   FormatSettings().DecimalSeparator = QLatin1Char(',');
   TStringCell c(nullptr);
-  c.SetAsFloat(1.25);
-  EXPECT_EQ(c.AsString(), QStringLiteral("1,25"));
+  EXPECT_EQ(Set(c, 1.25).AsString(), QStringLiteral("1,25"));
   EXPECT_DOUBLE_EQ(c.AsFloat(), 1.25);
-  c.SetAsString(QStringLiteral("1.25"));
-  EXPECT_THROW(c.AsFloat(), platform::EConvertError);
+  EXPECT_THROW(Set(c, "1.25").AsFloat(), platform::EConvertError);
 }
 
 TEST_F(CellConversions, BooleanCellTable) {
   TBooleanCell c(nullptr);
   EXPECT_FALSE(c.AsBoolean());
   EXPECT_EQ(c.AsString(), QStringLiteral("False"));
-  c.SetAsString(QStringLiteral("TrUe"));
-  EXPECT_TRUE(c.AsBoolean());
+  EXPECT_TRUE(Set(c, "TrUe").AsBoolean());
   EXPECT_EQ(c.AsString(), QStringLiteral("True"));
   EXPECT_EQ(c.AsInteger(), 0);
   EXPECT_DOUBLE_EQ(c.AsFloat(), 0);
   EXPECT_DOUBLE_EQ(c.AsDateTime(), 0);
-  c.SetAsString(QStringLiteral("yes"));
-  EXPECT_FALSE(c.AsBoolean());
-  c.SetAsInteger(3);
-  EXPECT_TRUE(c.AsBoolean());
-  c.SetAsInteger(-3);
-  EXPECT_FALSE(c.AsBoolean());
-  c.SetAsFloat(0.5);
-  EXPECT_TRUE(c.AsBoolean());
-  c.SetAsDateTime(5);
-  EXPECT_FALSE(c.AsBoolean());
+  EXPECT_FALSE(Set(c, "yes").AsBoolean());
+  EXPECT_TRUE(Set(c, 3).AsBoolean());
+  EXPECT_FALSE(Set(c, -3).AsBoolean());
+  EXPECT_TRUE(Set(c, 0.5).AsBoolean());
+  EXPECT_FALSE(Date(c, 5).AsBoolean());
 }
 
 TEST_F(CellConversions, NumericCellTables) {
   TIntegerCell i(nullptr);
-  i.SetAsFloat(2.5);
-  EXPECT_EQ(i.AsInteger(), 2);  // halves to even
-  i.SetAsFloat(3.5);
-  EXPECT_EQ(i.AsInteger(), 4);
-  i.SetAsString(QStringLiteral("17"));
-  EXPECT_EQ(i.AsString(), QStringLiteral("17"));
+  EXPECT_EQ(Set(i, 2.5).AsInteger(), 2);  // halves to even
+  EXPECT_EQ(Set(i, 3.5).AsInteger(), 4);
+  EXPECT_EQ(Set(i, "17").AsString(), QStringLiteral("17"));
   EXPECT_DOUBLE_EQ(i.AsFloat(), 17);
   EXPECT_FALSE(i.AsBoolean());
   EXPECT_DOUBLE_EQ(i.AsDateTime(), 0);
-  i.SetAsDateTime(5);
-  EXPECT_EQ(i.AsInteger(), 0);
-  i.SetAsInteger(9);
-  i.SetAsBoolean(true);
-  EXPECT_EQ(i.AsInteger(), 0);
+  EXPECT_EQ(Date(i, 5).AsInteger(), 0);
+  Set(i, 9);
+  EXPECT_EQ(Set(i, true).AsInteger(), 0);
 
   TFloatCell f(nullptr);
-  f.SetAsString(QStringLiteral("-0.5"));
-  EXPECT_DOUBLE_EQ(f.AsFloat(), -0.5);
+  EXPECT_DOUBLE_EQ(Set(f, "-0.5").AsFloat(), -0.5);
   EXPECT_EQ(f.AsInteger(), 0);
   EXPECT_EQ(f.AsString(), QStringLiteral("-0.5"));
   EXPECT_DOUBLE_EQ(f.AsDateTime(), -0.5);
-  f.SetAsInteger(7);
-  EXPECT_DOUBLE_EQ(f.AsFloat(), 7);
-  f.SetAsBoolean(true);
-  EXPECT_DOUBLE_EQ(f.AsFloat(), 0);
+  EXPECT_DOUBLE_EQ(Set(f, 7).AsFloat(), 7);
+  EXPECT_DOUBLE_EQ(Set(f, true).AsFloat(), 0);
 
   TDateTimeCell d(nullptr);
-  d.SetAsString(QStringLiteral("02.01.1900"));
-  EXPECT_DOUBLE_EQ(d.AsDateTime(), 3);
+  EXPECT_DOUBLE_EQ(Set(d, "02.01.1900").AsDateTime(), 3);
   EXPECT_EQ(d.AsInteger(), 3);
   EXPECT_FALSE(d.AsBoolean());
-  d.SetAsBoolean(false);  // today, at midnight
-  EXPECT_DOUBLE_EQ(d.AsDateTime(), Today());
+  EXPECT_DOUBLE_EQ(Set(d, false).AsDateTime(), Today());  // today, at midnight
 }
 
 TEST_F(CellConversions, FailedWritesKeepTheValueAndReportNothing) {
   TIntegerCell i(nullptr);
-  i.SetAsInteger(5);
-  ExpectConvertError([&] { i.SetAsString(QStringLiteral("x")); }, QStringLiteral("'x' is not a valid integer value"));
+  Set(i, 5);
+  ExpectError<EConvertError>([&] { Set(i, "x"); }, QStringLiteral("'x' is not a valid integer value"));
   EXPECT_EQ(i.AsInteger(), 5);
   // A float beyond 32 bits is refused rather than wrapped.
-  EXPECT_THROW(i.SetAsFloat(3e9), platform::EConvertError);
+  EXPECT_THROW(Set(i, 3e9), platform::EConvertError);
   EXPECT_EQ(i.AsInteger(), 5);
 
   TFloatCell f(nullptr);
-  f.SetAsFloat(1.5);
-  ExpectConvertError([&] { f.SetAsString(QStringLiteral("1,5x")); },
-                     QStringLiteral("'1,5x' is not a valid floating point value"));
+  Set(f, 1.5);
+  ExpectError<EConvertError>([&] { Set(f, "1,5x"); }, QStringLiteral("'1,5x' is not a valid floating point value"));
   EXPECT_DOUBLE_EQ(f.AsFloat(), 1.5);
-  f.SetAsFloat(1e12);
-  EXPECT_THROW(f.AsInteger(), platform::EConvertError);
+  EXPECT_THROW(Set(f, 1e12).AsInteger(), platform::EConvertError);
 
   TDateTimeCell d(nullptr);
-  d.SetAsDateTime(2);
-  ExpectConvertError([&] { d.SetAsString(QStringLiteral("dün")); },
-                     QStringLiteral("'dün' is not a valid date and time"));
+  Date(d, 2);
+  ExpectError<EConvertError>([&] { Set(d, "dün"); }, QStringLiteral("'dün' is not a valid date and time"));
   EXPECT_DOUBLE_EQ(d.AsDateTime(), 2);
 }
 
 TEST_F(CellConversions, TextOutsideTheCodePageIsReadAfterNarrowing) {
   TStringCell c(nullptr);
-  c.SetAsString(QStringLiteral("1\u4E2D"));  // a character the Turkish code page lacks
-  EXPECT_EQ(c.AsString(), QStringLiteral("1\u4E2D"));  // the cell keeps the wide text
-  ExpectConvertError([&] { c.AsInteger(); }, QStringLiteral("'1?' is not a valid integer value"));
+  EXPECT_EQ(Set(c, "1\u4E2D").AsString(), QStringLiteral("1\u4E2D"));  // a character the Turkish code page lacks
+  ExpectError<EConvertError>([&] { c.AsInteger(); }, QStringLiteral("'1?' is not a valid integer value"));
 }

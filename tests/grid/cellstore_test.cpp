@@ -5,6 +5,7 @@
 #include "grid/cellstore.h"
 #include "grid/columnkinds.h"
 #include "grid/columns.h"
+#include "model_helpers.h"
 #include "platform/errors.h"
 
 using namespace grid;
@@ -27,7 +28,9 @@ class Store : public ::testing::Test {
     cols_.Add(std::make_unique<TImageColumn>());
     cols_.Add(std::make_unique<TCheckBoxColumn>());
   }
+  // Replaces the rows with one per text; column 1 holds each row's first number.
   void Fill(std::initializer_list<const char*> texts) {
+    store_->ClearRows();
     for (const char* t : texts) {
       store_->AddRows(1);
       store_->GetCell(0, store_->RowCount() - 1)->SetAsString(QString::fromUtf8(t));
@@ -45,12 +48,7 @@ class Store : public ::testing::Test {
 
 template <typename Fn>
 void ExpectListError(Fn fn, int index) {
-  try {
-    fn();
-    ADD_FAILURE() << "no error";
-  } catch (const platform::EListError& e) {
-    EXPECT_EQ(e.Message(), QStringLiteral("List index out of bounds (%1)").arg(index));
-  }
+  gridtest::ExpectError<platform::EListError>(fn, QStringLiteral("List index out of bounds (%1)").arg(index));
 }
 
 }  // namespace
@@ -139,7 +137,6 @@ TEST_F(Store, SortOrdersWholeRowsInTheRequestedDirection) {
   EXPECT_TRUE(store_->IsSorted());
 
   // A first sort already honours a descending request.
-  store_->ClearRows();
   Fill({"pear", "apple", "fig"});
   store_->Sort(0, stAlphabetic, true);
   EXPECT_EQ(Column0(), (QStringList{"pear", "fig", "apple"}));
@@ -186,11 +183,9 @@ TEST_F(Store, SortsByNumberBooleanAndDottedNumbers) {
   Fill({"10", "9", "100"});
   store_->Sort(0, stNumeric, false);
   EXPECT_EQ(Column0(), (QStringList{"9", "10", "100"}));
-  store_->ClearRows();
   Fill({"10.0.0.2", "9.1.1.1", "10.0.0.10"});
   store_->Sort(0, stIP, false);
   EXPECT_EQ(Column0(), (QStringList{"9.1.1.1", "10.0.0.2", "10.0.0.10"}));
-  store_->ClearRows();
   Fill({"x", "y", "z"});
   store_->GetCell(2, 1)->SetAsBoolean(true);
   store_->Sort(2, stBoolean, true);

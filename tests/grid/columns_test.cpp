@@ -6,6 +6,7 @@
 
 #include "grid/columnkinds.h"
 #include "grid/columns.h"
+#include "model_helpers.h"
 #include "platform/errors.h"
 
 using namespace grid;
@@ -61,46 +62,18 @@ std::vector<int> Widths(const TColumns& cols) {
 
 void LoadCallList(TColumns& cols) { Load(cols, {{2, 100}, {3, 100}, {4, 100}, {0, 55}, {1, 100}}); }
 
+// The call list's five columns, loaded, with a recorder hooked afterwards.
+class CallList : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    LoadCallList(cols);
+    rec.Hook(cols);
+  }
+  TColumns cols;
+  Recorder rec;
+};
+
 }  // namespace
-
-TEST(ColumnDefaults, NewTextColumnCarriesTheDocumentedDefaults) {
-  TTextualColumn c;
-  EXPECT_EQ(c.Alignment(), taLeftJustify);
-  EXPECT_EQ(c.Color(), clBlack);
-  EXPECT_EQ(c.Width(), 80);
-  EXPECT_EQ(c.DefaultWidth(), 80);
-  EXPECT_EQ(c.Position(), -1);
-  EXPECT_EQ(c.Options(), (TColumnOptions{coCanClick, coCanSort, coCanInput, coEditorAutoSelect, coPublicUsing}));
-  EXPECT_EQ(c.Header().Color(), clBtnFace);
-  EXPECT_EQ(c.Header().DisplayMode(), dmTextOnly);
-  EXPECT_EQ(c.Footer().Color(), clWindow);
-  EXPECT_EQ(c.Footer().FormulaKind(), fkNone);
-  EXPECT_EQ(c.WrapKind(), wkEllipsis);
-  EXPECT_EQ(c.VerticalAlignment(), vaMiddle);
-  EXPECT_EQ(c.SortType(), stAlphabetic);
-  EXPECT_FALSE(c.AutoExecute());
-  EXPECT_EQ(c.ValueKind(), TValueKind::Text);
-  EXPECT_EQ(c.Font().Height, -11);
-  EXPECT_EQ(c.Font().Color, clWindowText);
-}
-
-TEST(ColumnDefaults, EachClassDecidesItsValueKindAndSortType) {
-  EXPECT_EQ(CreateColumn("TCheckBoxColumn")->ValueKind(), TValueKind::Boolean);
-  EXPECT_EQ(CreateColumn("TCheckBoxColumn")->SortType(), stNumeric);
-  EXPECT_EQ(CreateColumn("TDateColumn")->ValueKind(), TValueKind::DateTime);
-  EXPECT_EQ(CreateColumn("TDateColumn")->SortType(), stDate);
-  EXPECT_FALSE(CreateColumn("TDateColumn")->DefaultValue().isEmpty());
-  EXPECT_EQ(CreateColumn("TNumericColumn")->ValueKind(), TValueKind::Floating);
-  EXPECT_EQ(CreateColumn("TProgressColumn")->ValueKind(), TValueKind::Floating);
-  EXPECT_EQ(CreateColumn("TImageColumn")->ValueKind(), TValueKind::Integer);
-  EXPECT_EQ(CreateColumn("TImageColumn")->DefaultValue(), QStringLiteral("0"));
-  EXPECT_EQ(CreateColumn("TRateColumn")->ValueKind(), TValueKind::Integer);
-  EXPECT_EQ(CreateColumn("TIncrementColumn")->ValueKind(), TValueKind::RowNumber);
-  EXPECT_EQ(CreateColumn("TGraphicColumn")->ValueKind(), TValueKind::Picture);
-  EXPECT_EQ(CreateColumn("TComboBoxColumn")->ValueKind(), TValueKind::Text);
-  EXPECT_EQ(CreateColumn("THtmlColumn")->ValueKind(), TValueKind::Text);
-  EXPECT_EQ(CreateColumn("TNoSuchColumn"), nullptr);
-}
 
 TEST(ColumnText, TextColumnWrapsValueAndAcceptsPrintableKeys) {
   TTextualColumn c;
@@ -113,9 +86,7 @@ TEST(ColumnText, TextColumnWrapsValueAndAcceptsPrintableKeys) {
   EXPECT_FALSE(box.AcceptsKey(QLatin1Char('a')));
 }
 
-TEST(DisplayOrder, LoadedPositionsOrderTheColumns) {
-  TColumns cols;
-  LoadCallList(cols);
+TEST_F(CallList, LoadedPositionsOrderTheColumns) {
   EXPECT_EQ(DisplayOrder(cols), (std::vector<int>{3, 4, 0, 1, 2}));
   // Left edges follow the display order.
   EXPECT_EQ(cols.Items(3)->Left(), 0);
@@ -130,9 +101,7 @@ TEST(DisplayOrder, LoadedPositionsOrderTheColumns) {
   EXPECT_EQ(DisplayOrder(repeats), (std::vector<int>{2, 0, 1}));
 }
 
-TEST(DisplayOrder, RunTimePositionMovesTheColumnAndRenumbers) {
-  TColumns cols;
-  LoadCallList(cols);
+TEST_F(CallList, RunTimePositionMovesTheColumnAndRenumbers) {
   cols.Items(0)->SetPosition(0);
   EXPECT_EQ(DisplayOrder(cols), (std::vector<int>{0, 3, 4, 1, 2}));
   EXPECT_EQ(Positions(cols), (std::vector<int>{0, 3, 4, 1, 2}));
@@ -158,26 +127,16 @@ TEST(DisplayOrder, RunTimePositionMovesTheRightColumnAfterRepeatedPositions) {
   EXPECT_EQ(DisplayOrder(gaps), (std::vector<int>{2, 1, 0}));
 }
 
-TEST(DisplayOrder, PositionOutsideTheListIsRefusedAndChangesNothing) {
-  TColumns cols;
-  LoadCallList(cols);
-  try {
-    cols.Items(0)->SetPosition(5);
-    FAIL() << "no error";
-  } catch (const platform::EListError& e) {
-    EXPECT_EQ(e.Message(), QStringLiteral("List index out of bounds (5)"));
-  }
+TEST_F(CallList, PositionOutsideTheListIsRefusedAndChangesNothing) {
+  gridtest::ExpectError<platform::EListError>([&] { cols.Items(0)->SetPosition(5); },
+                                              QStringLiteral("List index out of bounds (5)"));
   EXPECT_THROW(cols.Items(0)->SetPosition(-1), platform::EListError);
   EXPECT_EQ(DisplayOrder(cols), (std::vector<int>{3, 4, 0, 1, 2}));
   EXPECT_EQ(Positions(cols), (std::vector<int>{2, 3, 4, 0, 1}));
   EXPECT_THROW(cols.MovePosition(0, 7), platform::EListError);
 }
 
-TEST(DisplayOrder, MovePositionNotifiesTheColumnNowAtTheTarget) {
-  TColumns cols;
-  LoadCallList(cols);
-  Recorder rec;
-  rec.Hook(cols);
+TEST_F(CallList, MovePositionNotifiesTheColumnNowAtTheTarget) {
   cols.MovePosition(4, 0);  // "Çağrı sıra no" to the front
   ASSERT_EQ(rec.changes.size(), 1u);
   EXPECT_EQ(rec.changes[0].first, cols.Items(2));
@@ -185,18 +144,14 @@ TEST(DisplayOrder, MovePositionNotifiesTheColumnNowAtTheTarget) {
   EXPECT_EQ(Positions(cols), (std::vector<int>{3, 4, 0, 1, 2}));
 }
 
-TEST(ColumnWidth, ClampedToEightAndLaidOutAgain) {
-  TColumns cols;
-  LoadCallList(cols);
+TEST_F(CallList, WidthClampedToEightAndLaidOutAgain) {
   cols.Items(3)->SetWidth(3);
   EXPECT_EQ(cols.Items(3)->Width(), 8);
   EXPECT_EQ(cols.Items(4)->Left(), 8);
   EXPECT_EQ(cols.VisibleWidth(), 408);
 }
 
-TEST(ColumnWidth, WhileReadingWidthDoesNotLayOut) {
-  TColumns cols;
-  LoadCallList(cols);
+TEST_F(CallList, WhileReadingWidthDoesNotLayOut) {
   cols.SetReading(true);
   cols.Items(3)->SetWidth(200);
   EXPECT_EQ(cols.Items(4)->Left(), 55);
@@ -220,9 +175,7 @@ TEST(AutoSize, StretchesToTheClientWidthRoundingToNearest) {
   }
 }
 
-TEST(AutoSize, FixedAndHiddenColumnsKeepTheirWidth) {
-  TColumns cols;
-  LoadCallList(cols);
+TEST_F(CallList, AutoSizeKeepsFixedAndHiddenColumnsWidth) {
   cols.Items(0)->SetOptions(cols.Items(0)->Options().With(coFixedSize));
   cols.Items(1)->SetOptions({});  // not auto-size
   cols.Items(2)->SetVisible(false);
@@ -230,19 +183,13 @@ TEST(AutoSize, FixedAndHiddenColumnsKeepTheirWidth) {
   EXPECT_EQ(Widths(cols), (std::vector<int>{100, 100, 100, 110, 200}));
 }
 
-TEST(AutoSize, NarrowGridGivesEveryAutoSizeColumnTheMinimum) {
-  TColumns cols;
-  LoadCallList(cols);
+TEST_F(CallList, AutoSizeInANarrowGridGivesEveryColumnTheMinimum) {
   cols.Items(0)->SetOptions({});
   cols.AutoSizeColumns(50, 0);
   EXPECT_EQ(Widths(cols), (std::vector<int>{100, 8, 8, 8, 8}));
 }
 
-TEST(ColumnVisibility, HidingMovesTheColumnsBehindAndKeepsBothOrders) {
-  TColumns cols;
-  LoadCallList(cols);
-  Recorder rec;
-  rec.Hook(cols);
+TEST_F(CallList, HidingAColumnMovesTheColumnsBehindAndKeepsBothOrders) {
   cols.Items(4)->SetVisible(false);  // "Arayan numara", second from the left
   EXPECT_EQ(cols.Items(4)->VisibleIndex(), -1);
   EXPECT_EQ(cols.Items(0)->Left(), 55);
@@ -255,9 +202,7 @@ TEST(ColumnVisibility, HidingMovesTheColumnsBehindAndKeepsBothOrders) {
   EXPECT_EQ(rec.changes[0].second, TColumnChange::Visibility);
 }
 
-TEST(ExclusiveSettings, OnlyOneColumnIsSortedOrTheSearchColumn) {
-  TColumns cols;
-  LoadCallList(cols);
+TEST_F(CallList, OnlyOneColumnIsSortedOrTheSearchColumn) {
   cols.Items(1)->SetSorted(true);
   cols.Items(3)->SetSorted(true);
   EXPECT_FALSE(cols.Items(1)->Sorted());
@@ -272,11 +217,7 @@ TEST(ExclusiveSettings, OnlyOneColumnIsSortedOrTheSearchColumn) {
   EXPECT_TRUE(cols.Items(2)->Options().Contains(coSearchColumn));
 }
 
-TEST(ColumnNotifications, EachSettingRaisesItsKindAndStoredOnesRaiseNothing) {
-  TColumns cols;
-  LoadCallList(cols);
-  Recorder rec;
-  rec.Hook(cols);
+TEST_F(CallList, EachSettingRaisesItsKindAndStoredOnesRaiseNothing) {
   TTextualColumn& c = static_cast<TTextualColumn&>(*cols.Items(0));
   c.SetWrapKind(wkWordWrap);
   c.SetDefaultWidth(10);
