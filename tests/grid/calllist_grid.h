@@ -6,7 +6,7 @@
 
 #include <QApplication>
 #include <QImage>
-#include <QPointer>
+#include <QPaintEvent>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTest>
@@ -78,20 +78,44 @@ struct CallListGrid {
   // The client area as drawn by a full paint pass.
   QImage Client() {
     Settle();
-    QImage img = grid->viewport()->grab().toImage();
-    // CID_GRID_DUMP=<dir> keeps every rendered client area for a look.
-    const QByteArray dir = qgetenv("CID_GRID_DUMP");
-    if (!dir.isEmpty()) {
-      const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-      img.save(QStringLiteral("%1/%2_%3.png").arg(QString::fromLocal8Bit(dir)).arg(info ? info->name() : "grid").arg(++dumps));
-    }
-    return img;
+    return grid->viewport()->grab().toImage();
+  }
+
+  void AddRows(int n) {
+    for (int i = 0; i < n; ++i)
+      AddCall({"12:00:0" + QString::number(i % 10), "SN1", QString::number(i + 1), "1",
+               "0212555000" + QString::number(i % 10)});
+    Settle();
   }
 
   std::unique_ptr<QStyle> style;
   std::unique_ptr<QWidget> host;
   grid::TGridView* grid = nullptr;
-  int dumps = 0;
+};
+
+// Records what a widget was asked to repaint.
+class PaintSpy : public QObject {
+ public:
+  explicit PaintSpy(QWidget* w) : w_(w) { w->installEventFilter(this); }
+  ~PaintSpy() override { w_->removeEventFilter(this); }
+  QRegion region;
+  int paints = 0;
+  void Reset() {
+    region = QRegion();
+    paints = 0;
+  }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Paint) {
+      region += static_cast<QPaintEvent*>(e)->region();
+      ++paints;
+    }
+    return false;
+  }
+
+ private:
+  QWidget* w_;
 };
 
 // Colours compared as 8-bit RGB values (alpha always opaque).

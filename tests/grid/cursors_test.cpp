@@ -41,27 +41,15 @@ TEST_F(CursorsTest, EveryPictureLoadsAsA32PixelCursorWithItsHotSpotOnAPaintedPix
   EXPECT_FALSE(LoadCursorResource("horzsplit").has_value());
 }
 
-TEST_F(CursorsTest, GridAndRollCursorsRegisterUnderTheirOwnNumbers) {
+TEST_F(CursorsTest, RegisteredGridCursorsKeepTheirHotSpots) {
   RegisterGridCursors();
-  EXPECT_TRUE(TScreenCursors::IsRegistered(3000));
-  EXPECT_TRUE(TScreenCursors::IsRegistered(3001));
-  EXPECT_TRUE(TScreenCursors::IsRegistered(3006));
-  EXPECT_FALSE(TScreenCursors::IsRegistered(3003));
-  RegisterRollCursors();
-  for (TCursor n : {3003, 3004, 3005}) EXPECT_TRUE(TScreenCursors::IsRegistered(n)) << n;
-  EXPECT_FALSE(TScreenCursors::IsRegistered(3002));
-
   const QCursor split = TScreenCursors::Get(crHorzSplit);
   EXPECT_EQ(split.shape(), Qt::BitmapCursor);
   EXPECT_EQ(split.hotSpot(), QPoint(16, 16));
   EXPECT_EQ(TScreenCursors::Get(crIndicatorSelect).hotSpot(), QPoint(26, 16));
 }
 
-TEST_F(CursorsTest, StockNumbersMapToSystemShapesAndCannotBeReplaced) {
-  EXPECT_EQ(TScreenCursors::Get(crDefault).shape(), Qt::ArrowCursor);
-  EXPECT_EQ(TScreenCursors::Get(crHSplit).shape(), Qt::SplitHCursor);
-  EXPECT_EQ(TScreenCursors::Get(crIBeam).shape(), Qt::IBeamCursor);
-  EXPECT_EQ(TScreenCursors::Get(crHandPoint).shape(), Qt::PointingHandCursor);
+TEST_F(CursorsTest, UnknownNumbersFallBackToTheArrowAndStockOnesCannotBeReplaced) {
   // Unknown numbers, stock or registered range, fall back to the arrow.
   EXPECT_EQ(TScreenCursors::Get(-99).shape(), Qt::ArrowCursor);
   EXPECT_EQ(TScreenCursors::Get(4242).shape(), Qt::ArrowCursor);

@@ -17,11 +17,6 @@ std::vector<int> WidthsByIndex(TGridView* g) {
   return w;
 }
 
-void AddRows(CallListGrid& f, int n) {
-  for (int i = 0; i < n; ++i) f.AddCall({"12:00:00", "SN1", QString::number(i + 1), "1", "05321234567"});
-  f.Settle();
-}
-
 }  // namespace
 
 TEST(GridGeometryTest, CallListFillsItsClientAreaWithSevenWholeRows) {
@@ -40,7 +35,7 @@ TEST(GridGeometryTest, CallListFillsItsClientAreaWithSevenWholeRows) {
   EXPECT_EQ(g->GetCellRect(4, 1), (TRect{62, 41, 173, 61}));
   EXPECT_EQ(g->GetRowRect(1), (TRect{0, 41, 513, 62}));
 
-  AddRows(f, 6);
+  f.AddRows(6);
   EXPECT_EQ(g->MaxTopRow(), 0);
   EXPECT_FALSE(g->verticalScrollBar()->isVisible());
   EXPECT_FALSE(g->horizontalScrollBar()->isVisible());
@@ -50,7 +45,7 @@ TEST(GridGeometryTest, CallListFillsItsClientAreaWithSevenWholeRows) {
 TEST(GridGeometryTest, TenRowsScrollToRowThreeAtTheBottom) {
   CallListGrid f;
   TGridView* g = f.grid;
-  AddRows(f, 10);
+  f.AddRows(10);
   EXPECT_TRUE(g->verticalScrollBar()->isVisible());
   EXPECT_EQ(g->VertScrollBar()->Max(), 3);
   EXPECT_EQ(g->VertScrollBar()->PageSize(), 1);
@@ -82,7 +77,7 @@ TEST(GridGeometryTest, TenRowsScrollToRowThreeAtTheBottom) {
 TEST(GridGeometryTest, DeletingRowsBelowTheTopRowResetsItAtTheNextPaint) {
   CallListGrid f;
   TGridView* g = f.grid;
-  AddRows(f, 10);
+  f.AddRows(10);
   g->ScrollMessage(sbVertical, scBottom);
   ASSERT_EQ(g->TopRow(), 3);
   for (int i = 0; i < 5; ++i) g->DeleteRow(0);
@@ -150,16 +145,6 @@ TEST(GridGeometryTest, NarrowingBelowTheFixedWidthsShowsTheHorizontalBar) {
   g->ScrollMessage(sbHorizontal, scBottom);
   EXPECT_EQ(g->HorzOffset(), g->HorzScrollBar()->Max());
   EXPECT_EQ(g->GetCellRect(3, 0).Left, -g->HorzOffset());
-}
-
-TEST(GridGeometryTest, AUserWidenedColumnKeepsItsWidthAndShowsTheBarAtOnce) {
-  CallListGrid f;
-  TGridView* g = f.grid;
-  g->Columns().Items(3)->SetWidth(162);  // 100 more than the client holds
-  f.Settle();
-  EXPECT_EQ(g->Columns().Items(3)->Width(), 162);
-  EXPECT_TRUE(g->horizontalScrollBar()->isVisible());
-  EXPECT_EQ(g->HorzScrollBar()->Max(), 613 - g->ClientWidth());
 }
 
 TEST(GridGeometryTest, ThemedBorderAddsAPixelOfFrame) {

@@ -26,9 +26,6 @@ TEST(RollIntervalTest, DirectionThresholdsAreAsymmetric) {
   EXPECT_EQ(RollDirectionFor(-5), TRollDirection::None);
   EXPECT_EQ(RollDirectionFor(5), TRollDirection::None);
   EXPECT_EQ(RollDirectionFor(6), TRollDirection::Down);
-  EXPECT_EQ(RollCursorFor(TRollDirection::Up), crRollUp);
-  EXPECT_EQ(RollCursorFor(TRollDirection::None), crRoll);
-  EXPECT_EQ(RollCursorFor(TRollDirection::Down), crRollDown);
 }
 
 namespace {
@@ -52,10 +49,8 @@ struct RollFixture : ::testing::Test {
 }  // namespace
 
 TEST_F(RollFixture, PressShowsTheMarkerAtThePressPointAndStartsTheTimer) {
-  EXPECT_FALSE(roll.Active());
   roll.Start(QPoint(50, 60));
   EXPECT_TRUE(roll.Active());
-  EXPECT_EQ(roll.Origin(), QPoint(50, 60));
   EXPECT_TRUE(roll.Marker()->isVisible());
   EXPECT_EQ(roll.Marker()->pos(), view.mapToGlobal(QPoint(50, 60)) - QPoint(7, 11));
   EXPECT_EQ(roll.Marker()->cursor().hotSpot(), TScreenCursors::Get(crRoll).hotSpot());
@@ -66,28 +61,19 @@ TEST_F(RollFixture, PressShowsTheMarkerAtThePressPointAndStartsTheTimer) {
 
 TEST_F(RollFixture, MovesSetDirectionAndApplicationCursorTicksScrollOneRow) {
   roll.Start(QPoint(50, 60));
-  pointer = QPoint(50, 100);
-  roll.Move(pointer);
-  EXPECT_EQ(roll.Direction(), TRollDirection::Down);
-  EXPECT_EQ(ApplicationCursor(), crRollDown);
-  ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
-  roll.Tick();
-  EXPECT_EQ(downs, 1);
-  EXPECT_EQ(ups, 0);
-  EXPECT_EQ(roll.Timer()->interval(), 60);
-
   pointer = QPoint(50, 54);
   roll.Move(pointer);
   EXPECT_EQ(ApplicationCursor(), crRollUp);
   roll.Tick();
   EXPECT_EQ(ups, 1);
+  EXPECT_EQ(downs, 0);
   EXPECT_EQ(roll.Timer()->interval(), 94);
 
   pointer = QPoint(50, 63);
   roll.Move(pointer);
   EXPECT_EQ(ApplicationCursor(), crRoll);
   roll.Tick();
-  EXPECT_EQ(ups + downs, 2);
+  EXPECT_EQ(ups + downs, 1);
   EXPECT_EQ(roll.Timer()->interval(), 97);
 }
 
