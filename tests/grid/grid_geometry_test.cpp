@@ -132,12 +132,7 @@ TEST(GridGeometryTest, NarrowingBelowTheFixedWidthsShowsTheHorizontalBar) {
   g->Columns().Items(3)->SetWidth(200);
   g->setGeometry(0, 0, 150, 170);
   f.Settle();
-  const std::vector<int> w = WidthsByIndex(g);
-  EXPECT_EQ(w[0], 8);
-  EXPECT_EQ(w[1], 8);
-  EXPECT_EQ(w[2], 8);
-  EXPECT_EQ(w[3], 200);
-  EXPECT_EQ(w[4], 8);
+  EXPECT_EQ(WidthsByIndex(g), (std::vector<int>{8, 8, 8, 200, 8}));
   EXPECT_TRUE(g->horizontalScrollBar()->isVisible());
   EXPECT_EQ(g->HorzScrollBar()->Max(), 232 - g->ClientWidth());
   EXPECT_EQ(g->HorzScrollBar()->PageStep(), qRound(g->ClientWidth() * 0.05));
