@@ -2,11 +2,7 @@
 // language rejects what it cannot run.
 #include <gtest/gtest.h>
 
-#include <QRegularExpression>
-
-#include "device/modem_parser.h"
 #include "device/unit_parser.h"
-#include "tools/simulator/demo.h"
 #include "tools/simulator/script.h"
 
 namespace sim {
@@ -38,28 +34,6 @@ TEST(SimulatedUnit, EverythingItSendsParsesBack) {
   EXPECT_TRUE(unit->TakeSelfTestCalls(kWhen).isEmpty());  // once per TEST
 }
 
-TEST(SimulatedModem, AnswersLikeAModemAndItsRecordsParseBack) {
-  auto modem = MakeModem(QStringLiteral("M-9"));
-  EXPECT_EQ(modem->FromHost("ATZ\r"), QByteArray("ATZ\r\nOK\r\n"));
-  EXPECT_TRUE(modem->FromHost("AT#CID=1\r").endsWith("ERROR\r\n"));
-  EXPECT_TRUE(modem->FromHost("AT+GSN\r").contains("\r\nM-9\r\n"));
-  EXPECT_TRUE(modem->Levels({}).isEmpty());
-  auto old = MakeModem(QStringLiteral("M"), true, true);
-  EXPECT_TRUE(old->FromHost("AT+VCID=1\r").endsWith("ERROR\r\n"));
-  EXPECT_TRUE(old->FromHost("AT#CID=1\r").endsWith("OK\r\n"));
-  EXPECT_TRUE(old->FromHost("AT+GMM\r").endsWith("ERROR\r\n"));
-
-  device::ModemParser parser([] { return kWhen; });
-  std::vector<device::ModemParser::Event> ev;
-  parser.Feed(modem->Ringing(1, 0) + modem->CallBytes(Call{1, QStringLiteral("02125550000"), QStringLiteral("ALI")}, kWhen), ev);
-  ASSERT_EQ(ev.size(), 2u);
-  EXPECT_TRUE(std::holds_alternative<device::ModemParser::Ring>(ev[0]));
-  const auto& call = std::get<device::CallRecord>(ev[1]);
-  EXPECT_EQ(call.number, QStringLiteral("02125550000"));
-  EXPECT_EQ(call.dateTime, QStringLiteral("2026-03-04 05:06:00"));
-  EXPECT_EQ(call.text, QStringLiteral("ALI"));
-}
-
 TEST(SimulatorScript, CommandsAndTheirMistakes) {
   Command c;
   QString error;
@@ -82,22 +56,6 @@ TEST(SimulatorScript, CommandsAndTheirMistakes) {
   }
   EXPECT_FALSE(ParseCommand(QStringLiteral("call 2 1"), 1, &c, &error));  // a one-line unit
   EXPECT_EQ(Unescape(QStringLiteral("\\xZZ\\q")), QByteArray("\\xZZ\\q"));
-}
-
-TEST(SimulatorDemo, NumbersLookTurkishAndCallsStayOnExistingLines) {
-  QRandomGenerator rng(7);
-  const QRegularExpression turkish(QStringLiteral("^05(3[0-9]|4[0-9]|0[5-6]|5[0-9])[2-9][0-9]{6}$|^0(212|216|312|232|224|242|322|342|262|462)[2-9][0-9]{6}$"));
-  for (int i = 0; i < 500; ++i) {
-    const QString n = RandomTurkishNumber(rng);
-    EXPECT_TRUE(turkish.match(n).hasMatch()) << n.toStdString();
-    const Call c = RandomCall(rng, 2);
-    EXPECT_TRUE(c.line == 1 || c.line == 2);
-    EXPECT_LE(QuietLevel(rng), 2);
-  }
-  // The garbage burst holds what the parsers must survive.
-  const QByteArray g = GarbageBytes();
-  EXPECT_TRUE(g.contains('\0'));
-  EXPECT_TRUE(g.contains("\xc3\x28"));
 }
 
 }  // namespace

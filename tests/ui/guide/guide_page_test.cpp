@@ -107,11 +107,6 @@ TEST_F(GuidePage, ImportantNotesShowCallerIdThenSignalMessage) {
   EXPECT_EQ(f.boxes[1].second, guide::SignalMessage());
 }
 
-TEST_F(GuidePage, TamamReturnsToTheTestPage) {
-  QTest::mouseClick(f.form->BitBtn3, Qt::LeftButton);
-  EXPECT_EQ(f.form->PageControl1->currentWidget(), f.form->TabSheet1);
-}
-
 TEST_F(GuidePage, DeviceEventsAreHandledWhileAPictureWindowIsOpen) {
   int levelsSeenWhileOpen = 0;
   ModalWatch watch([&](QWidget* m) {

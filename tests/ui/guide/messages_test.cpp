@@ -45,14 +45,6 @@ TEST(GuideMessages, TextsAreExactWithCrLfBlanksAndInnerQuotes) {
                        "Fakat mutlaka, \"Caller ID sinyali var\" anlam\xC4\xb1na GELMEZ "));
 }
 
-TEST(GuideMessages, NoBareLineFeedsOrCarriageReturns) {
-  for (const QString& m : {guide::SplitterMessage(), guide::CallerIdMessage(), guide::SignalMessage()}) {
-    QString rest = m;
-    rest.remove(QStringLiteral("\r\n"));
-    EXPECT_FALSE(rest.contains(QLatin1Char('\n')) || rest.contains(QLatin1Char('\r')));
-  }
-}
-
 TEST(GuideMessages, StandardBoxHasCaptionIconOkButtonAndExactText) {
   struct Case {
     TMsgDlgType kind;
@@ -83,18 +75,6 @@ TEST(GuideMessages, StandardBoxHasCaptionIconOkButtonAndExactText) {
     EXPECT_EQ(button, QStringLiteral("OK"));
     EXPECT_EQ(text, guide::SignalMessage());
   }
-}
-
-TEST(GuideMessages, ReplacedHandlerReceivesTheBoxAndCanBeRestored) {
-  QList<QPair<TMsgDlgType, QString>> seen;
-  const auto previous = guide::SetMessageBoxHandler(
-      [&](QWidget*, TMsgDlgType kind, const QString& text) { seen.append({kind, text}); });
-  guide::ShowMessageBox(nullptr, TMsgDlgType::mtWarning, QStringLiteral("x"));
-  EXPECT_TRUE(static_cast<bool>(guide::SetMessageBoxHandler(previous)));  // ours came back
-  ASSERT_EQ(seen.size(), 1);
-  EXPECT_EQ(seen[0].first, TMsgDlgType::mtWarning);
-  EXPECT_EQ(seen[0].second, QStringLiteral("x"));
-  EXPECT_EQ(guide::MessageBoxCaption(TMsgDlgType::mtInformation), QStringLiteral("Information"));
 }
 
 }  // namespace

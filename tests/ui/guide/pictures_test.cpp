@@ -31,12 +31,6 @@ TEST(Pictures, BitmapsAreUncompressed24BitAtTheirSizes) {
   }
 }
 
-TEST(Pictures, JpegPicturesLoadAtTheirSizes) {
-  EXPECT_EQ(Resource(guide::kAdslPicture).left(3), QByteArray("\xFF\xD8\xFF", 3));
-  EXPECT_EQ(guide::LoadPicture(QString::fromLatin1(guide::kAdslPicture)).size(), QSize(572, 387));
-  EXPECT_EQ(guide::LoadPicture(QString::fromLatin1(guide::kSplitterPicture)).size(), QSize(413, 340));
-}
-
 TEST(Pictures, MissingPictureGivesAnEmptyPixmapNotAFailure) {
   EXPECT_TRUE(guide::LoadPicture(QStringLiteral(":/guide/none.bmp")).isNull());
   EXPECT_TRUE(guide::LoadPicture(QStringLiteral(":/guide/none.jpg")).isNull());

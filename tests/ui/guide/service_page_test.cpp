@@ -34,8 +34,6 @@ class ServicePage : public ::testing::Test {
 TEST_F(ServicePage, QuestionIsASmallPowerWithAOneCharacterAnswerShownNowhere) {
   EXPECT_FALSE(f.form->Label14->text().isEmpty());
   EXPECT_FALSE(f.form->Label18->text().isEmpty());
-  EXPECT_EQ(f.form->Label20->text(), QStringLiteral("="));
-  EXPECT_EQ(f.form->Edit1->text(), QStringLiteral("??"));
   const QString answer = AnswerAsDisplayed();
   ASSERT_EQ(answer.size(), 1);
   for (QLabel* l : f.form->TabSheet4->findChildren<QLabel*>()) EXPECT_NE(l->text(), answer) << l->objectName().toStdString();
