@@ -1,0 +1,207 @@
+#include "tools/audio/signal_generator.h"
+
+#define SPANDSP_EXPOSE_INTERNAL_STRUCTURES
+extern "C" {
+#include <spandsp.h>
+}
+
+#include <QFile>
+#include <algorithm>
+#include <cmath>
+
+#include "platform/codepage.h"
+
+namespace audiogen {
+namespace {
+
+using Absence = device::audio::CallerIdMessage::Absence;
+constexpr double kFullScaleDbm0 = 3.14 + 3.02;
+
+int16_t Saturate(double v) { return int16_t(std::clamp(std::lround(v), -32768L, 32767L)); }
+
+double RmsForDbm0(double dbm0) { return 32768.0 * std::pow(10.0, (dbm0 - kFullScaleDbm0) / 20.0); }
+
+int SpandspStandard(Standard s) {
+  switch (s) {
+    case Standard::Bell202: return ADSI_STANDARD_CLASS;
+    case Standard::JapanV23: return ADSI_STANDARD_JCLIP;
+    case Standard::ClipDtmf: return ADSI_STANDARD_CLIP_DTMF;
+    default: return ADSI_STANDARD_CLIP;
+  }
+}
+
+QByteArray DateTimeText(const CallSpec& c) {
+  return QString::asprintf("%02d%02d%02d%02d", c.month, c.day, c.hour, c.minute).toLatin1();
+}
+
+QByteArray DtmfDigits(const CallSpec& c) {
+  if (c.dtmfHashVariant) {
+    if (c.absence == Absence::Withheld) return "D1#";
+    if (c.absence == Absence::Unavailable) return "D3#";
+    return "A" + c.number.toLatin1() + "#";
+  }
+  if (c.absence == Absence::Withheld) return "B10C";
+  if (c.absence == Absence::Unavailable) return "B00C";
+  return "A" + c.number.toLatin1() + "C";
+}
+
+QByteArray FskMessage(const CallSpec& c, adsi_tx_state_t* tx) {
+  uint8_t msg[256];
+  int len = 0;
+  auto add = [&](uint8_t type, const QByteArray& body) {
+    len = adsi_add_field(tx, msg, len, type, reinterpret_cast<const uint8_t*>(body.constData()), int(body.size()));
+  };
+  const char absenceCode = c.absence == Absence::Withheld ? 'P' : 'O';
+  if (c.standard == Standard::JapanV23) {
+    add(JCLIP_MDMF_CALLERID, {});
+    if (c.absence == Absence::None) add(JCLIP_CALLER_NUMBER, c.number.toLatin1());
+    else add(JCLIP_ABSENCE, QByteArray(1, absenceCode));
+  } else if (c.sdmf) {
+    add(CLASS_SDMF_CALLERID, {});
+    add(0, DateTimeText(c) + (c.absence == Absence::None ? c.number.toLatin1() : QByteArray(1, absenceCode)));
+  } else {
+    add(CLIP_MDMF_CALLERID, {});
+    if (c.month > 0) add(CLIP_DATETIME, DateTimeText(c));
+    if (c.absence == Absence::None) add(CLIP_CALLER_NUMBER, c.number.toLatin1());
+    else add(CLIP_ABSENCE1, QByteArray(1, absenceCode));
+    if (!c.name.isEmpty()) add(CLIP_CALLER_NAME, platform::ToAnsi(c.name));
+  }
+  return QByteArray(reinterpret_cast<const char*>(msg), std::max(len, 0));
+}
+
+// Gain that brings the louder part of `s` (20 ms frames above a tenth of the
+// loudest frame's power: the carrier, or the tone pairs without their gaps)
+// to `levelDbm0`.
+double GainToLevel(const Samples& s, double levelDbm0) {
+  constexpr size_t kFrame = 160;
+  std::vector<double> powers;
+  for (size_t i = 0; i + kFrame <= s.size(); i += kFrame) {
+    double p = 0;
+    for (size_t j = i; j < i + kFrame; ++j) p += double(s[j]) * s[j];
+    powers.push_back(p / kFrame);
+  }
+  if (powers.empty()) return 1.0;
+  const double peak = *std::max_element(powers.begin(), powers.end());
+  double sum = 0;
+  int n = 0;
+  for (double p : powers)
+    if (p > peak / 10) sum += p, ++n;
+  if (n == 0 || sum <= 0) return 1.0;
+  return RmsForDbm0(levelDbm0) / std::sqrt(sum / n);
+}
+
+}  // namespace
+
+QByteArray MessageBytes(const CallSpec& call) {
+  if (call.standard == Standard::ClipDtmf) return DtmfDigits(call);
+  adsi_tx_state_t* tx = adsi_tx_init(nullptr, SpandspStandard(call.standard));
+  QByteArray m = FskMessage(call, tx);
+  adsi_tx_free(tx);
+  return m;
+}
+
+Samples CallerIdBurst(const CallSpec& call, double levelDbm0, bool corruptChecksum) {
+  adsi_tx_state_t* tx = adsi_tx_init(nullptr, SpandspStandard(call.standard));
+  const QByteArray msg = MessageBytes(call);
+  adsi_tx_put_message(tx, reinterpret_cast<const uint8_t*>(msg.constData()), int(msg.size()));
+  if (corruptChecksum && call.standard != Standard::ClipDtmf && tx->msg_len > 0) tx->msg[tx->msg_len - 1] ^= 0x5A;
+  Samples out;
+  int16_t buf[160];
+  for (;;) {
+    const int n = adsi_tx(tx, buf, 160);
+    out.insert(out.end(), buf, buf + n);
+    if (n < 160) break;
+  }
+  adsi_tx_free(tx);
+  Amplify(out, GainToLevel(out, levelDbm0));
+  return out;
+}
+
+Samples Silence(double seconds) { return Samples(size_t(std::max(0.0, seconds) * 8000), 0); }
+
+Samples Ring(double seconds, double levelDbm0) {
+  Samples out(size_t(std::max(0.0, seconds) * 8000));
+  std::vector<double> v(out.size());
+  for (size_t i = 0; i < v.size(); ++i) v[i] = std::tanh(3.0 * std::sin(2 * M_PI * 25.0 * double(i) / 8000.0));
+  double sq = 0;
+  for (double x : v) sq += x * x;
+  const double gain = v.empty() ? 0 : RmsForDbm0(levelDbm0) / std::sqrt(sq / double(v.size()));
+  for (size_t i = 0; i < v.size(); ++i) out[i] = Saturate(v[i] * gain);
+  return out;
+}
+
+Samples Tone(double hz, double seconds, double levelDbm0) {
+  Samples out(size_t(std::max(0.0, seconds) * 8000));
+  const double amp = RmsForDbm0(levelDbm0) * std::sqrt(2.0);
+  for (size_t i = 0; i < out.size(); ++i) out[i] = Saturate(amp * std::sin(2 * M_PI * hz * double(i) / 8000.0));
+  return out;
+}
+
+void AddNoise(Samples& samples, double levelDbm0, int seed) {
+  awgn_state_t* noise = awgn_init_dbm0(nullptr, seed == 0 ? 1 : seed, float(levelDbm0));
+  for (int16_t& s : samples) s = Saturate(double(s) + awgn(noise));
+  awgn_free(noise);
+}
+
+void AddOffset(Samples& samples, int offset) {
+  for (int16_t& s : samples) s = Saturate(double(s) + offset);
+}
+
+void Amplify(Samples& samples, double gain) {
+  for (int16_t& s : samples) s = Saturate(double(s) * gain);
+}
+
+void Append(Samples& to, const Samples& from) { to.insert(to.end(), from.begin(), from.end()); }
+
+double LevelDbm0(const int16_t* samples, size_t count) {
+  double sq = 0;
+  for (size_t i = 0; i < count; ++i) sq += double(samples[i]) * samples[i];
+  if (count == 0 || sq <= 0) return -100.0;
+  return 20.0 * std::log10(std::sqrt(sq / double(count)) / 32768.0) + kFullScaleDbm0;
+}
+
+Samples CallOnLine(const CallSpec& call, double levelDbm0, double snrDb, int seed, bool withRing) {
+  Samples s = Silence(0.3);
+  if (withRing) {
+    Append(s, Ring(1.0, std::min(0.0, levelDbm0 + 20)));
+    Append(s, Silence(0.5));
+  }
+  Append(s, CallerIdBurst(call, levelDbm0));
+  Append(s, Silence(0.5));
+  AddNoise(s, levelDbm0 - snrDb, seed);
+  return s;
+}
+
+bool WriteWav(const QString& path, const Samples& samples, int channels, int rate) {
+  QFile f(path);
+  if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+  auto u32 = [](QByteArray& b, uint32_t v) { for (int i = 0; i < 4; ++i) b.append(char(v >> (8 * i))); };
+  auto u16 = [](QByteArray& b, uint16_t v) { b.append(char(v)), b.append(char(v >> 8)); };
+  const uint32_t dataBytes = uint32_t(samples.size() * 2);
+  QByteArray h;
+  h += "RIFF";
+  u32(h, 36 + dataBytes);
+  h += "WAVEfmt ";
+  u32(h, 16);
+  u16(h, 1);
+  u16(h, uint16_t(channels));
+  u32(h, uint32_t(rate));
+  u32(h, uint32_t(rate * channels * 2));
+  u16(h, uint16_t(channels * 2));
+  u16(h, 16);
+  h += "data";
+  u32(h, dataBytes);
+  QByteArray body(reinterpret_cast<const char*>(samples.data()), qsizetype(dataBytes));  // little-endian host
+  return f.write(h) == h.size() && f.write(body) == body.size();
+}
+
+Samples Interleave(const std::vector<Samples>& channels) {
+  size_t len = 0;
+  for (const Samples& c : channels) len = std::max(len, c.size());
+  Samples out(len * channels.size(), 0);
+  for (size_t ch = 0; ch < channels.size(); ++ch)
+    for (size_t i = 0; i < channels[ch].size(); ++i) out[i * channels.size() + ch] = channels[ch][i];
+  return out;
+}
+
+}  // namespace audiogen
