@@ -1,10 +1,10 @@
 #pragma once
-// One linked device: its serial port and what it has told us. Runs on the
-// thread that owns it (the user-interface thread); all port I/O is
-// asynchronous, so nothing here blocks.
+// One linked device and what it has told us, whatever carries its data (a
+// serial link, audio, datagrams). Runs on the thread that owns it (the
+// user-interface thread) and never blocks it.
 #include <QObject>
-#include <QSerialPort>
 
+#include "device/clock.h"
 #include "device/device_directory.h"
 #include "device/records.h"
 
@@ -24,14 +24,14 @@ class SessionOwner {
 class DeviceSession : public QObject {
   Q_OBJECT
  public:
-  DeviceSession(const DeviceEntry& entry, SessionOwner* owner);
+  DeviceSession(const DeviceEntry& entry, SessionOwner* owner, const MonotonicClock& clock);
   ~DeviceSession() override;
 
-  // Opens the port; false with a description when it cannot be opened.
-  bool Open(QString* error);
-  void Close();
+  // Opens the device; false with a description when it cannot be opened.
+  virtual bool Open(QString* error) = 0;
+  virtual void Close() = 0;
 
-  // Called every control tick (a few times a second) with a monotonic clock.
+  // Called every control tick (a few times a second) with the control's clock.
   virtual void Tick(qint64 nowMs) = 0;
   // Starts the device's self-test; false with a description when the
   // device has none.
@@ -43,28 +43,22 @@ class DeviceSession : public QObject {
   bool Identified() const { return !model_.isEmpty(); }
   QString Model() const { return model_; }
   QString Serial() const { return serial_; }
-  // The port reported an error (device gone); the control drops the session.
+  // The link reported an error (device gone); the control drops the session.
   bool PortFailed() const { return portFailed_; }
   // A short name for messages: the serial, else the entry name.
   QString Label() const { return serial_.isEmpty() ? entry_.name : serial_; }
 
-  // For tests and benchmarks: feeds bytes as if read from the port.
-  void InjectBytes(const QByteArray& bytes, qint64 nowMs);
-
  protected:
-  virtual void OnBytes(const QByteArray& bytes, qint64 nowMs) = 0;
-  void Send(const QByteArray& bytes);
-  static qint64 NowMs();
+  qint64 NowMs() const { return clock_.NowMs(); }
+  void MarkFailed() { portFailed_ = true; }
 
   SessionOwner* owner_;
   DeviceEntry entry_;
   QString model_;
   QString serial_;
-  qint64 lastRxMs_ = 0;
 
  private:
-  void ReadAvailable();
-  QSerialPort port_;
+  const MonotonicClock& clock_;
   bool portFailed_ = false;
 };
 

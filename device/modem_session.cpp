@@ -4,8 +4,9 @@
 
 namespace device {
 
-ModemSession::ModemSession(const DeviceEntry& entry, SessionOwner* owner, ModemParser::Clock clock)
-    : DeviceSession(entry, owner), parser_(std::move(clock)) {}
+ModemSession::ModemSession(const DeviceEntry& entry, SessionOwner* owner, const MonotonicClock& clock,
+                           ModemParser::Clock wallClock)
+    : SerialSession(entry, owner, clock), parser_(std::move(wallClock)) {}
 
 void ModemSession::Command(Step step, const char* text, qint64 nowMs) {
   step_ = step;

@@ -4,12 +4,12 @@
 // caller-ID records, probing with AT when it has been quiet.
 #include <QStringList>
 
-#include "device/device_session.h"
+#include "device/serial_session.h"
 #include "device/modem_parser.h"
 
 namespace device {
 
-class ModemSession : public DeviceSession {
+class ModemSession : public SerialSession {
   Q_OBJECT
  public:
   static constexpr qint64 kCommandTimeoutMs = 2000;
@@ -19,7 +19,8 @@ class ModemSession : public DeviceSession {
   static constexpr qint64 kRingShownMs = 1000;
   static constexpr int kRingLevel = 48;
 
-  ModemSession(const DeviceEntry& entry, SessionOwner* owner, ModemParser::Clock clock = &QDateTime::currentDateTime);
+  ModemSession(const DeviceEntry& entry, SessionOwner* owner, const MonotonicClock& clock,
+               ModemParser::Clock wallClock = &QDateTime::currentDateTime);
 
   void Tick(qint64 nowMs) override;
   bool RunSelfTest(QString* error) override;

@@ -1,12 +1,12 @@
 #pragma once
 // A multi-line unit on a serial link: asks for its identity, keeps the link
 // alive with PING and notices when it stops answering.
-#include "device/device_session.h"
+#include "device/serial_session.h"
 #include "device/unit_parser.h"
 
 namespace device {
 
-class UnitSession : public DeviceSession {
+class UnitSession : public SerialSession {
   Q_OBJECT
  public:
   // Silence after which we ask the unit for a sign of life, and how long it
@@ -15,7 +15,7 @@ class UnitSession : public DeviceSession {
   static constexpr qint64 kAnswerWithinMs = 2000;
   static constexpr qint64 kIdentRetryMs = 1000;
 
-  using DeviceSession::DeviceSession;
+  using SerialSession::SerialSession;
 
   void Tick(qint64 nowMs) override;
   bool RunSelfTest(QString* error) override;

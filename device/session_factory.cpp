@@ -1,0 +1,19 @@
+#include "device/session_factory.h"
+
+#include "device/modem_session.h"
+#include "device/unit_session.h"
+
+namespace device {
+
+std::unique_ptr<DeviceSession> CreateSession(const DeviceEntry& entry, SessionOwner* owner,
+                                             const MonotonicClock& clock) {
+  switch (entry.family) {
+    case DeviceFamily::Modem:
+      return std::make_unique<ModemSession>(entry, owner, clock);
+    case DeviceFamily::Unit:
+      return std::make_unique<UnitSession>(entry, owner, clock);
+  }
+  return nullptr;
+}
+
+}  // namespace device

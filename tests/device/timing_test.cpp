@@ -1,0 +1,124 @@
+// Device timing on devices plugged in long after the control started, with
+// time driven by hand: keep-alive probes, the idle time that ends a modem
+// record, the quiet rule after RING and how long a ring level is shown.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "device/builtin_control.h"
+#include "device/fake_device.h"
+#include "device/modem_session.h"
+#include "device/unit_session.h"
+#include "support/manual_clock.h"
+
+namespace device {
+namespace {
+
+using test::FakeDevice;
+using test::ManualClock;
+
+class Sink : public IEventSink {
+ public:
+  HRESULT Invoke(int dispId, const QVariantList& a) override {
+    QStringList args;
+    for (const QVariant& v : a) args << v.toString();
+    (dispId == DISPID_OnCallerID ? calls : levels).push_back(args);
+    return S_OK;
+  }
+  std::vector<QStringList> calls;
+  std::vector<QStringList> levels;
+};
+
+class TimingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    control = std::make_unique<TBuiltinControl>(QStringList{dir.path()}, clock);
+    control->Advise(&sink);
+    ASSERT_EQ(control->StartMonitoring(), S_OK);
+    // The device is plugged in long after start.
+    Advance(7300);
+  }
+  // Moves the clock and lets the control look after its links.
+  void Advance(qint64 ms) {
+    clock.Advance(ms);
+    control->Tick();
+    QCoreApplication::processEvents();
+  }
+  // Plugs a device in and steps time until it has identified.
+  void PlugAndIdentify(FakeDevice& dev) {
+    ASSERT_TRUE(dev.Plug());
+    Advance(200);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return control->Primary() != nullptr; }, 5000));
+  }
+  SerialSession& Session() { return static_cast<SerialSession&>(*control->Primary()); }
+  // Waits until the device has received `count` occurrences of `command`.
+  bool Received(FakeDevice& dev, const QByteArray& command, int count) {
+    return QTest::qWaitFor([&] { return dev.Received().count(command) >= count; }, 2000) &&
+           dev.Received().count(command) == count;
+  }
+  bool Settled(FakeDevice& dev, const QByteArray& command, int count) {
+    QTest::qWait(50);  // bytes on their way over the terminal; not device timing
+    return dev.Received().count(command) == count;
+  }
+
+  QTemporaryDir dir;
+  ManualClock clock{1000};
+  Sink sink;
+  std::unique_ptr<TBuiltinControl> control;
+};
+
+TEST_F(TimingTest, ModemRecordWithPausesBetweenLinesIsOneCall) {
+  FakeDevice modem(dir.path(), QStringLiteral("modem-late"), sim::MakeModem(QStringLiteral("M7")));
+  PlugAndIdentify(modem);
+  const QByteArray lines[] = {"\r\nDATE = 1207\r\n", "TIME = 1405\r\n", "NMBR = 05321234567\r\n", "NAME = AYSE\r\n"};
+  for (const QByteArray& line : lines) {
+    Session().InjectBytes(line, clock.NowMs());
+    Advance(150);
+  }
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(sink.calls.empty());  // 150 ms after the last line the record may still go on
+  Advance(200);
+  QCoreApplication::processEvents();
+  ASSERT_EQ(sink.calls.size(), 1u);
+  EXPECT_EQ(sink.calls[0][2], QStringLiteral("05321234567"));
+  EXPECT_EQ(sink.calls[0][0], QStringLiteral("AYSE"));
+}
+
+TEST_F(TimingTest, UnitIsPingedAfterOneSecondOfSilenceOnly) {
+  FakeDevice unit(dir.path(), QStringLiteral("unit-late"), sim::MakeUnit(4, QStringLiteral("U7")));
+  PlugAndIdentify(unit);
+  Session().InjectBytes("", clock.NowMs());  // the identity just arrived: silence starts now
+  for (int i = 0; i < 4; ++i) Advance(200);
+  EXPECT_TRUE(Settled(unit, "PING", 0));
+  Advance(200);
+  EXPECT_TRUE(Received(unit, "PING", 1));
+  // Answered at once (the emulation replies): the next probe after another second.
+  QTest::qWaitFor([&] { return !Session().HasPartialRecord(); }, 500);
+  for (int i = 0; i < 4; ++i) Advance(200);
+  EXPECT_TRUE(Settled(unit, "PING", 1));
+}
+
+TEST_F(TimingTest, ModemIsProbedAfterTwoQuietSecondsButNotWithinEightSecondsOfARing) {
+  FakeDevice modem(dir.path(), QStringLiteral("modem-late"), sim::MakeModem(QStringLiteral("M7")));
+  PlugAndIdentify(modem);
+  const int before = modem.Received().count("AT\r");
+  Session().InjectBytes("\r\nRING\r\n", clock.NowMs());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !sink.levels.empty(); }, 1000));
+  EXPECT_EQ(sink.levels.back().last(), QStringLiteral("48"));
+  // The ring level stands for one second, then falls back.
+  Advance(800);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(sink.levels.back().last(), QStringLiteral("48"));
+  Advance(200);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return sink.levels.back().last() == QStringLiteral("0"); }, 1000));
+  // No probe while a second ring or the caller-ID record may come.
+  for (int i = 0; i < 34; ++i) Advance(200);  // 7.8 s after the ring
+  EXPECT_TRUE(Settled(modem, "AT\r", before));
+  Advance(200);
+  EXPECT_TRUE(Received(modem, "AT\r", before + 1));
+}
+
+}  // namespace
+}  // namespace device
