@@ -184,14 +184,23 @@ int TCanvas::DrawText(const QString& text, const TRect& r, unsigned flags) {
     int advance = laid.advance;
     const QStaticText* shown = &laid.text;
     QStaticText elided;
+    bool startOnly = false;
     if ((flags & DT_END_ELLIPSIS) && advance > r.Width()) {
-      const QString cut = fm.elidedText(text, Qt::ElideRight, std::max(0, r.Width()));
+      QString cut = fm.elidedText(text, Qt::ElideRight, std::max(0, r.Width()));
+      if (!text.isEmpty() && (cut.isEmpty() || cut == QString(QChar(0x2026)))) {
+        // Too narrow even for the ellipsis: the first character and what
+        // the rectangle lets through of the ellipsis, from the text's start.
+        cut = text.left(text.at(0).isHighSurrogate() ? 2 : 1) + QChar(0x2026);
+        startOnly = true;
+      }
       elided = MakeStatic(cut, rtl);
       advance = fm.horizontalAdvance(cut);
       shown = &elided;
     }
     int x = r.Left;
-    if (flags & DT_CENTER)
+    if (startOnly)
+      x = rtl ? r.Right - advance : r.Left;
+    else if (flags & DT_CENTER)
       x = r.Left + (r.Width() - advance) / 2;
     else if (flags & DT_RIGHT)
       x = r.Right - advance;

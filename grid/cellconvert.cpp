@@ -106,12 +106,18 @@ QString FloatToStr(double value) {
 }
 
 QString DateTimeToStr(TDateTime value) {
-  const double whole = std::trunc(value);
+  double whole = std::trunc(value);
   const double frac = std::fabs(value - whole);
+  qint64 ms = std::llround(frac * kMsPerDay);
+  // Rounding up to a whole day is the next day's midnight (away from the
+  // epoch, as the day part counts).
+  if (ms >= qint64(kMsPerDay)) {
+    ms -= qint64(kMsPerDay);
+    whole += value < 0 ? -1 : 1;
+  }
   const QDate date = kEpoch.addDays(static_cast<qint64>(whole));
   QString s = date.toString(FormatSettings().ShortDateFormat);
-  const qint64 ms = std::llround(frac * kMsPerDay);
-  if (ms != 0) s += QLatin1Char(' ') + QTime::fromMSecsSinceStartOfDay(int(ms % 86400000)).toString(FormatSettings().LongTimeFormat);
+  if (ms != 0) s += QLatin1Char(' ') + QTime::fromMSecsSinceStartOfDay(int(ms)).toString(FormatSettings().LongTimeFormat);
   return s;
 }
 

@@ -1,6 +1,7 @@
 #include "grid/columndisplay.h"
 
 #include "grid/canvas.h"
+#include "grid/cellconvert.h"
 #include "grid/columns.h"
 
 namespace grid {
@@ -45,6 +46,31 @@ void TColumnDisplay::DrawHintMarker() {
 void TTextualColumnDisplay::DrawContent() {
   if (!Column) return;
   DrawCellText(Column->FormatDisplayText(TextValue), GetTextRect());
+}
+
+void TValueColumnDisplay::DrawContent() {
+  if (!Column) return;
+  switch (Column->ValueKind()) {
+    case TValueKind::Boolean: DrawCheckBox(); break;
+    case TValueKind::DateTime: DrawCellText(DateTimeToStr(DateTimeValue), GetTextRect()); break;
+    case TValueKind::Floating: DrawCellText(FloatToStr(FloatValue), GetTextRect()); break;
+    case TValueKind::Integer:
+    case TValueKind::RowNumber: DrawCellText(QString::number(IntegerValue), GetTextRect()); break;
+    case TValueKind::Text: DrawCellText(Column->FormatDisplayText(TextValue), GetTextRect()); break;
+    case TValueKind::Picture: break;
+  }
+}
+
+void TValueColumnDisplay::DrawCheckBox() {
+  if (!Canvas) return;
+  const int left = CellRect.Left + (CellRect.Width() - kCheckBoxSize) / 2;
+  const int top = CellRect.Top + (CellRect.Height() - kCheckBoxSize) / 2;
+  Canvas->SetBrushColor(clWindowText);
+  Canvas->FrameRect(TRect{left, top, left + kCheckBoxSize, top + kCheckBoxSize});
+  if (!BooleanValue) return;
+  Canvas->SetPenColor(clWindowText);
+  for (int dy = 0; dy < 2; ++dy)
+    Canvas->Polyline({QPoint(left + 3, top + 6 + dy), QPoint(left + 5, top + 8 + dy), QPoint(left + 10, top + 3 + dy)});
 }
 
 }  // namespace grid

@@ -50,4 +50,18 @@ class TTextualColumnDisplay : public TColumnDisplay {
   void DrawContent() override;
 };
 
+// Columns of the other value kinds: each cell shows its own value slot as
+// text, a Boolean as a check box; pictures are not drawn.
+class TValueColumnDisplay : public TColumnDisplay {
+ public:
+  using TColumnDisplay::TColumnDisplay;
+  void DrawContent() override;
+
+  // Side of the check box of a Boolean cell.
+  static constexpr int kCheckBoxSize = 13;
+
+ private:
+  void DrawCheckBox();
+};
+
 }  // namespace grid

@@ -86,6 +86,11 @@ void TCustomColumn::SetPosition(int v) {
     position_ = v;
     return;
   }
+  // The same value moves nothing, whatever the layout's numbering.
+  if (v == position_) {
+    Changed(TColumnChange::Position);
+    return;
+  }
   // Move the column from where it really stands in the display order; its
   // stored Position may differ from that when the layout numbered its
   // columns with gaps or repeats.

@@ -154,6 +154,7 @@ void TCustomGridView::ColumnChanged(TCustomColumn* column, TColumnChange kind) {
 }
 
 void TCustomGridView::ViewStructure(TStructureAction action) {
+  if (action == TStructureAction::Clear || action == TStructureAction::Delete) ForgetColumns();
   if (action != TStructureAction::Clear) UpdateEditor();
   InvalidateGrid();
 }

@@ -267,6 +267,8 @@ class TCustomGridView : public TScrollView {
   void focusOutEvent(QFocusEvent* event) override;
   void changeEvent(QEvent* event) override;
   bool viewportEvent(QEvent* event) override;
+  // The wheel over the grid's own scroll bars.
+  bool eventFilter(QObject* watched, QEvent* event) override;
   // The hint of a cell under the pointer; none in the base.
   virtual QString CellHintText(int ACol, int ARow);
 
@@ -285,8 +287,9 @@ class TCustomGridView : public TScrollView {
   void UpdateCellHint();
   void RepaintCurrentCell();
   void ApplicationActivation(bool active);
-  // Forgets columns that left the collection since the last event.
-  void DropStaleColumns();
+  // Forgets every column held for hover, press or sizing, ending a sizing:
+  // the collection is about to free them.
+  void ForgetColumns();
   // Tracking lines waiting to be inverted by the next (suspended) paint.
   QList<int> sizingLines_;
   int sizingLineX_ = 0;
@@ -363,6 +366,7 @@ class TCustomGridView : public TScrollView {
   TCanvas canvas_;
   std::unique_ptr<TColumnPartDisplay> headerDisplay_;
   std::unique_ptr<TTextualColumnDisplay> textDisplay_;
+  std::unique_ptr<TValueColumnDisplay> valueDisplay_;
   TFont canvasFont_;
   bool canvasFontSet_ = false;
   bool autoSizing_ = false;

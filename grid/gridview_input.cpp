@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QWheelEvent>
 #include <cstdlib>
 
@@ -96,6 +97,9 @@ bool TCustomGridView::InitInput() {
   RollMode->OnLineUp = [this] { VertScrollBar()->LineUp(); };
   RollMode->OnLineDown = [this] { VertScrollBar()->LineDown(); };
   viewport()->setMouseTracking(true);
+  // The bars belong to the grid's window: the wheel over them is the grid's.
+  horizontalScrollBar()->installEventFilter(this);
+  verticalScrollBar()->installEventFilter(this);
   connect(qApp, &QGuiApplication::applicationStateChanged, this,
           [this](Qt::ApplicationState state) { ApplicationActivation(state == Qt::ApplicationActive); });
   return true;
@@ -170,16 +174,13 @@ void TCustomGridView::RepaintCurrentCell() {
   InvalidateCell(CurrentCol, CurrentRow);
 }
 
-void TCustomGridView::DropStaleColumns() {
-  auto stale = [this](TCustomColumn* c) { return c && Columns().IndexOf(c) < 0; };
-  if (stale(HotHeaderColumn)) HotHeaderColumn = nullptr;
-  if (stale(PressedHeaderColumn)) {
-    PressedHeaderColumn = nullptr;
-    ExcludeState(gfHeaderPressed);
-  }
-  if (stale(BorderHoverColumn)) BorderHoverColumn = nullptr;
-  if (stale(headerDownColumn_)) headerDownColumn_ = nullptr;
-  if (stale(SizingColumn)) {
+void TCustomGridView::ForgetColumns() {
+  HotHeaderColumn = nullptr;
+  PressedHeaderColumn = nullptr;
+  ExcludeState(gfHeaderPressed);
+  BorderHoverColumn = nullptr;
+  headerDownColumn_ = nullptr;
+  if (SizingColumn || HasState(gfSizing)) {
     // The column went away under the drag: end it without a width.
     SizingColumn = nullptr;
     ExcludeState(gfSizing);
@@ -210,7 +211,6 @@ void TCustomGridView::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void TCustomGridView::PressAt(TMouseButton button, TShiftState shift, const QPoint& p) {
-  DropStaleColumns();
   setFocus(Qt::MouseFocusReason);
   if (Columns().Count() == 0) return;
   if (HasState(gfEditing)) CloseEditor();
@@ -305,7 +305,6 @@ void TCustomGridView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TCustomGridView::MoveAt(TShiftState shift, const QPoint& p) {
-  DropStaleColumns();
   if (OnMouseMove) OnMouseMove(this, shift, p.x(), p.y());
   if (RollMode->Active()) RollMode->Move(p);
   HoverCell = kNoCell;
@@ -388,10 +387,10 @@ void TCustomGridView::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void TCustomGridView::ReleaseAt(TMouseButton button, TShiftState shift, const QPoint& p) {
-  DropStaleColumns();
   if (OnMouseUp) OnMouseUp(this, button, shift, p.x(), p.y());
   RollMode->Stop();
   ExcludeState(gfHeaderPressed);
+  // A handler that replaced the columns has ended any sizing with them.
   if (HasState(gfSizing)) {
     FinishSizing();
     return;
@@ -407,14 +406,17 @@ void TCustomGridView::ReleaseAt(TMouseButton button, TShiftState shift, const QP
     if (OnCellClick) OnCellClick(this, cell.x(), cell.y());
   }
   DownPoint = kNoCell;
+
+  // Done with the pressed column before its handler runs: the handler may
+  // free it.
+  if (TCustomColumn* pressed = PressedHeaderColumn) {
+    PressedHeaderColumn = nullptr;
+    InvalidateColumnPart(pressed, gpHeader);
+    if (OnHeaderClick) OnHeaderClick(this, pressed->Index());
+  }
+  // Read after the handlers: gone if they cleared the columns.
   TCustomColumn* headerDown = headerDownColumn_;
   headerDownColumn_ = nullptr;
-
-  if (TCustomColumn* pressed = PressedHeaderColumn) {
-    if (OnHeaderClick) OnHeaderClick(this, pressed->Index());
-    InvalidateColumnPart(pressed, gpHeader);
-    PressedHeaderColumn = nullptr;
-  }
 
   if (button != mbLeft) return;
   switch (part) {
@@ -468,11 +470,26 @@ void TCustomGridView::wheelEvent(QWheelEvent* event) {
   }
 }
 
+bool TCustomGridView::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Wheel && (watched == horizontalScrollBar() || watched == verticalScrollBar())) {
+    wheelEvent(static_cast<QWheelEvent*>(event));
+    // Taken either way: a declined turn must not scroll the bar itself.
+    return true;
+  }
+  return TScrollView::eventFilter(watched, event);
+}
+
 // --- Keys ---------------------------------------------------------------------------------
 
 void TCustomGridView::keyPressEvent(QKeyEvent* event) {
   const TShiftState shift = ShiftOf(event->modifiers());
   const int key = event->key();
+  // Tab and Backtab, with any modifiers, belong to the window (focus moves,
+  // Ctrl+Tab changes the page); the grid neither sees nor swallows them.
+  if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
+    event->ignore();
+    return;
+  }
   TNavKey nav;
   if (NavKeyOf(key, &nav)) {
     event->accept();
@@ -549,7 +566,6 @@ void TCustomGridView::focusOutEvent(QFocusEvent* event) {
 }
 
 void TCustomGridView::ApplicationActivation(bool active) {
-  DropStaleColumns();
   if (!active) {
     PressedHeaderColumn = nullptr;
     DownPoint = kNoCell;
@@ -568,7 +584,6 @@ void TCustomGridView::changeEvent(QEvent* event) {
 bool TCustomGridView::viewportEvent(QEvent* event) {
   const bool result = TScrollView::viewportEvent(event);
   if (event->type() == QEvent::Leave) {
-    DropStaleColumns();
     FitHintWindow->ReleaseHint();
     if (HotHeaderColumn) {
       TCustomColumn* previous = HotHeaderColumn;

@@ -13,7 +13,13 @@ namespace {
 constexpr int kTextFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
 }
 
-TGridHintWindow::TGridHintWindow(QWidget* parent) : TFlyoutControl(parent) { setFont(QToolTip::font()); }
+TGridHintWindow::TGridHintWindow(QWidget* parent) : TFlyoutControl(parent) {
+  setFont(QToolTip::font());
+  // The hint shows under the pointer: were it to take pointer input, the
+  // grid would see the pointer leave and hide it again at once.
+  setAttribute(Qt::WA_TransparentForMouseEvents);
+  setWindowFlag(Qt::WindowTransparentForInput);
+}
 
 void TGridHintWindow::SetColor(TColor color) {
   if (color_ == color) return;

@@ -72,6 +72,11 @@ TEST_F(CellConversions, StringCellWritesEachKindAsText) {
   EXPECT_EQ(Set(c, 0.1 + 0.2).AsString(), QStringLiteral("0.3"));  // fifteen significant digits
   EXPECT_EQ(Date(c, 36526.75).AsString(), QStringLiteral("01.01.2000 18:00:00"));
   EXPECT_EQ(Date(c, 36526.0).AsString(), QStringLiteral("01.01.2000"));
+  // Rounded to the millisecond, a moment before midnight is the next day's
+  // midnight: the carry goes into the date, and a zero time is not shown.
+  EXPECT_EQ(Date(c, 36526.9999999999).AsString(), QStringLiteral("02.01.2000"));
+  EXPECT_EQ(Date(c, 36526.99999).AsString(), QStringLiteral("01.01.2000 23:59:59"));
+  EXPECT_EQ(Date(c, -1.9999999999).AsString(), QStringLiteral("28.12.1899"));
 }
 
 TEST_F(CellConversions, DecimalSeparatorFollowsTheSettings) {

@@ -127,6 +127,26 @@ TEST(DisplayOrder, RunTimePositionMovesTheRightColumnAfterRepeatedPositions) {
   EXPECT_EQ(DisplayOrder(gaps), (std::vector<int>{2, 1, 0}));
 }
 
+TEST(DisplayOrder, PositionSetToItsOwnValueOnlyNotifies) {
+  for (auto layout : {std::initializer_list<std::pair<int, int>>{{5, 80}, {9, 80}, {0, 80}},
+                      std::initializer_list<std::pair<int, int>>{{1, 80}, {1, 80}, {0, 80}}}) {
+    TColumns cols;
+    Load(cols, layout);
+    Recorder rec;
+    rec.Hook(cols);
+    const std::vector<int> order = DisplayOrder(cols);
+    const std::vector<int> positions = Positions(cols);
+    for (int i = 0; i < cols.Count(); ++i) {
+      TCustomColumn* c = cols.Items(i);
+      rec.changes.clear();
+      EXPECT_NO_THROW(c->SetPosition(c->Position())) << i;
+      EXPECT_EQ(rec.changes, (std::vector<std::pair<TCustomColumn*, TColumnChange>>{{c, TColumnChange::Position}}));
+    }
+    EXPECT_EQ(DisplayOrder(cols), order);
+    EXPECT_EQ(Positions(cols), positions);
+  }
+}
+
 TEST_F(CallList, PositionOutsideTheListIsRefusedAndChangesNothing) {
   gridtest::ExpectError<platform::EListError>([&] { cols.Items(0)->SetPosition(5); },
                                               QStringLiteral("List index out of bounds (5)"));

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "calllist_grid.h"
+#include "grid/columnkinds.h"
 
 using namespace grid;
 using gridtest::CallListGrid;
@@ -203,6 +204,59 @@ TEST(GridPaintTest, LongTextEndsInAnEllipsisInsideItsCell) {
   EXPECT_LE(text.bottom(), 37);
   // Nothing spills into the neighbouring cell or onto the grid line.
   EXPECT_TRUE(DarkBounds(img, QRect(59, 20, 115, 20)).isEmpty());
+}
+
+TEST(GridPaintTest, VeryNarrowColumnsShowWhatFitsBeforeTheEllipsis) {
+  CallListGrid f;
+  f.AddCall({"", "", "", "0212555000", ""});
+  // "Hat no." at 8 to 15 pixels: its caption and its cell text still show
+  // their start, inside their own cell.
+  for (int width : {8, 12, 15}) {
+    f.grid->Columns().Items(3)->SetWidth(width);
+    const QImage img = f.Client();
+    const QRect caption = DarkBounds(img, QRect(1, 2, width - 2, 16));
+    EXPECT_FALSE(caption.isEmpty()) << width;
+    const QRect text = DarkBounds(img, QRect(0, 21, width - 1, 19));
+    EXPECT_FALSE(text.isEmpty()) << width;
+    EXPECT_LE(text.right(), width - 2) << width;
+  }
+}
+
+// Columns of other kinds next to a text column: each cell draws its own value,
+// never the text of the cell painted before it.
+TEST(GridPaintTest, EveryColumnKindDrawsItsOwnValue) {
+  CallListGrid f;
+  TColumns& cols = f.grid->Columns();
+  const TFont font = cols.Items(0)->Font();
+  cols.Clear();
+  auto add = [&](std::unique_ptr<TCustomColumn> c) {
+    c->SetColor(clWindow);
+    c->SetFont(font);
+    c->SetWidth(100);
+    c->SetAlignment(taLeftJustify);
+    cols.Add(std::move(c));
+  };
+  add(std::make_unique<TTextualColumn>());
+  add(std::make_unique<TNumericColumn>());
+  add(std::make_unique<TCheckBoxColumn>());
+  add(std::make_unique<TDateColumn>());
+  f.grid->AddRow(1);
+  f.grid->Cell(0, 0)->SetAsString(QStringLiteral("WWWWWWWWWWWWWWWWWWWW"));
+  f.grid->Cell(1, 0)->SetAsFloat(7);
+  f.grid->Cell(2, 0)->SetAsBoolean(false);
+  f.grid->Cell(3, 0)->SetAsDateTime(36526);
+  f.grid->viewport()->update();
+  const QImage img = f.Client();
+  const QFontMetrics fm(font.ToQFont());
+  auto cellText = [&](int col) { return DarkBounds(img, QRect(col * 100 + 1, 21, 97, 19)); };
+  ASSERT_GE(cellText(0).width(), 80);
+  const QRect number = cellText(1);
+  ASSERT_FALSE(number.isEmpty());
+  EXPECT_LE(number.width(), fm.horizontalAdvance(QStringLiteral("7")) + 1);
+  EXPECT_LE(cellText(2).width(), 13) << "a check box, not text";
+  const QRect date = cellText(3);
+  ASSERT_FALSE(date.isEmpty());
+  EXPECT_LE(date.width(), fm.horizontalAdvance(QStringLiteral("01.01.2000")) + 1);
 }
 
 TEST(GridPaintTest, FramedLinesAreBlackOnlyForTheLastExistingRow) {

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QScreen>
 #include <QStyleHints>
 #include <QWindow>
@@ -445,6 +446,27 @@ TEST_F(InputFixture, TypingChangesNothingReturnIsSwallowedAndTabMovesTheFocusOn)
   EXPECT_TRUE(next->text().isEmpty());
 }
 
+TEST_F(InputFixture, TabAndBacktabWithModifiersAreLeftToTheWindow) {
+  AddRows(3);
+  g.Focus();
+  QString pressed;
+  grid->OnKeyPress = [&](QObject*, QChar& c) { pressed += c; };
+  const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {
+      {Qt::Key_Tab, Qt::ControlModifier},
+      {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier},
+      {Qt::Key_Tab, Qt::AltModifier},
+      {Qt::Key_Backtab, Qt::AltModifier | Qt::ShiftModifier},
+  };
+  for (const auto& [key, mods] : keys) {
+    QKeyEvent e(QEvent::KeyPress, key, mods, QStringLiteral("\t"));
+    QApplication::sendEvent(grid, &e);
+    EXPECT_FALSE(e.isAccepted()) << key << " " << mods;
+  }
+  EXPECT_EQ(keyDowns, 0);
+  EXPECT_TRUE(pressed.isEmpty());
+  EXPECT_EQ(grid->CurrentRow, 0);
+}
+
 // --- Wheel and roll mode -------------------------------------------------------------------------
 
 TEST_F(InputFixture, TheWheelScrollsARowANotchTenWithCtrlAndNeverSideways) {
@@ -475,6 +497,39 @@ TEST_F(InputFixture, TheWheelScrollsARowANotchTenWithCtrlAndNeverSideways) {
   Wheel(0, Qt::NoModifier, -120);
   EXPECT_EQ(grid->HorzOffset(), 0);
   EXPECT_EQ(grid->TopRow(), 11);
+}
+
+TEST_F(InputFixture, TheWheelOverTheGridsOwnBarsActsAsOverTheRows) {
+  AddRows(40);
+  Col(0)->SetWidth(900);
+  g.Settle();
+  QScrollBar* vbar = grid->verticalScrollBar();
+  QScrollBar* hbar = grid->horizontalScrollBar();
+  ASSERT_TRUE(vbar->isVisible());
+  ASSERT_TRUE(hbar->isVisible());
+  int downs = 0;
+  int ups = 0;
+  grid->OnMouseWheelDown = [&](QObject*, TShiftState, const QPoint&, bool&) { ++downs; };
+  grid->OnMouseWheelUp = [&](QObject*, TShiftState, const QPoint&, bool&) { ++ups; };
+  auto wheelOver = [&](QScrollBar* bar, QPoint delta, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    const QPoint p = bar->rect().center();
+    QWheelEvent e(p, bar->mapToGlobal(p), QPoint(), delta, Qt::NoButton, mods, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(bar, &e);
+    g.Settle();
+  };
+  wheelOver(vbar, QPoint(0, -120), Qt::ControlModifier);
+  EXPECT_EQ(grid->TopRow(), 10);
+  EXPECT_EQ(downs, 1);
+  wheelOver(hbar, QPoint(0, -120));
+  EXPECT_EQ(grid->TopRow(), 11);
+  EXPECT_EQ(downs, 2);
+  wheelOver(hbar, QPoint(0, 120));
+  EXPECT_EQ(grid->TopRow(), 10);
+  EXPECT_EQ(ups, 1);
+  wheelOver(hbar, QPoint(-120, 0));
+  wheelOver(vbar, QPoint(-120, 0));
+  EXPECT_EQ(grid->HorzOffset(), 0);
+  EXPECT_EQ(grid->TopRow(), 10);
 }
 
 TEST_F(InputFixture, RollModeStepsFasterFartherFromThePressPoint) {
@@ -541,6 +596,87 @@ TEST_F(InputFixture, CellHintsShowBesideTheCellAndGiveWayToTheFitHint) {
   EXPECT_FALSE(grid->CellHintWindow->IsShowing());
   Leave();
   EXPECT_FALSE(grid->FitHintWindow->IsShowing());
+}
+
+TEST_F(InputFixture, TheFitHintTakesNoPointerInput) {
+  AddRows(3);
+  grid->Cell(0, 1)->SetAsString(QString("uzun metin ").repeated(20));
+  Col(0)->SetOptions(Col(0)->Options().With(coShowTextFitHint));
+  const QPoint p = CellPoint(0, 1);
+  QTest::mouseMove(vp, CellPoint(0, 0));
+  QTest::mouseMove(vp, p);
+  ASSERT_TRUE(grid->FitHintWindow->IsShowing());
+  // The hint lies under the pointer, but the pointer never is over the hint.
+  const QPoint global = vp->mapToGlobal(p);
+  ASSERT_TRUE(grid->FitHintWindow->geometry().contains(global));
+  EXPECT_NE(QApplication::widgetAt(global), grid->FitHintWindow);
+  EXPECT_TRUE(grid->FitHintWindow->windowFlags().testFlag(Qt::WindowTransparentForInput));
+}
+
+// Handlers may replace the columns under a sizing, a header press or a hover:
+// the grid must hold none of the old columns once they are gone.
+TEST_F(InputFixture, HandlersThatReplaceTheColumnsLeaveNoOldColumnHeld) {
+  AddRows(2);
+  bool replaced = false;
+  bool held = false;
+  std::vector<int> widths;
+  auto replaceColumns = [&] {
+    if (replaced) return;
+    replaced = true;
+    LoadGridLayout(*grid, gridtest::CallListLayout());
+    held = grid->SizingColumn || grid->HotHeaderColumn || grid->PressedHeaderColumn || grid->BorderHoverColumn ||
+           grid->HasState(gfSizing) || grid->HasState(gfHeaderPressed);
+    widths.clear();
+    for (int i = 0; i < grid->Columns().Count(); ++i) widths.push_back(Col(i)->Width());
+  };
+  auto currentWidths = [&] {
+    std::vector<int> w;
+    for (int i = 0; i < grid->Columns().Count(); ++i) w.push_back(Col(i)->Width());
+    return w;
+  };
+
+  // Sizing "Hat no." (collection index 3), the release handler replaces the columns.
+  const QPoint border(Col(3)->Left() + Col(3)->Width() - 1, 10);
+  QTest::mouseMove(vp, border);
+  QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, border);
+  ASSERT_TRUE(grid->HasState(gfSizing));
+  QTest::mouseMove(vp, border + QPoint(30, 0));
+  grid->OnMouseUp = [&](QObject*, TMouseButton, TShiftState, int, int) { replaceColumns(); };
+  QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, border + QPoint(30, 0));
+  EXPECT_TRUE(replaced);
+  EXPECT_FALSE(held);
+  EXPECT_FALSE(grid->HasState(gfSizing));
+  EXPECT_EQ(currentWidths(), widths) << "no width from the old drag";
+  grid->OnMouseUp = nullptr;
+  g.Settle();
+
+  // A header press on a clickable column, the header click handler replaces them.
+  Col(4)->SetOptions(Col(4)->Options().With(coCanClick).With(coCanSort));
+  const QPoint header(Col(4)->Left() + 20, 10);
+  QTest::mouseMove(vp, header);
+  ASSERT_EQ(grid->HotHeaderColumn, Col(4));
+  QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, header);
+  ASSERT_EQ(grid->PressedHeaderColumn, Col(4));
+  replaced = false;
+  grid->OnHeaderClick = [&](QObject*, int) { replaceColumns(); };
+  QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, header);
+  EXPECT_TRUE(replaced);
+  EXPECT_FALSE(held);
+  EXPECT_EQ(grid->PressedHeaderColumn, nullptr);
+  for (int i = 0; i < grid->Columns().Count(); ++i) EXPECT_FALSE(Col(i)->Sorted()) << "no sort by a freed column";
+  grid->OnHeaderClick = nullptr;
+  g.Settle();
+
+  // Hovering a header, the move handler replaces them.
+  QTest::mouseMove(vp, header + QPoint(5, 0));
+  ASSERT_NE(grid->HotHeaderColumn, nullptr);
+  replaced = false;
+  grid->OnMouseMove = [&](QObject*, TShiftState, int, int) { replaceColumns(); };
+  QTest::mouseMove(vp, QPoint(header.x() + 5, 40));
+  EXPECT_TRUE(replaced);
+  EXPECT_FALSE(held);
+  EXPECT_EQ(grid->HotHeaderColumn, nullptr);
+  grid->OnMouseMove = nullptr;
 }
 
 TEST_F(InputFixture, TakingAndLosingTheFocusRepaintsTheCurrentCellOnly) {
