@@ -18,6 +18,14 @@ namespace {
 const QString kConnected = QStringLiteral("Cihaz bağlı");
 const QString kWaiting = QStringLiteral("Bağlantı bekleniyor");
 
+// GridView1's columns in collection order (gridview1.json), not their place
+// on screen.
+constexpr int kColTime = 0;
+constexpr int kColSerial = 1;
+constexpr int kColCallNumber = 2;
+constexpr int kColLine = 3;
+constexpr int kColCaller = 4;
+
 // Labels and the status line show 8-bit text of the system code page.
 QString Ansi(const QString& s) { return platform::ThroughCodePage(s); }
 
@@ -31,12 +39,11 @@ void TForm1::Tevra1CallerID(QObject*, const QString& DeviceID, const QString& Li
   ++CallCounter;
   Label5->setText(QString::number(CallCounter));
   GridView1->BeginUpdate();
-  // Cells by column index (collection order), not by their place on screen.
-  GridView1->Cell(3, r)->SetAsString(Line);
-  GridView1->Cell(4, r)->SetAsString(PhoneNumber);
-  GridView1->Cell(0, r)->SetAsString(Ansi(platform::NowTimeText()));
-  GridView1->Cell(1, r)->SetAsString(DeviceID);
-  GridView1->Cell(2, r)->SetAsString(QString::number(CallCounter));
+  GridView1->Cell(kColLine, r)->SetAsString(Line);
+  GridView1->Cell(kColCaller, r)->SetAsString(PhoneNumber);
+  GridView1->Cell(kColTime, r)->SetAsString(Ansi(platform::NowTimeText()));
+  GridView1->Cell(kColSerial, r)->SetAsString(DeviceID);
+  GridView1->Cell(kColCallNumber, r)->SetAsString(QString::number(CallCounter));
   GridView1->EndUpdate();
   platform::Beep(1000, 30);
 }
