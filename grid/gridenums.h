@@ -1,22 +1,33 @@
 #pragma once
 // Enumerations of the report grid's settings, of its columns and of its
 // state, each in declaration order (the order fixes the set bits and the
-// names the layouts use).
+// names the layouts use). The layout loader reads the names through Qt's
+// meta-object table, so each name is written only here.
+#include <QObject>
 #include <cstdint>
 
 #include "grid/gridset.h"
 
 namespace grid {
+Q_NAMESPACE
 
 // --- Columns ---------------------------------------------------------------
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+Q_ENUM_NS(TAlignment)
 enum TDrawingOptions { doNormal, doBackgroundOnly, doCustom, doCustomOnly };
+Q_ENUM_NS(TDrawingOptions)
 enum TFormulaKind { fkNone, fkAverage, fkMaximum, fkMinimum, fkSum };
+Q_ENUM_NS(TFormulaKind)
 enum TSortKind { skAscending, skDescending };
+Q_ENUM_NS(TSortKind)
 enum TSortType { stAlphabetic, stBoolean, stNumeric, stDate, stIP };
+Q_ENUM_NS(TSortType)
 enum TVerticalAlignment { vaTop, vaMiddle, vaBottom };
+Q_ENUM_NS(TVerticalAlignment)
 enum TWrapKind { wkNone, wkEllipsis, wkWordWrap };
+Q_ENUM_NS(TWrapKind)
 enum TDisplayMode { dmImageOnly, dmTextAndImage, dmTextOnly };
+Q_ENUM_NS(TDisplayMode)
 
 enum TColumnOption {
   coAutoSize,
@@ -33,7 +44,12 @@ enum TColumnOption {
   coShowTextFitHint,
   coTextForCaption,
 };
+Q_ENUM_NS(TColumnOption)
 using TColumnOptions = TSet<TColumnOption>;
+
+// Font styles a layout may set (TFont keeps them as flags).
+enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
+Q_ENUM_NS(TFontStyle)
 
 // What a column's cells hold; decides the cell class and how painting reads
 // a cell.
@@ -51,10 +67,15 @@ inline constexpr TCursor crDefault = 0;
 
 // --- Grid ------------------------------------------------------------------
 enum TBorderStyle { bsNone, bsSingle };
+Q_ENUM_NS(TBorderStyle)
 enum TGridStyle { gsReport, gsSlides };
+Q_ENUM_NS(TGridStyle)
 enum TGridLinesStyle { lsNormal, lsFramed, lsHorizontalOnly };
+Q_ENUM_NS(TGridLinesStyle)
 enum THeaderStyle { hsAuto, hsDefault, hsOldStyle };
+Q_ENUM_NS(THeaderStyle)
 enum TSelectionMoveDirection { mdNone, mdUp, mdDown, mdLeft, mdRight };
+Q_ENUM_NS(TSelectionMoveDirection)
 
 enum TGridOption {
   goAlwaysIndicateSelected,
@@ -75,6 +96,7 @@ enum TGridOption {
   goSelectFullRow,
   goUseDefaultValues,
 };
+Q_ENUM_NS(TGridOption)
 using TGridOptions = TSet<TGridOption>;
 
 // The grid's state flags; one 16-bit set per grid.

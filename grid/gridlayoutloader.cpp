@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMetaEnum>
 #include <functional>
 #include <vector>
 
@@ -19,23 +20,23 @@ namespace {
   throw platform::Exception(QStringLiteral("Grid layout: %1: %2").arg(where, what));
 }
 
-using Names = std::initializer_list<const char*>;
-
-int EnumValue(const QJsonValue& v, Names names, const QString& where) {
+// The value names come from the enumerations' meta-object tables
+// (gridenums.h), so they are written in one place only.
+template <typename E>
+E EnumValue(const QJsonValue& v, const QString& where) {
   if (!v.isString()) Fail(where, QStringLiteral("a value name is expected"));
-  int i = 0;
-  for (const char* n : names) {
-    if (v.toString() == QLatin1String(n)) return i;
-    ++i;
-  }
+  // Exact names only: keyToValue() would also take scoped ones.
+  const QMetaEnum names = QMetaEnum::fromType<E>();
+  for (int i = 0; i < names.keyCount(); ++i)
+    if (v.toString() == QLatin1String(names.key(i))) return static_cast<E>(names.value(i));
   Fail(where, QStringLiteral("unknown value \"%1\"").arg(v.toString()));
 }
 
 template <typename E>
-TSet<E> SetValue(const QJsonValue& v, Names names, const QString& where) {
+TSet<E> SetValue(const QJsonValue& v, const QString& where) {
   if (!v.isArray()) Fail(where, QStringLiteral("a list of value names is expected"));
   TSet<E> s;
-  for (const QJsonValue& e : v.toArray()) s.Include(static_cast<E>(EnumValue(e, names, where)));
+  for (const QJsonValue& e : v.toArray()) s.Include(EnumValue<E>(e, where));
   return s;
 }
 
@@ -93,26 +94,17 @@ TFont FontValue(const QJsonValue& v, const QString& where) {
     else if (it.key() == QLatin1String("Height")) f.Height = IntValue(*it, w);
     else if (it.key() == QLatin1String("Color")) f.Color = ColorValue(*it, w);
     else if (it.key() == QLatin1String("Style")) {
-      const auto s = SetValue<int>(*it, {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"}, w);
-      f.Bold = s.Contains(0);
-      f.Italic = s.Contains(1);
-      f.Underline = s.Contains(2);
-      f.StrikeOut = s.Contains(3);
+      const auto s = SetValue<TFontStyle>(*it, w);
+      f.Bold = s.Contains(fsBold);
+      f.Italic = s.Contains(fsItalic);
+      f.Underline = s.Contains(fsUnderline);
+      f.StrikeOut = s.Contains(fsStrikeOut);
     } else {
       Fail(w, QStringLiteral("unknown font property"));
     }
   }
   return f;
 }
-
-const Names kColumnOptionNames = {"coAutoSize", "coCanClick", "coCanSort", "coEditing", "coCanInput",
-                                  "coEditorAutoSelect", "coFixedSize", "coImageForIcon", "coDontHighlight",
-                                  "coPublicUsing", "coSearchColumn", "coShowTextFitHint", "coTextForCaption"};
-const Names kGridOptionNames = {"goAlwaysIndicateSelected", "goAlphaBlendedSelection", "goAlwaysShowSelection",
-                                "goBoldTextSelection", "goCanHideColumn", "goDissableColumnMoving", "goFooter",
-                                "goGrid", "goHeader", "goHideFocus", "goHighlightTextSelection",
-                                "goIndicateSortedColumn", "goIndicator", "goInput", "goMultiSelect",
-                                "goSelectFullRow", "goUseDefaultValues"};
 
 using ColumnStep = std::function<void(TCustomColumn&)>;
 using GridStep = std::function<void(TCustomGridView&)>;
@@ -135,11 +127,10 @@ void PartSteps(const QJsonValue& v, bool header, const QString& where, std::vect
         header ? col.Header().SetCaption(s) : col.Footer().SetCaption(s);
       });
     } else if (header && k == QLatin1String("DisplayMode")) {
-      const auto m = static_cast<TDisplayMode>(EnumValue(*it, {"dmImageOnly", "dmTextAndImage", "dmTextOnly"}, w));
+      const auto m = EnumValue<TDisplayMode>(*it, w);
       steps.push_back([m](TCustomColumn& col) { col.Header().SetDisplayMode(m); });
     } else if (!header && k == QLatin1String("FormulaKind")) {
-      const auto f =
-          static_cast<TFormulaKind>(EnumValue(*it, {"fkNone", "fkAverage", "fkMaximum", "fkMinimum", "fkSum"}, w));
+      const auto f = EnumValue<TFormulaKind>(*it, w);
       steps.push_back([f](TCustomColumn& col) { col.Footer().SetFormulaKind(f); });
     } else {
       Fail(w, QStringLiteral("unknown property"));
@@ -172,7 +163,7 @@ ColumnEntry ReadColumn(const QJsonValue& v, const QString& where) {
       const int t = IntValue(val, w);
       s.push_back([t](TCustomColumn& c) { c.SetTag(t); });
     } else if (k == QLatin1String("Alignment")) {
-      const auto a = static_cast<TAlignment>(EnumValue(val, {"taLeftJustify", "taRightJustify", "taCenter"}, w));
+      const auto a = EnumValue<TAlignment>(val, w);
       s.push_back([a](TCustomColumn& c) { c.SetAlignment(a); });
     } else if (k == QLatin1String("Color")) {
       const TColor col = ColorValue(val, w);
@@ -184,8 +175,7 @@ ColumnEntry ReadColumn(const QJsonValue& v, const QString& where) {
       const QString t = TextValue(val, w);
       s.push_back([t](TCustomColumn& c) { c.SetDefaultValue(t); });
     } else if (k == QLatin1String("DrawingOptions")) {
-      const auto d = static_cast<TDrawingOptions>(
-          EnumValue(val, {"doNormal", "doBackgroundOnly", "doCustom", "doCustomOnly"}, w));
+      const auto d = EnumValue<TDrawingOptions>(val, w);
       s.push_back([d](TCustomColumn& c) { c.SetDrawingOptions(d); });
     } else if (k == QLatin1String("DefaultWidth")) {
       const int n = IntValue(val, w);
@@ -196,8 +186,7 @@ ColumnEntry ReadColumn(const QJsonValue& v, const QString& where) {
     } else if (k == QLatin1String("Footer")) {
       PartSteps(val, false, w, s);
     } else if (k == QLatin1String("FormulaKind")) {
-      const auto f =
-          static_cast<TFormulaKind>(EnumValue(val, {"fkNone", "fkAverage", "fkMaximum", "fkMinimum", "fkSum"}, w));
+      const auto f = EnumValue<TFormulaKind>(val, w);
       s.push_back([f](TCustomColumn& c) { c.SetFormulaKind(f); });
     } else if (k == QLatin1String("Header")) {
       PartSteps(val, true, w, s);
@@ -205,7 +194,7 @@ ColumnEntry ReadColumn(const QJsonValue& v, const QString& where) {
       const QString t = TextValue(val, w);
       s.push_back([t](TCustomColumn& c) { c.SetInputCaption(t); });
     } else if (k == QLatin1String("Options")) {
-      const auto opts = SetValue<TColumnOption>(val, kColumnOptionNames, w);
+      const auto opts = SetValue<TColumnOption>(val, w);
       s.push_back([opts](TCustomColumn& c) { c.SetOptions(opts); });
     } else if (k == QLatin1String("Position")) {
       const int p = IntValue(val, w);
@@ -227,14 +216,13 @@ ColumnEntry ReadColumn(const QJsonValue& v, const QString& where) {
       const bool b = BoolValue(val, w);
       s.push_back([b](TCustomColumn& c) { c.SetSorted(b); });
     } else if (k == QLatin1String("SortKind")) {
-      const auto sk = static_cast<TSortKind>(EnumValue(val, {"skAscending", "skDescending"}, w));
+      const auto sk = EnumValue<TSortKind>(val, w);
       s.push_back([sk](TCustomColumn& c) { c.SetSortKind(sk); });
     } else if (k == QLatin1String("SortType")) {
-      const auto st = static_cast<TSortType>(
-          EnumValue(val, {"stAlphabetic", "stBoolean", "stNumeric", "stDate", "stIP"}, w));
+      const auto st = EnumValue<TSortType>(val, w);
       s.push_back([st](TCustomColumn& c) { c.SetSortType(st); });
     } else if (k == QLatin1String("VerticalAlignment")) {
-      const auto va = static_cast<TVerticalAlignment>(EnumValue(val, {"vaTop", "vaMiddle", "vaBottom"}, w));
+      const auto va = EnumValue<TVerticalAlignment>(val, w);
       s.push_back([va](TCustomColumn& c) { c.SetVerticalAlignment(va); });
     } else if (k == QLatin1String("Visible")) {
       const bool b = BoolValue(val, w);
@@ -243,7 +231,7 @@ ColumnEntry ReadColumn(const QJsonValue& v, const QString& where) {
       const int n = IntValue(val, w);
       s.push_back([n](TCustomColumn& c) { c.SetWidth(n); });
     } else if (k == QLatin1String("WrapKind")) {
-      const auto wk = static_cast<TWrapKind>(EnumValue(val, {"wkNone", "wkEllipsis", "wkWordWrap"}, w));
+      const auto wk = EnumValue<TWrapKind>(val, w);
       s.push_back([wk](TCustomColumn& c) { c.SetWrapKind(wk); });
     } else if (textual && k == QLatin1String("AutoExecute")) {
       const bool b = BoolValue(val, w);
@@ -268,7 +256,7 @@ std::vector<GridStep> ReadGrid(const QJsonObject& o) {
     const QString w = QStringLiteral("grid.") + k;
     const QJsonValue val = *it;
     if (k == QLatin1String("BorderStyle")) {
-      const auto b = static_cast<TBorderStyle>(EnumValue(val, {"bsNone", "bsSingle"}, w));
+      const auto b = EnumValue<TBorderStyle>(val, w);
       s.push_back([b](TCustomGridView& g) { g.SetBorderStyle(b); });
     } else if (k == QLatin1String("Caption")) {
       const QString t = TextValue(val, w);
@@ -280,16 +268,16 @@ std::vector<GridStep> ReadGrid(const QJsonObject& o) {
       const TFont f = FontValue(val, w);
       s.push_back([f](TCustomGridView& g) { g.SetFont(f); });
     } else if (k == QLatin1String("GridStyle")) {
-      const auto gs = static_cast<TGridStyle>(EnumValue(val, {"gsReport", "gsSlides"}, w));
+      const auto gs = EnumValue<TGridStyle>(val, w);
       s.push_back([gs](TCustomGridView& g) { g.SetGridStyle(gs); });
     } else if (k == QLatin1String("GridLinesStyle")) {
-      const auto ls = static_cast<TGridLinesStyle>(EnumValue(val, {"lsNormal", "lsFramed", "lsHorizontalOnly"}, w));
+      const auto ls = EnumValue<TGridLinesStyle>(val, w);
       s.push_back([ls](TCustomGridView& g) { g.SetGridLinesStyle(ls); });
     } else if (k == QLatin1String("HeaderSize")) {
       const int n = IntValue(val, w);
       s.push_back([n](TCustomGridView& g) { g.SetHeaderSize(n); });
     } else if (k == QLatin1String("HeaderStyle")) {
-      const auto hs = static_cast<THeaderStyle>(EnumValue(val, {"hsAuto", "hsDefault", "hsOldStyle"}, w));
+      const auto hs = EnumValue<THeaderStyle>(val, w);
       s.push_back([hs](TCustomGridView& g) { g.SetHeaderStyle(hs); });
     } else if (k == QLatin1String("HideScrollBar")) {
       const bool b = BoolValue(val, w);
@@ -298,7 +286,7 @@ std::vector<GridStep> ReadGrid(const QJsonObject& o) {
       const int n = IntValue(val, w);
       s.push_back([n](TCustomGridView& g) { g.SetInputSize(n); });
     } else if (k == QLatin1String("Options")) {
-      const auto opts = SetValue<TGridOption>(val, kGridOptionNames, w);
+      const auto opts = SetValue<TGridOption>(val, w);
       s.push_back([opts](TCustomGridView& g) { g.SetOptions(opts); });
     } else if (k == QLatin1String("ParentColor")) {
       const bool b = BoolValue(val, w);
@@ -307,8 +295,7 @@ std::vector<GridStep> ReadGrid(const QJsonObject& o) {
       const int n = IntValue(val, w);
       s.push_back([n](TCustomGridView& g) { g.SetRowSize(n); });
     } else if (k == QLatin1String("SelectionMoveDirection")) {
-      const auto md = static_cast<TSelectionMoveDirection>(
-          EnumValue(val, {"mdNone", "mdUp", "mdDown", "mdLeft", "mdRight"}, w));
+      const auto md = EnumValue<TSelectionMoveDirection>(val, w);
       s.push_back([md](TCustomGridView& g) { g.SetSelectionMoveDirection(md); });
     } else if (k == QLatin1String("ShowHint")) {
       const bool b = BoolValue(val, w);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFile>
 #include <QImage>
 #include <QPaintEvent>
 #include <QStyle>
@@ -19,22 +20,11 @@
 
 namespace gridtest {
 
+// The call list's layout as shipped with the main window.
 inline QByteArray CallListLayout() {
-  auto column = [](const char* caption, int position, int width) {
-    return QByteArray(R"({"class": "TTextualColumn", "Alignment": "taCenter", "Color": "clWindow",
-      "Font": {"Name": "MS Sans Serif", "Height": -11, "Color": "clWindowText"},
-      "Header": {"Caption": ")") + caption + R"(", "Color": "clBtnFace", "DisplayMode": "dmTextOnly"},
-      "Options": ["coAutoSize", "coCanInput", "coDontHighlight", "coPublicUsing"],
-      "Position": )" + QByteArray::number(position) + R"(, "Width": )" + QByteArray::number(width) +
-           R"(, "WrapKind": "wkEllipsis", "VerticalAlignment": "vaMiddle"})";
-  };
-  return QByteArray(R"({"grid": {"BorderStyle": "bsSingle", "GridStyle": "gsReport", "GridLinesStyle": "lsNormal",
-      "HeaderSize": 20, "HeaderStyle": "hsAuto", "HideScrollBar": true, "InputSize": 12,
-      "Options": ["goDissableColumnMoving", "goGrid", "goHeader"], "RowSize": 20},
-    "columns": [)") +
-         column("Saat", 2, 100) + "," + column("Cihaz seri no.", 3, 100) + "," +
-         column("Çağrı sıra no", 4, 100) + "," + column("Hat no.", 0, 55) + "," +
-         column("Arayan numara", 1, 100) + "]}";
+  QFile f(QStringLiteral(CID_SOURCE_DIR "/ui/main_window/gridview1.json"));
+  EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << qPrintable(f.fileName());
+  return f.readAll();
 }
 
 // Owns its style: widgets keep a plain pointer to the style they draw with.

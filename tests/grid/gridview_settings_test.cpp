@@ -125,6 +125,16 @@ TEST(GridLayout, CallListLayoutConvertsEveryKindOfValue) {
   }
 }
 
+TEST(GridLayout, FontStylesAreReadByName) {
+  TGridView grid;
+  LoadGridLayout(grid, R"({"columns": [{"class": "TTextualColumn", "Font": {"Style": ["fsStrikeOut", "fsBold"]}}]})");
+  const TFont f = grid.Columns().Items(0)->Font();
+  EXPECT_TRUE(f.Bold);
+  EXPECT_FALSE(f.Italic);
+  EXPECT_FALSE(f.Underline);
+  EXPECT_TRUE(f.StrikeOut);
+}
+
 TEST(GridLayout, LoadingAgainReplacesTheColumnsAndKeepsNoRows) {
   TGridView grid;
   LoadGridLayout(grid, CallListLayout());
@@ -144,6 +154,9 @@ TEST(GridLayout, BadDocumentsRaiseAClearErrorAndLeaveTheGridAlone) {
       "[]",
       R"({"grid": {"HeaderSize": "big"}})",
       R"({"grid": {"Options": ["goNoSuch"]}})",
+      R"({"grid": {"BorderStyle": "grid::bsNone"}})",
+      R"({"columns": [{"class": "TTextualColumn", "Alignment": "vaTop"}]})",
+      R"({"columns": [{"class": "TTextualColumn", "Font": {"Style": ["fsBold", "Bold"]}}]})",
       R"({"columns": [{"class": "TNoSuchColumn"}]})",
       R"({"columns": [{"class": "TTextualColumn", "Width": 10}, {"class": "TTextualColumn", "Colour": 1}]})",
       R"({"columns": [{"class": "TCheckBoxColumn", "TextBefore": "x"}]})",
