@@ -5,44 +5,15 @@
 
 namespace platform {
 
-namespace {
-struct Mapping {
-  const char* layoutFamily;
-  const char* freeFamily;
-  bool bold;  // heavy display faces get the bold cut of their stand-in
-};
-// Liberation Sans has the metrics of the classic UI sans; DejaVu Sans grew out
-// of the same design family as the screen sans it replaces; Liberation Sans
-// Narrow in bold keeps the narrow, heavy look of the display face, so
-// "Bağlantı bekleniyor" fits its label, and has every Turkish letter (left
-// alone, a symbol font would be picked).
-constexpr Mapping kMappings[] = {
-    {"MS Sans Serif", "Liberation Sans", false},
-    {"Verdana", "DejaVu Sans", false},
-    {"Impact", "Liberation Sans Narrow", true},
-};
-}  // namespace
-
 void InstallFontSubstitutes() {
-  for (const auto& m : kMappings) QFont::insertSubstitution(m.layoutFamily, m.freeFamily);
-}
-
-static const Mapping* FindMapping(const QString& layoutFamily) {
-  for (const auto& m : kMappings)
-    if (layoutFamily.compare(QLatin1String(m.layoutFamily), Qt::CaseInsensitive) == 0) return &m;
-  return nullptr;
-}
-
-QString MappedFamily(const QString& layoutFamily) {
-  const Mapping* m = FindMapping(layoutFamily);
-  return m ? QString::fromLatin1(m->freeFamily) : layoutFamily;
+  for (const auto& [layoutFamily, freeFamily] : FontSubstitutes()) QFont::insertSubstitution(layoutFamily, freeFamily);
 }
 
 QFont DesignFont(const QString& family, int pixelHeight, bool bold) {
-  QFont f(MappedFamily(family));
+  const FontFace face = LayoutFace(family, bold);
+  QFont f(face.family);
   f.setPixelSize(pixelHeight);
-  const Mapping* m = FindMapping(family);
-  f.setBold(bold || (m && m->bold));
+  f.setBold(face.bold);
   return f;
 }
 

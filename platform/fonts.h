@@ -1,8 +1,10 @@
 #pragma once
-// The window layouts name Windows fonts that Linux lacks. They are mapped here,
-// once, to free fonts the install script brings; layouts keep the names.
+// Fonts of the desktop part: the layouts' Windows families through their
+// free stand-ins (fontfaces.h), at the layouts' pixel sizes.
 #include <QFont>
 #include <QString>
+
+#include "platform/fontfaces.h"
 
 class QWidget;
 
@@ -10,9 +12,6 @@ namespace platform {
 
 // Registers the family substitutes with Qt's font database.
 void InstallFontSubstitutes();
-
-// The free family that stands in for a layout's family name.
-QString MappedFamily(const QString& layoutFamily);
 
 // A font as the layouts describe it: family and character height in pixels.
 QFont DesignFont(const QString& family, int pixelHeight, bool bold = false);
