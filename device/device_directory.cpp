@@ -31,6 +31,10 @@ bool FamilyFromName(const QString& name, DeviceFamily* family) {
     *family = DeviceFamily::Modem;
     return true;
   }
+  if (name.startsWith(QLatin1String("audio-")) && name.size() > 6) {
+    *family = DeviceFamily::Audio;
+    return true;
+  }
   return false;
 }
 

@@ -13,7 +13,9 @@
 
 namespace device {
 
-enum class DeviceFamily { Unit, Modem };
+// Audio: "audio-<name>[.clip|.dtmf|.bell|.jclip]", a sound card's capture
+// node, a FIFO or a WAV file, one telephone line per channel.
+enum class DeviceFamily { Unit, Modem, Audio };
 
 struct DeviceEntry {
   QString name;         // entry file name, e.g. "unit-sim4"

@@ -1,5 +1,6 @@
 #include "device/session_factory.h"
 
+#include "device/audio_session.h"
 #include "device/modem_session.h"
 #include "device/unit_session.h"
 
@@ -12,6 +13,8 @@ std::unique_ptr<DeviceSession> CreateSession(const DeviceEntry& entry, SessionOw
       return std::make_unique<ModemSession>(entry, owner, clock);
     case DeviceFamily::Unit:
       return std::make_unique<UnitSession>(entry, owner, clock);
+    case DeviceFamily::Audio:
+      return std::make_unique<AudioSession>(entry, owner, clock);
   }
   return nullptr;
 }
