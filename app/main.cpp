@@ -5,7 +5,13 @@
 #include "tools/inspect/widget_dump.h"
 
 int main(int argc, char** argv) {
-  platform::TApplication application(argc, argv);
+  // No command line: the toolkit sees the program name only, so its own
+  // options (-style, -stylesheet, -reverse, -platform and the like) can
+  // neither change the program nor make it read files.
+  char fallbackName[] = "Test";
+  int toolkitArgc = 1;
+  char* toolkitArgv[] = {argc > 0 && argv[0] ? argv[0] : fallbackName, nullptr};
+  platform::TApplication application(toolkitArgc, toolkitArgv);
   device::RegisterBuiltinControl();
   inspect::StartWidgetDumpFromEnvironment();  // test-only; inert without its variable
   return app::Run(application);

@@ -1,5 +1,6 @@
 #include "ui/guide/picturewindow.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
 #include <algorithm>
@@ -16,6 +17,14 @@ QPoint FitInto(const QRect& area, QPoint wanted, QSize frame) {
 }
 
 TPictureWindow::TPictureWindow(QWidget* parent) : QDialog(parent) {}
+
+void TPictureWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
 
 void TPictureWindow::FinishLayout(const QIcon& icon, Placement placement, QPoint storedPosition) {
   platform::ApplyDesignPixelSizes(this);

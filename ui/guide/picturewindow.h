@@ -25,6 +25,9 @@ class TPictureWindow : public QDialog {
 
  protected:
   explicit TPictureWindow(QWidget* parent);
+  // Escape does not close a picture window: only a click on the picture
+  // (anywhere in some windows) or the title bar's close button does.
+  void keyPressEvent(QKeyEvent* event) override;
 
   // Called after the layout is set up.
   void FinishLayout(const QIcon& icon, Placement placement, QPoint storedPosition = QPoint());

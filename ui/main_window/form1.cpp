@@ -10,6 +10,7 @@
 
 #include "grid/gridlayoutloader.h"
 #include "platform/application.h"
+#include "platform/align.h"
 #include "platform/applicationevents.h"
 #include "platform/defaultbutton.h"
 #include "platform/fonts.h"
@@ -37,7 +38,11 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   grid::LoadGridLayoutFile(*GridView1, QStringLiteral(":/ui/main_window/gridview1.json"));
   platform::ApplyDesignPixelSizes(this);
   setWindowFlag(Qt::WindowStaysOnTopHint, true);
+  // The "Ayar" page has no tab, and no key, Ctrl+Tab or wheel step may
+  // select it either: those skip only disabled tabs, not hidden ones.
   PageControl1->setTabVisible(PageControl1->indexOf(TabSheet3), false);
+  PageControl1->setTabEnabled(PageControl1->indexOf(TabSheet3), false);
+  platform::InstallAlign(this);
 
   // OK-kind buttons carry the platform's check-mark glyph and are the default
   // button of their own page.
@@ -64,6 +69,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
 
   SetupGuidePage();
   SetupServicePage();
+  platform::AutoSizeLabels(this);
   bindHandlers();
 
   // Creating the device control: a failure here has no handler and ends

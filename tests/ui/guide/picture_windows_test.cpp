@@ -140,6 +140,21 @@ TEST(PictureWindows, OtherWindowsCloseOnlyOnTheirPicture) {
   EXPECT_TRUE(ClickCloses(w.splitter, w.splitter->Image1));
 }
 
+TEST(PictureWindows, EscapeClosesNoPictureWindow) {
+  Windows w;
+  for (QDialog* window : std::initializer_list<QDialog*>{w.form6, w.form2, w.form3, w.adsl, w.splitter}) {
+    bool stillOpen = false;
+    ModalWatch watch([&](QWidget* m) {
+      QTest::keyClick(m, Qt::Key_Escape);
+      stillOpen = m->isVisible();
+      m->close();  // the title bar's close button still closes it
+    });
+    window->exec();
+    EXPECT_TRUE(stillOpen) << window->windowTitle().toStdString();
+    EXPECT_FALSE(window->isVisible());
+  }
+}
+
 TEST(PictureWindows, PressOnPictureReleasedElsewhereDoesNotClose) {
   Windows w;
   bool stillOpen = false;

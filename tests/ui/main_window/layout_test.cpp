@@ -7,7 +7,9 @@
 #include <QMenu>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTabBar>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "support/fake_control.h"
 #include "ui/main_window/form1.h"
@@ -98,6 +100,88 @@ TEST_F(Layout, AyarPageHasNoTab) {
   EXPECT_TRUE(f->PageControl1->isTabVisible(1));
   EXPECT_TRUE(f->PageControl1->isTabVisible(3));
   EXPECT_EQ(f->PageControl1->currentIndex(), 0);
+}
+
+TEST_F(Layout, NoInputSelectsTheAyarPage) {
+  f->show();
+  QApplication::setActiveWindow(f.get());
+  QTabWidget* pages = f->PageControl1;
+  QTabBar* bar = pages->tabBar();
+  auto from = [&](QWidget* page) {
+    pages->setCurrentWidget(page);
+    bar->setFocus();
+  };
+  from(f->TabSheet2);
+  QTest::keyClick(bar, Qt::Key_Right);
+  EXPECT_EQ(pages->currentWidget(), f->TabSheet4);
+  QTest::keyClick(bar, Qt::Key_Left);
+  EXPECT_EQ(pages->currentWidget(), f->TabSheet2);
+  QTest::keyClick(pages, Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_EQ(pages->currentWidget(), f->TabSheet4);
+  QTest::keyClick(pages, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(pages->currentWidget(), f->TabSheet2);
+  for (int dy : {-120, 120}) {
+    from(dy < 0 ? f->TabSheet2 : f->TabSheet4);
+    const QPoint p = bar->rect().center();
+    QWheelEvent wheel(p, bar->mapToGlobal(p), QPoint(), QPoint(0, dy), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(bar, &wheel);
+    EXPECT_NE(pages->currentWidget(), f->TabSheet3) << dy;
+  }
+  EXPECT_FALSE(f->TabSheet3->isVisible());
+}
+
+TEST_F(Layout, CtrlTabFromTheCallListChangesThePage) {
+  f->show();
+  QApplication::setActiveWindow(f.get());
+  f->GridView1->setFocus();
+  QTest::keyClick(f->GridView1, Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_EQ(f->PageControl1->currentWidget(), f->TabSheet2);
+  f->PageControl1->setCurrentWidget(f->TabSheet1);
+  f->GridView1->setFocus();
+  QTest::keyClick(f->GridView1, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(f->PageControl1->currentWidget(), f->TabSheet4);
+}
+
+// Align: the page control fills the window, the group boxes and the status
+// bar fill their pages, and the controls inside GroupBox4 its client area.
+TEST_F(Layout, AlignedControlsFillTheirParents) {
+  // A failing start leaves the window free to be resized.
+  fake.state->startMonitoringResult = device::E_FAIL;
+  f->show();
+  for (const QSize size : {QSize(527, 411), QSize(700, 520)}) {
+    f->resize(size);
+    QApplication::processEvents();
+    SCOPED_TRACE(size.width());
+    EXPECT_EQ(Geo(f->PageControl1), QRect(QPoint(0, 0), size));
+    for (QWidget* page : {f->TabSheet1, f->TabSheet2}) {
+      f->PageControl1->setCurrentWidget(page);
+      QApplication::processEvents();
+    }
+    f->PageControl1->setCurrentWidget(f->TabSheet1);
+    const QSize page = f->TabSheet1->size();
+    EXPECT_EQ(Geo(f->StatusBar1), QRect(0, page.height() - 19, page.width(), 19));
+    EXPECT_EQ(Geo(f->GroupBox4), QRect(0, 0, page.width(), page.height() - 19));
+    EXPECT_EQ(Geo(f->GroupBox1), QRect(QPoint(0, 0), f->TabSheet2->size()));
+    const int w = f->GroupBox4->width();
+    const int h = f->GroupBox4->height();
+    EXPECT_EQ(Geo(f->GridView1), QRect(2, 15, w - 4, 170));
+    EXPECT_EQ(Geo(f->Memo2), QRect(2, 185, w - 4, 48));
+    EXPECT_EQ(Geo(f->GroupBox2), QRect(2, 233, 288, h - 235));
+    EXPECT_EQ(Geo(f->tek), QRect(w - 2 - 223, 233, 223, h - 235));
+    EXPECT_EQ(Geo(f->Tevra1), QRect(200, 169, 29, 29)) << "not aligned";
+  }
+}
+
+TEST_F(Layout, LabelsNotFixedSizeFitTheirText) {
+  for (QLabel* l : std::initializer_list<QLabel*>{f->Label22, f->Label6, f->Label7, f->Label8, f->Label15, f->Label13, f->Label21, f->Label19}) {
+    EXPECT_EQ(l->size(), l->sizeHint()) << l->objectName().toStdString();
+    EXPECT_GT(l->width(), l->fontMetrics().horizontalAdvance(l->text().trimmed()) - 1);
+  }
+  EXPECT_EQ(f->Label22->pos(), QPoint(14, 19));
+  EXPECT_EQ(Geo(f->Label5), QRect(128, 19, 121, 24));
+  EXPECT_EQ(Geo(f->Label9), QRect(14, 62, 259, 34));
+  EXPECT_EQ(Geo(f->Label1), QRect(189, 27, 25, 13));
 }
 
 TEST_F(Layout, ContextMenuOnlyOnTheConnectionLabel) {

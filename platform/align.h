@@ -1,0 +1,35 @@
+#pragma once
+// Align and AutoSize of declared controls. A control declares its Align in
+// the dynamic property "align" of its layout ("top", "bottom", "left",
+// "right" or "client"): aligned to an edge it fills that edge of its parent
+// at its declared thickness, "client" fills what the others leave; the
+// controls follow every size change of their parent. A label sizes itself
+// to its text unless its layout marks it "fixedSize".
+#include <QRect>
+
+class QWidget;
+
+namespace platform {
+
+enum class TAlign { None, Top, Bottom, Left, Right, Client };
+
+// The Align a control declares; None without the property.
+TAlign AlignOf(const QWidget* control);
+
+// The part of parent's client area that aligned controls share: all of it,
+// less the frame and the caption line of a group box.
+QRect AlignClientRect(const QWidget* parent);
+
+// Places parent's aligned children once: top ones from the top down, then
+// bottom, left and right ones, and client ones last into what is left.
+void AlignControls(QWidget* parent);
+
+// Every widget under root (root included) that has aligned children aligns
+// them whenever its size changes, its first showing included.
+void InstallAlign(QWidget* root);
+
+// Sizes every text label under root to its text, except labels marked
+// fixed size and labels that show a picture.
+void AutoSizeLabels(QWidget* root);
+
+}  // namespace platform
