@@ -7,6 +7,15 @@
 // pseudo-terminal. Two directories are read: the per-user one under the
 // runtime directory (simulator, hand-made links) and the one udev fills for
 // real USB units (see tools/udev/).
+//
+// Whoever can add an entry can make the program open a terminal and show
+// what it says, so a directory is read only when its owner alone can write
+// to it: the user for the per-user directory, root for udev's. It is opened
+// without following a link in its place, and every entry's target is checked
+// for its family (a serial device for units and modems).
+#include <sys/types.h>
+
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -37,11 +46,28 @@ QStringList DefaultDeviceDirectories();
 // Family from an entry name; false for names of neither family.
 bool FamilyFromName(const QString& name, DeviceFamily* family);
 
-// Entries whose target exists, ordered by when they were made (oldest first).
-std::vector<DeviceEntry> ScanDeviceDirectories(const QStringList& directories);
+// Who must own a device directory: root for udev's, else the user.
+uid_t DeviceDirectoryOwner(const QString& directory);
+
+// Opens the directory for reading entries when it is to be trusted (a real
+// directory, owned by DeviceDirectoryOwner(), not writable by group or
+// others); else -1 with why set (why stays empty when it does not exist).
+int OpenDeviceDirectory(const QString& directory, QString* why);
+
+// The target an entry of the family stands for, from its link text; false
+// when there is nothing to open. why is empty when the target is merely gone
+// (or the links loop), else says why the target is refused.
+bool ResolveEntryTarget(DeviceFamily family, const QString& directory, const QByteArray& linkText, QString* target,
+                        QString* why);
+
+// Entries whose target exists and suits their family, ordered by when they
+// were made (oldest first). refusals (if given) gets one Turkish line per
+// directory or entry that was not trusted.
+std::vector<DeviceEntry> ScanDeviceDirectories(const QStringList& directories, QStringList* refusals = nullptr);
 
 // Creates or replaces the entry <directory>/<name> -> target (creating the
-// directory, private to the user). For the simulator and the link command.
+// directory, private to the user; an existing one must pass the checks
+// above). For the simulator and the link command.
 bool CreateDeviceEntry(const QString& directory, const QString& name, const QString& target, QString* error);
 bool RemoveDeviceEntry(const QString& directory, const QString& name, QString* error);
 

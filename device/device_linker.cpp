@@ -17,7 +17,13 @@ DeviceSession* DeviceLinker::Primary() const {
 }
 
 void DeviceLinker::Scan(qint64 nowMs) {
-  const std::vector<DeviceEntry> entries = ScanDeviceDirectories(directories_);
+  QStringList refusals;
+  const std::vector<DeviceEntry> entries = ScanDeviceDirectories(directories_, &refusals);
+  // Each refusal once while it lasts; again if it comes back later.
+  std::set<QString> current(refusals.begin(), refusals.end());
+  for (const QString& r : current)
+    if (!refusals_.count(r)) report_(r);
+  refusals_ = std::move(current);
   // Drop links whose entry went away, changed, or whose port failed.
   for (size_t i = linked_.size(); i-- > 0;) {
     const DeviceSession& s = *linked_[i];
@@ -26,31 +32,43 @@ void DeviceLinker::Scan(qint64 nowMs) {
       if (e == s.Entry()) present = true;
     if (!present || s.PortFailed()) Unlink(i, nowMs);
   }
+  // Forget failed ports whose entry is gone or was made anew.
+  for (auto it = heldBack_.begin(); it != heldBack_.end();) {
+    bool same = false;
+    for (const DeviceEntry& e : entries)
+      if (e == it->second.entry) same = true;
+    it = same ? std::next(it) : heldBack_.erase(it);
+  }
   for (const DeviceEntry& e : entries) {
     bool known = false;
     for (const auto& s : linked_)
       if (s->Entry() == e) known = true;
     if (known) continue;
-    auto retry = retryAfter_.find(e.path);
-    if (retry != retryAfter_.end() && nowMs < retry->second) continue;
+    auto held = heldBack_.find(e.path);
+    if (held != heldBack_.end() && nowMs < held->second.retryAfterMs) continue;
     std::unique_ptr<DeviceSession> session = factory_(e);
     if (!session) continue;
     QString why;
     if (!session->Open(&why)) {
-      retryAfter_[e.path] = nowMs + kOpenRetryMs;
-      if (!openReported_[e.path]) report_(why);
-      openReported_[e.path] = true;
+      HeldBack& h = heldBack_[e.path];
+      h.entry = e;
+      h.retryAfterMs = nowMs + kOpenRetryMs;
+      if (!h.reported) report_(why);
+      h.reported = true;
       continue;
     }
-    retryAfter_.erase(e.path);
-    openReported_.erase(e.path);
+    heldBack_.erase(e.path);
     linked_.push_back(std::move(session));
   }
 }
 
 void DeviceLinker::Unlink(size_t index, qint64 nowMs) {
   DeviceSession& s = *linked_[index];
-  if (s.PortFailed()) retryAfter_[s.Entry().path] = nowMs + kOpenRetryMs;
+  if (s.PortFailed()) {
+    HeldBack& h = heldBack_[s.Entry().path];
+    h.entry = s.Entry();
+    h.retryAfterMs = nowMs + kOpenRetryMs;
+  }
   if (s.HasPartialRecord())
     report_(QStringLiteral("Cihaz %1 kayıt ortasında ayrıldı; yarım kalan kayıt atıldı").arg(s.Label()));
   dropping_(&s);

@@ -1,11 +1,14 @@
 #pragma once
 // Finds the declared devices and keeps one session linked to each: links new
 // entries, drops sessions whose entry went away or whose link failed, and
-// holds back a port that could not be opened before trying it again.
+// holds back a port that could not be opened before trying it again. A new
+// entry under the same name (a re-plugged device) is a new device and is
+// tried at once.
 #include <QStringList>
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "device/device_session.h"
@@ -38,8 +41,13 @@ class DeviceLinker {
   Report report_;
   Dropping dropping_;
   std::vector<std::unique_ptr<DeviceSession>> linked_;
-  std::map<QString, qint64> retryAfter_;  // entry path -> when to try opening again
-  std::map<QString, bool> openReported_;  // entry path -> open failure reported
+  struct HeldBack {
+    DeviceEntry entry;  // the entry that failed; a different one is not held back
+    qint64 retryAfterMs = 0;
+    bool reported = false;
+  };
+  std::map<QString, HeldBack> heldBack_;  // entry path -> its failed port
+  std::set<QString> refusals_;            // directory or entry refusals already reported
 };
 
 }  // namespace device

@@ -1,0 +1,91 @@
+// The hand-made link command: only serial ports are declared, and only into
+// a directory that is the user's alone.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+
+struct Result {
+  int code = -1;
+  QString err;
+};
+
+Result LinkCommand(const QString& runtimeDir, const QStringList& args) {
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
+  p.setProcessEnvironment(env);
+  p.start(QStringLiteral(CID_DEVICE_LINK), args);
+  if (!p.waitForFinished(20000)) return {};
+  return {p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
+}
+
+TEST(DeviceLinkCommand, DeclaresSerialPortsOnly) {
+  QTemporaryDir runtime;
+  const QString dir = runtime.path() + "/callerid-devices";
+  for (const char* notSerial : {"/dev/zero", "/dev/null", "/dev/tty", "/dev/ptmx"}) {
+    const Result r = LinkCommand(runtime.path(), {"add", notSerial});
+    EXPECT_EQ(r.code, 1) << notSerial;
+    EXPECT_TRUE(r.err.contains(QStringLiteral("bir seri aygıt değil"))) << r.err.toStdString();
+  }
+  EXPECT_FALSE(QFileInfo::exists(dir));
+
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_TRUE(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
+  const QString slave = QString::fromLocal8Bit(ptsname(master));
+  const Result ok = LinkCommand(runtime.path(), {"add", slave, "--modem", "--name", "sim"});
+  EXPECT_EQ(ok.code, 0) << ok.err.toStdString();
+  EXPECT_EQ(QFileInfo(dir + "/modem-sim").symLinkTarget(), slave);
+  EXPECT_EQ(QFileInfo(dir).permissions() & (QFile::WriteGroup | QFile::WriteOther | QFile::ReadOther),
+            QFile::Permissions());
+
+  // A directory others can write to, or a link in its place, is not used.
+  ASSERT_EQ(::chmod(QFile::encodeName(dir).constData(), 0777), 0);
+  Result r = LinkCommand(runtime.path(), {"add", slave, "--name", "two"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(r.err.contains(QStringLiteral("başkaları da yazabiliyor"))) << r.err.toStdString();
+  ASSERT_EQ(::chmod(QFile::encodeName(dir).constData(), 0700), 0);
+  if (getuid() == 0) {
+    ASSERT_EQ(::chown(QFile::encodeName(dir).constData(), 65534, 65534), 0);
+    r = LinkCommand(runtime.path(), {"add", slave, "--name", "three"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("başka bir kullanıcıya ait"))) << r.err.toStdString();
+  }
+  QTemporaryDir elsewhere, linkedRuntime;
+  ASSERT_TRUE(QFile::link(elsewhere.path(), linkedRuntime.path() + "/callerid-devices"));
+  r = LinkCommand(linkedRuntime.path(), {"add", slave, "--name", "four"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(QDir(elsewhere.path()).isEmpty());
+  ::close(master);
+}
+
+}  // namespace
+
+namespace {
+
+// Every rule that declares a serial port (the commented template too) also
+// keeps ModemManager from probing it with AT commands.
+TEST(UdevRule, DeclaredPortsAreLeftAloneByModemManager) {
+  QFile rules(QStringLiteral(CID_UDEV_RULES));
+  ASSERT_TRUE(rules.open(QIODevice::ReadOnly));
+  const QString text = QString::fromUtf8(rules.readAll()).replace(QStringLiteral("\\\n#"), QString()).replace(QStringLiteral("\\\n"), QString());
+  int declaring = 0;
+  for (const QString& line : text.split('\n')) {
+    if (!line.contains(QStringLiteral("SUBSYSTEM==\"tty\"")) || !line.contains(QStringLiteral("SYMLINK+=\"callerid/")))
+      continue;
+    ++declaring;
+    EXPECT_TRUE(line.contains(QStringLiteral("ENV{ID_MM_DEVICE_IGNORE}=\"1\""))) << line.toStdString();
+  }
+  EXPECT_EQ(declaring, 2);
+}
+
+}  // namespace
