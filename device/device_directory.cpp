@@ -16,6 +16,8 @@
 
 #include "device/audio_target.h"
 #include "device/device_target.h"
+#include "device/line_splitter.h"
+#include "device/unit_address.h"
 
 namespace device {
 
@@ -32,6 +34,14 @@ QStringList DefaultDeviceDirectories() { return {UserDeviceDirectory(), UdevDevi
 bool FamilyFromName(const QString& name, DeviceFamily* family) {
   if (name.startsWith(QLatin1String("unit-")) && name.size() > 5) {
     *family = DeviceFamily::Unit;
+    return true;
+  }
+  if (name.startsWith(QLatin1String("lineunit-")) && name.size() > 9) {
+    *family = DeviceFamily::LineUnit;
+    return true;
+  }
+  if (name.startsWith(QLatin1String("ethunit-")) && name.size() > 8) {
+    *family = DeviceFamily::EthUnit;
     return true;
   }
   if (name.startsWith(QLatin1String("modem-")) && name.size() > 6) {
@@ -66,8 +76,17 @@ bool ResolveEntryTarget(DeviceFamily family, const QString& directory, const QBy
   switch (family) {
     case DeviceFamily::Unit:
     case DeviceFamily::Modem:
+    case DeviceFamily::LineUnit:
       *target = ResolvedPath(directory, linkText);
       return !target->isEmpty() && IsSerialDeviceNode(*target, why);
+    case DeviceFamily::EthUnit: {
+      QString host;
+      quint16 port = 0;
+      *target = QString::fromLatin1(linkText);
+      if (ParseUnitAddress(*target, &host, &port)) return true;
+      *why = QStringLiteral("\"%1\" bir IP adresi (isteğe bağlı :kapı ile) değil").arg(PrintableExcerpt(linkText));
+      return false;
+    }
     case DeviceFamily::Audio:
       *target = ResolvedPath(directory, linkText);
       return !target->isEmpty() && IsAudioTarget(*target, why);
@@ -156,7 +175,7 @@ std::vector<DeviceEntry> ScanDeviceDirectories(const QStringList& directories, Q
 bool CreateDeviceEntry(const QString& directory, const QString& name, const QString& target, QString* error) {
   DeviceFamily family;
   if (!FamilyFromName(name, &family) || name.contains(QLatin1Char('/'))) {
-    *error = QStringLiteral("Geçersiz kayıt adı \"%1\" (unit-..., modem-... ya da audio-... olmalı)").arg(name);
+    *error = QStringLiteral("Geçersiz kayıt adı \"%1\" (unit-..., modem-..., lineunit-..., ethunit-... ya da audio-... olmalı)").arg(name);
     return false;
   }
   const QString parent = QFileInfo(directory).absolutePath();

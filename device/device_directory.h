@@ -22,9 +22,12 @@
 
 namespace device {
 
+// LineUnit and EthUnit: units of the public multi-line call-record format,
+// "lineunit-<name>" on a serial port, "ethunit-<name>" whose link text is the
+// unit's IP address with an optional ":port" (nothing to resolve).
 // Audio: "audio-<name>[.clip|.dtmf|.bell|.jclip]", a sound card's capture
 // node, a FIFO or a WAV file, one telephone line per channel.
-enum class DeviceFamily { Unit, Modem, Audio };
+enum class DeviceFamily { Unit, Modem, LineUnit, EthUnit, Audio };
 
 struct DeviceEntry {
   QString name;         // entry file name, e.g. "unit-sim4"

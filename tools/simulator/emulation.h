@@ -28,6 +28,8 @@ class Emulation {
   virtual QByteArray Levels(const std::array<int, 8>& levels) = 0;
   virtual int Lines() const = 0;
   virtual bool IsModem() const = 0;
+  // Reports levels; a device without them shows ringing by Ringing() alone.
+  virtual bool HasLevels() const { return !IsModem(); }
   // Host asked for a self-test since the last call (a unit answers with test calls).
   virtual QByteArray TakeSelfTestCalls(const QDateTime& when) = 0;
 };

@@ -1,5 +1,7 @@
 // cid-simulator: a caller-ID unit (1, 2 or 4 lines) or a voice modem on a
-// pseudo-terminal, registered where the caller-ID program finds devices.
+// pseudo-terminal, or a unit of the public multi-line call-record format on
+// a pseudo-terminal or Ethernet, registered where the caller-ID program
+// finds devices.
 #include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -29,7 +31,14 @@ int main(int argc, char** argv) {
       "stall [SECONDS], resume, wait MS, quit."));
   cli.addHelpOption();
   cli.addOptions({
-      {QStringLiteral("lines"), QStringLiteral("Inputs of the unit: 1, 2 or 4."), QStringLiteral("n"), QStringLiteral("4")},
+      {QStringLiteral("lines"), QStringLiteral("Inputs of the unit: 1, 2 or 4 (2, 4 or 8 in the public format)."),
+       QStringLiteral("n"), QStringLiteral("4")},
+      {QStringLiteral("public-format"),
+       QStringLiteral("Be a multi-line unit sending the public multi-line call-record format (entry lineunit-...).")},
+      {QStringLiteral("ethernet"),
+       QStringLiteral("Send that format in Ethernet record packets to 127.0.0.1:PORT (entry ethunit-...); the serial "
+                      "must be a number."),
+       QStringLiteral("port")},
       {QStringLiteral("modem"), QStringLiteral("Be a voice modem instead of a unit.")},
       {QStringLiteral("old-cid"), QStringLiteral("Modem knows only AT#CID=1.")},
       {QStringLiteral("no-identity"), QStringLiteral("Modem rejects AT+GMM and AT+GSN.")},
@@ -43,9 +52,22 @@ int main(int argc, char** argv) {
 
   sim::Options o;
   o.modem = cli.isSet(QStringLiteral("modem"));
+  o.publicFormat = cli.isSet(QStringLiteral("public-format"));
+  if (cli.isSet(QStringLiteral("ethernet"))) {
+    o.ethernetPort = cli.value(QStringLiteral("ethernet")).toInt();
+    if (o.ethernetPort < 1 || o.ethernetPort > 65535) {
+      std::fprintf(stderr, "--ethernet takes a UDP port, 1 to 65535\n");
+      return 2;
+    }
+  }
+  const bool publicFormat = o.publicFormat || o.ethernetPort > 0;
+  if (o.modem && publicFormat) {
+    std::fprintf(stderr, "--modem does not go with --public-format or --ethernet\n");
+    return 2;
+  }
   o.lines = o.modem ? 1 : cli.value(QStringLiteral("lines")).toInt();
-  if (o.lines != 1 && o.lines != 2 && o.lines != 4) {
-    std::fprintf(stderr, "--lines must be 1, 2 or 4\n");
+  if (publicFormat ? (o.lines != 2 && o.lines != 4 && o.lines != 8) : (o.lines != 1 && o.lines != 2 && o.lines != 4)) {
+    std::fprintf(stderr, publicFormat ? "--lines must be 2, 4 or 8\n" : "--lines must be 1, 2 or 4\n");
     return 2;
   }
   o.oldCallerIdCommand = cli.isSet(QStringLiteral("old-cid"));
@@ -57,6 +79,15 @@ int main(int argc, char** argv) {
                                              : QStringLiteral("sim%1").arg(QCoreApplication::applicationPid());
   o.serial = cli.isSet(QStringLiteral("serial")) ? cli.value(QStringLiteral("serial"))
                                                  : QStringLiteral("SIM%1").arg(QCoreApplication::applicationPid() % 100000, 5, 10, QLatin1Char('0'));
+  if (o.ethernetPort > 0) {
+    // Record packets carry the serial as a 48-bit number.
+    if (!cli.isSet(QStringLiteral("serial"))) o.serial = QString::number(QCoreApplication::applicationPid());
+    bool numeric = false;
+    if (o.serial.toULongLong(&numeric) >= (1ull << 48) || !numeric) {
+      std::fprintf(stderr, "--serial must be a number below 2^48 with --ethernet\n");
+      return 2;
+    }
+  }
   if (cli.isSet(QStringLiteral("call-every"))) {
     const QStringList r = cli.value(QStringLiteral("call-every")).split(QLatin1Char('-'));
     o.demoCallMinMs = r.value(0).toInt() * 1000;

@@ -9,19 +9,32 @@
 #include <cstdio>
 
 #include "tools/simulator/demo.h"
+#include "tools/simulator/public_format.h"
 
 namespace sim {
 
 namespace {
-QString EntryName(const Options& o) { return (o.modem ? QStringLiteral("modem-") : QStringLiteral("unit-")) + o.name; }
+QString EntryName(const Options& o) {
+  if (o.ethernetPort > 0) return QStringLiteral("ethunit-") + o.name;
+  if (o.publicFormat) return QStringLiteral("lineunit-") + o.name;
+  return (o.modem ? QStringLiteral("modem-") : QStringLiteral("unit-")) + o.name;
+}
+
+std::unique_ptr<Emulation> MakeEmulation(const Options& o) {
+  if (o.publicFormat || o.ethernetPort > 0) return MakePublicFormatUnit(o.lines);
+  if (o.modem) return MakeModem(o.serial, o.oldCallerIdCommand, o.noIdentity);
+  return MakeUnit(o.lines, o.serial);
+}
 }  // namespace
 
 Simulator::Simulator(const Options& options)
     : options_(options),
-      emulation_(options.modem ? MakeModem(options.serial, options.oldCallerIdCommand, options.noIdentity)
-                               : MakeUnit(options.lines, options.serial)),
+      emulation_(MakeEmulation(options)),
       port_(options.directory, EntryName(options)),
       rng_(QRandomGenerator::securelySeeded()) {
+  if (options.ethernetPort > 0)
+    udp_ = std::make_unique<UdpPort>(options.directory, EntryName(options), quint16(options.ethernetPort),
+                                     options.serial.toULongLong());
   connect(&port_, &PtyPort::received, this, &Simulator::FromHost);
   connect(&levelsTimer_, &QTimer::timeout, this, &Simulator::DemoLevels);
   callTimer_.setSingleShot(true);
@@ -41,8 +54,11 @@ void Simulator::Log(const QString& text) {
 }
 
 bool Simulator::Start(QString* error) {
-  if (!port_.Plug(error)) return false;
-  Log(QStringLiteral("READY %1 -> %2").arg(port_.EntryPath(), port_.SlavePath()));
+  if (!Plug(error)) return false;
+  if (udp_)
+    Log(QStringLiteral("READY %1 -> %2").arg(udp_->EntryPath(), udp_->Target()));
+  else
+    Log(QStringLiteral("READY %1 -> %2").arg(port_.EntryPath(), port_.SlavePath()));
   if (options_.demo) {
     levelsTimer_.start(500);
     ScheduleDemoCall();
@@ -69,7 +85,28 @@ void Simulator::FromHost(const QByteArray& bytes) {
 }
 
 void Simulator::Send(const QByteArray& bytes) {
-  if (!bytes.isEmpty() && !stalled_) port_.Write(bytes);
+  if (bytes.isEmpty() || stalled_) return;
+  if (udp_)
+    udp_->Write(bytes);
+  else
+    port_.Write(bytes);
+}
+
+void Simulator::SendRaw(const QByteArray& bytes) {
+  if (bytes.isEmpty() || stalled_) return;
+  if (udp_)
+    udp_->WriteRaw(bytes);
+  else
+    port_.Write(bytes);
+}
+
+bool Simulator::Plug(QString* error) { return udp_ ? udp_->Plug(error) : port_.Plug(error); }
+
+void Simulator::Unplug() {
+  if (udp_)
+    udp_->Unplug();
+  else
+    port_.Unplug();
 }
 
 void Simulator::DemoLevels() {
@@ -77,7 +114,7 @@ void Simulator::DemoLevels() {
   for (int i = 0; i < emulation_->Lines(); ++i) levels[i] = QuietLevel(rng_);
   if (ringingLeft_ > 0) {
     --ringingLeft_;
-    if (emulation_->IsModem()) {
+    if (!emulation_->HasLevels()) {
       if (ringingLeft_ % 2 == 1) Send(emulation_->Ringing(ringingLine_, 0));
     } else {
       levels[ringingLine_ - 1] = 30 + rng_.bounded(30);
@@ -155,23 +192,23 @@ void Simulator::Execute(const Command& cmd) {
       break;
     case Command::LevelsCmd: {
       const QByteArray bytes = emulation_->Levels(cmd.levels);
-      if (bytes.isEmpty()) Log(QStringLiteral("ERROR a modem has no level reports"));
+      if (bytes.isEmpty()) Log(QStringLiteral("ERROR this device has no level reports"));
       Send(bytes);
       break;
     }
     case Command::Unplug:
-      port_.Unplug();
+      Unplug();
       break;
     case Command::Plug: {
       QString error;
-      if (!port_.Plug(&error)) Log(QStringLiteral("ERROR %1").arg(error));
+      if (!Plug(&error)) Log(QStringLiteral("ERROR %1").arg(error));
       break;
     }
     case Command::Garbage:
-      Send(GarbageBytes());
+      SendRaw(GarbageBytes());
       break;
     case Command::Raw:
-      Send(cmd.bytes);
+      SendRaw(cmd.bytes);
       break;
     case Command::Stall:
       stalled_ = true;
@@ -182,7 +219,7 @@ void Simulator::Execute(const Command& cmd) {
       stallTimer_.stop();
       break;
     case Command::Quit:
-      port_.Unplug();
+      Unplug();
       QCoreApplication::quit();
       break;
     case Command::Nothing:

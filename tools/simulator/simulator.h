@@ -13,6 +13,7 @@
 #include "tools/simulator/emulation.h"
 #include "tools/simulator/pty_port.h"
 #include "tools/simulator/script.h"
+#include "tools/simulator/udp_port.h"
 
 namespace sim {
 
@@ -26,6 +27,8 @@ struct Options {
   QString serial;
   bool oldCallerIdCommand = false;
   bool noIdentity = false;
+  bool publicFormat = false;  // the public multi-line call-record format
+  int ethernetPort = 0;       // > 0: that format in record packets to 127.0.0.1:port
   int demoCallMinMs = 6000;
   int demoCallMaxMs = 10000;
 };
@@ -39,6 +42,10 @@ class Simulator : public QObject {
  private:
   void FromHost(const QByteArray& bytes);
   void Send(const QByteArray& bytes);
+  // Bytes as they are; on Ethernet one datagram, not framed as a record packet.
+  void SendRaw(const QByteArray& bytes);
+  bool Plug(QString* error);
+  void Unplug();
   void DemoLevels();
   void DemoCall();
   void ScheduleDemoCall();
@@ -50,6 +57,7 @@ class Simulator : public QObject {
   Options options_;
   std::unique_ptr<Emulation> emulation_;
   PtyPort port_;
+  std::unique_ptr<UdpPort> udp_;  // Ethernet: used instead of port_
   QRandomGenerator rng_;
   QTimer levelsTimer_;
   QTimer callTimer_;
