@@ -8,12 +8,20 @@ PACKAGES=(
   cmake g++ make pkg-config clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6serialport6
   libasound2-dev libjpeg-dev
+  # line audio devices: caller-ID decoding, resampling
+  libspandsp-dev libsamplerate0-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth locales
+  # the start-up benchmark watches the program draw its first frame
+  libxdamage-dev
   # free fonts that stand in for the layouts' Windows fonts
   fonts-liberation fonts-dejavu-core fonts-dejavu-extra
   # rendering the artwork sources
   librsvg2-bin imagemagick
+  # end-to-end tests read the window over AT-SPI on a private desktop
+  dbus at-spi2-core python3-gi gir1.2-atspi-2.0
+  # the Debian package and its checks
+  dpkg-dev file binutils lintian desktop-file-utils appstream
 )
 
 SUDO=""

@@ -1,0 +1,139 @@
+// Starts a program under an X server and watches it from outside: the time
+// from exec to the mapping of its first top-level window, the time to the
+// first drawing into that window (an X DAMAGE report; Qt's windows have no
+// background the server would paint, so the first damage is the program's
+// own first frame), and its resident memory a while after that. The program
+// itself carries no marker.
+//
+//   first_paint_watch [--settle-ms N] [--timeout-ms N] -- program [args...]
+//
+// Prints one line: map_ms=... paint_ms=... rss_kb=... width=... height=...
+#include <X11/Xlib.h>
+#include <X11/extensions/Xdamage.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <set>
+#include <string>
+
+namespace {
+
+double NowMs() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
+}
+
+long ResidentKb(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind("VmRSS:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
+  return -1;
+}
+
+// Windows that vanish between an event and our request are not an error here.
+int IgnoreXError(Display*, XErrorEvent*) { return 0; }
+
+int Usage() {
+  std::fprintf(stderr, "usage: first_paint_watch [--settle-ms N] [--timeout-ms N] -- program [args...]\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int settleMs = 1000, timeoutMs = 20000, i = 1;
+  for (; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+    if (i + 1 >= argc) return Usage();
+    if (!std::strcmp(argv[i], "--settle-ms")) settleMs = std::atoi(argv[++i]);
+    else if (!std::strcmp(argv[i], "--timeout-ms")) timeoutMs = std::atoi(argv[++i]);
+    else return Usage();
+  }
+  if (i + 1 >= argc) return Usage();
+  char** command = argv + i + 1;
+
+  Display* dpy = XOpenDisplay(nullptr);
+  if (!dpy) {
+    std::fprintf(stderr, "first_paint_watch: cannot open display\n");
+    return 1;
+  }
+  int damageEvent = 0, damageError = 0;
+  if (!XDamageQueryExtension(dpy, &damageEvent, &damageError)) {
+    std::fprintf(stderr, "first_paint_watch: the X server has no DAMAGE extension\n");
+    return 1;
+  }
+  XSetErrorHandler(IgnoreXError);
+  const int xfd = ConnectionNumber(dpy);
+  fcntl(xfd, F_SETFD, FD_CLOEXEC);
+  XSelectInput(dpy, DefaultRootWindow(dpy), SubstructureNotifyMask);
+  XSync(dpy, False);
+
+  const double start = NowMs();
+  const pid_t pid = fork();
+  if (pid < 0) return 1;
+  if (pid == 0) {
+    execvp(command[0], command);
+    std::perror("first_paint_watch: exec");
+    _exit(127);
+  }
+
+  std::set<Window> created;
+  Window shown = None;
+  double mapMs = -1, paintMs = -1;
+  int width = 0, height = 0;
+  while (paintMs < 0) {
+    if (!XPending(dpy)) {
+      const int left = int(start + timeoutMs - NowMs());
+      pollfd p{xfd, POLLIN, 0};
+      if (left <= 0 || poll(&p, 1, left) <= 0) break;
+      if (waitpid(pid, nullptr, WNOHANG) == pid) {
+        std::fprintf(stderr, "first_paint_watch: the program ended before painting\n");
+        return 1;
+      }
+      continue;
+    }
+    XEvent e;
+    XNextEvent(dpy, &e);
+    const double now = NowMs();
+    if (e.type == CreateNotify && e.xcreatewindow.parent == DefaultRootWindow(dpy)) {
+      // Watched from creation on, so a first frame drawn right on mapping is
+      // not missed.
+      XDamageCreate(dpy, e.xcreatewindow.window, XDamageReportNonEmpty);
+      created.insert(e.xcreatewindow.window);
+    } else if (e.type == MapNotify && shown == None && created.count(e.xmap.window)) {
+      XWindowAttributes a;
+      if (XGetWindowAttributes(dpy, e.xmap.window, &a) && a.c_class == InputOutput) {
+        shown = e.xmap.window;
+        mapMs = now - start;
+        width = a.width;
+        height = a.height;
+      }
+    } else if (e.type == damageEvent + XDamageNotify) {
+      const auto* d = reinterpret_cast<XDamageNotifyEvent*>(&e);
+      if (d->drawable == shown) paintMs = now - start;
+    }
+  }
+  if (paintMs < 0) {
+    std::fprintf(stderr, "first_paint_watch: no window painted within %d ms\n", timeoutMs);
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    return 1;
+  }
+
+  usleep(useconds_t(settleMs) * 1000);
+  const long rss = ResidentKb(pid);
+  kill(pid, SIGTERM);
+  waitpid(pid, nullptr, 0);
+  std::printf("map_ms=%.1f paint_ms=%.1f rss_kb=%ld width=%d height=%d\n", mapMs, paintMs, rss, width, height);
+  XCloseDisplay(dpy);
+  return 0;
+}
