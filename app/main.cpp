@@ -2,7 +2,6 @@
 #include "app/startup.h"
 #include "device/builtin_control.h"
 #include "platform/application.h"
-#include "tools/inspect/widget_dump.h"
 
 int main(int argc, char** argv) {
   // No command line: the toolkit sees the program name only, so its own
@@ -13,6 +12,5 @@ int main(int argc, char** argv) {
   char* toolkitArgv[] = {argc > 0 && argv[0] ? argv[0] : fallbackName, nullptr};
   platform::TApplication application(toolkitArgc, toolkitArgv);
   device::RegisterBuiltinControl();
-  inspect::StartWidgetDumpFromEnvironment();  // test-only; inert without its variable
   return app::Run(application);
 }

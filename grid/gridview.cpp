@@ -1,5 +1,7 @@
 #include "grid/gridview.h"
 
+#include "grid/gridaccessible.h"
+
 #include "platform/errors.h"
 
 namespace grid {
@@ -10,6 +12,7 @@ TCustomGridView::TCustomGridView(QWidget* parent)
     ColumnChanged(column, kind);
   };
   columns_->OnViewStructure = [this](TColumns*, TStructureAction action, int, int) { ViewStructure(action); };
+  InstallGridAccessibility();
   resize(250, 150);
   SetTabStop(true);
   SetVertScrollUnit(rowSize_);

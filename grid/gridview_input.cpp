@@ -12,6 +12,7 @@
 #include <cstdlib>
 
 #include "grid/columnkinds.h"
+#include "grid/gridaccessible.h"
 #include "grid/gridview.h"
 #include "grid/rownavigation.h"
 
@@ -134,6 +135,7 @@ void TCustomGridView::FocusCell(int ACol, int ARow) {
   }
   InvalidateCell(oldCol, oldRow);
   InvalidateCell(ACol, ARow);
+  AccessibleCurrentCellChanged(this);
 }
 
 void TCustomGridView::SetCurrentRow(int ARow) {

@@ -1,4 +1,5 @@
 // TGridView: the row and cell operations over the in-memory store.
+#include "grid/gridaccessible.h"
 #include "grid/gridview.h"
 #include "platform/errors.h"
 
@@ -34,6 +35,7 @@ bool TGridView::CellInRange(int col, int row) const {
 }
 
 void TGridView::CellsChanged(int col, int row) {
+  AccessibleCellChanged(this, col, row);  // inside an update bracket too: readers still hear it
   if (HasState(gfUpdating)) return;
   InvalidateCell(col, row);
   if (OnChange) OnChange(this, col, row);
@@ -67,6 +69,7 @@ TColor TGridView::GetCellColor(int ACol, int ARow) { return cells_->GetCell(ACol
 void TGridView::SortColumn(TCustomColumn* Column, bool Ascending) {
   if (Column && Column->Options().Contains(coCanSort)) {
     cells_->Sort(Column->Index(), Column->SortType(), !Ascending);
+    AccessibleRowsReset(this);
     if (RowCount() > 0) InvalidatePart(gpData);
   }
   CloseEditor();
@@ -77,6 +80,7 @@ void TGridView::AddRow(int Count) {
   if (Count > 0) {
     for (int i = 0; i < Count; ++i) RowMarks.append(false);
     const int first = RowCount() - Count;
+    AccessibleRowsInserted(this, first, RowCount() - 1);
     if (!HasState(gfUpdating))
       for (int r = first; r < RowCount(); ++r) InvalidateRow(r);
     if (Options().Contains(goUseDefaultValues)) {
@@ -97,6 +101,7 @@ void TGridView::DeleteRow(int ARow) {
   if (ARow == EditRow && HasState(gfEditing)) CloseEditor();
   cells_->DeleteRow(ARow);
   if (ARow < RowMarks.size()) RowMarks.removeAt(ARow);
+  AccessibleRowsRemoved(this, ARow, ARow);
   InvalidateGrid();
   if (ARow == CurrentRow)
     CloseEditor();
@@ -107,6 +112,7 @@ void TGridView::DeleteRow(int ARow) {
 void TGridView::ClearRows() {
   RowMarks.clear();
   cells_->ClearRows();
+  AccessibleRowsReset(this);
   CloseEditor();
   EditCol = -1;
   EditRow = -1;
@@ -118,6 +124,7 @@ void TGridView::InsertRow(int ARow) {
   if (!RowInRange(ARow)) return ErrorAbsorbed(RowOutOfBounds(ARow));
   cells_->InsertRow(ARow);
   RowMarks.insert(std::min<qsizetype>(ARow, RowMarks.size()), false);
+  AccessibleRowsInserted(this, ARow, ARow);
   FocusCell(CurrentCol, CurrentRow + 1);
   InvalidateGrid();
   UpdateEditor();
@@ -128,6 +135,7 @@ void TGridView::MoveRow(int FromRow, int ToRow) {
   if (!RowInRange(ToRow)) return ErrorAbsorbed(RowOutOfBounds(ToRow));
   cells_->MoveRow(FromRow, ToRow);
   if (FromRow < RowMarks.size() && ToRow < RowMarks.size()) RowMarks.move(FromRow, ToRow);
+  AccessibleRowsReset(this);
   InvalidateGrid();
   CloseEditor();
 }
@@ -135,6 +143,7 @@ void TGridView::MoveRow(int FromRow, int ToRow) {
 void TGridView::AppendRows(int Count) {
   cells_->AddRows(Count);
   for (int i = 0; i < Count; ++i) RowMarks.append(false);
+  if (Count > 0) AccessibleRowsInserted(this, RowCount() - Count, RowCount() - 1);
   InvalidateGrid();
   UpdateEditor();
 }

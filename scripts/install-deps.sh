@@ -20,6 +20,8 @@ PACKAGES=(
   librsvg2-bin imagemagick
   # end-to-end tests read the window over AT-SPI on a private desktop
   dbus at-spi2-core python3-gi gir1.2-atspi-2.0
+  # the grid accessibility test switches accessibility on as a screen reader would
+  qt6-base-private-dev
   # the Debian package and its checks
   dpkg-dev file binutils lintian desktop-file-utils appstream
 )
