@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
 # Starts the program with a simulated 4-line caller-ID unit attached (demo
-# mode: quiet levels, a ringing burst and a call every few seconds). The
-# simulator stops when the program exits. Real devices, if declared, are
-# found as well.
+# mode: quiet levels, a ringing burst and a call every few seconds). With
+# --audio as the first argument the simulated device is a two-line sound
+# card instead (a live WAV stream decoded by the program). The simulator
+# stops when the program exits. Real devices, if declared, are found as well.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build/tools/cid-simulator --lines 4 --name demo-$$ --serial DEMO0004 >/dev/null &
+if [ "${1:-}" = "--audio" ]; then
+  shift
+  build/tools/cid-simulator --audio --lines 2 --name demo-$$ >/dev/null &
+else
+  build/tools/cid-simulator --lines 4 --name demo-$$ --serial DEMO0004 >/dev/null &
+fi
 sim=$!
 trap 'kill "$sim" 2>/dev/null || true; wait "$sim" 2>/dev/null || true' EXIT
 build/app/callerid-test "$@"

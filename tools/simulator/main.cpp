@@ -12,6 +12,7 @@
 #include <cstdio>
 
 #include "device/device_directory.h"
+#include "tools/simulator/audio_simulator.h"
 #include "tools/simulator/simulator.h"
 
 namespace {
@@ -47,6 +48,14 @@ int main(int argc, char** argv) {
       {QStringLiteral("serial"), QStringLiteral("Serial number reported."), QStringLiteral("serial")},
       {QStringLiteral("dir"), QStringLiteral("Device directory (default: the user's)."), QStringLiteral("dir")},
       {QStringLiteral("call-every"), QStringLiteral("Demo: seconds between calls, e.g. 6-10."), QStringLiteral("range")},
+      {QStringLiteral("audio"),
+       QStringLiteral("Be a line-audio device: a live WAV stream in a FIFO (entry audio-...), --lines channels.")},
+      {QStringLiteral("standard"), QStringLiteral("Audio: caller-ID standard, clip (V.23, default), dtmf, bell or jclip."),
+       QStringLiteral("name"), QStringLiteral("clip")},
+      {QStringLiteral("level"), QStringLiteral("Audio: caller-ID burst level in dBm0 (default -20)."), QStringLiteral("dBm0"),
+       QStringLiteral("-20")},
+      {QStringLiteral("snr"), QStringLiteral("Audio: line noise this many dB below the burst (default 45)."),
+       QStringLiteral("dB"), QStringLiteral("45")},
   });
   cli.process(app);
 
@@ -98,6 +107,25 @@ int main(int argc, char** argv) {
     }
   }
 
+  const bool audio = cli.isSet(QStringLiteral("audio"));
+  sim::AudioOptions a;
+  if (audio) {
+    a.lines = o.lines;
+    bool levelOk = false, snrOk = false;
+    a.levelDbm0 = cli.value(QStringLiteral("level")).toDouble(&levelOk);
+    a.snrDb = cli.value(QStringLiteral("snr")).toDouble(&snrOk);
+    if (o.modem || publicFormat || o.lines > 4 || !levelOk || a.levelDbm0 < -60 || a.levelDbm0 > 3 || !snrOk || a.snrDb < 0) {
+      std::fprintf(stderr, "--audio takes no --modem or --public-format, --lines 1, 2 or 4, --level -60..3 dBm0 and --snr 0 dB or more\n");
+      return 2;
+    }
+    if (!device::audio::StandardFromSuffix(cli.value(QStringLiteral("standard")), &a.standard) ||
+        a.standard == device::audio::Standard::Auto) {
+      std::fprintf(stderr, "--standard must be clip, dtmf, bell or jclip\n");
+      return 2;
+    }
+    signal(SIGPIPE, SIG_IGN);  // the reader going away is seen as EPIPE
+  }
+
   // Ending by signal still removes the device entry (destructors run).
   if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) == 0) {
     signal(SIGTERM, OnSignal);
@@ -107,8 +135,16 @@ int main(int argc, char** argv) {
   QSocketNotifier onSignal(signalPipe[0], QSocketNotifier::Read);
   QObject::connect(&onSignal, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
 
-  sim::Simulator simulator(o);
   QString error;
+  if (audio) {
+    sim::AudioSimulator simulator(o, a);
+    if (!simulator.Start(&error)) {
+      std::fprintf(stderr, "cid-simulator: %s\n", error.toLocal8Bit().constData());
+      return 1;
+    }
+    return app.exec();
+  }
+  sim::Simulator simulator(o);
   if (!simulator.Start(&error)) {
     std::fprintf(stderr, "cid-simulator: %s\n", error.toLocal8Bit().constData());
     return 1;

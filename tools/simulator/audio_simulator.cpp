@@ -1,0 +1,168 @@
+#include "tools/simulator/audio_simulator.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
+#include <cstdio>
+
+#include "tools/simulator/demo.h"
+
+namespace sim {
+
+using Absence = device::audio::CallerIdMessage::Absence;
+
+AudioSimulator::AudioSimulator(const Options& options, const AudioOptions& audio)
+    : options_(options),
+      audio_(audio),
+      line_(options.directory, EntryName(options, audio), audio),
+      rng_(QRandomGenerator::securelySeeded()) {
+  callTimer_.setSingleShot(true);
+  connect(&callTimer_, &QTimer::timeout, this, &AudioSimulator::DemoCall);
+  scriptTimer_.setSingleShot(true);
+  connect(&scriptTimer_, &QTimer::timeout, this, &AudioSimulator::RunScript);
+  stallTimer_.setSingleShot(true);
+  connect(&stallTimer_, &QTimer::timeout, this, [this] { line_.SetStalled(false); });
+}
+
+QString AudioSimulator::EntryName(const Options& options, const AudioOptions& audio) {
+  return QStringLiteral("audio-") + options.name +
+         (audio.standard == audiogen::Standard::JapanV23 ? QStringLiteral(".jclip") : QString());
+}
+
+audiogen::CallSpec AudioSimulator::Spec(const sim::Call& call, audiogen::Standard standard, const QDateTime& now) {
+  audiogen::CallSpec c;
+  c.standard = standard;
+  if (call.number == QLatin1String("P"))
+    c.absence = Absence::Withheld;
+  else if (call.number == QLatin1String("O"))
+    c.absence = Absence::Unavailable;
+  else
+    c.number = call.number;
+  c.name = call.text;
+  c.month = now.date().month();
+  c.day = now.date().day();
+  c.hour = now.time().hour();
+  c.minute = now.time().minute();
+  return c;
+}
+
+void AudioSimulator::Log(const QString& text) {
+  std::fprintf(stdout, "%s\n", text.toLocal8Bit().constData());
+  std::fflush(stdout);
+}
+
+bool AudioSimulator::Start(QString* error) {
+  if (!line_.Plug(error)) return false;
+  Log(QStringLiteral("READY %1 -> %2").arg(line_.EntryPath(), line_.FifoPath()));
+  if (options_.demo) {
+    callTimer_.start(2000);
+    return true;
+  }
+  if (options_.scriptPath == QLatin1String("-")) {
+    inputFd_ = STDIN_FILENO;
+  } else {
+    inputFd_ = ::open(QFile::encodeName(options_.scriptPath).constData(), O_RDONLY);
+    if (inputFd_ < 0) {
+      *error = QStringLiteral("cannot open script %1").arg(options_.scriptPath);
+      return false;
+    }
+  }
+  input_ = std::make_unique<QSocketNotifier>(inputFd_, QSocketNotifier::Read);
+  connect(input_.get(), &QSocketNotifier::activated, this, &AudioSimulator::ReadInput);
+  return true;
+}
+
+void AudioSimulator::DemoCall() {
+  line_.Call(1 + rng_.bounded(audio_.lines), Spec(RandomCall(rng_, audio_.lines), audio_.standard,
+                                                   QDateTime::currentDateTime()));
+  callTimer_.start(options_.demoCallMinMs + rng_.bounded(qMax(1, options_.demoCallMaxMs - options_.demoCallMinMs)));
+}
+
+void AudioSimulator::ReadInput() {
+  char buf[4096];
+  const ssize_t n = ::read(inputFd_, buf, sizeof buf);
+  if (n <= 0) {
+    input_->setEnabled(false);
+    if (inputFd_ == STDIN_FILENO) script_.push_back(QStringLiteral("quit"));
+  } else {
+    inputBuffer_.append(buf, n);
+  }
+  qsizetype nl;
+  while ((nl = inputBuffer_.indexOf('\n')) >= 0) {
+    script_.push_back(QString::fromUtf8(inputBuffer_.left(nl)));
+    inputBuffer_.remove(0, nl + 1);
+  }
+  if (n <= 0 && !inputBuffer_.isEmpty()) {
+    script_.push_back(QString::fromUtf8(inputBuffer_));
+    inputBuffer_.clear();
+  }
+  if (!scriptTimer_.isActive()) RunScript();
+}
+
+void AudioSimulator::RunScript() {
+  while (!script_.empty()) {
+    const QString line = script_.front();
+    script_.pop_front();
+    Command cmd;
+    QString error;
+    if (!ParseCommand(line, audio_.lines, &cmd, &error)) {
+      Log(QStringLiteral("ERROR %1").arg(error));
+      continue;
+    }
+    if (cmd.kind == Command::Nothing) continue;
+    if (cmd.kind == Command::Wait) {
+      scriptTimer_.start(cmd.ms);
+      return;
+    }
+    Execute(cmd);
+    Log(QStringLiteral("DONE %1").arg(line.trimmed()));
+  }
+}
+
+void AudioSimulator::Execute(const Command& cmd) {
+  switch (cmd.kind) {
+    case Command::CallCmd:
+      line_.Call(cmd.call.line, Spec(cmd.call, audio_.standard, QDateTime::currentDateTime()));
+      break;
+    case Command::Ring:
+      line_.Ring(cmd.call.line);
+      break;
+    case Command::LevelsCmd:
+      for (int l = 1; l <= audio_.lines; ++l) line_.SetNoiseLevel(l, cmd.levels[size_t(l - 1)]);
+      break;
+    case Command::Unplug:
+      line_.Unplug();
+      break;
+    case Command::Plug: {
+      QString error;
+      if (!line_.Plug(&error)) Log(QStringLiteral("ERROR %1").arg(error));
+      break;
+    }
+    case Command::Garbage:
+      line_.Garbage();
+      break;
+    case Command::Raw:
+      line_.Raw(cmd.bytes);
+      break;
+    case Command::Stall:
+      line_.SetStalled(true);
+      if (cmd.ms > 0) stallTimer_.start(cmd.ms);
+      break;
+    case Command::Resume:
+      line_.SetStalled(false);
+      stallTimer_.stop();
+      break;
+    case Command::Quit:
+      line_.Unplug();
+      QCoreApplication::quit();
+      break;
+    case Command::Nothing:
+    case Command::Wait:
+      break;
+  }
+}
+
+}  // namespace sim
