@@ -68,6 +68,20 @@ TEST(DeviceLinkCommand, DeclaresSerialPortsOnly) {
   ::close(master);
 }
 
+TEST(DeviceLinkCommand, DeclaresSoundCardsFifosAndWavFilesAsAudioOnly) {
+  QTemporaryDir runtime, files;
+  const QString dir = runtime.path() + "/callerid-devices";
+  const Result notAudio = LinkCommand(runtime.path(), {"add", "/dev/zero", "--audio"});
+  EXPECT_EQ(notAudio.code, 1);
+  EXPECT_TRUE(notAudio.err.contains(QStringLiteral("ses kartı kayıt aygıtı"))) << notAudio.err.toStdString();
+  const QString fifo = files.filePath("line");
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  const Result ok = LinkCommand(runtime.path(), {"add", fifo, "--audio", "--standard", "bell", "--name", "hat"});
+  EXPECT_EQ(ok.code, 0) << ok.err.toStdString();
+  EXPECT_EQ(QFileInfo(dir + "/audio-hat.bell").symLinkTarget(), fifo);
+  EXPECT_EQ(LinkCommand(runtime.path(), {"add", fifo, "--audio", "--standard", "v21"}).code, 1);
+}
+
 }  // namespace
 
 namespace {
