@@ -43,6 +43,8 @@ class TBuiltinControl : public QObject, public ITevra, public SessionOwner {
 
   DeviceSession* Primary() const { return linker_.Primary(); }
   size_t LinkedCount() const { return linker_.Sessions().size(); }
+  // Records read but not yet handed to the window.
+  size_t QueuedCount() const { return queue_.Size(); }
   // One round of looking after the links, now (also run by the timer).
   void Tick();
 

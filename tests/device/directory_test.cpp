@@ -8,7 +8,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <QThread>
+#include <QTest>
 
 #include "device/device_directory.h"
 #include "device/device_target.h"
@@ -36,13 +36,35 @@ void Link(const QString& target, const QString& path) {
   ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(path).constData()), 0) << path.toStdString();
 }
 
+qint64 ChangedAtNs(const QString& path) {
+  struct stat st {};
+  if (::lstat(QFile::encodeName(path).constData(), &st) != 0) return -1;
+  return qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+}
+
+// Entries are ordered by when their link was made, a time the file system
+// keeps in coarse steps. Waits until a link made now in `dir` would be
+// later than `entry`.
+bool WaitPastLinkTime(const QString& dir, const QString& entry) {
+  const qint64 made = ChangedAtNs(entry);
+  const QString probe = dir + QStringLiteral("/probe");
+  const bool past = QTest::qWaitFor(
+      [&] {
+        QFile::remove(probe);
+        return ::symlink("probe-target", QFile::encodeName(probe).constData()) == 0 && ChangedAtNs(probe) > made;
+      },
+      5000);
+  QFile::remove(probe);
+  return made >= 0 && past;
+}
+
 TEST(DeviceDirectory, OnlyNamedLinksToSerialPortsInTheOrderTheyWereMade) {
   QTemporaryDir dir, other;
   Pty pty;
   ASSERT_FALSE(pty.Slave().isEmpty());
   QString error;
   ASSERT_TRUE(CreateDeviceEntry(dir.path(), QStringLiteral("modem-b"), pty.Slave(), &error)) << error.toStdString();
-  QThread::msleep(20);
+  ASSERT_TRUE(WaitPastLinkTime(other.path(), dir.path() + "/modem-b"));
   ASSERT_TRUE(CreateDeviceEntry(other.path(), QStringLiteral("unit-a"), pty.Slave(), &error));
   Link(pty.Slave(), dir.path() + "/ttyUSB0");
   Link(pty.Slave(), dir.path() + "/unit-x.new");
@@ -56,7 +78,7 @@ TEST(DeviceDirectory, OnlyNamedLinksToSerialPortsInTheOrderTheyWereMade) {
   EXPECT_EQ(entries[1].family, DeviceFamily::Unit);
 
   // Re-linking makes a new entry: a replugged device counts as linked last.
-  QThread::msleep(20);
+  ASSERT_TRUE(WaitPastLinkTime(dir.path(), other.path() + "/unit-a"));
   ASSERT_TRUE(CreateDeviceEntry(dir.path(), QStringLiteral("modem-b"), pty.Slave(), &error));
   const auto again = ScanDeviceDirectories({dir.path(), other.path()});
   EXPECT_EQ(again[1].name, QStringLiteral("modem-b"));

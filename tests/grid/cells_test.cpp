@@ -127,7 +127,10 @@ TEST_F(CellConversions, NumericCellTables) {
   EXPECT_DOUBLE_EQ(Set(d, "02.01.1900").AsDateTime(), 3);
   EXPECT_EQ(d.AsInteger(), 3);
   EXPECT_FALSE(d.AsBoolean());
-  EXPECT_DOUBLE_EQ(Set(d, false).AsDateTime(), Today());  // today, at midnight
+  // Today, at midnight: whichever day it was around the write.
+  const TDateTime before = Today();
+  const TDateTime value = Set(d, false).AsDateTime();
+  EXPECT_TRUE(value == before || value == Today()) << value;
 }
 
 TEST_F(CellConversions, FailedWritesKeepTheValueAndReportNothing) {
