@@ -1,6 +1,10 @@
 // Line-audio devices through the whole chain: an "audio-" entry pointing at
 // generated audio, the reader and its thread, the decoders, the session and
 // the control's events; bad streams give clear lines and never a call.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -287,6 +291,30 @@ TEST_F(AudioDeviceTest, LevelsFollowTheAudioAndAreRepeatedWhileLinked) {
   for (int i = 0; i < 12; ++i) Step();  // 1.2 s
   EXPECT_GE(sink.levels.size(), before + 2) << "at least twice a second";
   EXPECT_EQ(sink.levels.back()[7], QStringLiteral("0")) << "a finished file reads quiet";
+}
+
+TEST_F(AudioDeviceTest, LiveStreamThatGoesQuietIsSaidAndItsWriterLeavingDropsTheDevice) {
+  const QString fifo = files.filePath(QStringLiteral("live"));
+  ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  QString error;
+  ASSERT_TRUE(CreateDeviceEntry(dir.path(), QStringLiteral("audio-live"), fifo, &error));
+  Step();
+  ASSERT_EQ(control->LinkedCount(), 1u) << "linked before any writer came";
+  const int w = ::open(QFile::encodeName(fifo).constData(), O_WRONLY);
+  ASSERT_GE(w, 0);
+  QByteArray head("RIFF\xff\xff\xff\xffWAVEfmt \x10\0\0\0\x01\0\x01\0\x40\x1f\0\0\x80\x3e\0\0\x02\0\x10\0data\xff\xff\xff\xff", 44);
+  head += QByteArray(1600, '\x01');  // 0.1 s of near silence
+  ASSERT_EQ(::write(w, head.constData(), size_t(head.size())), head.size());
+  ASSERT_TRUE(StepUntil([&] { return Model() == QStringLiteral("Ses akışı, 1 hat"); }));
+  // Nothing more comes: said once when 5 s have passed on the control's clock.
+  for (int i = 0; i < 40; ++i) Step();
+  EXPECT_FALSE(Errors().join(QLatin1Char('\n')).contains(QStringLiteral("ses gelmiyor")));
+  EXPECT_TRUE(ErrorArrives(QStringLiteral("5 saniyedir ses gelmiyor")));
+  for (int i = 0; i < 10; ++i) Step();  // a second on: the error limit lets the next line through
+  ::close(w);
+  EXPECT_TRUE(ErrorArrives(QStringLiteral("yazan taraf kapattı")));
+  ASSERT_TRUE(StepUntil([&] { return control->LinkedCount() == 0; }));
+  EXPECT_TRUE(sink.calls.empty());
 }
 
 TEST_F(AudioDeviceTest, UnknownSuffixAndUnsuitableTargetsAreRefused) {
