@@ -1,7 +1,7 @@
 #pragma once
 // Parser of what a voice modem with caller ID sends: command replies, RING
 // and caller-ID records of labelled lines (DATE, TIME, NMBR, NAME, MESG ...)
-// in any order. Bytes in, records out; the clock is passed in so that
+// in any order, in the forms real modems use (docs/device-protocol.md). Bytes in, records out; the clock is passed in so that
 // records without date or time can be completed deterministically.
 #include <QByteArray>
 #include <QDateTime>
@@ -18,6 +18,7 @@ namespace device {
 class ModemParser {
  public:
   using Clock = std::function<QDateTime()>;
+  enum class Field { Date, Time, DateTime, Number, Reason, Name, Message, Ignored };
 
   struct Ring {};
   // A line that is neither a record field nor RING: a command reply (OK,
@@ -39,13 +40,17 @@ class ModemParser {
 
  private:
   void Line(const QByteArray& line, std::vector<Event>& out);
+  void Ringing(std::vector<Event>& out);
+  void BlankLine(std::vector<Event>& out);
+  void AddField(Field field, const QByteArray& value, std::vector<Event>& out);
   void Finish(std::vector<Event>& out);
   void ClearRecord();
 
   Clock clock_;
   LineSplitter splitter_;
   bool open_ = false;
-  std::optional<QByteArray> date_, time_, number_, name_, message_;
+  bool blankAfterNumber_ = false;  // a blank line came after the number, before a name
+  std::optional<QByteArray> date_, time_, number_, reason_, name_, message_;
 };
 
 }  // namespace device

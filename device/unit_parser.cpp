@@ -46,6 +46,20 @@ bool ValidNumber(const QByteArray& s) {
   return true;
 }
 
+// "yyyy-MM-dd HH:mm:ss" with exactly these digits and a real date and time.
+// Checked as wall-clock text, not as a local time: a call in the hour that
+// daylight saving skips is still a call.
+bool ValidDateTime(const QByteArray& s) {
+  static const char kShape[] = "dddd-dd-dd dd:dd:dd";
+  if (s.size() != qsizetype(sizeof kShape - 1)) return false;
+  for (qsizetype i = 0; i < s.size(); ++i) {
+    const bool digit = s[i] >= '0' && s[i] <= '9';
+    if (kShape[i] == 'd' ? !digit : s[i] != kShape[i]) return false;
+  }
+  auto num = [&](int at, int len) { return s.mid(at, len).toInt(); };
+  return QDate::isValid(num(0, 4), num(5, 2), num(8, 2)) && QTime::isValid(num(11, 2), num(14, 2), num(17, 2));
+}
+
 bool ValidName(const QString& s) { return !s.isEmpty() && s.size() <= 32 && !s.contains(QLatin1Char('|')); }
 
 }  // namespace
@@ -90,9 +104,8 @@ UnitParser::Event UnitParser::ParseCall(const QList<QByteArray>& f, const QByteA
   CallRecord call;
   call.line = SmallNumber(f[1], 1, lines_);
   if (call.line < 0) return Error(QStringLiteral("Arama kaydında geçersiz hat numarası"), line);
-  const QDateTime when = QDateTime::fromString(QString::fromLatin1(f[2]), QLatin1String(kDateTimeFormat));
-  if (!when.isValid()) return Error(QStringLiteral("Arama kaydında geçersiz tarih-saat"), line);
-  call.dateTime = when.toString(QLatin1String(kDateTimeFormat));
+  if (!ValidDateTime(f[2])) return Error(QStringLiteral("Arama kaydında geçersiz tarih-saat"), line);
+  call.dateTime = QString::fromLatin1(f[2]);
   const QByteArray& number = f[3];
   const QByteArray& reason = f[4];
   if (!reason.isEmpty()) {

@@ -12,6 +12,8 @@ PACKAGES=(
   libspandsp-dev libsamplerate0-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth locales
+  # parser tests and fuzzers also run in a zone with daylight saving
+  tzdata
   # the start-up benchmark watches the program draw its first frame
   libxdamage-dev
   # free fonts that stand in for the layouts' Windows fonts

@@ -15,7 +15,8 @@ QByteArray Bytes(const char (&s)[N]) {
 
 const QDateTime kNow(QDate(2026, 12, 7), QTime(14, 5, 9));
 
-std::vector<ModemParser::Event> Parse(const QByteArray& bytes, bool flush = false, QDateTime now = kNow) {
+// flush: the modem then goes quiet, which ends a record without a name.
+std::vector<ModemParser::Event> Parse(const QByteArray& bytes, bool flush = true, QDateTime now = kNow) {
   ModemParser p([now] { return now; });
   std::vector<ModemParser::Event> out;
   p.Feed(bytes, out);
@@ -81,9 +82,9 @@ TEST(ModemRecords, MissingEmptyOrBadDateAndTimeTakeTheClock) {
   }
   // 31 December read on 1 January belongs to last year; 29 February only in leap years.
   const QDateTime newYear(QDate(2027, 1, 1), QTime(0, 0, 30));
-  EXPECT_EQ(Calls(Parse("DATE = 1231\r\nTIME = 2359\r\nNMBR = 1\r\n\r\n", false, newYear)).at(0).dateTime,
+  EXPECT_EQ(Calls(Parse("DATE = 1231\r\nTIME = 2359\r\nNMBR = 1\r\n\r\n", true, newYear)).at(0).dateTime,
             QStringLiteral("2026-12-31 23:59:00"));
-  EXPECT_EQ(Calls(Parse("DATE = 0229\r\nNMBR = 1\r\n\r\n", false, QDateTime(QDate(2028, 3, 1), QTime(1, 0)))).at(0).dateTime,
+  EXPECT_EQ(Calls(Parse("DATE = 0229\r\nNMBR = 1\r\n\r\n", true, QDateTime(QDate(2028, 3, 1), QTime(1, 0)))).at(0).dateTime,
             QStringLiteral("2028-02-29 01:00:00"));
 }
 

@@ -2,6 +2,8 @@
 // is rejected, with good records around bad ones still arriving.
 #include <gtest/gtest.h>
 
+#include <ctime>
+
 #include "device/unit_parser.h"
 
 namespace device {
@@ -39,6 +41,21 @@ TEST(UnitParserRecords, AbsentNumbersBecomeTurkishTexts) {
   EXPECT_EQ(std::get<CallRecord>(ev[0]).number, NumberWithheldText());
   EXPECT_EQ(std::get<CallRecord>(ev[1]).number, NumberUnavailableText());
   EXPECT_EQ(std::get<CallRecord>(ev[2]).number, QStringLiteral("+90212*1#"));
+}
+
+// The date-time is the unit's wall clock: a call in the hour that daylight
+// saving skips (or repeats) keeps that time. The test binary also runs under
+// a daylight-saving zone; this case sets one itself.
+TEST(UnitParserRecords, CallsInADaylightSavingGapKeepTheirTime) {
+  const QByteArray saved = qgetenv("TZ");
+  qputenv("TZ", "Europe/Berlin");
+  tzset();
+  const auto ev = Parse("CALL|1|2026-03-29 02:30:00|123||\nCALL|1|2026-10-25 02:30:00|124||\n");
+  ASSERT_EQ(ev.size(), 2u);
+  EXPECT_EQ(std::get<CallRecord>(ev[0]).dateTime, QStringLiteral("2026-03-29 02:30:00"));
+  EXPECT_EQ(std::get<CallRecord>(ev[1]).dateTime, QStringLiteral("2026-10-25 02:30:00"));
+  saved.isNull() ? qunsetenv("TZ") : qputenv("TZ", saved);
+  tzset();
 }
 
 TEST(UnitParserRecords, IdentityLevelsAndReplies) {
@@ -91,6 +108,12 @@ TEST(UnitParserErrors, EveryRejectedLineSaysWhyAndGoodRecordsAroundItArrive) {
       {"CALL|x|2026-12-07 14:05:09|1||", "hat numarası"},
       {"CALL|1|2026-13-07 14:05:09|1||", "tarih-saat"},
       {"CALL|1|07.12.2026 14:05|1||", "tarih-saat"},
+      {"CALL|2|-2026-12-07 14:05:09|1||", "tarih-saat"},  // negative year
+      {"CALL|2|+2026-12-07 14:05:09|1||", "tarih-saat"},
+      {"CALL|1|0000-12-07 14:05:09|1||", "tarih-saat"},
+      {"CALL|1|2026-12-07 14:05:60|1||", "tarih-saat"},
+      {"CALL|1|2026-12-07T14:05:09|1||", "tarih-saat"},
+      {"CALL|1| 2026-12-07 14:05:09|1||", "tarih-saat"},
       {"CALL|1|2026-12-07 14:05:09|123|P|", "hem numara hem"},
       {"CALL|1|2026-12-07 14:05:09||X|", "bilinmeyen yokluk"},
       {"CALL|1|2026-12-07 14:05:09|||", "geçersiz numara"},
