@@ -217,6 +217,27 @@ TEST_F(EthUnitTest, IllFormedPacketsAreReportedAndTwoUnitsShareThePort) {
   EXPECT_EQ(sink.calls[1][2], QStringLiteral("888"));
 }
 
+TEST(SimulatedPublicFormatUnit, WhatItSendsParsesBack) {
+  const QDateTime when(QDate(2026, 3, 4), QTime(0, 6, 7));
+  LineUnitParser parser([] { return QDateTime(QDate(2026, 3, 5), QTime(9, 0)); });
+  std::vector<LineUnitParser::Event> ev;
+  parser.Feed(sim::PublicRingRecord(7, when), ev);
+  parser.Feed(sim::PublicCallRecord(sim::Call{7, QStringLiteral("05321234567"), QStringLiteral("Şükrü Çağlayan Öztürk")}, when), ev);
+  parser.Feed(sim::PublicCallRecord(sim::Call{1, QStringLiteral("P"), QString()}, when.addSecs(13 * 3600)), ev);
+  parser.Feed(sim::PublicCallRecord(sim::Call{2, QStringLiteral("O"), QStringLiteral("X")}, when), ev);
+  ASSERT_EQ(ev.size(), 4u);
+  EXPECT_EQ(std::get<LineUnitDetail>(ev[0]).dateTime, QStringLiteral("2026-03-04 00:06:07"));
+  const auto& c = std::get<LineUnitCall>(ev[1]);
+  EXPECT_EQ(c.line, 7);
+  EXPECT_EQ(c.number, QStringLiteral("05321234567"));
+  EXPECT_EQ(c.name, QStringLiteral("Şükrü Çağlayan"));  // the 15-character name field
+  EXPECT_EQ(c.dateTime, QStringLiteral("2026-03-04 00:06:00"));
+  EXPECT_TRUE(ReportedCall(c));
+  EXPECT_EQ(std::get<LineUnitCall>(ev[2]).number, NumberWithheldText());
+  EXPECT_EQ(std::get<LineUnitCall>(ev[2]).dateTime, QStringLiteral("2026-03-04 13:06:00"));
+  EXPECT_EQ(std::get<LineUnitCall>(ev[3]).number, NumberUnavailableText());
+}
+
 TEST(EthUnitEntries, TargetMustBeAnAddress) {
   QTemporaryDir dir;
   QString error;
