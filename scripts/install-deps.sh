@@ -10,6 +10,8 @@ PACKAGES=(
   libasound2-dev libjpeg-dev
   # line audio devices: caller-ID decoding, resampling
   libspandsp-dev libsamplerate0-dev
+  # the decoding benchmark's peer decoder; regenerating the test recordings
+  minimodem espeak-ng sox
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth locales
   # parser tests and fuzzers also run in a zone with daylight saving

@@ -218,11 +218,13 @@ bool FskReceiver::CarrierThroughout(const std::vector<Frame>& frames, double* qu
   }
   *quality = count ? purity / count : 0;
   if (energy.empty()) return false;
-  std::vector<double> sorted = energy;
-  std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
-  const double median = sorted[sorted.size() / 2];
+  // The first characters came right after a mark run, so they had the
+  // carrier; a character with a quarter of their energy did not.
+  const size_t head = std::min<size_t>(3, energy.size());
+  double reference = 0;
+  for (size_t i = 0; i < head; ++i) reference += energy[i] / double(head);
   for (double e : energy)
-    if (e < 0.25 * median) return false;  // the carrier went away mid-message
+    if (e < 0.25 * reference) return false;  // the carrier went away mid-message
   return *quality >= kMessagePurity;
 }
 
@@ -234,7 +236,11 @@ void FskReceiver::Step(std::vector<FskBurst>& out) {
     purity_sum_ = 0;
     for (int64_t i = hunt_ - window; i < hunt_; ++i) marks_ += D(i) > 0, purity_sum_ += Purity(i);
   };
-  if (!hunting_started_) restartHunt(hunt_), hunting_started_ = true;
+  if (!hunting_started_) {
+    if (n_ <= hunt_) return;  // the first mark window is not demodulated yet
+    restartHunt(hunt_);
+    hunting_started_ = true;
+  }
   if (n_ - hunt_ > kHistory / 2) restartHunt(n_ - window), first_ = -1;
   for (;;) {
     if (first_ >= 0) {
