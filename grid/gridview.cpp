@@ -164,4 +164,9 @@ void TCustomGridView::ViewStructure(TStructureAction action) {
 
 void TCustomGridView::ErrorAbsorbed(const platform::Exception&) {}
 
+// The call list opens no cell editor: closing one only ends the editing
+// state, and there is none to move.
+void TCustomGridView::CloseEditor() { ExcludeState(gfEditing); }
+void TCustomGridView::UpdateEditor() {}
+
 }  // namespace grid

@@ -129,8 +129,8 @@ class TCustomGridView : public TScrollView {
   // =========================================================================
   // Screen operations. Everything the data side does to the screen goes
   // through these. Bodies: invalidation, scroll bars and auto-size in
-  // gridview_geometry.cpp; the rest default in gridview_screen.cpp until the
-  // drawing and input files take them over.
+  // gridview_geometry.cpp; colours and the frame in gridview_paint.cpp; the
+  // current cell in gridview_input.cpp; the editor in gridview.cpp.
   // =========================================================================
   // Marks the whole control for repainting.
   virtual void InvalidateGrid();
