@@ -47,8 +47,11 @@ void ModemSession::Levels(int level1) {
 
 void ModemSession::Reply(const QByteArray& line, qint64 nowMs) {
   if (line.left(2).toUpper() == "AT") return;  // the modem echoing our command
-  const bool ok = line == "OK";
-  const bool error = line == "ERROR";
+  // Until the settings are through, a stored profile may give numeric result
+  // codes (V0): 0 for OK, 4 for ERROR.
+  const bool numeric = step_ == Step::Reset || step_ == Step::Settings;
+  const bool ok = line == "OK" || (numeric && line == "0");
+  const bool error = line == "ERROR" || (numeric && line == "4");
   if (pending_) {
     if (ok || error) {
       pending_ = false;
@@ -69,17 +72,23 @@ void ModemSession::Completed(bool ok, qint64 nowMs) {
   switch (step_) {
     case Step::Start:
     case Step::Reset:
+      // Echo on, verbose result codes, result codes on, never answer a call.
+      Command(Step::Settings, "ATE1V1Q0S0=0", nowMs);
+      break;
+    case Step::Settings:
       Command(Step::CallerId, "AT+VCID=1", nowMs);
       break;
     case Step::CallerId:
-      if (ok)
+    case Step::CallerIdHash:
+    case Step::CallerIdPlus:
+      if (ok || step_ == Step::CallerIdPlus) {
+        if (!ok) owner_->SessionError(this, QStringLiteral("Modem arayan numara bildirimini açmadı"));
         Command(Step::Model, "AT+GMM", nowMs);
-      else
-        Command(Step::CallerIdAlt, "AT#CID=1", nowMs);
-      break;
-    case Step::CallerIdAlt:
-      if (!ok) owner_->SessionError(this, QStringLiteral("Modem arayan numara bildirimini açmadı"));
-      Command(Step::Model, "AT+GMM", nowMs);
+      } else if (step_ == Step::CallerId) {
+        Command(Step::CallerIdHash, "AT#CID=1", nowMs);
+      } else {
+        Command(Step::CallerIdPlus, "AT+CID=1", nowMs);
+      }
       break;
     case Step::Model:
     case Step::ModelAti3:
@@ -123,7 +132,13 @@ void ModemSession::Tick(qint64 nowMs) {
     Handle(events_, nowMs);
   }
   if (pending_) {
-    if (nowMs - sentMs_ < kCommandTimeoutMs) return;
+    if (nowMs - sentMs_ < (step_ == Step::Reset ? kResetTimeoutMs : kCommandTimeoutMs)) return;
+    if (step_ == Step::Reset) {
+      // Slow or quiet (Q1): the settings that follow switch result codes on.
+      pending_ = false;
+      Completed(false, nowMs);
+      return;
+    }
     if (!stalled_) {
       stalled_ = true;
       owner_->SessionError(this, QStringLiteral("Modem yanıt vermiyor"));

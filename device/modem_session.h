@@ -1,7 +1,9 @@
 #pragma once
-// A voice modem with caller ID: resets it, switches caller ID on (with the
-// older command as fallback), reads its identity, then listens for RING and
-// caller-ID records, probing with AT when it has been quiet.
+// A voice modem with caller ID: resets it, sets echo, verbose result codes,
+// result codes on and auto-answer off whatever its stored profile says,
+// switches caller ID on (with the older commands as fallbacks), reads its
+// identity, then listens for RING and caller-ID records, probing with AT
+// when it has been quiet.
 #include <QStringList>
 
 #include "device/serial_session.h"
@@ -13,6 +15,9 @@ class ModemSession : public SerialSession {
   Q_OBJECT
  public:
   static constexpr qint64 kCommandTimeoutMs = 2000;
+  // A reset may take a few seconds, and a modem in quiet mode never answers
+  // it: after this long the set-up goes on regardless.
+  static constexpr qint64 kResetTimeoutMs = 5000;
   static constexpr qint64 kProbeAfterMs = 2000;
   static constexpr qint64 kQuietAfterRingMs = 8000;
   static constexpr qint64 kRecordIdleMs = 300;
@@ -30,7 +35,9 @@ class ModemSession : public SerialSession {
   void OnBytes(const QByteArray& bytes, qint64 nowMs) override;
 
  private:
-  enum class Step { Start, Reset, CallerId, CallerIdAlt, Model, ModelAti3, ModelAti0, Serial, SerialAti7, Ready };
+  enum class Step {
+    Start, Reset, Settings, CallerId, CallerIdHash, CallerIdPlus, Model, ModelAti3, ModelAti0, Serial, SerialAti7, Ready
+  };
   void Command(Step step, const char* text, qint64 nowMs);
   void Reply(const QByteArray& line, qint64 nowMs);
   void Completed(bool ok, qint64 nowMs);

@@ -130,7 +130,7 @@ TEST_F(ControlTest, ModemIsInitialisedIdentifiedAndItsRecordsAndRingsArrive) {
   auto modem = Modem();
   ASSERT_TRUE(WaitModel(QStringLiteral("SIM-MODEM 56K")));
   EXPECT_EQ(Info(QStringLiteral("serial")), QStringLiteral("M1"));
-  EXPECT_TRUE(modem->Received().startsWith("ATZ\rAT+VCID=1\rAT+GMM\rAT+GSN\r"));
+  EXPECT_TRUE(modem->Received().startsWith("ATZ\rATE1V1Q0S0=0\rAT+VCID=1\rAT+GMM\rAT+GSN\r"));
   modem->Write(modem->Emulation().Ringing(1, 0));
   ASSERT_TRUE(QTest::qWaitFor([&] { return !sink.Of(DISPID_OnSignalA).empty(); }, 3000));
   EXPECT_EQ(sink.Of(DISPID_OnSignalA)[0].args.last(), QStringLiteral("48"));

@@ -87,28 +87,37 @@ class Unit : public Emulation {
 
 class Modem : public Emulation {
  public:
-  Modem(const QString& serial, bool oldCid, bool noIdentity)
-      : serial_(serial), oldCid_(oldCid), noIdentity_(noIdentity) {}
+  Modem(const QString& serial, const ModemProfile& profile) : serial_(serial), profile_(profile) { Reset(); }
 
   QByteArray FromHost(const QByteArray& bytes) override {
     QByteArray out;
     commands_.Feed(bytes, [&](const QByteArray& raw) {
       const QByteArray cmd = raw.toUpper();
-      out += raw + "\r\n";  // modems echo commands unless told not to
-      if (cmd == "ATZ" || cmd == "AT")
-        out += "OK\r\n";
-      else if (cmd == "AT+VCID=1")
-        out += oldCid_ ? "ERROR\r\n" : "OK\r\n";
-      else if (cmd == "AT#CID=1")
-        out += oldCid_ ? "OK\r\n" : "ERROR\r\n";
-      else if (cmd == "AT+GMM")
-        out += noIdentity_ ? QByteArray("ERROR\r\n") : QByteArray("\r\nSIM-MODEM 56K\r\n\r\nOK\r\n");
-      else if (cmd == "AT+GSN")
-        out += noIdentity_ ? QByteArray("ERROR\r\n") : "\r\n" + serial_.toUtf8() + "\r\n\r\nOK\r\n";
-      else if (cmd == "ATI3")
-        out += "\r\nSIM-MODEM V.92 (ATI3)\r\n\r\nOK\r\n";
-      else
-        out += "ERROR\r\n";
+      if (echo_) out += raw + "\r\n";
+      using Cid = ModemProfile::CallerIdCommand;
+      if (cmd == "ATZ") {
+        Reset();
+        out += Result(true);
+      } else if (cmd == "AT") {
+        out += Result(true);
+      } else if (cmd.startsWith("ATE") || cmd.startsWith("ATV") || cmd.startsWith("ATQ")) {
+        Settings(cmd.mid(2));
+        out += Result(true);
+      } else if (cmd == "AT+VCID=1") {
+        out += Result(profile_.callerId == Cid::Vcid);
+      } else if (cmd == "AT#CID=1") {
+        out += Result(profile_.callerId == Cid::HashCid);
+      } else if (cmd == "AT+CID=1") {
+        out += Result(profile_.callerId == Cid::PlusCid);
+      } else if (cmd == "AT+GMM") {
+        out += profile_.noIdentity ? Result(false) : "\r\nSIM-MODEM 56K\r\n" + Result(true);
+      } else if (cmd == "AT+GSN") {
+        out += profile_.noIdentity ? Result(false) : "\r\n" + serial_.toUtf8() + "\r\n" + Result(true);
+      } else if (cmd == "ATI3") {
+        out += "\r\nSIM-MODEM V.92 (ATI3)\r\n" + Result(true);
+      } else {
+        out += Result(false);
+      }
     });
     return out;
   }
@@ -129,10 +138,34 @@ class Modem : public Emulation {
   bool IsModem() const override { return true; }
 
  private:
+  // ATZ brings back the stored profile.
+  void Reset() {
+    echo_ = true;
+    verbose_ = !profile_.numericCodes;
+    quiet_ = profile_.quiet;
+  }
+  // "E1V1Q0S0=0" and the like; registers are accepted and ignored.
+  void Settings(const QByteArray& s) {
+    for (qsizetype i = 0; i + 1 < s.size(); ++i) {
+      const char value = s[i + 1];
+      if (value != '0' && value != '1') continue;
+      if (s[i] == 'E') echo_ = value == '1';
+      if (s[i] == 'V') verbose_ = value == '1';
+      if (s[i] == 'Q') quiet_ = value == '1';
+    }
+  }
+  QByteArray Result(bool ok) const {
+    if (quiet_) return {};
+    if (!verbose_) return ok ? "0\r" : "4\r";
+    return ok ? "\r\nOK\r\n" : "\r\nERROR\r\n";
+  }
+
   QString serial_;
-  bool oldCid_;
-  bool noIdentity_;
+  ModemProfile profile_;
   CommandBuffer commands_;
+  bool echo_ = true;
+  bool verbose_ = true;
+  bool quiet_ = false;
 };
 
 }  // namespace
@@ -140,7 +173,14 @@ class Modem : public Emulation {
 std::unique_ptr<Emulation> MakeUnit(int lines, const QString& serial) { return std::make_unique<Unit>(lines, serial); }
 
 std::unique_ptr<Emulation> MakeModem(const QString& serial, bool oldCallerIdCommand, bool noIdentity) {
-  return std::make_unique<Modem>(serial, oldCallerIdCommand, noIdentity);
+  ModemProfile profile;
+  profile.callerId = oldCallerIdCommand ? ModemProfile::CallerIdCommand::HashCid : ModemProfile::CallerIdCommand::Vcid;
+  profile.noIdentity = noIdentity;
+  return MakeModem(serial, profile);
+}
+
+std::unique_ptr<Emulation> MakeModem(const QString& serial, const ModemProfile& profile) {
+  return std::make_unique<Modem>(serial, profile);
 }
 
 }  // namespace sim

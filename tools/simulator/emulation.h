@@ -34,8 +34,19 @@ class Emulation {
   virtual QByteArray TakeSelfTestCalls(const QDateTime& when) = 0;
 };
 
+// What a simulated voice modem does before the host sets it up: its stored
+// profile and which caller-ID command it knows.
+struct ModemProfile {
+  enum class CallerIdCommand { Vcid, HashCid, PlusCid };  // AT+VCID=1, AT#CID=1, AT+CID=1
+  CallerIdCommand callerId = CallerIdCommand::Vcid;
+  bool noIdentity = false;    // ERROR to AT+GMM and AT+GSN (model then from ATI3)
+  bool numericCodes = false;  // V0 stored: result codes 0 and 4 until V1
+  bool quiet = false;         // Q1 stored: no result codes until Q0
+};
+
 // lines: 1, 2 or 4.
 std::unique_ptr<Emulation> MakeUnit(int lines, const QString& serial);
+std::unique_ptr<Emulation> MakeModem(const QString& serial, const ModemProfile& profile);
 // oldCallerIdCommand: answers ERROR to AT+VCID=1 and OK to AT#CID=1;
 // noIdentity: answers ERROR to AT+GMM and AT+GSN (model then from ATI3).
 std::unique_ptr<Emulation> MakeModem(const QString& serial, bool oldCallerIdCommand = false, bool noIdentity = false);
