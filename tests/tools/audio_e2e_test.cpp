@@ -30,6 +30,12 @@ TEST_F(AudioEndToEnd, CallsDecodedFromTheSimulatorsAudioAreReadOutAndUnplugEndsT
   ASSERT_TRUE(WaitFor([](const Snapshot& s) { return s.RowCount() == 2; }, 15000)) << Show(kMessages);
   EXPECT_EQ(Read().Cell(1, kNumber), QStringLiteral("Gizli numara"));
 
+  // Full-scale junk on the lines is said in the message area, and is no call.
+  Script("garbage");
+  ASSERT_TRUE(WaitFor([](const Snapshot& s) { return s.value(kMessages).contains(QStringLiteral("ses kırpılıyor")); }))
+      << Show(kMessages);
+  EXPECT_EQ(Read().RowCount(), 2);
+
   Script("unplug");
   ASSERT_TRUE(WaitValue(kConnectionState, kWaiting));
 }
