@@ -86,6 +86,31 @@ TEST_F(TimingTest, ModemRecordWithPausesBetweenLinesIsOneCall) {
   EXPECT_EQ(sink.calls[0][0], QStringLiteral("AYSE"));
 }
 
+// Real modems' records (blank lines between fields, CR CR LF, the French
+// frame, no name) with their lines 150 ms apart on a modem plugged in late.
+TEST_F(TimingTest, RealModemRecordsArrivingLineByLineAreOneCallEach) {
+  FakeDevice modem(dir.path(), QStringLiteral("modem-late"), sim::MakeModem(QStringLiteral("M7")));
+  PlugAndIdentify(modem);
+  const QByteArray records[] = {
+      "DATE = 0910\r\nTIME = 0137\r\nDDN = 9932562\r\n\r\n",
+      "DATE = 0511\r\n\r\nTIME = 1852\r\n\r\nNMBR = 4075550000\r\n\r\nNAME = JOHN DOE\r\n\r\n",
+      "DATE = 0511\r\r\nTIME = 1852\r\r\nNMBR = 4075550000\r\r\nNAME = JOHN DOE\r\r\n\r\r\n",
+      "CALLING MSG\r\n\r\nDATE TIME=11/24 22:10\r\n\r\nNBR=0632727751\r\n\r\nEND MSG\r\n",
+  };
+  for (const QByteArray& record : records) {
+    sink.calls.clear();
+    for (const QByteArray& line : record.split('\n')) {
+      if (line.isEmpty()) continue;
+      Session().InjectBytes(line + '\n', clock.NowMs());
+      Advance(150);
+    }
+    Advance(200);
+    Advance(200);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(sink.calls.size(), 1u) << record.toStdString();
+  }
+}
+
 TEST_F(TimingTest, UnitIsPingedAfterOneSecondOfSilenceOnly) {
   FakeDevice unit(dir.path(), QStringLiteral("unit-late"), sim::MakeUnit(4, QStringLiteral("U7")));
   PlugAndIdentify(unit);
