@@ -86,6 +86,27 @@ TEST(DeviceLinkCommand, DeclaresSoundCardsFifosAndWavFilesAsAudioOnly) {
 
 namespace {
 
+// Units of the public call-record format: a serial port for lineunit-, a
+// literal address (kept as written, nothing resolved) for ethunit-.
+TEST(DeviceLinkCommand, PublicFormatUnitsOnASerialPortOrAnAddress) {
+  QTemporaryDir runtime;
+  const QString dir = runtime.path() + "/callerid-devices";
+  Result r = LinkCommand(runtime.path(), {"add", "/dev/zero", "--lineunit"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(r.err.contains(QStringLiteral("bir seri aygıt değil"))) << r.err.toStdString();
+  for (const char* bad : {"unit.example", "192.168.1.256", "192.168.1.20:0", "192.168.1.20:70000", "/dev/ttyS0"}) {
+    r = LinkCommand(runtime.path(), {"add", bad, "--ethunit", "--name", "x"});
+    EXPECT_EQ(r.code, 1) << bad;
+    EXPECT_TRUE(r.err.contains(QStringLiteral("bir IP adresi değil"))) << r.err.toStdString();
+  }
+  EXPECT_FALSE(QFileInfo::exists(dir + "/ethunit-x"));
+  r = LinkCommand(runtime.path(), {"add", "192.168.1.20:3521", "--ethunit", "--name", "shop"});
+  EXPECT_EQ(r.code, 0) << r.err.toStdString();
+  char link[64] = {};
+  ASSERT_GT(::readlink(QFile::encodeName(dir + "/ethunit-shop").constData(), link, sizeof link - 1), 0);
+  EXPECT_STREQ(link, "192.168.1.20:3521");
+}
+
 // Every rule that declares a serial port (the commented template too) also
 // keeps ModemManager from probing it with AT commands.
 TEST(UdevRule, DeclaredPortsAreLeftAloneByModemManager) {
