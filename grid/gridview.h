@@ -197,9 +197,6 @@ class TCustomGridView : public TScrollView {
   // Client size seen by the last size change.
   int LastClientWidth = 0;
   int LastClientHeight = 0;
-  // Header cell states, set by pointer handling.
-  TCustomColumn* HotHeaderColumn = nullptr;
-  TCustomColumn* PressedHeaderColumn = nullptr;
 
   // Whether the grid (or its open cell editor) has the keyboard focus.
   bool GridFocused() const;
@@ -224,20 +221,29 @@ class TCustomGridView : public TScrollView {
   // =========================================================================
   // Pointer, keyboard and hints (gridview_input.cpp).
   // =========================================================================
+  // What the pointer is doing since its last press; back to None on the
+  // release (and when the columns it holds go away).
+  enum class TGesture { None, Pressed, Sizing, HeaderPressed, Rolling };
+  TGesture Gesture() const { return pointer_.gesture; }
+  // Header cells drawn hot (under the pointer) and pressed.
+  TCustomColumn* HotHeaderColumn() const { return pointer_.hotHeader; }
+  TCustomColumn* PressedHeaderColumn() const { return pointer_.pressedHeader; }
   // Row of the last move of the current cell; -1 before the first.
-  int AnchorRow = -1;
+  int AnchorRow() const { return pointer_.anchorRow; }
   // Client point of the last left or right press; (-1, -1) after a release.
-  QPoint DownPoint{-1, -1};
-  // CellAt of the last press in the rows area.
-  QPoint DownCell{-1, -1};
-  TCustomColumn* SizingColumn = nullptr;
-  int SizingDelta = 0;
-  TCustomColumn* BorderHoverColumn = nullptr;
+  QPoint DownPoint() const { return pointer_.downPoint; }
+  // CellAt of the last press in the rows area; (-1, -1) after a release.
+  QPoint DownCell() const { return pointer_.downCell; }
+  // The column being sized and the width change so far.
+  TCustomColumn* SizingColumn() const { return pointer_.sizingColumn; }
+  int SizingDelta() const { return pointer_.sizingDelta; }
+  // The column whose right border is under the pointer in the header.
+  TCustomColumn* BorderHoverColumn() const { return pointer_.borderHover; }
   // Cell under the pointer in the rows area, (-1, -1) elsewhere.
-  QPoint HoverCell{-1, -1};
-  TGridHintWindow* FitHintWindow = nullptr;
-  TGridHintWindow* CellHintWindow = nullptr;
-  TRollMode* RollMode = nullptr;
+  QPoint HoverCell() const { return pointer_.hoverCell; }
+  TGridHintWindow* FitHintWindow() const { return fitHintWindow_; }
+  TGridHintWindow* CellHintWindow() const { return cellHintWindow_; }
+  TRollMode* RollMode() const { return rollMode_; }
   // The row only changes when it exists.
   void SetCurrentRow(int ARow);
   void SelectPrevColumn();
@@ -290,13 +296,33 @@ class TCustomGridView : public TScrollView {
   // Forgets every column held for hover, press or sizing, ending a sizing:
   // the collection is about to free them.
   void ForgetColumns();
-  // Tracking lines waiting to be inverted by the next (suspended) paint.
-  QList<int> sizingLines_;
-  int sizingLineX_ = 0;
-  // The column whose header the last left or right press hit.
-  TCustomColumn* headerDownColumn_ = nullptr;
-  // Wheel units not yet making up a whole notch.
-  int wheelRest_ = 0;
+  // The gesture, with the state flags that show it to painting.
+  void SetGesture(TGesture gesture);
+
+  // The pointer's and the wheel's state, owned by the input handlers.
+  struct TPointerState {
+    TGesture gesture = TGesture::None;
+    QPoint downPoint{-1, -1};
+    QPoint downCell{-1, -1};
+    QPoint hoverCell{-1, -1};
+    int anchorRow = -1;
+    TCustomColumn* hotHeader = nullptr;
+    TCustomColumn* pressedHeader = nullptr;
+    // The column whose header the last left or right press hit.
+    TCustomColumn* headerDown = nullptr;
+    TCustomColumn* borderHover = nullptr;
+    TCustomColumn* sizingColumn = nullptr;
+    int sizingDelta = 0;
+    // Tracking lines waiting to be inverted by the next (suspended) paint.
+    QList<int> sizingLines;
+    int sizingLineX = 0;
+    // Wheel units not yet making up a whole notch.
+    int wheelRest = 0;
+  };
+  TPointerState pointer_;
+  TGridHintWindow* fitHintWindow_ = nullptr;
+  TGridHintWindow* cellHintWindow_ = nullptr;
+  TRollMode* rollMode_ = nullptr;
   const bool inputReady_ = InitInput();
 
  public:

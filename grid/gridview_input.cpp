@@ -92,11 +92,11 @@ class GridNavigator : public TRowNavigator {
 
 bool TCustomGridView::InitInput() {
   RegisterGridCursors();
-  FitHintWindow = new TGridHintWindow(this);
-  CellHintWindow = new TGridHintWindow(this);
-  RollMode = new TRollMode(viewport());
-  RollMode->OnLineUp = [this] { VertScrollBar()->LineUp(); };
-  RollMode->OnLineDown = [this] { VertScrollBar()->LineDown(); };
+  fitHintWindow_ = new TGridHintWindow(this);
+  cellHintWindow_ = new TGridHintWindow(this);
+  rollMode_ = new TRollMode(viewport());
+  rollMode_->OnLineUp = [this] { VertScrollBar()->LineUp(); };
+  rollMode_->OnLineDown = [this] { VertScrollBar()->LineDown(); };
   viewport()->setMouseTracking(true);
   // The bars belong to the grid's window: the wheel over them is the grid's.
   horizontalScrollBar()->installEventFilter(this);
@@ -123,7 +123,7 @@ void TCustomGridView::FocusCell(int ACol, int ARow) {
     RowMarks[ARow] = true;
     if (fullRow) InvalidateRow(ARow);
   }
-  AnchorRow = ARow;
+  pointer_.anchorRow = ARow;
 
   if (OnSelectCell) OnSelectCell(this, ACol, ARow);
   if (oldCol == ACol && oldRow == ARow) return;
@@ -177,19 +177,26 @@ void TCustomGridView::RepaintCurrentCell() {
 }
 
 void TCustomGridView::ForgetColumns() {
-  HotHeaderColumn = nullptr;
-  PressedHeaderColumn = nullptr;
-  ExcludeState(gfHeaderPressed);
-  BorderHoverColumn = nullptr;
-  headerDownColumn_ = nullptr;
-  if (SizingColumn || HasState(gfSizing)) {
+  pointer_.hotHeader = nullptr;
+  pointer_.pressedHeader = nullptr;
+  pointer_.borderHover = nullptr;
+  pointer_.headerDown = nullptr;
+  // The button stays down, holding no column any more.
+  if (pointer_.gesture == TGesture::HeaderPressed) SetGesture(TGesture::Pressed);
+  if (pointer_.gesture == TGesture::Sizing) {
     // The column went away under the drag: end it without a width.
-    SizingColumn = nullptr;
-    ExcludeState(gfSizing);
-    sizingLines_.clear();
+    pointer_.sizingColumn = nullptr;
+    SetGesture(TGesture::Pressed);
+    pointer_.sizingLines.clear();
     SizingPainter = nullptr;
     InvalidateGrid();
   }
+}
+
+void TCustomGridView::SetGesture(TGesture gesture) {
+  pointer_.gesture = gesture;
+  gesture == TGesture::Sizing ? IncludeState(gfSizing) : ExcludeState(gfSizing);
+  gesture == TGesture::HeaderPressed ? IncludeState(gfHeaderPressed) : ExcludeState(gfHeaderPressed);
 }
 
 // --- Presses ------------------------------------------------------------------------
@@ -218,8 +225,9 @@ void TCustomGridView::PressAt(TMouseButton button, TShiftState shift, const QPoi
   if (HasState(gfEditing)) CloseEditor();
 
   if (button == mbLeft || (button == mbRight && !HasState(gfRangeSelecting))) {
-    DownPoint = p;
-    headerDownColumn_ = nullptr;
+    pointer_.downPoint = p;
+    pointer_.headerDown = nullptr;
+    SetGesture(TGesture::Pressed);
     if (TCustomColumn* border = SizingBorderAt(p.x(), p.y())) {
       StartSizing(border);
     } else {
@@ -230,10 +238,10 @@ void TCustomGridView::PressAt(TMouseButton button, TShiftState shift, const QPoi
           break;
         case gpHeader: {
           TCustomColumn* column = ColumnAt(p.x());
-          headerDownColumn_ = column;
+          pointer_.headerDown = column;
           if (column && column->Options().Contains(coCanClick)) {
-            PressedHeaderColumn = column;
-            IncludeState(gfHeaderPressed);
+            pointer_.pressedHeader = column;
+            SetGesture(TGesture::HeaderPressed);
             InvalidateColumnPart(column, gpHeader);
           }
           break;
@@ -245,14 +253,17 @@ void TCustomGridView::PressAt(TMouseButton button, TShiftState shift, const QPoi
   }
 
   if (OnMouseDown) OnMouseDown(this, button, shift, p.x(), p.y());
-  if (button == mbMiddle) RollMode->Start(p);
+  if (button == mbMiddle) {
+    rollMode_->Start(p);
+    SetGesture(TGesture::Rolling);
+  }
 }
 
 void TCustomGridView::SelectByPress(const QPoint& p) {
-  DownCell = CellAt(p.x(), p.y());
-  if (DownCell.y() >= RowCount()) return;
-  const int column = DownCell.x() >= 0 && DownCell.x() < Columns().Count() ? DownCell.x() : CurrentCol;
-  FocusCell(column, DownCell.y());
+  pointer_.downCell = CellAt(p.x(), p.y());
+  if (pointer_.downCell.y() >= RowCount()) return;
+  const int column = pointer_.downCell.x() >= 0 && pointer_.downCell.x() < Columns().Count() ? pointer_.downCell.x() : CurrentCol;
+  FocusCell(column, pointer_.downCell.y());
 }
 
 // --- Column sizing --------------------------------------------------------------------
@@ -260,42 +271,42 @@ void TCustomGridView::SelectByPress(const QPoint& p) {
 void TCustomGridView::InvertSizingLine(int x) {
   // Painting is suspended while sizing; the suspended paint inverts exactly
   // the lines queued here, in order, so two inversions of one line cancel.
-  sizingLines_.append(x);
+  pointer_.sizingLines.append(x);
   viewport()->update(QRect(x, 0, 1, ClientHeight()));
 }
 
 void TCustomGridView::StartSizing(TCustomColumn* column) {
-  SizingColumn = column;
-  SizingDelta = 0;
+  pointer_.sizingColumn = column;
+  pointer_.sizingDelta = 0;
   const int left = column->Left() - HorzOffset();
-  sizingLines_.clear();
+  pointer_.sizingLines.clear();
   SizingPainter = [this](QPainter& painter) {
     painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    for (int x : std::as_const(sizingLines_)) painter.fillRect(QRect(x, 0, 1, ClientHeight()), Qt::white);
-    sizingLines_.clear();
+    for (int x : std::as_const(pointer_.sizingLines)) painter.fillRect(QRect(x, 0, 1, ClientHeight()), Qt::white);
+    pointer_.sizingLines.clear();
   };
   InvertSizingLine(column->Index() == 0 ? left : left - 1);
-  sizingLineX_ = left + column->Width() - 1;
-  InvertSizingLine(sizingLineX_);
-  IncludeState(gfSizing);
+  pointer_.sizingLineX = left + column->Width() - 1;
+  InvertSizingLine(pointer_.sizingLineX);
+  SetGesture(TGesture::Sizing);
 }
 
 void TCustomGridView::TrackSizing(int x) {
-  TCustomColumn* column = SizingColumn;
-  InvertSizingLine(sizingLineX_);
-  SizingDelta = x + HorzOffset() - column->Left() - column->Width();
-  if (column->Width() + SizingDelta < kMinColumnWidth) SizingDelta = kMinColumnWidth - column->Width();
-  sizingLineX_ = column->Left() + column->Width() + SizingDelta - HorzOffset() - 1;
-  InvertSizingLine(sizingLineX_);
+  TCustomColumn* column = pointer_.sizingColumn;
+  InvertSizingLine(pointer_.sizingLineX);
+  pointer_.sizingDelta = x + HorzOffset() - column->Left() - column->Width();
+  if (column->Width() + pointer_.sizingDelta < kMinColumnWidth) pointer_.sizingDelta = kMinColumnWidth - column->Width();
+  pointer_.sizingLineX = column->Left() + column->Width() + pointer_.sizingDelta - HorzOffset() - 1;
+  InvertSizingLine(pointer_.sizingLineX);
 }
 
 void TCustomGridView::FinishSizing() {
-  TCustomColumn* column = SizingColumn;
-  SizingColumn = nullptr;
-  ExcludeState(gfSizing);
-  sizingLines_.clear();
+  TCustomColumn* column = pointer_.sizingColumn;
+  pointer_.sizingColumn = nullptr;
+  SetGesture(TGesture::None);
+  pointer_.sizingLines.clear();
   SizingPainter = nullptr;
-  if (column) column->SetWidth(column->Width() + SizingDelta);
+  if (column) column->SetWidth(column->Width() + pointer_.sizingDelta);
   // The full repaint takes the tracking lines away, whatever the width did.
   InvalidateGrid();
 }
@@ -308,58 +319,58 @@ void TCustomGridView::mouseMoveEvent(QMouseEvent* event) {
 
 void TCustomGridView::MoveAt(TShiftState shift, const QPoint& p) {
   if (OnMouseMove) OnMouseMove(this, shift, p.x(), p.y());
-  if (RollMode->Active()) RollMode->Move(p);
-  HoverCell = kNoCell;
+  if (rollMode_->Active()) rollMode_->Move(p);
+  pointer_.hoverCell = kNoCell;
 
-  if (Columns().Count() > 0 && !RollMode->Active()) {
-    if (HasState(gfSizing)) {
+  if (Columns().Count() > 0 && !rollMode_->Active()) {
+    if (pointer_.gesture == TGesture::Sizing) {
       TrackSizing(p.x());
     } else {
       switch (PartAt(p.x(), p.y())) {
         case gpData: {
-          HoverCell = CellAt(p.x(), p.y());
-          const int col = HoverCell.x();
-          const int row = HoverCell.y();
+          pointer_.hoverCell = CellAt(p.x(), p.y());
+          const int col = pointer_.hoverCell.x();
+          const int row = pointer_.hoverCell.y();
           if (col >= 0 && col < Columns().Count() && row >= 0 && row < RowCount()) {
             UpdateFitHint(col, row);
             ApplyCursor(viewport(), Columns().Items(col)->Cursor());
           } else {
-            FitHintWindow->ReleaseHint();
+            fitHintWindow_->ReleaseHint();
             ApplyCursor(viewport(), crDefault);
           }
           ClearHeaderHover();
           break;
         }
         case gpHeader: {
-          BorderHoverColumn = SizingBorderAt(p.x(), p.y());
-          ApplyCursor(viewport(), BorderHoverColumn ? crHorzSplit : crDefault);
+          pointer_.borderHover = SizingBorderAt(p.x(), p.y());
+          ApplyCursor(viewport(), pointer_.borderHover ? crHorzSplit : crDefault);
           // A drag of a pressed header would move its column (not built);
           // short of that the header under the pointer lights up.
-          const QPoint moved = p - DownPoint;
-          const bool columnDrag = !Options().Contains(goDissableColumnMoving) && HasState(gfHeaderPressed) &&
+          const QPoint moved = p - pointer_.downPoint;
+          const bool columnDrag = !Options().Contains(goDissableColumnMoving) && pointer_.gesture == TGesture::HeaderPressed &&
                                   (std::abs(moved.x()) > 3 || std::abs(moved.y()) > 3);
           if (!columnDrag) {
             TCustomColumn* hot = ColumnAt(p.x());
-            if (hot != HotHeaderColumn) {
-              TCustomColumn* previous = HotHeaderColumn;
-              HotHeaderColumn = hot;
+            if (hot != pointer_.hotHeader) {
+              TCustomColumn* previous = pointer_.hotHeader;
+              pointer_.hotHeader = hot;
               if (hot) InvalidateColumnPart(hot, gpHeader);
               if (previous) InvalidateColumnPart(previous, gpHeader);
             }
           }
-          FitHintWindow->ReleaseHint();
+          fitHintWindow_->ReleaseHint();
           break;
         }
         case gpIndicator:
           ApplyCursor(viewport(), crIndicatorSelect);
-          FitHintWindow->ReleaseHint();
+          fitHintWindow_->ReleaseHint();
           ClearHeaderHover();
           break;
         default:
           // Off the columns the pointer takes its ordinary shape again, so a
           // split cursor never lingers past a header border.
           ApplyCursor(viewport(), crDefault);
-          FitHintWindow->ReleaseHint();
+          fitHintWindow_->ReleaseHint();
           ClearHeaderHover();
           break;
       }
@@ -369,10 +380,10 @@ void TCustomGridView::MoveAt(TShiftState shift, const QPoint& p) {
 }
 
 void TCustomGridView::ClearHeaderHover() {
-  BorderHoverColumn = nullptr;
-  if (HotHeaderColumn) {
-    TCustomColumn* previous = HotHeaderColumn;
-    HotHeaderColumn = nullptr;
+  pointer_.borderHover = nullptr;
+  if (pointer_.hotHeader) {
+    TCustomColumn* previous = pointer_.hotHeader;
+    pointer_.hotHeader = nullptr;
     InvalidateColumnPart(previous, gpHeader);
   }
 }
@@ -390,35 +401,35 @@ void TCustomGridView::mouseReleaseEvent(QMouseEvent* event) {
 
 void TCustomGridView::ReleaseAt(TMouseButton button, TShiftState shift, const QPoint& p) {
   if (OnMouseUp) OnMouseUp(this, button, shift, p.x(), p.y());
-  RollMode->Stop();
-  ExcludeState(gfHeaderPressed);
+  rollMode_->Stop();
   // A handler that replaced the columns has ended any sizing with them.
-  if (HasState(gfSizing)) {
+  if (pointer_.gesture == TGesture::Sizing) {
     FinishSizing();
     return;
   }
+  SetGesture(TGesture::None);
 
   // Only a release over the rows counts: the row hit test alone would take
   // a release on the header for one on the top row.
   const TGridPart part = PartAt(p.x(), p.y());
   const QPoint cell = CellAt(p.x(), p.y());
   bool cellClicked = false;
-  if (part == gpData && cell.x() >= 0 && cell.y() >= 0 && cell.y() < RowCount() && cell == DownCell) {
+  if (part == gpData && cell.x() >= 0 && cell.y() >= 0 && cell.y() < RowCount() && cell == pointer_.downCell) {
     cellClicked = true;
     if (OnCellClick) OnCellClick(this, cell.x(), cell.y());
   }
-  DownPoint = kNoCell;
+  pointer_.downPoint = kNoCell;
 
   // Done with the pressed column before its handler runs: the handler may
   // free it.
-  if (TCustomColumn* pressed = PressedHeaderColumn) {
-    PressedHeaderColumn = nullptr;
+  if (TCustomColumn* pressed = pointer_.pressedHeader) {
+    pointer_.pressedHeader = nullptr;
     InvalidateColumnPart(pressed, gpHeader);
     if (OnHeaderClick) OnHeaderClick(this, pressed->Index());
   }
   // Read after the handlers: gone if they cleared the columns.
-  TCustomColumn* headerDown = headerDownColumn_;
-  headerDownColumn_ = nullptr;
+  TCustomColumn* headerDown = pointer_.headerDown;
+  pointer_.headerDown = nullptr;
 
   if (button != mbLeft) return;
   switch (part) {
@@ -454,18 +465,18 @@ void TCustomGridView::wheelEvent(QWheelEvent* event) {
     return;
   }
   event->accept();
-  wheelRest_ += dy;
+  pointer_.wheelRest += dy;
   const TShiftState shift = ShiftOf(event->modifiers(), event->buttons());
   const bool page = shift.Contains(ssCtrl);
   const QPoint pos = event->globalPosition().toPoint();
-  while (wheelRest_ >= kWheelNotch || wheelRest_ <= -kWheelNotch) {
+  while (pointer_.wheelRest >= kWheelNotch || pointer_.wheelRest <= -kWheelNotch) {
     bool handled = false;
-    if (wheelRest_ > 0) {
-      wheelRest_ -= kWheelNotch;
+    if (pointer_.wheelRest > 0) {
+      pointer_.wheelRest -= kWheelNotch;
       if (OnMouseWheelUp) OnMouseWheelUp(this, shift, pos, handled);
       page ? VertScrollBar()->PageUp() : VertScrollBar()->LineUp();
     } else {
-      wheelRest_ += kWheelNotch;
+      pointer_.wheelRest += kWheelNotch;
       if (OnMouseWheelDown) OnMouseWheelDown(this, shift, pos, handled);
       page ? VertScrollBar()->PageDown() : VertScrollBar()->LineDown();
     }
@@ -569,10 +580,12 @@ void TCustomGridView::focusOutEvent(QFocusEvent* event) {
 
 void TCustomGridView::ApplicationActivation(bool active) {
   if (!active) {
-    PressedHeaderColumn = nullptr;
-    DownPoint = kNoCell;
-    DownCell = kNoCell;
-    headerDownColumn_ = nullptr;
+    pointer_.pressedHeader = nullptr;
+    pointer_.downPoint = kNoCell;
+    pointer_.downCell = kNoCell;
+    pointer_.headerDown = nullptr;
+    if (pointer_.gesture == TGesture::Pressed || pointer_.gesture == TGesture::HeaderPressed)
+      SetGesture(TGesture::None);
     ApplyCursor(viewport(), crDefault);
   }
   RepaintCurrentCell();
@@ -586,14 +599,14 @@ void TCustomGridView::changeEvent(QEvent* event) {
 bool TCustomGridView::viewportEvent(QEvent* event) {
   const bool result = TScrollView::viewportEvent(event);
   if (event->type() == QEvent::Leave) {
-    FitHintWindow->ReleaseHint();
-    if (HotHeaderColumn) {
-      TCustomColumn* previous = HotHeaderColumn;
-      HotHeaderColumn = nullptr;
+    fitHintWindow_->ReleaseHint();
+    if (pointer_.hotHeader) {
+      TCustomColumn* previous = pointer_.hotHeader;
+      pointer_.hotHeader = nullptr;
       InvalidateColumnPart(previous, gpHeader);
     }
     ApplyCursor(viewport(), crDefault);
-    CellHintWindow->ReleaseHint();
+    cellHintWindow_->ReleaseHint();
   }
   return result;
 }
@@ -603,7 +616,7 @@ bool TCustomGridView::viewportEvent(QEvent* event) {
 void TCustomGridView::UpdateFitHint(int ACol, int ARow) {
   TCustomColumn* column = Columns().Items(ACol);
   if (!column->Options().Contains(coShowTextFitHint)) {
-    FitHintWindow->ReleaseHint();
+    fitHintWindow_->ReleaseHint();
     return;
   }
   QString value;
@@ -611,31 +624,31 @@ void TCustomGridView::UpdateFitHint(int ACol, int ARow) {
   const QString shown = column->FormatDisplayText(value);
   const int textWidth = QFontMetrics(column->Font().ToQFont()).horizontalAdvance(shown);
   if (textWidth <= column->Width() - kFitHintSlack) {
-    FitHintWindow->ReleaseHint();
+    fitHintWindow_->ReleaseHint();
     return;
   }
   const TRect cell = GetCellRect(ACol, ARow);
-  FitHintWindow->SetColor(clInfoBk);
-  FitHintWindow->setFont(column->Font().ToQFont());
-  const QRect size = FitHintWindow->CalcHintRect(QWIDGETSIZE_MAX / 2, value);
-  FitHintWindow->ActivateHint(size.translated(viewport()->mapToGlobal(QPoint(cell.Left, cell.Top))), value);
+  fitHintWindow_->SetColor(clInfoBk);
+  fitHintWindow_->setFont(column->Font().ToQFont());
+  const QRect size = fitHintWindow_->CalcHintRect(QWIDGETSIZE_MAX / 2, value);
+  fitHintWindow_->ActivateHint(size.translated(viewport()->mapToGlobal(QPoint(cell.Left, cell.Top))), value);
 }
 
 QString TCustomGridView::CellHintText(int, int) { return QString(); }
 
 void TCustomGridView::UpdateCellHint() {
-  const int col = HoverCell.x();
-  const int row = HoverCell.y();
+  const int col = pointer_.hoverCell.x();
+  const int row = pointer_.hoverCell.y();
   QString hint;
   if (col >= 0 && col < Columns().Count() && row >= 0 && row < RowCount()) hint = CellHintText(col, row);
-  if (hint.isEmpty() || FitHintWindow->IsShowing()) {
-    CellHintWindow->ReleaseHint();
+  if (hint.isEmpty() || fitHintWindow_->IsShowing()) {
+    cellHintWindow_->ReleaseHint();
     return;
   }
   const TRect cell = GetCellRect(col, row);
   const QPoint at = viewport()->mapToGlobal(QPoint(cell.Left + Columns().Items(col)->Width(), cell.Top - kCellHintRise));
-  CellHintWindow->SetColor(clInfoBk);
-  CellHintWindow->ActivateHint(CellHintWindow->CalcHintRect(kCellHintMaxWidth, hint).translated(at), hint);
+  cellHintWindow_->SetColor(clInfoBk);
+  cellHintWindow_->ActivateHint(cellHintWindow_->CalcHintRect(kCellHintMaxWidth, hint).translated(at), hint);
 }
 
 QString TGridView::CellHintText(int ACol, int ARow) {

@@ -76,8 +76,8 @@ void TColumnPartDisplay::DrawOldStyleBackground(const TRect& r, TEdgeKind, TColo
 
 void TColumnPartDisplay::DrawThemedBackground(const TRect& r, TEdgeKind edge, TColor) {
   THeaderThemeState state = THeaderThemeState::Normal;
-  if (Column && Column == Grid->HotHeaderColumn) state = THeaderThemeState::Hot;
-  if (Column && Column == Grid->PressedHeaderColumn) state = THeaderThemeState::Pressed;
+  if (Column && Column == Grid->HotHeaderColumn()) state = THeaderThemeState::Hot;
+  if (Column && Column == Grid->PressedHeaderColumn()) state = THeaderThemeState::Pressed;
   THeaderThemePosition position = THeaderThemePosition::Middle;
   switch (edge) {
     case TEdgeKind::Sole: position = THeaderThemePosition::Sole; break;
@@ -129,7 +129,7 @@ void TColumnPartDisplay::DrawHeaderContent() {
   }
   if (mode == dmTextAndImage || mode == dmTextOnly) DrawCaption(header.Caption(), TRect{x, r.Top, r.Right, r.Bottom});
   if (Column->Sorted()) DrawSortArrow(r.Right - 12, arrowY);
-  if (Column == Grid->PressedHeaderColumn && (!themed || Grid->HeaderStyle() != hsAuto)) DrawPressedEffect();
+  if (Column == Grid->PressedHeaderColumn() && (!themed || Grid->HeaderStyle() != hsAuto)) DrawPressedEffect();
 }
 
 void TColumnPartDisplay::DrawPressedEffect() {

@@ -88,13 +88,18 @@ TEST(GridPaintTest, SoleOldStyleAndPressedHeaders) {
 
   // Pressed: the cell less its last column and row is inverted.
   f.grid->SetHeaderStyle(hsDefault);
-  f.grid->PressedHeaderColumn = cols.Items(3);
+  const TColumnOptions options = cols.Items(3)->Options();
+  cols.Items(3)->SetOptions(options.With(coCanClick));
+  const QPoint onHeader(cols.Items(3)->Left() + 20, 8);
+  QTest::mousePress(f.grid->viewport(), Qt::LeftButton, Qt::NoModifier, onHeader);
+  ASSERT_EQ(f.grid->PressedHeaderColumn(), cols.Items(3));
   img = f.Client();
   const QRgb invertedFace = Inverted(face);
   EXPECT_EQ(Px(img, 59, 2), invertedFace);
   EXPECT_EQ(Px(img, 61, 5), shadow);
   EXPECT_EQ(Px(img, 30, 19), shadow);
-  f.grid->PressedHeaderColumn = nullptr;
+  QTest::mouseRelease(f.grid->viewport(), Qt::LeftButton, Qt::NoModifier, onHeader);
+  cols.Items(3)->SetOptions(options);
 
   // A single visible column gets a full 3-D frame: no shortened ends.
   for (int i : {0, 1, 2, 4}) cols.Items(i)->SetVisible(false);

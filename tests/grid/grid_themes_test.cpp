@@ -71,7 +71,9 @@ TEST(GridThemesTest, ThemedHeaderIndentsCaptionsAndLightsTheHotCell) {
   EXPECT_GE(first, 12);
   EXPECT_LE(first, 14);
 
-  f.grid->HotHeaderColumn = f.grid->Columns().Items(4);  // "Arayan numara", x 62..173
+  // The pointer over "Arayan numara", x 62..173.
+  QTest::mouseMove(f.grid->viewport(), QPoint(f.grid->Columns().Items(4)->Left() + 40, 8));
+  ASSERT_EQ(f.grid->HotHeaderColumn(), f.grid->Columns().Items(4));
   const QImage hot = f.Client();
   int changedInside = 0, changedOutside = 0;
   for (int y = 0; y < 20; ++y)

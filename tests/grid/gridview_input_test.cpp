@@ -101,7 +101,7 @@ TEST_F(InputFixture, AClickSelectsAndRepaintsTwoCellsAndTheSameCellAgainRepaints
   EXPECT_EQ(selected, (QList<QPoint>{{0, 1}}));
   EXPECT_EQ(clicked, (QList<QPoint>{{0, 1}}));
   EXPECT_EQ(grid->RowMarks, (QList<bool>{false, true, false}));
-  EXPECT_EQ(grid->AnchorRow, 1);
+  EXPECT_EQ(grid->AnchorRow(), 1);
   EXPECT_TRUE(grid->hasFocus());
   EXPECT_EQ(spy.region, CellRegion(0, 0) + CellRegion(0, 1));
 
@@ -126,7 +126,7 @@ TEST_F(InputFixture, ClicksBelowTheLastRowAndInTheLastHeaderPixelRowChangeNothin
   EXPECT_EQ(grid->CurrentRow, 2);
   EXPECT_TRUE(selected.isEmpty());
   EXPECT_EQ(spy.paints, 0);
-  EXPECT_EQ(grid->PressedHeaderColumn, nullptr);
+  EXPECT_EQ(grid->PressedHeaderColumn(), nullptr);
 }
 
 TEST_F(InputFixture, AReleaseCountsAsACellClickOnlyOverTheCellOfTheLastDataPress) {
@@ -175,16 +175,49 @@ TEST_F(InputFixture, ClickableHeadersReportTheirColumnIndexOnRelease) {
   grid->OnHeaderClick = [&](QObject*, int c) { headers.append(c); };
   const QPoint p(Col(1)->Left() + 30, 8);
   QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, p);
-  EXPECT_EQ(grid->PressedHeaderColumn, Col(1));
+  EXPECT_EQ(grid->PressedHeaderColumn(), Col(1));
   EXPECT_TRUE(grid->HasState(gfHeaderPressed));
   QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, p);
   EXPECT_EQ(headers, QList<int>{1});
-  EXPECT_EQ(grid->PressedHeaderColumn, nullptr);
+  EXPECT_EQ(grid->PressedHeaderColumn(), nullptr);
   EXPECT_FALSE(grid->HasState(gfHeaderPressed));
   // The call list's own headers are not clickable.
   Click(QPoint(Col(0)->Left() + 30, 8));
   EXPECT_EQ(headers, QList<int>{1});
   EXPECT_FALSE(Col(0)->Sorted());
+}
+
+TEST_F(InputFixture, EachPressStartsOneGestureThatItsReleaseEnds) {
+  using G = TCustomGridView::TGesture;
+  AddRows(3);
+  EXPECT_EQ(grid->Gesture(), G::None);
+  const struct {
+    Qt::MouseButton button;
+    QPoint at;
+    G gesture;
+  } presses[] = {
+      {Qt::LeftButton, CellPoint(1, 1), G::Pressed},
+      {Qt::LeftButton, QPoint(Col(0)->Left() + Col(0)->Width() - 2, 5), G::Sizing},
+      {Qt::MiddleButton, CellPoint(1, 1), G::Rolling},
+  };
+  for (const auto& press : presses) {
+    QTest::mousePress(vp, press.button, Qt::NoModifier, press.at);
+    EXPECT_EQ(grid->Gesture(), press.gesture);
+    EXPECT_EQ(grid->HasState(gfSizing), press.gesture == G::Sizing);
+    QTest::mouseRelease(vp, press.button, Qt::NoModifier, press.at);
+    EXPECT_EQ(grid->Gesture(), G::None);
+    EXPECT_FALSE(grid->HasState(gfSizing));
+    EXPECT_FALSE(grid->RollMode()->Active());
+  }
+  // A header press left behind when the application goes to the background
+  // is dropped with its state flag.
+  Col(1)->SetOptions(Col(1)->Options().With(coCanClick));
+  QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, QPoint(Col(1)->Left() + 30, 8));
+  ASSERT_EQ(grid->Gesture(), G::HeaderPressed);
+  emit qApp->applicationStateChanged(Qt::ApplicationInactive);
+  EXPECT_EQ(grid->Gesture(), G::None);
+  EXPECT_FALSE(grid->HasState(gfHeaderPressed));
+  emit qApp->applicationStateChanged(Qt::ApplicationActive);
 }
 
 // --- Column sizing ---------------------------------------------------------------------
@@ -207,10 +240,10 @@ TEST_F(InputFixture, DraggingHatNoBorderFarLeftStopsAtEightPixelsWithoutRepainti
   PaintSpy spy(vp);
   QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, border);
   EXPECT_TRUE(grid->HasState(gfSizing));
-  EXPECT_EQ(grid->SizingColumn, hat);
+  EXPECT_EQ(grid->SizingColumn(), hat);
   QTest::mouseMove(vp, border - QPoint(100, 0));
   g.Settle();
-  EXPECT_EQ(grid->SizingDelta, 8 - hat->Width());
+  EXPECT_EQ(grid->SizingDelta(), 8 - hat->Width());
   // Only the thin tracking lines were touched.
   EXPECT_EQ(cellsPainted, 0);
   for (const QRect& r : spy.region) EXPECT_EQ(r.width(), 1) << r.x();
@@ -222,7 +255,7 @@ TEST_F(InputFixture, DraggingHatNoBorderFarLeftStopsAtEightPixelsWithoutRepainti
   QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, border - QPoint(100, 0));
   g.Settle();
   EXPECT_FALSE(grid->HasState(gfSizing));
-  EXPECT_EQ(grid->SizingColumn, nullptr);
+  EXPECT_EQ(grid->SizingColumn(), nullptr);
   EXPECT_EQ(hat->Width(), 8);
   EXPECT_EQ((QList<int>{Col(0)->Width(), Col(1)->Width(), Col(2)->Width(), Col(4)->Width()}), before);
   EXPECT_GT(cellsPainted, 0);  // the release repaints everything
@@ -234,7 +267,7 @@ TEST_F(InputFixture, ARightButtonDragResizesTooAndAnyReleaseEndsIt) {
   const int width = saat->Width();
   const QPoint border(saat->Left() + saat->Width() - 2, 5);
   QTest::mousePress(vp, Qt::RightButton, Qt::NoModifier, border);
-  ASSERT_EQ(grid->SizingColumn, saat);
+  ASSERT_EQ(grid->SizingColumn(), saat);
   QTest::mouseMove(vp, border + QPoint(30, 40));
   QTest::mouseRelease(vp, Qt::RightButton, Qt::NoModifier, border + QPoint(30, 40));
   g.Settle();
@@ -252,21 +285,21 @@ TEST_F(InputFixture, CursorIsTheSplitterOverABorderOnlyAndTheDefaultElsewhere) {
   TCustomColumn* hat = Col(3);
   QTest::mouseMove(vp, QPoint(hat->Left() + hat->Width() + 2, 3));
   EXPECT_TRUE(HasSplitCursor());
-  EXPECT_EQ(grid->BorderHoverColumn, hat);
+  EXPECT_EQ(grid->BorderHoverColumn(), hat);
   QTest::mouseMove(vp, QPoint(hat->Left() + 20, 3));
   EXPECT_TRUE(HasDefaultCursor());
-  EXPECT_EQ(grid->BorderHoverColumn, nullptr);
+  EXPECT_EQ(grid->BorderHoverColumn(), nullptr);
   QTest::mouseMove(vp, QPoint(hat->Left() + hat->Width(), 3));
   QTest::mouseMove(vp, CellPoint(3, 1));
   EXPECT_TRUE(HasDefaultCursor());
-  EXPECT_EQ(grid->HoverCell, QPoint(3, 1));
+  EXPECT_EQ(grid->HoverCell(), QPoint(3, 1));
   // The column's own cursor shows over its rows, not below them.
   Col(3)->SetCursor(crHandPoint);
   QTest::mouseMove(vp, CellPoint(3, 0));
   EXPECT_EQ(vp->cursor().shape(), Qt::PointingHandCursor);
   QTest::mouseMove(vp, CellPoint(3, 4));
   EXPECT_TRUE(HasDefaultCursor());
-  EXPECT_EQ(grid->HoverCell, QPoint(3, 4));
+  EXPECT_EQ(grid->HoverCell(), QPoint(3, 4));
   // The last header pixel row is no part: a split cursor does not linger.
   QTest::mouseMove(vp, QPoint(hat->Left() + hat->Width(), 3));
   QTest::mouseMove(vp, QPoint(hat->Left() + hat->Width(), grid->HeaderSize() - 1));
@@ -279,7 +312,7 @@ TEST_F(InputFixture, HotTrackingLightsOneHeaderAtATimeAndClearsWhenThePointerLea
   PaintSpy spy(vp);
   QTest::mouseMove(vp, QPoint(first->Left() + 20, 8));
   g.Settle();
-  EXPECT_EQ(grid->HotHeaderColumn, first);
+  EXPECT_EQ(grid->HotHeaderColumn(), first);
   EXPECT_EQ(spy.region, HeaderRegion(first));
 
   spy.Reset();
@@ -289,36 +322,36 @@ TEST_F(InputFixture, HotTrackingLightsOneHeaderAtATimeAndClearsWhenThePointerLea
 
   QTest::mouseMove(vp, QPoint(second->Left() + 20, 8));
   g.Settle();
-  EXPECT_EQ(grid->HotHeaderColumn, second);
+  EXPECT_EQ(grid->HotHeaderColumn(), second);
   EXPECT_EQ(spy.region, HeaderRegion(first) + HeaderRegion(second));
 
   spy.Reset();
   Leave();
   g.Settle();
-  EXPECT_EQ(grid->HotHeaderColumn, nullptr);
+  EXPECT_EQ(grid->HotHeaderColumn(), nullptr);
   EXPECT_EQ(spy.region, HeaderRegion(second));
 
   QTest::mouseMove(vp, QPoint(first->Left() + 20, 8));
   QTest::mouseMove(vp, CellPoint(first->Index(), 0));
-  EXPECT_EQ(grid->HotHeaderColumn, nullptr);
+  EXPECT_EQ(grid->HotHeaderColumn(), nullptr);
 }
 
 TEST_F(InputFixture, ColumnsClearedUnderThePointerAreForgottenNotTouched) {
   TCustomColumn* first = grid->Columns().ByPosition(0);
   QTest::mouseMove(vp, QPoint(first->Left() + 20, 8));
-  ASSERT_EQ(grid->HotHeaderColumn, first);
+  ASSERT_EQ(grid->HotHeaderColumn(), first);
   const QPoint border(first->Left() + first->Width(), 5);
   QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, border);
   ASSERT_TRUE(grid->HasState(gfSizing));
   grid->Columns().Clear();
   QTest::mouseMove(vp, border + QPoint(20, 0));
-  EXPECT_EQ(grid->HotHeaderColumn, nullptr);
-  EXPECT_EQ(grid->SizingColumn, nullptr);
+  EXPECT_EQ(grid->HotHeaderColumn(), nullptr);
+  EXPECT_EQ(grid->SizingColumn(), nullptr);
   EXPECT_FALSE(grid->HasState(gfSizing));
   QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, border + QPoint(20, 0));
   Leave();
   g.Settle();
-  EXPECT_EQ(grid->HotHeaderColumn, nullptr);
+  EXPECT_EQ(grid->HotHeaderColumn(), nullptr);
 }
 
 // --- Keys --------------------------------------------------------------------------------------
@@ -403,7 +436,7 @@ TEST_F(InputFixture, AnEmptyGridIgnoresEveryKeyAndPressesOnlyTakeTheFocus) {
   Click(QPoint(50, 50), Qt::MiddleButton);
   EXPECT_EQ(downs, 0);
   EXPECT_TRUE(selected.isEmpty());
-  EXPECT_FALSE(grid->RollMode->Active());
+  EXPECT_FALSE(grid->RollMode()->Active());
 }
 
 TEST_F(InputFixture, TypingChangesNothingReturnIsSwallowedAndTabMovesTheFocusOn) {
@@ -536,23 +569,23 @@ TEST_F(InputFixture, RollModeStepsFasterFartherFromThePressPoint) {
   AddRows(30);
   const QPoint origin = CellPoint(0, 2);
   QPoint pointer = origin;
-  grid->RollMode->PointerPos = [&] { return pointer; };
+  grid->RollMode()->PointerPos = [&] { return pointer; };
   QTest::mousePress(vp, Qt::MiddleButton, Qt::NoModifier, origin);
-  ASSERT_TRUE(grid->RollMode->Active());
-  EXPECT_TRUE(grid->RollMode->Marker()->isVisible());
+  ASSERT_TRUE(grid->RollMode()->Active());
+  EXPECT_TRUE(grid->RollMode()->Marker()->isVisible());
   pointer = origin + QPoint(0, 40);
   QTest::mouseMove(vp, pointer);
   EXPECT_EQ(ApplicationCursor(), crRollDown);
-  grid->RollMode->Tick();
+  grid->RollMode()->Tick();
   EXPECT_EQ(grid->TopRow(), 1);
-  EXPECT_EQ(grid->RollMode->Timer()->interval(), 60);
+  EXPECT_EQ(grid->RollMode()->Timer()->interval(), 60);
   pointer = origin + QPoint(0, 150);
-  grid->RollMode->Tick();
+  grid->RollMode()->Tick();
   EXPECT_EQ(grid->TopRow(), 2);
-  EXPECT_EQ(grid->RollMode->Timer()->interval(), 1);
+  EXPECT_EQ(grid->RollMode()->Timer()->interval(), 1);
   QTest::mouseRelease(vp, Qt::MiddleButton, Qt::NoModifier, pointer);
-  EXPECT_FALSE(grid->RollMode->Active());
-  EXPECT_FALSE(grid->RollMode->Marker()->isVisible());
+  EXPECT_FALSE(grid->RollMode()->Active());
+  EXPECT_FALSE(grid->RollMode()->Marker()->isVisible());
   EXPECT_EQ(ApplicationCursor(), crDefault);
 }
 
@@ -562,14 +595,14 @@ TEST_F(InputFixture, RollModeWithNothingToScrollStillChangesItsCursors) {
   QTest::mousePress(vp, Qt::MiddleButton, Qt::NoModifier, origin);
   QTest::mouseMove(vp, origin + QPoint(0, 40));
   EXPECT_EQ(ApplicationCursor(), crRollDown);
-  grid->RollMode->Tick();
+  grid->RollMode()->Tick();
   QTest::mouseMove(vp, origin - QPoint(0, 6));
   EXPECT_EQ(ApplicationCursor(), crRollUp);
-  grid->RollMode->Tick();
+  grid->RollMode()->Tick();
   EXPECT_EQ(grid->TopRow(), 0);
   // A release of another button ends the roll mode too.
   QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, origin);
-  EXPECT_FALSE(grid->RollMode->Active());
+  EXPECT_FALSE(grid->RollMode()->Active());
   EXPECT_EQ(ApplicationCursor(), crDefault);
 }
 
@@ -579,23 +612,23 @@ TEST_F(InputFixture, CellHintsShowBesideTheCellAndGiveWayToTheFitHint) {
   AddRows(3);
   grid->Cell(0, 1)->SetHint("Arayan kayıtlı değil");
   QTest::mouseMove(vp, CellPoint(0, 1));
-  ASSERT_TRUE(grid->CellHintWindow->IsShowing());
+  ASSERT_TRUE(grid->CellHintWindow()->IsShowing());
   const TRect cell = grid->GetCellRect(0, 1);
-  EXPECT_EQ(grid->CellHintWindow->pos(), vp->mapToGlobal(QPoint(cell.Left + Col(0)->Width(), cell.Top - 20)));
-  EXPECT_LE(grid->CellHintWindow->width(), 250);
+  EXPECT_EQ(grid->CellHintWindow()->pos(), vp->mapToGlobal(QPoint(cell.Left + Col(0)->Width(), cell.Top - 20)));
+  EXPECT_LE(grid->CellHintWindow()->width(), 250);
   QTest::mouseMove(vp, CellPoint(0, 0));
-  EXPECT_FALSE(grid->CellHintWindow->IsShowing());
-  EXPECT_FALSE(grid->FitHintWindow->IsShowing());
+  EXPECT_FALSE(grid->CellHintWindow()->IsShowing());
+  EXPECT_FALSE(grid->FitHintWindow()->IsShowing());
 
   // A text too wide for its column shows in full when the column asks.
   grid->Cell(0, 1)->SetAsString(QString("uzun metin ").repeated(20));
   Col(0)->SetOptions(Col(0)->Options().With(coShowTextFitHint));
   QTest::mouseMove(vp, CellPoint(0, 1));
-  EXPECT_TRUE(grid->FitHintWindow->IsShowing());
-  EXPECT_EQ(grid->FitHintWindow->pos(), vp->mapToGlobal(QPoint(cell.Left, cell.Top)));
-  EXPECT_FALSE(grid->CellHintWindow->IsShowing());
+  EXPECT_TRUE(grid->FitHintWindow()->IsShowing());
+  EXPECT_EQ(grid->FitHintWindow()->pos(), vp->mapToGlobal(QPoint(cell.Left, cell.Top)));
+  EXPECT_FALSE(grid->CellHintWindow()->IsShowing());
   Leave();
-  EXPECT_FALSE(grid->FitHintWindow->IsShowing());
+  EXPECT_FALSE(grid->FitHintWindow()->IsShowing());
 }
 
 TEST_F(InputFixture, TheFitHintTakesNoPointerInput) {
@@ -605,12 +638,12 @@ TEST_F(InputFixture, TheFitHintTakesNoPointerInput) {
   const QPoint p = CellPoint(0, 1);
   QTest::mouseMove(vp, CellPoint(0, 0));
   QTest::mouseMove(vp, p);
-  ASSERT_TRUE(grid->FitHintWindow->IsShowing());
+  ASSERT_TRUE(grid->FitHintWindow()->IsShowing());
   // The hint lies under the pointer, but the pointer never is over the hint.
   const QPoint global = vp->mapToGlobal(p);
-  ASSERT_TRUE(grid->FitHintWindow->geometry().contains(global));
-  EXPECT_NE(QApplication::widgetAt(global), grid->FitHintWindow);
-  EXPECT_TRUE(grid->FitHintWindow->windowFlags().testFlag(Qt::WindowTransparentForInput));
+  ASSERT_TRUE(grid->FitHintWindow()->geometry().contains(global));
+  EXPECT_NE(QApplication::widgetAt(global), grid->FitHintWindow());
+  EXPECT_TRUE(grid->FitHintWindow()->windowFlags().testFlag(Qt::WindowTransparentForInput));
 }
 
 // Handlers may replace the columns under a sizing, a header press or a hover:
@@ -624,7 +657,7 @@ TEST_F(InputFixture, HandlersThatReplaceTheColumnsLeaveNoOldColumnHeld) {
     if (replaced) return;
     replaced = true;
     LoadGridLayout(*grid, gridtest::CallListLayout());
-    held = grid->SizingColumn || grid->HotHeaderColumn || grid->PressedHeaderColumn || grid->BorderHoverColumn ||
+    held = grid->SizingColumn() || grid->HotHeaderColumn() || grid->PressedHeaderColumn() || grid->BorderHoverColumn() ||
            grid->HasState(gfSizing) || grid->HasState(gfHeaderPressed);
     widths.clear();
     for (int i = 0; i < grid->Columns().Count(); ++i) widths.push_back(Col(i)->Width());
@@ -654,28 +687,28 @@ TEST_F(InputFixture, HandlersThatReplaceTheColumnsLeaveNoOldColumnHeld) {
   Col(4)->SetOptions(Col(4)->Options().With(coCanClick).With(coCanSort));
   const QPoint header(Col(4)->Left() + 20, 10);
   QTest::mouseMove(vp, header);
-  ASSERT_EQ(grid->HotHeaderColumn, Col(4));
+  ASSERT_EQ(grid->HotHeaderColumn(), Col(4));
   QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, header);
-  ASSERT_EQ(grid->PressedHeaderColumn, Col(4));
+  ASSERT_EQ(grid->PressedHeaderColumn(), Col(4));
   replaced = false;
   grid->OnHeaderClick = [&](QObject*, int) { replaceColumns(); };
   QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, header);
   EXPECT_TRUE(replaced);
   EXPECT_FALSE(held);
-  EXPECT_EQ(grid->PressedHeaderColumn, nullptr);
+  EXPECT_EQ(grid->PressedHeaderColumn(), nullptr);
   for (int i = 0; i < grid->Columns().Count(); ++i) EXPECT_FALSE(Col(i)->Sorted()) << "no sort by a freed column";
   grid->OnHeaderClick = nullptr;
   g.Settle();
 
   // Hovering a header, the move handler replaces them.
   QTest::mouseMove(vp, header + QPoint(5, 0));
-  ASSERT_NE(grid->HotHeaderColumn, nullptr);
+  ASSERT_NE(grid->HotHeaderColumn(), nullptr);
   replaced = false;
   grid->OnMouseMove = [&](QObject*, TShiftState, int, int) { replaceColumns(); };
   QTest::mouseMove(vp, QPoint(header.x() + 5, 40));
   EXPECT_TRUE(replaced);
   EXPECT_FALSE(held);
-  EXPECT_EQ(grid->HotHeaderColumn, nullptr);
+  EXPECT_EQ(grid->HotHeaderColumn(), nullptr);
   grid->OnMouseMove = nullptr;
 }
 
@@ -707,11 +740,11 @@ TEST_F(InputFixture, DeactivatingTheApplicationDropsPendingPresses) {
   Col(1)->SetOptions(Col(1)->Options().With(coCanClick));
   Click(CellPoint(2, 1));
   QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, QPoint(Col(1)->Left() + 30, 8));
-  ASSERT_EQ(grid->PressedHeaderColumn, Col(1));
+  ASSERT_EQ(grid->PressedHeaderColumn(), Col(1));
   emit qApp->applicationStateChanged(Qt::ApplicationInactive);
-  EXPECT_EQ(grid->PressedHeaderColumn, nullptr);
-  EXPECT_EQ(grid->DownPoint, QPoint(-1, -1));
-  EXPECT_EQ(grid->DownCell, QPoint(-1, -1));
+  EXPECT_EQ(grid->PressedHeaderColumn(), nullptr);
+  EXPECT_EQ(grid->DownPoint(), QPoint(-1, -1));
+  EXPECT_EQ(grid->DownCell(), QPoint(-1, -1));
   // Without the earlier press, a release over that cell is no click.
   clicked.clear();
   QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, CellPoint(2, 1));
