@@ -51,6 +51,14 @@ QString Snapshot::Cell(int row, const QString& header) const {
 
 void ProgramFixture::SetUp() {
   ASSERT_TRUE(runtime.isValid());
+  // The accessibility bus starts with the session's environment: no display
+  // of the caller's may leak into it, and its socket goes into this test's
+  // runtime folder (else every desktop of the user shares one socket path).
+  QProcessEnvironment own = QProcessEnvironment::systemEnvironment();
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "AT_SPI_BUS_ADDRESS", "DBUS_SESSION_BUS_ADDRESS"})
+    own.remove(QString::fromLatin1(name));
+  own.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+  session.setProcessEnvironment(own);
   session.start(QStringLiteral("dbus-run-session"),
                 {QStringLiteral("--"), QStringLiteral(CID_DESKTOP_SESSION)});
   ASSERT_TRUE(session.waitForStarted(5000));
@@ -92,7 +100,7 @@ void ProgramFixture::StartSimulator(const QStringList& args) {
                   QStringList{QStringLiteral("--script"), QStringLiteral("-"), QStringLiteral("--serial"),
                               QStringLiteral("E2E1")} + args);
   ASSERT_TRUE(simulator.waitForStarted(5000));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return simulator.peek(64).startsWith("READY"); }, 5000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return simulator.peek(64).startsWith("READY"); }, 10000));
 }
 
 void ProgramFixture::StartProgram(const QStringList& args) {
@@ -100,7 +108,7 @@ void ProgramFixture::StartProgram(const QStringList& args) {
   program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
   program.start(QStringLiteral(CID_PROGRAM), args);
   ASSERT_TRUE(program.waitForStarted(5000));
-  ASSERT_TRUE(WaitFor([](const Snapshot& s) { return s.values.contains(kConnectionState); }, 10000))
+  ASSERT_TRUE(WaitFor([](const Snapshot& s) { return s.values.contains(kConnectionState); }, 20000))
       << "the program's window never became readable";
 }
 

@@ -63,8 +63,9 @@ class ProgramFixture : public ::testing::Test {
   void Script(const QByteArray& commands);
 
   Snapshot Read();
-  bool WaitFor(const std::function<bool(const Snapshot&)>& pred, int ms = 5000);
-  bool WaitValue(const QString& key, const QString& text, int ms = 5000);
+  // Generous limits: several private desktops may share two cores in CI.
+  bool WaitFor(const std::function<bool(const Snapshot&)>& pred, int ms = 10000);
+  bool WaitValue(const QString& key, const QString& text, int ms = 10000);
   // The last snapshot read, for failure messages.
   std::string Show(const QString& key) const { return last_.value(key).toStdString(); }
 
