@@ -39,7 +39,12 @@ void TPictureWindow::FinishLayout(const QIcon& icon, Placement placement, QPoint
 }
 
 void TPictureWindow::ShowPicture(QLabel* label, const char* resourcePath) {
-  label->setPixmap(LoadPicture(QString::fromLatin1(resourcePath)));
+  pendingPictures_.emplace_back(label, resourcePath);
+}
+
+void TPictureWindow::LoadPictures() {
+  for (const auto& [label, path] : pendingPictures_) label->setPixmap(LoadPicture(QString::fromLatin1(path)));
+  pendingPictures_.clear();
 }
 
 // The stored position was chosen on a large screen; on a smaller one it would
@@ -64,7 +69,10 @@ void TPictureWindow::setVisible(bool visible) {
   // Placed before every showing, which also keeps Qt from centring the
   // window over the main window instead; and once more when shown, since the
   // frame's size is known only then.
-  if (showing) Place();
+  if (showing) {
+    LoadPictures();
+    Place();
+  }
   QDialog::setVisible(visible);
   if (showing) Place();
 }

@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QIcon>
 #include <QPoint>
+#include <utility>
+#include <vector>
 
 class QLabel;
 
@@ -31,14 +33,18 @@ class TPictureWindow : public QDialog {
 
   // Called after the layout is set up.
   void FinishLayout(const QIcon& icon, Placement placement, QPoint storedPosition = QPoint());
-  // Loads a shipped picture into label, which keeps its layout geometry.
-  static void ShowPicture(QLabel* label, const char* resourcePath);
+  // Shows a shipped picture in label, which keeps its layout geometry. The
+  // picture is decoded when the window is first shown: all five windows are
+  // created at start-up, and most runs open none of them.
+  void ShowPicture(QLabel* label, const char* resourcePath);
 
  private:
   void Place();
+  void LoadPictures();
 
   Placement placement_ = Placement::ScreenCenter;
   QPoint storedPosition_;
+  std::vector<std::pair<QLabel*, const char*>> pendingPictures_;
 };
 
 }  // namespace guide

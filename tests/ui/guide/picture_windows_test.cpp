@@ -62,7 +62,13 @@ TEST(PictureWindows, LayoutCaptionsPicturesLabelsAndIcons) {
     EXPECT_EQ(l.window->maximumSize(), l.client);
     EXPECT_EQ(l.window->font().pixelSize(), 11);
     EXPECT_EQ(l.picture->geometry(), QRect(QPoint(0, 0), l.pictureSize));
+    // Decoded on the first showing, not at start-up.
+    EXPECT_TRUE(l.picture->pixmap().isNull());
+    l.window->show();
+    l.window->hide();
     EXPECT_EQ(l.picture->pixmap().size(), l.pictureSize);
+    EXPECT_EQ(l.picture->geometry(), QRect(QPoint(0, 0), l.pictureSize));
+    EXPECT_EQ(l.window->size(), l.client);
     EXPECT_FALSE(l.window->windowIcon().isNull());
     if (l.label) {
       EXPECT_EQ(l.label->text(), QString::fromUtf8(l.labelText));
