@@ -14,6 +14,7 @@
 #include "platform/applicationevents.h"
 #include "platform/defaultbutton.h"
 #include "platform/fonts.h"
+#include "platform/standardicon.h"
 
 // Resources of a static library are registered by name, outside any namespace.
 static void InitMainWindowResources() { Q_INIT_RESOURCE(main_window); }
@@ -45,10 +46,11 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   platform::InstallAlign(this);
 
   // OK-kind buttons carry the platform's check-mark glyph and are the default
-  // button of their own page.
+  // button of their own page. None is on the first page, so the glyph is
+  // looked up when first drawn.
   DefaultButtons = new platform::TPageDefaultButtons(this);
   for (QPushButton* b : {BitBtn1, BitBtn2, BitBtn3}) {
-    b->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+    b->setIcon(platform::DeferredStandardIcon(QStyle::SP_DialogOkButton, this));
     DefaultButtons->Add(b);
   }
 
