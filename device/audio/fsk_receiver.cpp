@@ -245,7 +245,15 @@ void FskReceiver::Step(std::vector<FskBurst>& out) {
   for (;;) {
     if (first_ >= 0) {
       std::vector<Frame> frames;
-      if (!Decode(first_, true, frames)) return;
+      if (!Decode(first_, true, frames)) {
+        // Still collecting. A false start may announce a long message; once
+        // the carrier is plainly gone, stop waiting and hunt on.
+        double quality = 0;
+        if (frames.size() < 4 || CarrierThroughout(frames, &quality)) return;
+        restartHunt(std::max(candidate_ + 1, int64_t(first_ + bit_)));
+        first_ = -1;
+        continue;
+      }
       const int len = MessageLength({frames.size() > 0 ? frames[0].byte : uint8_t(0),
                                      frames.size() > 1 ? frames[1].byte : uint8_t(0)});
       std::vector<uint8_t> bytes;
