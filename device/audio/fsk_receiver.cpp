@@ -195,7 +195,7 @@ std::optional<CallerIdMessage> FskReceiver::FlipOneBit(const std::vector<Frame>&
     if (c < least) second = least, least = c, where = int(i);
     else if (c < second) second = c;
   }
-  if (where < 0 || least > 0.35f * median || second < 2.f * least) return std::nullopt;
+  if (where < 0 || least > 0.25f * median || second < 3.f * least) return std::nullopt;
   std::vector<uint8_t> bytes;
   for (const Frame& f : frames) bytes.push_back(f.byte);
   bytes[where] ^= uint8_t(1 << k);

@@ -113,7 +113,9 @@ std::optional<CallerIdMessage> ParseClipOrClass(Standard standard, const uint8_t
     }
     if (pos >= len) break;
   }
-  if (!any && m.name.isEmpty()) return std::nullopt;
+  // A caller-ID message without the number or the reason it is absent is
+  // no call (and more likely noise that passed the checksum).
+  if (!any) return std::nullopt;
   return m;
 }
 
