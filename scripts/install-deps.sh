@@ -26,6 +26,8 @@ PACKAGES=(
   dbus at-spi2-core python3-gi gir1.2-atspi-2.0
   # the grid accessibility test switches accessibility on as a screen reader would
   qt6-base-private-dev
+  # scripts/build-graph.sh draws the library graph
+  graphviz
   # the Debian package and its checks
   dpkg-dev file binutils lintian desktop-file-utils appstream
 )

@@ -15,7 +15,7 @@
 #include "device/builtin_control.h"
 #include "device/registry.h"
 #include "device/ttevra.h"
-#include "tests/device/fake_device.h"
+#include "device/fake_device.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "device/audio/level_meter.h"
-#include "tests/device/audio/decode_helpers.h"
+#include "decode_helpers.h"
 
 namespace device::audio {
 namespace {

@@ -2,7 +2,7 @@
 // layout, absent numbers, 8-bit names, and what must never become a call.
 #include <gtest/gtest.h>
 
-#include "tests/device/audio/decode_helpers.h"
+#include "decode_helpers.h"
 
 namespace device::audio {
 namespace {
