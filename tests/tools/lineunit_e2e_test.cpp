@@ -27,9 +27,15 @@ TEST_F(LineUnitEndToEnd, SerialUnitRingsCallsAndBadChecksum) {
   // The unit says nothing until a line rings: until then nothing shows it is there.
   ASSERT_TRUE(WaitValue(kConnectionState, kWaiting));
 
-  Script("ring 3");
+  // A ring reads 48 for one second only; a read of the window under load can
+  // fall outside it, so ring again until one is seen.
+  bool rang = false;
+  for (int i = 0; i < 5 && !rang; ++i) {
+    Script("ring 3");
+    rang = WaitValue(LevelNumber(3), QStringLiteral("48"), 3000);
+  }
+  ASSERT_TRUE(rang) << Show(kMessages);
   ASSERT_TRUE(WaitValue(kConnectionState, kConnected)) << Show(kMessages);
-  ASSERT_TRUE(WaitValue(LevelNumber(3), QStringLiteral("48")));
   ASSERT_TRUE(WaitValue(kStatusLine, QStringLiteral("  Cihaz modeli: Çok hatlı birim, 4 hat  Seri no: lineunit-e2e")));
   ASSERT_TRUE(WaitValue(LevelNumber(3), QStringLiteral("0")));  // a second later
 
