@@ -17,8 +17,7 @@ CallRecord CallFromMessage(const audio::CallerIdMessage& m, int line, const QDat
   QDate date = now.date();
   QTime time(now.time().hour(), now.time().minute(), now.time().second());
   if (m.HasDateTime()) {
-    QDate given(now.date().year(), m.month, m.day);
-    if (given.isValid() && given > now.date().addDays(1)) given = QDate(now.date().year() - 1, m.month, m.day);
+    const QDate given = DateWithoutYear(m.month, m.day, now.date());
     const QTime at(m.hour, m.minute);
     if (given.isValid() && at.isValid()) {
       date = given;

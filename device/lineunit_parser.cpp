@@ -197,8 +197,7 @@ void LineUnitParser::ParseLine(const QByteArray& line, std::vector<Event>& out) 
       if (!ReadDate(s, &t) || !ReadTime24(s, &t) || !s.Rest().trimmed().isEmpty())
         return fail(QStringLiteral("Ayrıntı kaydında geçersiz tarih ya da saat"));
       const QDateTime now = clock_();
-      QDate date = QDate(now.date().year(), t.month, t.day);
-      if (date.isValid() && date > now.date().addDays(1)) date = QDate(now.date().year() - 1, t.month, t.day);
+      const QDate date = DateWithoutYear(t.month, t.day, now.date());
       const QTime time(t.hour, t.minute, t.second);
       // The time is only for the record; a bad one loses nothing.
       detail.dateTime = QDateTime(date.isValid() ? date : now.date(), time.isValid() ? time : now.time())
@@ -241,10 +240,7 @@ void LineUnitParser::ParseLine(const QByteArray& line, std::vector<Event>& out) 
   call.name = NameText(nameField);
 
   const QDateTime now = clock_();
-  // No year in the record: this year, unless that lies ahead (a call from
-  // 31 December read on 1 January), as with modems.
-  QDate date(now.date().year(), t.month, t.day);
-  if (date.isValid() && date > now.date().addDays(1)) date = QDate(now.date().year() - 1, t.month, t.day);
+  const QDate date = DateWithoutYear(t.month, t.day, now.date());  // no year in the record
   const QTime time(t.hour, t.minute);
   const bool valid = date.isValid() && time.isValid();
   call.dateTime = (valid ? QDateTime(date, time) : QDateTime(now.date(), QTime(now.time().hour(), now.time().minute(),

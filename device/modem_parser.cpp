@@ -243,15 +243,10 @@ void ModemParser::Finish(std::vector<Event>& out) {
   QStringList bad;
   int a = 0, b = 0;
   if (date_ && !date_->isEmpty()) {
-    // Four digits MMDD, or six YYMMDD whose year is not trusted. The modem
-    // gives no year worth having: this year, unless that lies ahead (a call
-    // from 31 December read on 1 January).
+    // Four digits MMDD, or six YYMMDD whose year is not trusted.
     const QByteArray monthDay = date_->size() == 6 && AllDigits(*date_) ? date_->mid(2) : *date_;
     QDate given;
-    if (TwoPairs(monthDay, &a, &b)) {
-      given = QDate(now.date().year(), a, b);
-      if (given.isValid() && given > now.date().addDays(1)) given = QDate(now.date().year() - 1, a, b);
-    }
+    if (TwoPairs(monthDay, &a, &b)) given = DateWithoutYear(a, b, now.date());
     if (given.isValid())
       date = given;
     else

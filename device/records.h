@@ -1,6 +1,7 @@
 #pragma once
 // What the device parsers hand to the control: plain records, independent of
 // any event loop, so parsers can be driven with bytes by tests and fuzzers.
+#include <QDate>
 #include <QString>
 #include <array>
 #include <variant>
@@ -35,6 +36,15 @@ struct ParseError {
 // Texts shown in place of a number the exchange did not deliver.
 inline QString NumberWithheldText() { return QStringLiteral("Gizli numara"); }
 inline QString NumberUnavailableText() { return QStringLiteral("Numara alınamadı"); }
+
+// Devices give the month and day of a call but no year worth having: this
+// year, unless that lies ahead (a call from 31 December read on 1 January).
+// Invalid when the year has no such day.
+inline QDate DateWithoutYear(int month, int day, const QDate& today) {
+  QDate date(today.year(), month, day);
+  if (date.isValid() && date > today.addDays(1)) date = QDate(today.year() - 1, month, day);
+  return date;
+}
 
 // The date-time text format of call records.
 inline constexpr const char* kDateTimeFormat = "yyyy-MM-dd HH:mm:ss";
