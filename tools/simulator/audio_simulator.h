@@ -10,6 +10,7 @@
 
 #include "tools/simulator/audio_line.h"
 #include "tools/simulator/script.h"
+#include "tools/simulator/script_input.h"
 #include "tools/simulator/simulator.h"
 
 namespace sim {
@@ -29,7 +30,6 @@ class AudioSimulator : public QObject {
 
  private:
   void DemoCall();
-  void ReadInput();
   void RunScript();
   void Execute(const Command& cmd);
   void Log(const QString& text);
@@ -39,10 +39,7 @@ class AudioSimulator : public QObject {
   AudioLine line_;
   QRandomGenerator rng_;
   QTimer callTimer_, scriptTimer_, stallTimer_;
-  std::unique_ptr<QSocketNotifier> input_;
-  int inputFd_ = -1;
-  QByteArray inputBuffer_;
-  std::deque<QString> script_;
+  ScriptInput input_;
 };
 
 }  // namespace sim

@@ -64,17 +64,10 @@ bool Simulator::Start(QString* error) {
     ScheduleDemoCall();
     return true;
   }
-  if (options_.scriptPath == QLatin1String("-")) {
-    inputFd_ = STDIN_FILENO;
-  } else {
-    inputFd_ = ::open(QFile::encodeName(options_.scriptPath).constData(), O_RDONLY);
-    if (inputFd_ < 0) {
-      *error = QStringLiteral("cannot open script %1").arg(options_.scriptPath);
-      return false;
-    }
-  }
-  input_ = std::make_unique<QSocketNotifier>(inputFd_, QSocketNotifier::Read);
-  connect(input_.get(), &QSocketNotifier::activated, this, &Simulator::ReadInput);
+  if (!input_.Open(options_.scriptPath, error)) return false;
+  connect(&input_, &ScriptInput::linesArrived, this, [this] {
+    if (!scriptTimer_.isActive()) RunScript();
+  });
   return true;
 }
 
@@ -137,33 +130,10 @@ void Simulator::ScheduleDemoCall() {
   callTimer_.start(options_.demoCallMinMs + rng_.bounded(qMax(1, options_.demoCallMaxMs - options_.demoCallMinMs)));
 }
 
-void Simulator::ReadInput() {
-  char buf[4096];
-  const ssize_t n = ::read(inputFd_, buf, sizeof buf);
-  if (n <= 0) {
-    input_->setEnabled(false);
-    // Standard input ending means whoever drove us is gone: leave after the
-    // commands still queued. A script file leaves the device as it is.
-    if (inputFd_ == STDIN_FILENO) script_.push_back(QStringLiteral("quit"));
-  } else {
-    inputBuffer_.append(buf, n);
-  }
-  qsizetype nl;
-  while ((nl = inputBuffer_.indexOf('\n')) >= 0) {
-    script_.push_back(QString::fromUtf8(inputBuffer_.left(nl)));
-    inputBuffer_.remove(0, nl + 1);
-  }
-  if (n <= 0 && !inputBuffer_.isEmpty()) {
-    script_.push_back(QString::fromUtf8(inputBuffer_));
-    inputBuffer_.clear();
-  }
-  if (!scriptTimer_.isActive()) RunScript();
-}
-
 void Simulator::RunScript() {
-  while (!script_.empty()) {
-    const QString line = script_.front();
-    script_.pop_front();
+  while (!input_.Lines().empty()) {
+    const QString line = input_.Lines().front();
+    input_.Lines().pop_front();
     Command cmd;
     QString error;
     if (!ParseCommand(line, emulation_->Lines(), &cmd, &error)) {

@@ -13,6 +13,7 @@
 #include "tools/simulator/emulation.h"
 #include "tools/simulator/pty_port.h"
 #include "tools/simulator/script.h"
+#include "tools/simulator/script_input.h"
 #include "tools/simulator/udp_port.h"
 
 namespace sim {
@@ -49,7 +50,6 @@ class Simulator : public QObject {
   void DemoLevels();
   void DemoCall();
   void ScheduleDemoCall();
-  void ReadInput();
   void RunScript();
   void Execute(const Command& cmd);
   void Log(const QString& text);
@@ -67,10 +67,7 @@ class Simulator : public QObject {
   int ringingLine_ = 0;
   int ringingLeft_ = 0;
   Call nextCall_;
-  std::unique_ptr<QSocketNotifier> input_;
-  int inputFd_ = -1;
-  QByteArray inputBuffer_;
-  std::deque<QString> script_;
+  ScriptInput input_;
 };
 
 }  // namespace sim
