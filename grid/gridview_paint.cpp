@@ -68,11 +68,17 @@ TColumnPartDisplay& TCustomGridView::HeaderDisplay() {
 }
 
 TColumnDisplay& TCustomGridView::DisplayFor(TCustomColumn* column) {
-  // Every kind this grid can draw paints through the text display; it keeps
-  // nothing between cells, so one serves all columns.
-  if (!textDisplay_) textDisplay_ = std::make_unique<TTextualColumnDisplay>(column);
-  textDisplay_->Column = column;
-  return *textDisplay_;
+  // One display per kind serves every column of that kind: each cell fills
+  // the slot of its own kind before it is drawn, and the display draws only
+  // from that slot, so nothing carries over from the cell painted before.
+  if (column->ValueKind() == TValueKind::Text) {
+    if (!textDisplay_) textDisplay_ = std::make_unique<TTextualColumnDisplay>(column);
+    textDisplay_->Column = column;
+    return *textDisplay_;
+  }
+  if (!valueDisplay_) valueDisplay_ = std::make_unique<TValueColumnDisplay>(column);
+  valueDisplay_->Column = column;
+  return *valueDisplay_;
 }
 
 void TCustomGridView::SetCanvasFont(const TFont& font) {
