@@ -31,26 +31,25 @@ QString UdevDeviceDirectory() { return QStringLiteral("/dev/callerid"); }
 
 QStringList DefaultDeviceDirectories() { return {UserDeviceDirectory(), UdevDeviceDirectory()}; }
 
+QString FamilyPrefix(DeviceFamily family) {
+  switch (family) {
+    case DeviceFamily::Unit: return QStringLiteral("unit-");
+    case DeviceFamily::Modem: return QStringLiteral("modem-");
+    case DeviceFamily::LineUnit: return QStringLiteral("lineunit-");
+    case DeviceFamily::EthUnit: return QStringLiteral("ethunit-");
+    case DeviceFamily::Audio: return QStringLiteral("audio-");
+  }
+  return {};
+}
+
 bool FamilyFromName(const QString& name, DeviceFamily* family) {
-  if (name.startsWith(QLatin1String("unit-")) && name.size() > 5) {
-    *family = DeviceFamily::Unit;
-    return true;
-  }
-  if (name.startsWith(QLatin1String("lineunit-")) && name.size() > 9) {
-    *family = DeviceFamily::LineUnit;
-    return true;
-  }
-  if (name.startsWith(QLatin1String("ethunit-")) && name.size() > 8) {
-    *family = DeviceFamily::EthUnit;
-    return true;
-  }
-  if (name.startsWith(QLatin1String("modem-")) && name.size() > 6) {
-    *family = DeviceFamily::Modem;
-    return true;
-  }
-  if (name.startsWith(QLatin1String("audio-")) && name.size() > 6) {
-    *family = DeviceFamily::Audio;
-    return true;
+  for (DeviceFamily f : {DeviceFamily::Unit, DeviceFamily::LineUnit, DeviceFamily::EthUnit, DeviceFamily::Modem,
+                         DeviceFamily::Audio}) {
+    const QString prefix = FamilyPrefix(f);
+    if (name.startsWith(prefix) && name.size() > prefix.size()) {
+      *family = f;
+      return true;
+    }
   }
   return false;
 }
@@ -213,7 +212,7 @@ bool RemoveDeviceEntry(const QString& directory, const QString& name, QString* e
     return false;
   }
   const int fd = open(QFile::encodeName(directory).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0 && errno == ENOENT) return true;
+  if (fd < 0 && (errno == ENOENT || errno == ELOOP || errno == ENOTDIR)) return true;
   if (fd < 0 || (unlinkat(fd, QFile::encodeName(name).constData(), 0) != 0 && errno != ENOENT)) {
     *error = QStringLiteral("Kayıt silinemedi: %1: %2").arg(path, ErrnoText());
     if (fd >= 0) close(fd);

@@ -48,6 +48,8 @@ QStringList DefaultDeviceDirectories();
 
 // Family from an entry name; false for names of neither family.
 bool FamilyFromName(const QString& name, DeviceFamily* family);
+// The prefix entries of the family are named with, e.g. "unit-".
+QString FamilyPrefix(DeviceFamily family);
 
 // Who must own a device directory: root for udev's, else the user.
 uid_t DeviceDirectoryOwner(const QString& directory);
@@ -72,6 +74,8 @@ std::vector<DeviceEntry> ScanDeviceDirectories(const QStringList& directories, Q
 // directory, private to the user; an existing one must pass the checks
 // above). For the simulator and the link command.
 bool CreateDeviceEntry(const QString& directory, const QString& name, const QString& target, QString* error);
+// Removing an entry that is not there (or from a directory that is not a real
+// one, which holds no entries the program reads) succeeds.
 bool RemoveDeviceEntry(const QString& directory, const QString& name, QString* error);
 
 }  // namespace device

@@ -179,6 +179,18 @@ TEST(DeviceDirectory, EntryNamesMustNameAFamily) {
     EXPECT_FALSE(CreateDeviceEntry(dir.path(), QString::fromLatin1(bad), QStringLiteral("/dev/null"), &error)) << bad;
     EXPECT_TRUE(error.contains(QStringLiteral("Geçersiz kayıt adı")));
   }
+  // Every family's prefix names that family (the link command builds names from it).
+  for (DeviceFamily f : {DeviceFamily::Unit, DeviceFamily::Modem, DeviceFamily::LineUnit, DeviceFamily::EthUnit,
+                         DeviceFamily::Audio}) {
+    DeviceFamily read = f == DeviceFamily::Unit ? DeviceFamily::Modem : DeviceFamily::Unit;
+    EXPECT_TRUE(FamilyFromName(FamilyPrefix(f) + "x", &read) && read == f) << FamilyPrefix(f).toStdString();
+  }
+  // Removing through a link in the directory's place touches nothing behind it.
+  QTemporaryDir elsewhere;
+  ASSERT_TRUE(QFile(elsewhere.filePath("unit-a")).open(QIODevice::WriteOnly));
+  ASSERT_TRUE(QFile::link(elsewhere.path(), dir.filePath("linked")));
+  EXPECT_TRUE(RemoveDeviceEntry(dir.filePath("linked"), QStringLiteral("unit-a"), &error));
+  EXPECT_TRUE(QFile::exists(elsewhere.filePath("unit-a")));
 }
 
 TEST(DeviceDirectory, UserDirectoryFollowsTheRuntimeDirectoryAndUdevsBelongsToRoot) {

@@ -107,6 +107,29 @@ TEST(DeviceLinkCommand, PublicFormatUnitsOnASerialPortOrAnAddress) {
   EXPECT_STREQ(link, "192.168.1.20:3521");
 }
 
+// list shows what the program would use; remove takes an entry by name only.
+TEST(DeviceLinkCommand, ListsUsableEntriesAndRemovesByName) {
+  QTemporaryDir runtime;
+  const QString dir = runtime.path() + "/callerid-devices";
+  ASSERT_EQ(LinkCommand(runtime.path(), {"add", "10.0.0.7", "--ethunit"}).code, 0);
+  ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), dir + "/unit-zero"));
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+  p.setProcessEnvironment(env);
+  p.start(QStringLiteral(CID_DEVICE_LINK), {"list"});
+  ASSERT_TRUE(p.waitForFinished(20000));
+  const QString out = QString::fromUtf8(p.readAllStandardOutput());
+  EXPECT_TRUE(out.contains(dir + "/ethunit-10.0.0.7 -> 10.0.0.7")) << out.toStdString();
+  EXPECT_FALSE(out.contains(QStringLiteral("unit-zero"))) << out.toStdString();
+  EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).contains(QStringLiteral("unit-zero")));
+
+  EXPECT_EQ(LinkCommand(runtime.path(), {"remove", "/anywhere/ethunit-10.0.0.7"}).code, 0);
+  EXPECT_FALSE(QFileInfo(dir + "/ethunit-10.0.0.7").isSymLink());
+  EXPECT_EQ(LinkCommand(runtime.path(), {"remove", "ethunit-10.0.0.7"}).code, 0);  // already gone
+  EXPECT_EQ(LinkCommand(runtime.path(), {"remove"}).code, 2);
+}
+
 // Every rule that declares a serial port (the commented template too) also
 // keeps ModemManager from probing it with AT commands.
 TEST(UdevRule, DeclaredPortsAreLeftAloneByModemManager) {
