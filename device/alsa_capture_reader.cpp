@@ -84,7 +84,8 @@ bool AlsaCaptureReader::Open(QString* error) {
       (err = snd_pcm_hw_params_set_channels_near(pcm_, hw, &channels)) < 0 ||
       (err = snd_pcm_hw_params_set_rate_near(pcm_, hw, &rate, nullptr)) < 0 ||
       (err = snd_pcm_hw_params_set_period_size_near(pcm_, hw, &period, nullptr)) < 0 ||
-      (err = snd_pcm_hw_params_set_buffer_size_near(pcm_, hw, &buffer)) < 0 || (err = snd_pcm_hw_params(pcm_, hw)) < 0) {
+      (err = snd_pcm_hw_params_set_buffer_size_near(pcm_, hw, &buffer)) < 0 ||
+      (err = snd_pcm_hw_params(pcm_, hw)) < 0) {
     *error = QStringLiteral("Ses kartı %1 8 kHz 16 bit kayda ayarlanamadı: %2").arg(pcmName_, AlsaError(err));
     snd_pcm_close(pcm_);
     pcm_ = nullptr;
@@ -99,7 +100,10 @@ bool AlsaCaptureReader::Open(QString* error) {
   channels_ = int(std::min(channels, unsigned(kMaxLines)));
   if (int(channels) != channels_) {
     // The plug layer gave more than asked; keep it simple and refuse.
-    *error = QStringLiteral("Ses kartı %1 %2 kanal veriyor; en çok %3 kanal okunur").arg(pcmName_).arg(channels).arg(kMaxLines);
+    *error = QStringLiteral("Ses kartı %1 %2 kanal veriyor; en çok %3 kanal okunur")
+                 .arg(pcmName_)
+                 .arg(channels)
+                 .arg(kMaxLines);
     snd_pcm_close(pcm_);
     pcm_ = nullptr;
     return false;

@@ -41,7 +41,8 @@ bool AudioSession::Open(QString* error) {
     source = std::make_unique<WavStreamReader>(entry_.target);
     file_ = S_ISREG(st.st_mode);
   } else {
-    *error = QStringLiteral("%1: %2 bir ses kartı kayıt aygıtı, FIFO ya da WAV dosyası değil").arg(entry_.name, entry_.target);
+    *error = QStringLiteral("%1: %2 bir ses kartı kayıt aygıtı, FIFO ya da WAV dosyası değil")
+                 .arg(entry_.name, entry_.target);
     return false;
   }
   if (!source->Open(error)) return false;

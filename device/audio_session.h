@@ -46,8 +46,8 @@ class AudioSession : public DeviceSession {
   WallClock wallClock_;
   std::unique_ptr<AudioWorker> worker_;
   AudioWorker::Snapshot snapshot_;
-  bool file_ = false;      // a regular file: its end is not the device going away
-  bool card_ = false;      // a sound card (else a WAV stream)
+  bool file_ = false;  // a regular file: its end is not the device going away
+  bool card_ = false;  // a sound card (else a WAV stream)
   QString cardSerial_;
   bool ended_ = false;
   bool signal_ = false;

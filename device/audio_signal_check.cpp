@@ -36,7 +36,9 @@ void AudioSignalCheck::EndOfSecond(QStringList& notices) {
   if (peak_ <= kSilentPeak) {
     if (++silentSeconds_ >= kSilentSeconds && !silenceSaid_) {
       silenceSaid_ = true;
-      notices << QStringLiteral("Hat %1: %2 saniyedir hiç ses yok; hat bağlantısını denetleyin").arg(line_).arg(kSilentSeconds);
+      notices << QStringLiteral("Hat %1: %2 saniyedir hiç ses yok; hat bağlantısını denetleyin")
+                     .arg(line_)
+                     .arg(kSilentSeconds);
     }
   } else {
     silentSeconds_ = 0;

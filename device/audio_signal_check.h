@@ -13,12 +13,12 @@ namespace device {
 
 class AudioSignalCheck {
  public:
-  static constexpr int kSecond = 8000;                 // samples
-  static constexpr int kClippedPerSecond = 80;         // 1 % of the samples at full scale
-  static constexpr int kDcOffset = 1638;               // 5 % of full scale
-  static constexpr int kSilentPeak = 2;                // digital silence, give or take a bit
+  static constexpr int kSecond = 8000;          // samples
+  static constexpr int kClippedPerSecond = 80;  // 1 % of the samples at full scale
+  static constexpr int kDcOffset = 1638;        // 5 % of full scale
+  static constexpr int kSilentPeak = 2;         // digital silence, give or take a bit
   static constexpr int kSilentSeconds = 10;
-  static constexpr int kRearmSeconds = 10;             // clean seconds before a condition is said again
+  static constexpr int kRearmSeconds = 10;  // clean seconds before a condition is said again
 
   explicit AudioSignalCheck(int line) : line_(line) {}
   void Feed(const int16_t* samples, size_t count, QStringList& notices);

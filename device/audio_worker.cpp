@@ -36,13 +36,16 @@ AudioWorker::~AudioWorker() {
     if (fd >= 0) ::close(fd);
 }
 
-void AudioWorker::Start() { thread_ = std::thread([this] { Run(); }); }
+void AudioWorker::Start() {
+  thread_ = std::thread([this] { Run(); });
+}
 
 void AudioWorker::Stop() {
   if (!thread_.joinable()) return;
   stop_ = true;
   const char c = 1;
-  if (wake_[1] >= 0) [[maybe_unused]] auto n = ::write(wake_[1], &c, 1);
+  if (wake_[1] >= 0) [[maybe_unused]]
+    auto n = ::write(wake_[1], &c, 1);
   thread_.join();
 }
 

@@ -44,7 +44,7 @@ class AudioWorker {
     int dropped = 0;  // events lost because the queue was full
     int channels = 0;
     std::array<int, AudioSource::kMaxLines> levels{};
-    quint64 frames = 0;  // frames read so far (progress)
+    quint64 frames = 0;   // frames read so far (progress)
     bool signal = false;  // a line carried a signal in the latest audio
     State state = State::Running;
     QString endMessage;

@@ -12,8 +12,9 @@ constexpr size_t kMaxPendingErrors = 16;
 TBuiltinControl::TBuiltinControl(const QStringList& directories, const MonotonicClock& clock)
     : clock_(clock),
       errors_([this](const QString& text) { PushError(text); }),
-      queue_([this](const RecordQueue::Item& item) { Deliver(item); },
-             [this](int calls) { PushError(QStringLiteral("Çok hızlı kayıt akışı: %1 arama kaydı atlandı").arg(calls)); }),
+      queue_(
+          [this](const RecordQueue::Item& item) { Deliver(item); },
+          [this](int calls) { PushError(QStringLiteral("Çok hızlı kayıt akışı: %1 arama kaydı atlandı").arg(calls)); }),
       linker_(
           directories, [this](const DeviceEntry& e) { return CreateSession(e, this, clock_); },
           [this](const QString& text) { PushError(text); }, [this](DeviceSession* s) { errors_.Forget(s); }) {

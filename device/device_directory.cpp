@@ -43,8 +43,8 @@ QString FamilyPrefix(DeviceFamily family) {
 }
 
 bool FamilyFromName(const QString& name, DeviceFamily* family) {
-  for (DeviceFamily f : {DeviceFamily::Unit, DeviceFamily::LineUnit, DeviceFamily::EthUnit, DeviceFamily::Modem,
-                         DeviceFamily::Audio}) {
+  for (DeviceFamily f :
+       {DeviceFamily::Unit, DeviceFamily::LineUnit, DeviceFamily::EthUnit, DeviceFamily::Modem, DeviceFamily::Audio}) {
     const QString prefix = FamilyPrefix(f);
     if (name.startsWith(prefix) && name.size() > prefix.size()) {
       *family = f;
@@ -101,7 +101,8 @@ int OpenDeviceDirectory(const QString& directory, QString* why) {
   if (fd < 0) {
     if (errno == ENOENT) return -1;
     if (errno == ELOOP || errno == ENOTDIR)
-      *why = QStringLiteral("Cihaz dizini %1 gerçek bir dizin değil (sembolik bağ ya da dosya); kullanılmadı").arg(directory);
+      *why = QStringLiteral("Cihaz dizini %1 gerçek bir dizin değil (sembolik bağ ya da dosya); kullanılmadı")
+                 .arg(directory);
     else
       *why = QStringLiteral("Cihaz dizini %1 açılamadı: %2").arg(directory, ErrnoText());
     return -1;
@@ -111,10 +112,12 @@ int OpenDeviceDirectory(const QString& directory, QString* why) {
   if (fstat(fd, &st) != 0)
     *why = QStringLiteral("Cihaz dizini %1 okunamadı: %2").arg(directory, ErrnoText());
   else if (st.st_uid != owner)
-    *why = QStringLiteral("Cihaz dizini %1 başka bir kullanıcıya ait (sahibi %2, olması gereken %3); içindeki kayıtlar kullanılmadı")
-               .arg(directory)
-               .arg(st.st_uid)
-               .arg(owner);
+    *why =
+        QStringLiteral(
+            "Cihaz dizini %1 başka bir kullanıcıya ait (sahibi %2, olması gereken %3); içindeki kayıtlar kullanılmadı")
+            .arg(directory)
+            .arg(st.st_uid)
+            .arg(owner);
   else if (st.st_mode & (S_IWGRP | S_IWOTH))
     *why = QStringLiteral("Cihaz dizinine %1 başkaları da yazabiliyor (izinler %2); içindeki kayıtlar kullanılmadı")
                .arg(directory)
@@ -174,12 +177,13 @@ std::vector<DeviceEntry> ScanDeviceDirectories(const QStringList& directories, Q
 bool CreateDeviceEntry(const QString& directory, const QString& name, const QString& target, QString* error) {
   DeviceFamily family;
   if (!FamilyFromName(name, &family) || name.contains(QLatin1Char('/'))) {
-    *error = QStringLiteral("Geçersiz kayıt adı \"%1\" (unit-..., modem-..., lineunit-..., ethunit-... ya da audio-... olmalı)").arg(name);
+    *error = QStringLiteral(
+                 "Geçersiz kayıt adı \"%1\" (unit-..., modem-..., lineunit-..., ethunit-... ya da audio-... olmalı)")
+                 .arg(name);
     return false;
   }
   const QString parent = QFileInfo(directory).absolutePath();
-  if (!QDir().mkpath(parent) ||
-      (mkdir(QFile::encodeName(directory).constData(), 0700) != 0 && errno != EEXIST)) {
+  if (!QDir().mkpath(parent) || (mkdir(QFile::encodeName(directory).constData(), 0700) != 0 && errno != EEXIST)) {
     *error = QStringLiteral("Dizin oluşturulamadı: %1: %2").arg(directory, ErrnoText());
     return false;
   }

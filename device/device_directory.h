@@ -30,13 +30,15 @@ namespace device {
 enum class DeviceFamily { Unit, Modem, LineUnit, EthUnit, Audio };
 
 struct DeviceEntry {
-  QString name;         // entry file name, e.g. "unit-sim4"
-  QString path;         // full path of the entry
-  QString target;       // what it points at, resolved
+  QString name;    // entry file name, e.g. "unit-sim4"
+  QString path;    // full path of the entry
+  QString target;  // what it points at, resolved
   DeviceFamily family = DeviceFamily::Unit;
   qint64 linkedAtNs = 0;  // change time of the entry itself (when it was made)
 
-  bool operator==(const DeviceEntry& o) const { return path == o.path && target == o.target && linkedAtNs == o.linkedAtNs; }
+  bool operator==(const DeviceEntry& o) const {
+    return path == o.path && target == o.target && linkedAtNs == o.linkedAtNs;
+  }
 };
 
 // $XDG_RUNTIME_DIR/callerid-devices, or /tmp/callerid-devices-<uid> when the

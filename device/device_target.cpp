@@ -13,8 +13,8 @@ namespace {
 // Pseudo-terminal slaves are not in sysfs; their majors are fixed.
 constexpr unsigned kPtsFirstMajor = 136;
 constexpr unsigned kPtsLastMajor = 143;
-constexpr unsigned kTtyAuxMajor = 5;   // /dev/tty, /dev/console, /dev/ptmx
-constexpr unsigned kTtyMajor = 4;      // virtual consoles below minor 64, 8250 ports above
+constexpr unsigned kTtyAuxMajor = 5;  // /dev/tty, /dev/console, /dev/ptmx
+constexpr unsigned kTtyMajor = 4;     // virtual consoles below minor 64, 8250 ports above
 constexpr unsigned kFirstSerialMinorOfTtyMajor = 64;
 
 // The kernel's class of a character device, from sysfs; empty when unknown.
@@ -41,8 +41,7 @@ bool IsSerialDeviceNode(const QString& path, QString* why) {
   const bool consoleLike = maj == kTtyAuxMajor || (maj == kTtyMajor && min < kFirstSerialMinorOfTtyMajor);
   // Without sysfs (some containers) only the known non-serial nodes are refused.
   const QByteArray cls = DeviceClass(maj, min);
-  if (!consoleLike && (cls == "tty" || (cls.isEmpty() && access("/sys/dev/char", F_OK) != 0 && maj != 1)))
-    return true;
+  if (!consoleLike && (cls == "tty" || (cls.isEmpty() && access("/sys/dev/char", F_OK) != 0 && maj != 1))) return true;
   *why = QStringLiteral("%1 bir seri aygıt değil").arg(path);
   return false;
 }

@@ -141,7 +141,8 @@ LineUnitParser::LineUnitParser(Clock clock) : clock_(std::move(clock)) {}
 void LineUnitParser::Feed(const char* data, qsizetype size, std::vector<Event>& out) {
   splitter_.Feed(data, size, [&](const QByteArray& line, bool tooLong) {
     if (tooLong) {
-      out.push_back(Error(QStringLiteral("Çok uzun satır atlandı (%1 bayttan uzun)").arg(LineSplitter::kMaxLine), line));
+      out.push_back(
+          Error(QStringLiteral("Çok uzun satır atlandı (%1 bayttan uzun)").arg(LineSplitter::kMaxLine), line));
       return;
     }
     if (line.trimmed().isEmpty()) return;
@@ -243,8 +244,8 @@ void LineUnitParser::ParseLine(const QByteArray& line, std::vector<Event>& out) 
   const QDate date = DateWithoutYear(t.month, t.day, now.date());  // no year in the record
   const QTime time(t.hour, t.minute);
   const bool valid = date.isValid() && time.isValid();
-  call.dateTime = (valid ? QDateTime(date, time) : QDateTime(now.date(), QTime(now.time().hour(), now.time().minute(),
-                                                                                 now.time().second())))
+  call.dateTime = (valid ? QDateTime(date, time)
+                         : QDateTime(now.date(), QTime(now.time().hour(), now.time().minute(), now.time().second())))
                       .toString(QLatin1String(kDateTimeFormat));
   out.push_back(call);
   if (!valid) fail(QStringLiteral("Kayıtta geçersiz tarih ya da saat; bilgisayar saati kullanıldı"));

@@ -2,9 +2,7 @@
 
 namespace device {
 
-QString NoSelfTestText() {
-  return QStringLiteral("Bu birim komut almıyor; öz sınama yapılamaz");
-}
+QString NoSelfTestText() { return QStringLiteral("Bu birim komut almıyor; öz sınama yapılamaz"); }
 
 LineUnitSession::LineUnitSession(const DeviceEntry& entry, SessionOwner* owner, const MonotonicClock& clock,
                                  LineUnitParser::Clock wallClock)

@@ -266,7 +266,8 @@ void ModemParser::Finish(std::vector<Event>& out) {
   call.line = 1;
   // Wall-clock text as the modem meant it; a local time that daylight saving
   // skips is still that call's time.
-  call.dateTime = date.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char(' ') + time.toString(QStringLiteral("HH:mm:ss"));
+  call.dateTime =
+      date.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char(' ') + time.toString(QStringLiteral("HH:mm:ss"));
   const QString number = number_ ? ValueText(*number_) : QString();
   const QString reason = reason_ ? ValueText(*reason_) : QString();
   if (Withheld(number) || (number.isEmpty() && Withheld(reason)))

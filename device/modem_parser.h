@@ -1,8 +1,8 @@
 #pragma once
 // Parser of what a voice modem with caller ID sends: command replies, RING
 // and caller-ID records of labelled lines (DATE, TIME, NMBR, NAME, MESG ...)
-// in any order, in the forms real modems use (docs/device-protocol.md). Bytes in, records out; the clock is passed in so that
-// records without date or time can be completed deterministically.
+// in any order, in the forms real modems use (docs/device-protocol.md). Bytes in, records out; the clock is passed in
+// so that records without date or time can be completed deterministically.
 #include <QByteArray>
 #include <QDateTime>
 #include <functional>

@@ -75,9 +75,7 @@ void ModemSession::Completed(bool ok, qint64 nowMs) {
       // Echo on, verbose result codes, result codes on, never answer a call.
       Command(Step::Settings, "ATE1V1Q0S0=0", nowMs);
       break;
-    case Step::Settings:
-      Command(Step::CallerId, "AT+VCID=1", nowMs);
-      break;
+    case Step::Settings: Command(Step::CallerId, "AT+VCID=1", nowMs); break;
     case Step::CallerId:
     case Step::CallerIdHash:
     case Step::CallerIdPlus:
@@ -111,8 +109,7 @@ void ModemSession::Completed(bool ok, qint64 nowMs) {
         Command(Step::SerialAti7, "ATI7", nowMs);
       }
       break;
-    case Step::Ready:
-      break;  // answer to a probe
+    case Step::Ready: break;  // answer to a probe
   }
 }
 

@@ -6,8 +6,8 @@
 // when it has been quiet.
 #include <QStringList>
 
-#include "device/serial_session.h"
 #include "device/modem_parser.h"
+#include "device/serial_session.h"
 
 namespace device {
 
@@ -36,7 +36,18 @@ class ModemSession : public SerialSession {
 
  private:
   enum class Step {
-    Start, Reset, Settings, CallerId, CallerIdHash, CallerIdPlus, Model, ModelAti3, ModelAti0, Serial, SerialAti7, Ready
+    Start,
+    Reset,
+    Settings,
+    CallerId,
+    CallerIdHash,
+    CallerIdPlus,
+    Model,
+    ModelAti3,
+    ModelAti0,
+    Serial,
+    SerialAti7,
+    Ready
   };
   void Command(Step step, const char* text, qint64 nowMs);
   void Reply(const QByteArray& line, qint64 nowMs);

@@ -34,7 +34,9 @@ RecordListener::~RecordListener() {
   if (auto it = all.find(port_); it != all.end() && it->second.expired()) all.erase(it);
 }
 
-void RecordListener::Add(RecordReceiver* receiver, const QHostAddress& from) { receivers_.emplace_back(receiver, from); }
+void RecordListener::Add(RecordReceiver* receiver, const QHostAddress& from) {
+  receivers_.emplace_back(receiver, from);
+}
 
 void RecordListener::Remove(RecordReceiver* receiver) {
   std::erase_if(receivers_, [&](const auto& r) { return r.first == receiver; });

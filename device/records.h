@@ -10,10 +10,10 @@ namespace device {
 
 // A caller-ID report of one input.
 struct CallRecord {
-  int line = 1;          // 1-based input number
-  QString number;        // calling number, or the text for an absent number
-  QString dateTime;      // "yyyy-MM-dd HH:mm:ss"
-  QString text;          // free text (name, message, test marker)
+  int line = 1;      // 1-based input number
+  QString number;    // calling number, or the text for an absent number
+  QString dateTime;  // "yyyy-MM-dd HH:mm:ss"
+  QString text;      // free text (name, message, test marker)
 };
 
 // Eight signal levels, 0 to 255.

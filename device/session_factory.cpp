@@ -11,16 +11,11 @@ namespace device {
 std::unique_ptr<DeviceSession> CreateSession(const DeviceEntry& entry, SessionOwner* owner,
                                              const MonotonicClock& clock) {
   switch (entry.family) {
-    case DeviceFamily::Modem:
-      return std::make_unique<ModemSession>(entry, owner, clock);
-    case DeviceFamily::Unit:
-      return std::make_unique<UnitSession>(entry, owner, clock);
-    case DeviceFamily::LineUnit:
-      return std::make_unique<LineUnitSession>(entry, owner, clock);
-    case DeviceFamily::EthUnit:
-      return std::make_unique<EthUnitSession>(entry, owner, clock);
-    case DeviceFamily::Audio:
-      return std::make_unique<AudioSession>(entry, owner, clock);
+    case DeviceFamily::Modem: return std::make_unique<ModemSession>(entry, owner, clock);
+    case DeviceFamily::Unit: return std::make_unique<UnitSession>(entry, owner, clock);
+    case DeviceFamily::LineUnit: return std::make_unique<LineUnitSession>(entry, owner, clock);
+    case DeviceFamily::EthUnit: return std::make_unique<EthUnitSession>(entry, owner, clock);
+    case DeviceFamily::Audio: return std::make_unique<AudioSession>(entry, owner, clock);
   }
   return nullptr;
 }

@@ -77,7 +77,8 @@ void TTevra::CreateControl(const QByteArray& propertyStream, const QUuid& clsid)
 }
 
 void TTevra::Check(HRESULT hr) {
-  if (Failed(hr)) throw platform::EOleException(ErrorMessage(hr, control_ ? control_->ErrorDescription() : QString()), hr);
+  if (Failed(hr))
+    throw platform::EOleException(ErrorMessage(hr, control_ ? control_->ErrorDescription() : QString()), hr);
 }
 
 void TTevra::RunServiceAction() {
@@ -126,8 +127,7 @@ HRESULT TTevra::Dispatch(int dispId, const QVariantList& a) {
         if (a.size() != 8) return S_OK;
         if (OnSignalA) OnSignalA(this, arg(7), arg(6), arg(5), arg(4), arg(3), arg(2), arg(1), arg(0));
         break;
-      default:
-        break;  // the other events have no handler on this window
+      default: break;  // the other events have no handler on this window
     }
   } catch (...) {
     if (auto* app = platform::TApplication::Instance()) app->HandleCurrentException(this);

@@ -31,13 +31,12 @@ class TTevra : public QWidget, public IEventSink {
   void SetSurfaceVisible(bool visible);
 
   // Event handlers (method references); ASender is this host.
-  using CallerIDEvent = std::function<void(QObject* ASender, const QString& DeviceID, const QString& Line,
-                                           const QString& PhoneNumber, const QString& DateTime,
-                                           const QString& OtherText)>;
-  using SignalAEvent =
-      std::function<void(QObject* ASender, const QString& Level1, const QString& Level2, const QString& Level3,
-                         const QString& Level4, const QString& Level5, const QString& Level6, const QString& Level7,
-                         const QString& Level8)>;
+  using CallerIDEvent =
+      std::function<void(QObject* ASender, const QString& DeviceID, const QString& Line, const QString& PhoneNumber,
+                         const QString& DateTime, const QString& OtherText)>;
+  using SignalAEvent = std::function<void(QObject* ASender, const QString& Level1, const QString& Level2,
+                                          const QString& Level3, const QString& Level4, const QString& Level5,
+                                          const QString& Level6, const QString& Level7, const QString& Level8)>;
   CallerIDEvent OnCallerID;
   SignalAEvent OnSignalA;
 

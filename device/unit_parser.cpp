@@ -67,8 +67,8 @@ bool ValidName(const QString& s) { return !s.isEmpty() && s.size() <= 32 && !s.c
 void UnitParser::Feed(const char* data, qsizetype size, std::vector<Event>& out) {
   splitter_.Feed(data, size, [&](const QByteArray& line, bool tooLong) {
     if (tooLong) {
-      out.push_back(Error(QStringLiteral("Çok uzun satır atlandı (%1 bayttan uzun)").arg(LineSplitter::kMaxLine),
-                          line));
+      out.push_back(
+          Error(QStringLiteral("Çok uzun satır atlandı (%1 bayttan uzun)").arg(LineSplitter::kMaxLine), line));
       return;
     }
     if (line.isEmpty()) return;

@@ -30,7 +30,7 @@ class UnitParser {
   void Reset();
 
   // Parses one complete line (without terminator).
-  Event ParseLine(const QByteArray& line) ;
+  Event ParseLine(const QByteArray& line);
 
  private:
   Event ParseCall(const QList<QByteArray>& f, const QByteArray& line);

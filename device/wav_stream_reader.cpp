@@ -89,10 +89,8 @@ AudioSource::Status WavStreamReader::Header(QString* message) {
         return Status::Failed;
       }
       return Status::Data;
-    case WavHeader::Result::Error:
-      return Status::Failed;
-    case WavHeader::Result::Ok:
-      break;
+    case WavHeader::Result::Error: return Status::Failed;
+    case WavHeader::Result::Ok: break;
   }
   headerDone_ = true;
   used_ = std::min(format_.channels, kMaxLines);
@@ -111,8 +109,7 @@ AudioSource::Status WavStreamReader::Header(QString* message) {
   return Status::Data;
 }
 
-AudioSource::Status WavStreamReader::Samples(const char* data, qsizetype bytes, std::vector<int16_t>& out,
-                                             QString*) {
+AudioSource::Status WavStreamReader::Samples(const char* data, qsizetype bytes, std::vector<int16_t>& out, QString*) {
   dataRead_ += bytes;
   const int frame = format_.bytesPerFrame;
   if (!partial_.isEmpty()) {
@@ -200,7 +197,8 @@ AudioSource::Status WavStreamReader::Finish(std::vector<int16_t>& out, QString* 
   else if (!partial_.isEmpty())
     *message = QStringLiteral("Ses akışı yarım bir örnekle bitti");
   else
-    *message = fifo_ ? QStringLiteral("Ses akışını yazan taraf kapattı") : QStringLiteral("Ses dosyasının sonuna gelindi");
+    *message =
+        fifo_ ? QStringLiteral("Ses akışını yazan taraf kapattı") : QStringLiteral("Ses dosyasının sonuna gelindi");
   return Status::Ended;
 }
 

@@ -38,8 +38,8 @@ class WavStreamReader : public AudioSource {
   QByteArray head_;     // bytes read before the samples start
   QByteArray partial_;  // bytes of a frame cut by a read
   WavFormat format_;
-  int used_ = 0;          // channels passed on
-  qint64 dataRead_ = 0;   // sample bytes read so far
+  int used_ = 0;         // channels passed on
+  qint64 dataRead_ = 0;  // sample bytes read so far
   SRC_STATE_tag* resampler_ = nullptr;
   std::vector<float> in_, resampled_;
   QString note_;

@@ -2,10 +2,10 @@
 
 #include <QFontMetrics>
 #include <QGuiApplication>
-#include <QStaticText>
 #include <QPainter>
 #include <QPixmap>
 #include <QPolygon>
+#include <QStaticText>
 #include <vector>
 
 #include "grid/syscolors.h"
@@ -299,6 +299,5 @@ const QFontMetrics& TCanvas::Metrics() const {
 }
 
 int TCanvas::TextHeight(const QString&) const { return Metrics().height(); }
-
 
 }  // namespace grid

@@ -7,9 +7,9 @@
 #include <QFontMetrics>
 #include <QHash>
 #include <QPalette>
-#include <QStaticText>
 #include <QPoint>
 #include <QRegion>
+#include <QStaticText>
 #include <QString>
 #include <initializer_list>
 #include <map>

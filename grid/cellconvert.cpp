@@ -117,7 +117,8 @@ QString DateTimeToStr(TDateTime value) {
   }
   const QDate date = kEpoch.addDays(static_cast<qint64>(whole));
   QString s = date.toString(FormatSettings().ShortDateFormat);
-  if (ms != 0) s += QLatin1Char(' ') + QTime::fromMSecsSinceStartOfDay(int(ms)).toString(FormatSettings().LongTimeFormat);
+  if (ms != 0)
+    s += QLatin1Char(' ') + QTime::fromMSecsSinceStartOfDay(int(ms)).toString(FormatSettings().LongTimeFormat);
   return s;
 }
 
@@ -167,8 +168,6 @@ int32_t RoundToInt(double value) {
   return static_cast<int32_t>(r);
 }
 
-TDateTime Today() {
-  return static_cast<double>(kEpoch.daysTo(QDate::currentDate()));
-}
+TDateTime Today() { return static_cast<double>(kEpoch.daysTo(QDate::currentDate())); }
 
 }  // namespace grid

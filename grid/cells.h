@@ -48,7 +48,10 @@ class TCell {
   // Coordinates stamped by the store's GetCell; used to report changes.
   int Col() const { return col_; }
   int Row() const { return row_; }
-  void Stamp(int col, int row) { col_ = col; row_ = row; }
+  void Stamp(int col, int row) {
+    col_ = col;
+    row_ = row;
+  }
   bool Creating() const { return creating_; }
   void SetCreating(bool value) { creating_ = value; }
 
@@ -73,11 +76,26 @@ class TStringCell : public TCell {
   double AsFloat() const override { return StrToFloat(value_); }
   int32_t AsInteger() const override { return StrToInt32(value_); }
   QString AsString() const override { return value_; }
-  void SetAsBoolean(bool v) override { value_ = BoolToStr(v); TCell::SetAsBoolean(v); }
-  void SetAsDateTime(TDateTime v) override { value_ = DateTimeToStr(v); TCell::SetAsDateTime(v); }
-  void SetAsFloat(double v) override { value_ = FloatToStr(v); TCell::SetAsFloat(v); }
-  void SetAsInteger(int32_t v) override { value_ = QString::number(v); TCell::SetAsInteger(v); }
-  void SetAsString(const QString& v) override { value_ = v; TCell::SetAsString(v); }
+  void SetAsBoolean(bool v) override {
+    value_ = BoolToStr(v);
+    TCell::SetAsBoolean(v);
+  }
+  void SetAsDateTime(TDateTime v) override {
+    value_ = DateTimeToStr(v);
+    TCell::SetAsDateTime(v);
+  }
+  void SetAsFloat(double v) override {
+    value_ = FloatToStr(v);
+    TCell::SetAsFloat(v);
+  }
+  void SetAsInteger(int32_t v) override {
+    value_ = QString::number(v);
+    TCell::SetAsInteger(v);
+  }
+  void SetAsString(const QString& v) override {
+    value_ = v;
+    TCell::SetAsString(v);
+  }
 
  private:
   QString value_;
@@ -91,10 +109,22 @@ class TBooleanCell : public TCell {
   double AsFloat() const override { return 0; }
   int32_t AsInteger() const override { return 0; }
   QString AsString() const override { return BoolToStr(value_); }
-  void SetAsBoolean(bool v) override { value_ = v; TCell::SetAsBoolean(v); }
-  void SetAsDateTime(TDateTime v) override { value_ = false; TCell::SetAsDateTime(v); }
-  void SetAsFloat(double v) override { value_ = v > 0; TCell::SetAsFloat(v); }
-  void SetAsInteger(int32_t v) override { value_ = v > 0; TCell::SetAsInteger(v); }
+  void SetAsBoolean(bool v) override {
+    value_ = v;
+    TCell::SetAsBoolean(v);
+  }
+  void SetAsDateTime(TDateTime v) override {
+    value_ = false;
+    TCell::SetAsDateTime(v);
+  }
+  void SetAsFloat(double v) override {
+    value_ = v > 0;
+    TCell::SetAsFloat(v);
+  }
+  void SetAsInteger(int32_t v) override {
+    value_ = v > 0;
+    TCell::SetAsInteger(v);
+  }
   void SetAsString(const QString& v) override;
 
  private:
@@ -109,10 +139,22 @@ class TDateTimeCell : public TCell {
   double AsFloat() const override { return value_; }
   int32_t AsInteger() const override { return RoundToInt(value_); }
   QString AsString() const override { return DateTimeToStr(value_); }
-  void SetAsBoolean(bool v) override { value_ = Today(); TCell::SetAsBoolean(v); }
-  void SetAsDateTime(TDateTime v) override { value_ = v; TCell::SetAsDateTime(v); }
-  void SetAsFloat(double v) override { value_ = v; TCell::SetAsFloat(v); }
-  void SetAsInteger(int32_t v) override { value_ = v; TCell::SetAsInteger(v); }
+  void SetAsBoolean(bool v) override {
+    value_ = Today();
+    TCell::SetAsBoolean(v);
+  }
+  void SetAsDateTime(TDateTime v) override {
+    value_ = v;
+    TCell::SetAsDateTime(v);
+  }
+  void SetAsFloat(double v) override {
+    value_ = v;
+    TCell::SetAsFloat(v);
+  }
+  void SetAsInteger(int32_t v) override {
+    value_ = v;
+    TCell::SetAsInteger(v);
+  }
   void SetAsString(const QString& v) override;
 
  private:
@@ -127,10 +169,22 @@ class TFloatCell : public TCell {
   double AsFloat() const override { return value_; }
   int32_t AsInteger() const override { return RoundToInt(value_); }
   QString AsString() const override { return FloatToStr(value_); }
-  void SetAsBoolean(bool v) override { value_ = 0; TCell::SetAsBoolean(v); }
-  void SetAsDateTime(TDateTime v) override { value_ = v; TCell::SetAsDateTime(v); }
-  void SetAsFloat(double v) override { value_ = v; TCell::SetAsFloat(v); }
-  void SetAsInteger(int32_t v) override { value_ = v; TCell::SetAsInteger(v); }
+  void SetAsBoolean(bool v) override {
+    value_ = 0;
+    TCell::SetAsBoolean(v);
+  }
+  void SetAsDateTime(TDateTime v) override {
+    value_ = v;
+    TCell::SetAsDateTime(v);
+  }
+  void SetAsFloat(double v) override {
+    value_ = v;
+    TCell::SetAsFloat(v);
+  }
+  void SetAsInteger(int32_t v) override {
+    value_ = v;
+    TCell::SetAsInteger(v);
+  }
   void SetAsString(const QString& v) override;
 
  private:
@@ -145,10 +199,19 @@ class TIntegerCell : public TCell {
   double AsFloat() const override { return value_; }
   int32_t AsInteger() const override { return value_; }
   QString AsString() const override { return QString::number(value_); }
-  void SetAsBoolean(bool v) override { value_ = 0; TCell::SetAsBoolean(v); }
-  void SetAsDateTime(TDateTime v) override { value_ = 0; TCell::SetAsDateTime(v); }
+  void SetAsBoolean(bool v) override {
+    value_ = 0;
+    TCell::SetAsBoolean(v);
+  }
+  void SetAsDateTime(TDateTime v) override {
+    value_ = 0;
+    TCell::SetAsDateTime(v);
+  }
   void SetAsFloat(double v) override;
-  void SetAsInteger(int32_t v) override { value_ = v; TCell::SetAsInteger(v); }
+  void SetAsInteger(int32_t v) override {
+    value_ = v;
+    TCell::SetAsInteger(v);
+  }
   void SetAsString(const QString& v) override;
 
  private:

@@ -186,7 +186,8 @@ void TCells::Sort(int col, TSortType sortType, bool descending) {
     auto less = [&](int a, int b) {
       const Key& ka = keys[size_t(a)];
       const Key& kb = keys[size_t(b)];
-      if (const auto* sa = std::get_if<QString>(&ka)) return QString::localeAwareCompare(*sa, std::get<QString>(kb)) < 0;
+      if (const auto* sa = std::get_if<QString>(&ka))
+        return QString::localeAwareCompare(*sa, std::get<QString>(kb)) < 0;
       return ka < kb;
     };
     std::vector<int> order(static_cast<size_t>(rowCount_));

@@ -44,11 +44,11 @@ std::unique_ptr<TCustomColumn> Make() {
 }
 
 const std::pair<const char*, Factory> kClasses[] = {
-    {"TTextualColumn", &Make<TTextualColumn>},     {"TComboBoxColumn", &Make<TComboBoxColumn>},
-    {"TCheckBoxColumn", &Make<TCheckBoxColumn>},   {"THtmlColumn", &Make<THtmlColumn>},
-    {"TImageColumn", &Make<TImageColumn>},         {"TProgressColumn", &Make<TProgressColumn>},
-    {"TRateColumn", &Make<TRateColumn>},           {"TNumericColumn", &Make<TNumericColumn>},
-    {"TDateColumn", &Make<TDateColumn>},           {"TIncrementColumn", &Make<TIncrementColumn>},
+    {"TTextualColumn", &Make<TTextualColumn>},   {"TComboBoxColumn", &Make<TComboBoxColumn>},
+    {"TCheckBoxColumn", &Make<TCheckBoxColumn>}, {"THtmlColumn", &Make<THtmlColumn>},
+    {"TImageColumn", &Make<TImageColumn>},       {"TProgressColumn", &Make<TProgressColumn>},
+    {"TRateColumn", &Make<TRateColumn>},         {"TNumericColumn", &Make<TNumericColumn>},
+    {"TDateColumn", &Make<TDateColumn>},         {"TIncrementColumn", &Make<TIncrementColumn>},
     {"TGraphicColumn", &Make<TGraphicColumn>},
 };
 

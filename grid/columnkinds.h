@@ -12,12 +12,12 @@
 namespace grid {
 
 // A stored-only setting with its getter and setter.
-#define GRID_STORED(Type, Name, Initial)            \
- public:                                            \
-  const Type& Name() const { return Name##_; }      \
-  void Set##Name(const Type& v) { Name##_ = v; }    \
-                                                    \
- private:                                           \
+#define GRID_STORED(Type, Name, Initial)         \
+ public:                                         \
+  const Type& Name() const { return Name##_; }   \
+  void Set##Name(const Type& v) { Name##_ = v; } \
+                                                 \
+ private:                                        \
   Type Name##_ = Initial;
 
 enum TCompoBoxStyle { cbsDropDown, cbsDropDownList };

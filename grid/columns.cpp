@@ -178,8 +178,7 @@ int TColumns::IndexOf(const TCustomColumn* column) const {
 }
 
 int TColumns::VisibleCount() const {
-  return static_cast<int>(
-      std::count_if(items_.begin(), items_.end(), [](const auto& c) { return c->Visible(); }));
+  return static_cast<int>(std::count_if(items_.begin(), items_.end(), [](const auto& c) { return c->Visible(); }));
 }
 
 int TColumns::VisibleWidth() const {
@@ -278,4 +277,3 @@ void TColumns::Structure(TStructureAction action, int index1, int index2) {
 }
 
 }  // namespace grid
-

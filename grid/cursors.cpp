@@ -31,13 +31,26 @@ struct StockShape {
 };
 
 constexpr StockShape kStockShapes[] = {
-    {crDefault, Qt::ArrowCursor},     {crNone, Qt::BlankCursor},        {crArrow, Qt::ArrowCursor},
-    {crCross, Qt::CrossCursor},       {crIBeam, Qt::IBeamCursor},       {crSizeNESW, Qt::SizeBDiagCursor},
-    {crSizeNS, Qt::SizeVerCursor},    {crSizeNWSE, Qt::SizeFDiagCursor}, {crSizeWE, Qt::SizeHorCursor},
-    {crUpArrow, Qt::UpArrowCursor},   {crHourGlass, Qt::WaitCursor},    {crDrag, Qt::DragMoveCursor},
-    {crNoDrop, Qt::ForbiddenCursor},  {crHSplit, Qt::SplitHCursor},     {crVSplit, Qt::SplitVCursor},
-    {crNo, Qt::ForbiddenCursor},      {crAppStart, Qt::BusyCursor},     {crHelp, Qt::WhatsThisCursor},
-    {crHandPoint, Qt::PointingHandCursor}, {crSizeAll, Qt::SizeAllCursor},
+    {crDefault, Qt::ArrowCursor},
+    {crNone, Qt::BlankCursor},
+    {crArrow, Qt::ArrowCursor},
+    {crCross, Qt::CrossCursor},
+    {crIBeam, Qt::IBeamCursor},
+    {crSizeNESW, Qt::SizeBDiagCursor},
+    {crSizeNS, Qt::SizeVerCursor},
+    {crSizeNWSE, Qt::SizeFDiagCursor},
+    {crSizeWE, Qt::SizeHorCursor},
+    {crUpArrow, Qt::UpArrowCursor},
+    {crHourGlass, Qt::WaitCursor},
+    {crDrag, Qt::DragMoveCursor},
+    {crNoDrop, Qt::ForbiddenCursor},
+    {crHSplit, Qt::SplitHCursor},
+    {crVSplit, Qt::SplitVCursor},
+    {crNo, Qt::ForbiddenCursor},
+    {crAppStart, Qt::BusyCursor},
+    {crHelp, Qt::WhatsThisCursor},
+    {crHandPoint, Qt::PointingHandCursor},
+    {crSizeAll, Qt::SizeAllCursor},
 };
 
 struct CursorPicture {

@@ -9,9 +9,7 @@ namespace grid {
 
 namespace {
 
-quint64 CellKey(int ACol, int ARow) {
-  return (quint64(quint32(ARow)) << 32) | quint32(ACol);
-}
+quint64 CellKey(int ACol, int ARow) { return (quint64(quint32(ARow)) << 32) | quint32(ACol); }
 
 QAccessibleInterface* GridFactory(const QString&, QObject* object) {
   if (auto* grid = qobject_cast<TCustomGridView*>(object)) return new TGridAccessible(grid);
@@ -115,9 +113,7 @@ QString TGridAccessible::columnDescription(int column) const {
   return shown[column]->Header().Caption();
 }
 
-int TGridAccessible::childCount() const {
-  return columnCount() * (rowCount() + (HasHeaderRow() ? 1 : 0));
-}
+int TGridAccessible::childCount() const { return columnCount() * (rowCount() + (HasHeaderRow() ? 1 : 0)); }
 
 QAccessibleInterface* TGridAccessible::CellInterface(int ACol, int ARow) const {
   TCustomGridView* grid = Grid();
@@ -229,9 +225,7 @@ QRect TGridCellAccessible::rect() const {
   return QRect(grid_->viewport()->mapToGlobal(local.topLeft()), local.size());
 }
 
-QAccessible::Role TGridCellAccessible::role() const {
-  return row_ < 0 ? QAccessible::ColumnHeader : QAccessible::Cell;
-}
+QAccessible::Role TGridCellAccessible::role() const { return row_ < 0 ? QAccessible::ColumnHeader : QAccessible::Cell; }
 
 QAccessible::State TGridCellAccessible::state() const {
   QAccessible::State s;

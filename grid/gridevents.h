@@ -18,8 +18,8 @@ using TChangeEvent = std::function<void(QObject* Sender, int ACol, int ARow)>;
 using TAfterEditEvent = std::function<void(QObject* Sender, int ACol, int ARow, const QString& Value, bool& Accept)>;
 using TApplyCellEvent = std::function<void(QObject* Sender, int ACol, int ARow, QString& Value)>;
 using TBeforeEditEvent = std::function<void(QObject* Sender, int ACol, int ARow, bool& Accept)>;
-using TCellColoringEvent =
-    std::function<void(QObject* Sender, int ACol, int ARow, TColor& CellColor, TColor& GridColor, TCellState CellState)>;
+using TCellColoringEvent = std::function<void(QObject* Sender, int ACol, int ARow, TColor& CellColor, TColor& GridColor,
+                                              TCellState CellState)>;
 using TCustomDrawCellEvent =
     std::function<void(QObject* Sender, int ACol, int ARow, const TRect& CellRect, TCellState CellState)>;
 using TDrawCellBackgroundEvent = std::function<void(QObject* Sender, int ACol, int ARow, const TRect& CellRect,

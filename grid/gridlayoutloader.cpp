@@ -56,20 +56,34 @@ QString TextValue(const QJsonValue& v, const QString& where) {
 }
 
 const std::pair<const char*, TColor> kColorNames[] = {
-    {"clScrollBar", clScrollBar},   {"clBackground", clBackground},
-    {"clActiveCaption", clActiveCaption}, {"clInactiveCaption", clInactiveCaption},
-    {"clMenu", clMenu},             {"clWindow", clWindow},
-    {"clWindowFrame", clWindowFrame}, {"clMenuText", clMenuText},
-    {"clWindowText", clWindowText}, {"clCaptionText", clCaptionText},
-    {"clActiveBorder", clActiveBorder}, {"clInactiveBorder", clInactiveBorder},
-    {"clAppWorkSpace", clAppWorkSpace}, {"clHighlight", clHighlight},
-    {"clHighlightText", clHighlightText}, {"clBtnFace", clBtnFace},
-    {"clBtnShadow", clBtnShadow},   {"clGrayText", clGrayText},
-    {"clBtnText", clBtnText},       {"clInactiveCaptionText", clInactiveCaptionText},
-    {"clBtnHighlight", clBtnHighlight}, {"cl3DDkShadow", cl3DDkShadow},
-    {"cl3DLight", cl3DLight},       {"clInfoText", clInfoText},
-    {"clInfoBk", clInfoBk},         {"clBlack", clBlack},
-    {"clRed", clRed},               {"clWhite", clWhite},
+    {"clScrollBar", clScrollBar},
+    {"clBackground", clBackground},
+    {"clActiveCaption", clActiveCaption},
+    {"clInactiveCaption", clInactiveCaption},
+    {"clMenu", clMenu},
+    {"clWindow", clWindow},
+    {"clWindowFrame", clWindowFrame},
+    {"clMenuText", clMenuText},
+    {"clWindowText", clWindowText},
+    {"clCaptionText", clCaptionText},
+    {"clActiveBorder", clActiveBorder},
+    {"clInactiveBorder", clInactiveBorder},
+    {"clAppWorkSpace", clAppWorkSpace},
+    {"clHighlight", clHighlight},
+    {"clHighlightText", clHighlightText},
+    {"clBtnFace", clBtnFace},
+    {"clBtnShadow", clBtnShadow},
+    {"clGrayText", clGrayText},
+    {"clBtnText", clBtnText},
+    {"clInactiveCaptionText", clInactiveCaptionText},
+    {"clBtnHighlight", clBtnHighlight},
+    {"cl3DDkShadow", cl3DDkShadow},
+    {"cl3DLight", cl3DLight},
+    {"clInfoText", clInfoText},
+    {"clInfoBk", clInfoBk},
+    {"clBlack", clBlack},
+    {"clRed", clRed},
+    {"clWhite", clWhite},
 };
 
 TColor ColorValue(const QJsonValue& v, const QString& where) {
@@ -90,9 +104,12 @@ TFont FontValue(const QJsonValue& v, const QString& where) {
   const QJsonObject o = v.toObject();
   for (auto it = o.begin(); it != o.end(); ++it) {
     const QString w = where + QLatin1Char('.') + it.key();
-    if (it.key() == QLatin1String("Name")) f.Name = TextValue(*it, w);
-    else if (it.key() == QLatin1String("Height")) f.Height = IntValue(*it, w);
-    else if (it.key() == QLatin1String("Color")) f.Color = ColorValue(*it, w);
+    if (it.key() == QLatin1String("Name"))
+      f.Name = TextValue(*it, w);
+    else if (it.key() == QLatin1String("Height"))
+      f.Height = IntValue(*it, w);
+    else if (it.key() == QLatin1String("Color"))
+      f.Color = ColorValue(*it, w);
     else if (it.key() == QLatin1String("Style")) {
       const auto s = SetValue<TFontStyle>(*it, w);
       f.Bold = s.Contains(fsBold);
@@ -118,14 +135,12 @@ void PartSteps(const QJsonValue& v, bool header, const QString& where, std::vect
     const QString w = where + QLatin1Char('.') + k;
     if (k == QLatin1String("Color")) {
       const TColor c = ColorValue(*it, w);
-      steps.push_back([c, header](TCustomColumn& col) {
-        header ? col.Header().SetColor(c) : col.Footer().SetColor(c);
-      });
+      steps.push_back(
+          [c, header](TCustomColumn& col) { header ? col.Header().SetColor(c) : col.Footer().SetColor(c); });
     } else if (k == QLatin1String("Caption")) {
       const QString s = TextValue(*it, w);
-      steps.push_back([s, header](TCustomColumn& col) {
-        header ? col.Header().SetCaption(s) : col.Footer().SetCaption(s);
-      });
+      steps.push_back(
+          [s, header](TCustomColumn& col) { header ? col.Header().SetCaption(s) : col.Footer().SetCaption(s); });
     } else if (header && k == QLatin1String("DisplayMode")) {
       const auto m = EnumValue<TDisplayMode>(*it, w);
       steps.push_back([m](TCustomColumn& col) { col.Header().SetDisplayMode(m); });
@@ -148,8 +163,10 @@ ColumnEntry ReadColumn(const QJsonValue& v, const QString& where) {
   const QJsonObject o = v.toObject();
   ColumnEntry e;
   e.className = TextValue(o.value(QLatin1String("class")), where + QStringLiteral(".class"));
-  if (!ColumnClassNames().contains(e.className)) Fail(where, QStringLiteral("unknown column class %1").arg(e.className));
-  const bool textual = e.className == QLatin1String("TTextualColumn") || e.className == QLatin1String("TComboBoxColumn");
+  if (!ColumnClassNames().contains(e.className))
+    Fail(where, QStringLiteral("unknown column class %1").arg(e.className));
+  const bool textual =
+      e.className == QLatin1String("TTextualColumn") || e.className == QLatin1String("TComboBoxColumn");
   auto& s = e.steps;
   for (auto it = o.begin(); it != o.end(); ++it) {
     const QString k = it.key();
@@ -205,11 +222,16 @@ ColumnEntry ReadColumn(const QJsonValue& v, const QString& where) {
       const QJsonObject so = val.toObject();
       for (auto si = so.begin(); si != so.end(); ++si) {
         const QString sw = w + QLatin1Char('.') + si.key();
-        if (si.key() == QLatin1String("Height")) b.Height = IntValue(*si, sw);
-        else if (si.key() == QLatin1String("Left")) b.Left = IntValue(*si, sw);
-        else if (si.key() == QLatin1String("Top")) b.Top = IntValue(*si, sw);
-        else if (si.key() == QLatin1String("Width")) b.Width = IntValue(*si, sw);
-        else Fail(sw, QStringLiteral("unknown property"));
+        if (si.key() == QLatin1String("Height"))
+          b.Height = IntValue(*si, sw);
+        else if (si.key() == QLatin1String("Left"))
+          b.Left = IntValue(*si, sw);
+        else if (si.key() == QLatin1String("Top"))
+          b.Top = IntValue(*si, sw);
+        else if (si.key() == QLatin1String("Width"))
+          b.Width = IntValue(*si, sw);
+        else
+          Fail(sw, QStringLiteral("unknown property"));
       }
       s.push_back([b](TCustomColumn& c) { c.SetSlideBounds(b); });
     } else if (k == QLatin1String("Sorted")) {
@@ -321,15 +343,15 @@ std::vector<GridStep> ReadGrid(const QJsonObject& o) {
 void LoadGridLayout(TCustomGridView& grid, const QByteArray& json) {
   QJsonParseError err{};
   const QJsonDocument doc = QJsonDocument::fromJson(json, &err);
-  if (err.error != QJsonParseError::NoError)
-    Fail(QStringLiteral("offset %1").arg(err.offset), err.errorString());
+  if (err.error != QJsonParseError::NoError) Fail(QStringLiteral("offset %1").arg(err.offset), err.errorString());
   if (!doc.isObject()) Fail(QStringLiteral("document"), QStringLiteral("an object is expected"));
   const QJsonObject root = doc.object();
   for (auto it = root.begin(); it != root.end(); ++it)
     if (it.key() != QLatin1String("grid") && it.key() != QLatin1String("columns"))
       Fail(it.key(), QStringLiteral("unknown entry"));
   const QJsonValue gridValue = root.value(QLatin1String("grid"));
-  if (!gridValue.isUndefined() && !gridValue.isObject()) Fail(QStringLiteral("grid"), QStringLiteral("an entry is expected"));
+  if (!gridValue.isUndefined() && !gridValue.isObject())
+    Fail(QStringLiteral("grid"), QStringLiteral("an entry is expected"));
   const QJsonValue columnsValue = root.value(QLatin1String("columns"));
   if (!columnsValue.isUndefined() && !columnsValue.isArray())
     Fail(QStringLiteral("columns"), QStringLiteral("a list is expected"));

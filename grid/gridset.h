@@ -16,12 +16,28 @@ class TSet {
 
   constexpr bool Contains(E v) const { return (bits_ & Bit(v)) != 0; }
   constexpr bool Empty() const { return bits_ == 0; }
-  constexpr TSet& Include(E v) { bits_ = Bits(bits_ | Bit(v)); return *this; }
-  constexpr TSet& Exclude(E v) { bits_ = Bits(bits_ & ~Bit(v)); return *this; }
-  constexpr TSet With(E v) const { TSet s = *this; return s.Include(v); }
-  constexpr TSet Without(E v) const { TSet s = *this; return s.Exclude(v); }
+  constexpr TSet& Include(E v) {
+    bits_ = Bits(bits_ | Bit(v));
+    return *this;
+  }
+  constexpr TSet& Exclude(E v) {
+    bits_ = Bits(bits_ & ~Bit(v));
+    return *this;
+  }
+  constexpr TSet With(E v) const {
+    TSet s = *this;
+    return s.Include(v);
+  }
+  constexpr TSet Without(E v) const {
+    TSet s = *this;
+    return s.Exclude(v);
+  }
   constexpr Bits Raw() const { return bits_; }
-  static constexpr TSet FromRaw(Bits b) { TSet s; s.bits_ = b; return s; }
+  static constexpr TSet FromRaw(Bits b) {
+    TSet s;
+    s.bits_ = b;
+    return s;
+  }
 
   constexpr bool operator==(const TSet&) const = default;
   // The values present in exactly one of the two sets.

@@ -6,8 +6,7 @@
 
 namespace grid {
 
-TCustomGridView::TCustomGridView(QWidget* parent)
-    : TScrollView(parent), columns_(std::make_unique<TColumns>(this)) {
+TCustomGridView::TCustomGridView(QWidget* parent) : TScrollView(parent), columns_(std::make_unique<TColumns>(this)) {
   columns_->OnColumnChange = [this](TColumns*, TCustomColumn* column, TColumnChange kind) {
     ColumnChanged(column, kind);
   };
@@ -128,12 +127,8 @@ void TCustomGridView::EndReading() { columns_->SetReading(false); }
 void TCustomGridView::ColumnChanged(TCustomColumn* column, TColumnChange kind) {
   if (Reading()) return;  // the window is not shown while its layout is read
   switch (kind) {
-    case TColumnChange::Appearance:
-      InvalidateGrid();
-      break;
-    case TColumnChange::InputText:
-      InvalidateColumnPart(column, gpInput);
-      break;
+    case TColumnChange::Appearance: InvalidateGrid(); break;
+    case TColumnChange::InputText: InvalidateColumnPart(column, gpInput); break;
     case TColumnChange::Position:
     case TColumnChange::Visibility:
       InvalidateGrid();

@@ -8,12 +8,12 @@
 #include <QString>
 #include <memory>
 
+#include "grid/canvas.h"
 #include "grid/cellstore.h"
+#include "grid/columndisplay.h"
 #include "grid/columns.h"
 #include "grid/gridenums.h"
 #include "grid/gridevents.h"
-#include "grid/canvas.h"
-#include "grid/columndisplay.h"
 #include "grid/gridfont.h"
 #include "grid/headerdisplay.h"
 #include "grid/hintwindow.h"
@@ -379,7 +379,6 @@ class TCustomGridView : public TScrollView {
   TFont font_;
   bool showHint_ = false;
   TGridState state_;
-
 
  protected:
   // Painting tools (gridview_paint.cpp).

@@ -84,9 +84,7 @@ int TCustomGridView::VisibleRowCount() const {
 
 int TCustomGridView::MaxTopRow() const { return std::max(RowCount() - VisibleRowCount(), 0); }
 
-int TCustomGridView::HorzOverflow() const {
-  return std::max(TotalWidth() + IndicatorWidth() - ClientWidth(), 0);
-}
+int TCustomGridView::HorzOverflow() const { return std::max(TotalWidth() + IndicatorWidth() - ClientWidth(), 0); }
 
 void TCustomGridView::UpdateVertScrollBar() {
   const int maxTop = MaxTopRow();

@@ -233,9 +233,7 @@ void TCustomGridView::PressAt(TMouseButton button, TShiftState shift, const QPoi
     } else {
       switch (PartAt(p.x(), p.y())) {
         case gpData:
-        case gpIndicator:
-          SelectByPress(p);
-          break;
+        case gpIndicator: SelectByPress(p); break;
         case gpHeader: {
           TCustomColumn* column = ColumnAt(p.x());
           pointer_.headerDown = column;
@@ -246,8 +244,7 @@ void TCustomGridView::PressAt(TMouseButton button, TShiftState shift, const QPoi
           }
           break;
         }
-        default:
-          break;
+        default: break;
       }
     }
   }
@@ -262,7 +259,8 @@ void TCustomGridView::PressAt(TMouseButton button, TShiftState shift, const QPoi
 void TCustomGridView::SelectByPress(const QPoint& p) {
   pointer_.downCell = CellAt(p.x(), p.y());
   if (pointer_.downCell.y() >= RowCount()) return;
-  const int column = pointer_.downCell.x() >= 0 && pointer_.downCell.x() < Columns().Count() ? pointer_.downCell.x() : CurrentCol;
+  const int column =
+      pointer_.downCell.x() >= 0 && pointer_.downCell.x() < Columns().Count() ? pointer_.downCell.x() : CurrentCol;
   FocusCell(column, pointer_.downCell.y());
 }
 
@@ -295,7 +293,8 @@ void TCustomGridView::TrackSizing(int x) {
   TCustomColumn* column = pointer_.sizingColumn;
   InvertSizingLine(pointer_.sizingLineX);
   pointer_.sizingDelta = x + HorzOffset() - column->Left() - column->Width();
-  if (column->Width() + pointer_.sizingDelta < kMinColumnWidth) pointer_.sizingDelta = kMinColumnWidth - column->Width();
+  if (column->Width() + pointer_.sizingDelta < kMinColumnWidth)
+    pointer_.sizingDelta = kMinColumnWidth - column->Width();
   pointer_.sizingLineX = column->Left() + column->Width() + pointer_.sizingDelta - HorzOffset() - 1;
   InvertSizingLine(pointer_.sizingLineX);
 }
@@ -347,7 +346,8 @@ void TCustomGridView::MoveAt(TShiftState shift, const QPoint& p) {
           // A drag of a pressed header would move its column (not built);
           // short of that the header under the pointer lights up.
           const QPoint moved = p - pointer_.downPoint;
-          const bool columnDrag = !Options().Contains(goDissableColumnMoving) && pointer_.gesture == TGesture::HeaderPressed &&
+          const bool columnDrag = !Options().Contains(goDissableColumnMoving) &&
+                                  pointer_.gesture == TGesture::HeaderPressed &&
                                   (std::abs(moved.x()) > 3 || std::abs(moved.y()) > 3);
           if (!columnDrag) {
             TCustomColumn* hot = ColumnAt(p.x());
@@ -449,8 +449,7 @@ void TCustomGridView::ReleaseAt(TMouseButton button, TShiftState shift, const QP
       }
       break;
     }
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -646,7 +645,8 @@ void TCustomGridView::UpdateCellHint() {
     return;
   }
   const TRect cell = GetCellRect(col, row);
-  const QPoint at = viewport()->mapToGlobal(QPoint(cell.Left + Columns().Items(col)->Width(), cell.Top - kCellHintRise));
+  const QPoint at =
+      viewport()->mapToGlobal(QPoint(cell.Left + Columns().Items(col)->Width(), cell.Top - kCellHintRise));
   cellHintWindow_->SetColor(clInfoBk);
   cellHintWindow_->ActivateHint(cellHintWindow_->CalcHintRect(kCellHintMaxWidth, hint).translated(at), hint);
 }

@@ -320,7 +320,10 @@ bool TGridView::PrepareCell(int ACol, int ARow) {
   TCustomColumn* column = Columns().Items(ACol);
   TColumnDisplay& display = DisplayFor(column);
   switch (column->ValueKind()) {
-    case TValueKind::RowNumber: display.IntegerValue = ARow; display.TextValue = QString::number(ARow); break;
+    case TValueKind::RowNumber:
+      display.IntegerValue = ARow;
+      display.TextValue = QString::number(ARow);
+      break;
     case TValueKind::Boolean: display.BooleanValue = Cell(ACol, ARow)->AsBoolean(); break;
     case TValueKind::DateTime: display.DateTimeValue = Cell(ACol, ARow)->AsDateTime(); break;
     case TValueKind::Floating: display.FloatValue = Cell(ACol, ARow)->AsFloat(); break;

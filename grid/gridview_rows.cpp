@@ -17,8 +17,7 @@ platform::Exception CellOutOfBounds(int col, int row) {
 
 }  // namespace
 
-TGridView::TGridView(QWidget* parent)
-    : TCustomGridView(parent), cells_(std::make_unique<TCells>(&Columns(), this)) {
+TGridView::TGridView(QWidget* parent) : TCustomGridView(parent), cells_(std::make_unique<TCells>(&Columns(), this)) {
   cells_->OnCellsChange = [this](TCells*, int col, int row) { CellsChanged(col, row); };
   Columns().OnStoreStructure = [this](TColumns*, TStructureAction action, int i1, int i2) {
     StoreStructure(action, i1, i2);

@@ -153,9 +153,7 @@ void TColumnPartDisplay::DrawThemedHeaderFiller(const TRect& r) {
 void TColumnPartDisplay::DrawPart(uint8_t part) {
   Part = part;
   switch (part) {
-    case kFooterPart:
-      DrawFooterContent();
-      break;
+    case kFooterPart: DrawFooterContent(); break;
     case kHeaderPart: {
       const TEdgeKind edge = Column ? EdgeKindOf(Column) : TEdgeKind::Middle;
       const TColor color = Column ? Column->Header().Color() : clBtnFace;
@@ -167,22 +165,15 @@ void TColumnPartDisplay::DrawPart(uint8_t part) {
             else
               DrawDefaultBackground(Rect, edge, color);
             break;
-          case hsDefault:
-            DrawDefaultBackground(Rect, edge, color);
-            break;
-          case hsOldStyle:
-            DrawOldStyleBackground(Rect, edge, color);
-            break;
+          case hsDefault: DrawDefaultBackground(Rect, edge, color); break;
+          case hsOldStyle: DrawOldStyleBackground(Rect, edge, color); break;
         }
       }
       DrawHeaderContent();
       break;
     }
-    case kInputPart:
-      DrawInputContent();
-      break;
-    default:
-      break;
+    case kInputPart: DrawInputContent(); break;
+    default: break;
   }
 }
 

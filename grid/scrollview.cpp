@@ -135,9 +135,7 @@ void TCustomScrollView::SetFrameEdge(TFrameEdge edge) {
   if (edge == frameEdge_) return;
   frameEdge_ = edge;
   switch (edge) {
-    case TFrameEdge::None:
-      setFrameStyle(QFrame::NoFrame);
-      break;
+    case TFrameEdge::None: setFrameStyle(QFrame::NoFrame); break;
     case TFrameEdge::Static:
       setFrameStyle(QFrame::Panel | QFrame::Sunken);
       setLineWidth(1);
@@ -153,7 +151,8 @@ void TCustomScrollView::SyncFrameEdge(bool queued) {
   const TFrameEdge wanted = WantedFrameEdge();
   if (wanted == frameEdge_) return;
   if (queued)
-    QMetaObject::invokeMethod(this, [this] { SetFrameEdge(WantedFrameEdge()); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { SetFrameEdge(WantedFrameEdge()); }, Qt::QueuedConnection);
   else
     SetFrameEdge(wanted);
 }
@@ -217,7 +216,9 @@ TScrollCode CodeForAction(int action, bool* known) {
 }  // namespace
 
 TScrollView::TScrollView(QWidget* parent)
-    : TCustomScrollView(parent), horz_(new TControlScrollBar(this, sbHorizontal)), vert_(new TControlScrollBar(this, sbVertical)) {
+    : TCustomScrollView(parent),
+      horz_(new TControlScrollBar(this, sbHorizontal)),
+      vert_(new TControlScrollBar(this, sbVertical)) {
   connect(horizontalScrollBar(), &QAbstractSlider::actionTriggered, this,
           [this](int action) { OnBarAction(sbHorizontal, action); });
   connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this,

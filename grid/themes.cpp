@@ -28,9 +28,12 @@ bool DefaultProbe(const QStyle* style) {
 
 QStyle::State StateFlags(THeaderThemeState state) {
   QStyle::State s = QStyle::State_Enabled | QStyle::State_Horizontal;
-  if (state == THeaderThemeState::Hot) s |= QStyle::State_MouseOver | QStyle::State_Raised;
-  else if (state == THeaderThemeState::Pressed) s |= QStyle::State_Sunken;
-  else s |= QStyle::State_Raised;
+  if (state == THeaderThemeState::Hot)
+    s |= QStyle::State_MouseOver | QStyle::State_Raised;
+  else if (state == THeaderThemeState::Pressed)
+    s |= QStyle::State_Sunken;
+  else
+    s |= QStyle::State_Raised;
   return s;
 }
 

@@ -61,7 +61,9 @@ struct TRect {
   constexpr bool Contains(int x, int y) const { return x >= Left && x < Right && y >= Top && y < Bottom; }
   constexpr bool operator==(const TRect&) const = default;
   QRect ToQRect() const { return QRect(Left, Top, Right - Left, Bottom - Top); }
-  static TRect FromQRect(const QRect& r) { return TRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
+  static TRect FromQRect(const QRect& r) {
+    return TRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+  }
 };
 
 // Areas of the grid's client area, as the hit test reports them.

@@ -92,8 +92,10 @@ Point Score(const std::vector<CallSpec>& sent, const std::vector<CallerIdMessage
   p.total = int(sent.size());
   for (const CallerIdMessage& m : got) {
     auto it = open.find({m.number, m.name});
-    if (it != open.end()) open.erase(it), ++p.correct;
-    else ++p.wrong;
+    if (it != open.end())
+      open.erase(it), ++p.correct;
+    else
+      ++p.wrong;
   }
   return p;
 }
@@ -142,9 +144,12 @@ std::vector<CallerIdMessage> PeerDecoder(const Samples& s, const QString& dir) {
   p.waitForFinished(600000);
   std::vector<CallerIdMessage> calls;
   for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split('\n')) {
-    if (line.startsWith("CALLER-ID")) calls.emplace_back();
-    else if (!calls.empty() && line.startsWith("Phone:")) calls.back().number = line.mid(6).remove(QRegularExpression("[^0-9]"));
-    else if (!calls.empty() && line.startsWith("Name:")) calls.back().name = line.mid(5).trimmed();
+    if (line.startsWith("CALLER-ID"))
+      calls.emplace_back();
+    else if (!calls.empty() && line.startsWith("Phone:"))
+      calls.back().number = line.mid(6).remove(QRegularExpression("[^0-9]"));
+    else if (!calls.empty() && line.startsWith("Name:"))
+      calls.back().name = line.mid(5).trimmed();
   }
   return calls;
 }
@@ -196,8 +201,13 @@ std::vector<Samples> SpeechClips(const QString& dir) {
     for (int speed : {130, 175}) {
       for (int pitch : {30, 70}) {
         const QString raw = QString("%1/speech%2.raw").arg(dir).arg(k++);
-        const QString cmd = QString("espeak-ng -v %1 -s %2 -p %3 --stdout \"%4\" | sox -t wav - -t raw -r 8000 -c 1 -b 16 -e signed-integer %5")
-                                .arg(voices[v]).arg(speed).arg(pitch).arg(texts[v], raw);
+        const QString cmd = QString(
+                                "espeak-ng -v %1 -s %2 -p %3 --stdout \"%4\" | sox -t wav - -t raw -r 8000 -c 1 -b 16 "
+                                "-e signed-integer %5")
+                                .arg(voices[v])
+                                .arg(speed)
+                                .arg(pitch)
+                                .arg(texts[v], raw);
         if (QProcess::execute("sh", {"-c", cmd}) != 0) continue;
         QFile f(raw);
         if (!f.open(QIODevice::ReadOnly)) continue;
@@ -218,23 +228,33 @@ int main(int argc, char** argv) {
   Options o;
   const QStringList args = app.arguments();
   for (int i = 1; i < args.size(); ++i) {
-    if (args[i] == "--messages" && i + 1 < args.size()) o.messages = args[++i].toInt();
-    else if (args[i] == "--talkoff-minutes" && i + 1 < args.size()) o.talkoffMinutes = args[++i].toDouble();
-    else if (args[i] == "--quick") o.messages = 20, o.talkoffMinutes = 5;
-    else if (args[i] == "--no-peer") o.peer = false;
+    if (args[i] == "--messages" && i + 1 < args.size())
+      o.messages = args[++i].toInt();
+    else if (args[i] == "--talkoff-minutes" && i + 1 < args.size())
+      o.talkoffMinutes = args[++i].toDouble();
+    else if (args[i] == "--quick")
+      o.messages = 20, o.talkoffMinutes = 5;
+    else if (args[i] == "--no-peer")
+      o.peer = false;
     else if (args[i] == "--standard" && i + 1 < args.size()) {
       Standard s;
-      if (!StandardFromSuffix(args[++i], &s) || s == Standard::Auto) return std::fprintf(stderr, "unknown standard\n"), 2;
+      if (!StandardFromSuffix(args[++i], &s) || s == Standard::Auto)
+        return std::fprintf(stderr, "unknown standard\n"), 2;
       o.standards = {s};
     } else {
-      std::fprintf(stderr, "usage: %s [--messages N] [--talkoff-minutes M] [--quick] [--no-peer] [--standard clip|bell|dtmf|jclip]\n", argv[0]);
+      std::fprintf(
+          stderr,
+          "usage: %s [--messages N] [--talkoff-minutes M] [--quick] [--no-peer] [--standard clip|bell|dtmf|jclip]\n",
+          argv[0]);
       return 2;
     }
   }
   const bool havePeer = o.peer && !QStandardPaths::findExecutable("minimodem").isEmpty();
   QTemporaryDir tmp;
-  std::printf("Caller-ID decoding: %d messages per point, white noise over the whole band; our decoder listens for every standard (Auto).\n",
-              o.messages);
+  std::printf(
+      "Caller-ID decoding: %d messages per point, white noise over the whole band; our decoder listens for every "
+      "standard (Auto).\n",
+      o.messages);
 
   double decodeCpu = 0, audioSeconds = 0;
   std::vector<QString> summary;
@@ -255,7 +275,9 @@ int main(int argc, char** argv) {
     PrintTable(qPrintable("Ours, " + name), ours);
     PrintTable(qPrintable("spandsp stock adsi_rx, " + name), stock);
     if (!peer.empty()) PrintTable("minimodem --rx callerid, bell", peer);
-    summary.push_back(QString("  %1: ours %2, stock %3%4").arg(name, -5).arg(Lowest99(ours), Lowest99(stock))
+    summary.push_back(QString("  %1: ours %2, stock %3%4")
+                          .arg(name, -5)
+                          .arg(Lowest99(ours), Lowest99(stock))
                           .arg(peer.empty() ? QString() : ", minimodem " + Lowest99(peer)));
   }
   std::printf("\nLowest SNR at which every level from -35 to -10 dBm0 decodes 99 %%:\n");
@@ -284,14 +306,15 @@ int main(int argc, char** argv) {
     size_t len = lines[0].size();
     for (size_t i = 0; i < len; i += 160)  // 20 ms periods, as a capture thread reads them
       for (int ch = 0; ch < 4; ++ch)
-        if (i < lines[ch].size()) decoders[ch]->Feed(lines[ch].data() + i, std::min<size_t>(160, lines[ch].size() - i), events);
+        if (i < lines[ch].size())
+          decoders[ch]->Feed(lines[ch].data() + i, std::min<size_t>(160, lines[ch].size() - i), events);
     const double cpu = CpuSeconds() - t0;
     const double seconds = double(len) / kSampleRate;
     std::printf("\nCPU for 4 lines: %.3f s for %.0f s of audio = %.3f %% of one core (%zu calls)\n", cpu, seconds,
                 100.0 * cpu / seconds, events.size());
     if (audioSeconds > 0)
-      std::printf("Sweep decoding: %.1f s CPU for %.0f s of one-line audio = %.3f %% per line\n", decodeCpu, audioSeconds,
-                  100.0 * decodeCpu / audioSeconds);
+      std::printf("Sweep decoding: %.1f s CPU for %.0f s of one-line audio = %.3f %% per line\n", decodeCpu,
+                  audioSeconds, 100.0 * decodeCpu / audioSeconds);
   }
 
   // Talk-off: speech clips back to back at levels from -35 to -5 dBm0 under
@@ -326,8 +349,10 @@ int main(int argc, char** argv) {
       for (const LineEvent& e : events) (std::holds_alternative<CallerIdMessage>(e) ? calls : failures)++;
       done += double(s.size()) / kSampleRate;
     }
-    std::printf("\nTalk-off: %.0f min of speech (%zu espeak-ng clips, -35..-5 dBm0) and noise: %d false calls, %d checksum failures\n",
-                done / 60, clips.size(), calls, failures);
+    std::printf(
+        "\nTalk-off: %.0f min of speech (%zu espeak-ng clips, -35..-5 dBm0) and noise: %d false calls, %d checksum "
+        "failures\n",
+        done / 60, clips.size(), calls, failures);
   }
   return 0;
 }

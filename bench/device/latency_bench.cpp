@@ -13,9 +13,9 @@
 
 #include "bench/support/ratio_main.h"
 #include "device/builtin_control.h"
+#include "device/fake_device.h"
 #include "device/registry.h"
 #include "device/ttevra.h"
-#include "device/fake_device.h"
 
 namespace {
 

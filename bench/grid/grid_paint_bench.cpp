@@ -35,8 +35,8 @@ constexpr int kShownRows = 6;
 using CallTexts = std::array<QString, kColumns>;
 
 CallTexts SameCall() {
-  return {QStringLiteral("2"), QStringLiteral("05321234567"), QStringLiteral("12:34:56"),
-          QStringLiteral("TVR-000123"), QStringLiteral("17")};
+  return {QStringLiteral("2"), QStringLiteral("05321234567"), QStringLiteral("12:34:56"), QStringLiteral("TVR-000123"),
+          QStringLiteral("17")};
 }
 
 // The n-th call of a busy day: a new time, counter and number each time.
@@ -46,8 +46,9 @@ CallTexts ChangingCall(int n) {
                            .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
                            .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
                            .arg(seconds % 60, 2, 10, QLatin1Char('0'));
-  return {QString::number(n % 4 + 1), QStringLiteral("0532%1").arg(1000000 + n * 7919 % 9000000, 7, 10, QLatin1Char('0')),
-          time, QStringLiteral("TVR-000123"), QString::number(n + 1)};
+  return {QString::number(n % 4 + 1),
+          QStringLiteral("0532%1").arg(1000000 + n * 7919 % 9000000, 7, 10, QLatin1Char('0')), time,
+          QStringLiteral("TVR-000123"), QString::number(n + 1)};
 }
 
 void EnsureStyle() {

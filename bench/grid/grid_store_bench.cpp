@@ -182,15 +182,15 @@ BENCHMARK(BM_Append100k_Model)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Append100k_ModelWithView)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-  return benchsupport::RunWithRatios(argc, argv,
-                                     {{"BM_CallCycle_ModelWithText/6", "BM_CallCycle_Model/6"},
-                                      {"BM_CallCycle_Grid/6", "BM_CallCycle_Model/6|BM_CallCycle_ModelWithText/6"},
-                                      {"BM_CallCycle_Grid/10000", "BM_CallCycle_Model/10000|BM_CallCycle_ModelWithText/10000"},
-                                      {"BM_CallCycle_Grid/100000",
-                                       "BM_CallCycle_Model/100000|BM_CallCycle_ModelWithText/100000"},
-                                      {"BM_CallCycle_Grid/100000", "BM_CallCycle_Grid/6"},
-                                      {"BM_Append100k_Grid", "BM_Append100k_Model"},
-                                      {"BM_Append100k_GridAppendRows", "BM_Append100k_Model"},
-                                      {"BM_Append100k_Store", "BM_Append100k_Model"},
-                                      {"BM_Append100k_Grid", "BM_Append100k_ModelWithView"}});
+  return benchsupport::RunWithRatios(
+      argc, argv,
+      {{"BM_CallCycle_ModelWithText/6", "BM_CallCycle_Model/6"},
+       {"BM_CallCycle_Grid/6", "BM_CallCycle_Model/6|BM_CallCycle_ModelWithText/6"},
+       {"BM_CallCycle_Grid/10000", "BM_CallCycle_Model/10000|BM_CallCycle_ModelWithText/10000"},
+       {"BM_CallCycle_Grid/100000", "BM_CallCycle_Model/100000|BM_CallCycle_ModelWithText/100000"},
+       {"BM_CallCycle_Grid/100000", "BM_CallCycle_Grid/6"},
+       {"BM_Append100k_Grid", "BM_Append100k_Model"},
+       {"BM_Append100k_GridAppendRows", "BM_Append100k_Model"},
+       {"BM_Append100k_Store", "BM_Append100k_Model"},
+       {"BM_Append100k_Grid", "BM_Append100k_ModelWithView"}});
 }

@@ -54,9 +54,12 @@ int main(int argc, char** argv) {
   int settleMs = 1000, timeoutMs = 20000, i = 1;
   for (; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
     if (i + 1 >= argc) return Usage();
-    if (!std::strcmp(argv[i], "--settle-ms")) settleMs = std::atoi(argv[++i]);
-    else if (!std::strcmp(argv[i], "--timeout-ms")) timeoutMs = std::atoi(argv[++i]);
-    else return Usage();
+    if (!std::strcmp(argv[i], "--settle-ms"))
+      settleMs = std::atoi(argv[++i]);
+    else if (!std::strcmp(argv[i], "--timeout-ms"))
+      timeoutMs = std::atoi(argv[++i]);
+    else
+      return Usage();
   }
   if (i + 1 >= argc) return Usage();
   char** command = argv + i + 1;

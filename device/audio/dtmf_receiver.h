@@ -26,8 +26,8 @@ class DtmfReceiver {
   void OnDigit(char digit);
 
   dtmf_rx_state_s* rx_;
-  QByteArray pending_;       // digits since the start code
-  int64_t lastDigit_ = 0;    // sample position of the last digit
+  QByteArray pending_;     // digits since the start code
+  int64_t lastDigit_ = 0;  // sample position of the last digit
   int64_t n_ = 0;
   std::vector<CallerIdMessage>* out_ = nullptr;
 };

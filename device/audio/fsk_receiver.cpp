@@ -25,8 +25,12 @@ bool IsClipType(uint8_t b) { return b == 0x80 || b == 0x04 || b == 0x82 || b == 
 }  // namespace
 
 FskReceiver::FskReceiver(Standard tones, Standard only)
-    : tones_(tones), only_(only), bit_(double(kSampleRate) / 1200.0),
-      d_(kHistory, 0.f), e_(kHistory, 0.f), purity_(kHistory, 0.f) {
+    : tones_(tones),
+      only_(only),
+      bit_(double(kSampleRate) / 1200.0),
+      d_(kHistory, 0.f),
+      e_(kHistory, 0.f),
+      purity_(kHistory, 0.f) {
   const double mark = tones == Standard::Bell202 ? 1200.0 : 1300.0;
   const double space = tones == Standard::Bell202 ? 2200.0 : 2100.0;
   // 80 samples hold a whole number of periods of all four tones.
@@ -179,8 +183,10 @@ std::optional<CallerIdMessage> FskReceiver::FlipOneBit(const std::vector<Frame>&
   const int diff = int(sum & 0xFF);
   int k = -1, want = -1;  // weight, and the value the wrong bit was read as
   for (int j = 0; j < 8; ++j) {
-    if (diff == (1 << j)) k = j, want = 1;
-    else if (diff == ((256 - (1 << j)) & 0xFF)) k = j, want = 0;
+    if (diff == (1 << j))
+      k = j, want = 1;
+    else if (diff == ((256 - (1 << j)) & 0xFF))
+      k = j, want = 0;
   }
   if (k < 0) return std::nullopt;
   std::nth_element(all.begin(), all.begin() + all.size() / 2, all.end());
@@ -192,8 +198,10 @@ std::optional<CallerIdMessage> FskReceiver::FlipOneBit(const std::vector<Frame>&
     const int v = (frames[i].byte >> k) & 1;
     if (k == 7 ? false : v != want) continue;
     const float c = std::fabs(frames[i].soft[k + 1]);
-    if (c < least) second = least, least = c, where = int(i);
-    else if (c < second) second = c;
+    if (c < least)
+      second = least, least = c, where = int(i);
+    else if (c < second)
+      second = c;
   }
   if (where < 0 || least > 0.25f * median || second < 3.f * least) return std::nullopt;
   std::vector<uint8_t> bytes;
@@ -254,8 +262,8 @@ void FskReceiver::Step(std::vector<FskBurst>& out) {
         first_ = -1;
         continue;
       }
-      const int len = MessageLength({frames.size() > 0 ? frames[0].byte : uint8_t(0),
-                                     frames.size() > 1 ? frames[1].byte : uint8_t(0)});
+      const int len = MessageLength(
+          {frames.size() > 0 ? frames[0].byte : uint8_t(0), frames.size() > 1 ? frames[1].byte : uint8_t(0)});
       std::vector<uint8_t> bytes;
       for (const Frame& f : frames) bytes.push_back(f.byte);
       if (MessageLength(bytes) < 0 || len < 0) {

@@ -48,7 +48,7 @@ class FskReceiver {
 
   struct Frame {
     uint8_t byte = 0;
-    double start = 0;           // chosen start-bit position
+    double start = 0;  // chosen start-bit position
     float soft[10] = {};
     double score = 0;
   };
@@ -71,12 +71,12 @@ class FskReceiver {
   float longZm_[kLongTaps][2] = {}, longZs_[kLongTaps][2] = {}, longSq_[kLongTaps] = {};
   double longM_[2] = {}, longS_[2] = {}, longP_ = 0;
   std::vector<float> d_, e_, purity_;
-  int64_t n_ = 0;       // samples demodulated
-  int64_t hunt_ = 1;    // next sample the start-bit hunt looks at
+  int64_t n_ = 0;     // samples demodulated
+  int64_t hunt_ = 1;  // next sample the start-bit hunt looks at
   bool hunting_started_ = false;
   int marks_ = 0;          // samples of the ten bits before the hunt cursor that read mark
   double purity_sum_ = 0;  // and their tone purity, summed
-  double first_ = -1;   // start of the message being collected, -1 when hunting
+  double first_ = -1;      // start of the message being collected, -1 when hunting
   int64_t candidate_ = 0;  // where the hunt found that start
 };
 

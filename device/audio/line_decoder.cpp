@@ -18,7 +18,9 @@ struct LineDecoder::Impl {
   std::vector<std::unique_ptr<FskReceiver>> fsk;
   std::unique_ptr<DtmfReceiver> dtmf;
   std::vector<FskBurst> pending;
-  struct Span { int64_t start, end; };
+  struct Span {
+    int64_t start, end;
+  };
   std::vector<Span> settled;
   std::vector<float> x;
   float lastIn = 0, lastOut = 0;
@@ -53,8 +55,10 @@ struct LineDecoder::Impl {
       const bool known = std::any_of(settled.begin(), settled.end(),
                                      [&](const Span& s) { return Overlap(start, end, s.start, s.end); });
       if (!known) {
-        if (best) out.push_back(*best->message);
-        else if (bestFailure) out.push_back(ChecksumFailure{bestFailure->standard});
+        if (best)
+          out.push_back(*best->message);
+        else if (bestFailure)
+          out.push_back(ChecksumFailure{bestFailure->standard});
       }
       settled.push_back({start, end});
       pending = std::move(rest);
@@ -70,15 +74,9 @@ LineDecoder::LineDecoder(Standard fixed) : fixed_(fixed), impl_(std::make_unique
       impl_->dtmf = std::make_unique<DtmfReceiver>();
       break;
     case Standard::ClipV23:
-    case Standard::JapanV23:
-      impl_->fsk.push_back(std::make_unique<FskReceiver>(Standard::ClipV23, fixed));
-      break;
-    case Standard::Bell202:
-      impl_->fsk.push_back(std::make_unique<FskReceiver>(Standard::Bell202));
-      break;
-    case Standard::ClipDtmf:
-      impl_->dtmf = std::make_unique<DtmfReceiver>();
-      break;
+    case Standard::JapanV23: impl_->fsk.push_back(std::make_unique<FskReceiver>(Standard::ClipV23, fixed)); break;
+    case Standard::Bell202: impl_->fsk.push_back(std::make_unique<FskReceiver>(Standard::Bell202)); break;
+    case Standard::ClipDtmf: impl_->dtmf = std::make_unique<DtmfReceiver>(); break;
   }
 }
 

@@ -108,8 +108,7 @@ std::optional<CallerIdMessage> ParseClipOrClass(Standard standard, const uint8_t
       case CLIP_CALLER_NAME:
         m.name = platform::FromAnsi(QByteArray(reinterpret_cast<const char*>(body), fieldLen)).trimmed();
         break;
-      default:
-        break;  // fields a caller-ID display has no use for
+      default: break;  // fields a caller-ID display has no use for
     }
     if (pos >= len) break;
   }

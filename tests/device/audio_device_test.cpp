@@ -20,9 +20,9 @@
 namespace device {
 namespace {
 
+using audio::Standard;
 using audiogen::CallSpec;
 using audiogen::Samples;
-using audio::Standard;
 using Absence = audio::CallerIdMessage::Absence;
 
 class Sink : public IEventSink {
@@ -132,8 +132,10 @@ TEST_F(AudioDeviceTest, EveryStandardBecomesOneCallWithTheMessagesFields) {
   const QDate today = QDate::currentDate();
   const QString year = QString::number(QDate(today.year(), 12, 7) > today.addDays(1) ? today.year() - 1 : today.year());
   const Case cases[] = {
-      {Standard::ClipV23, QString(), QStringLiteral("05321234567"), QStringLiteral("ŞÜKRÜ ÇAĞLAR"), year + QStringLiteral("-12-07 14:05:00")},
-      {Standard::Bell202, QStringLiteral(".bell"), QStringLiteral("2125551234"), QStringLiteral("JOHN DOE"), year + QStringLiteral("-12-07 14:05:00")},
+      {Standard::ClipV23, QString(), QStringLiteral("05321234567"), QStringLiteral("ŞÜKRÜ ÇAĞLAR"),
+       year + QStringLiteral("-12-07 14:05:00")},
+      {Standard::Bell202, QStringLiteral(".bell"), QStringLiteral("2125551234"), QStringLiteral("JOHN DOE"),
+       year + QStringLiteral("-12-07 14:05:00")},
       {Standard::ClipDtmf, QStringLiteral(".dtmf"), QStringLiteral("02165551234"), QString(), QString()},
       {Standard::JapanV23, QStringLiteral(".jclip"), QStringLiteral("0312345678"), QString(), QString()},
   };
@@ -302,7 +304,8 @@ TEST_F(AudioDeviceTest, LiveStreamThatGoesQuietIsSaidAndItsWriterLeavingDropsThe
   ASSERT_EQ(control->LinkedCount(), 1u) << "linked before any writer came";
   const int w = ::open(QFile::encodeName(fifo).constData(), O_WRONLY);
   ASSERT_GE(w, 0);
-  QByteArray head("RIFF\xff\xff\xff\xffWAVEfmt \x10\0\0\0\x01\0\x01\0\x40\x1f\0\0\x80\x3e\0\0\x02\0\x10\0data\xff\xff\xff\xff", 44);
+  QByteArray head(
+      "RIFF\xff\xff\xff\xffWAVEfmt \x10\0\0\0\x01\0\x01\0\x40\x1f\0\0\x80\x3e\0\0\x02\0\x10\0data\xff\xff\xff\xff", 44);
   head += QByteArray(1600, '\x01');  // 0.1 s of near silence
   ASSERT_EQ(::write(w, head.constData(), size_t(head.size())), head.size());
   ASSERT_TRUE(StepUntil([&] { return Model() == QStringLiteral("Ses akışı, 1 hat"); }));

@@ -214,7 +214,8 @@ TEST_F(ControlTest, UndeclaredPortsAreNeverWrittenTo) {
   QObject::connect(&stranger, &sim::PtyPort::received, [&](const QByteArray& b) { toStranger += b; });
   QString error;
   ASSERT_TRUE(stranger.Plug(&error));
-  ASSERT_EQ(::symlink(stranger.SlavePath().toLocal8Bit().constData(), (dir.path() + "/ttyS9").toLocal8Bit().constData()), 0);
+  ASSERT_EQ(
+      ::symlink(stranger.SlavePath().toLocal8Bit().constData(), (dir.path() + "/ttyS9").toLocal8Bit().constData()), 0);
   auto dev = Unit(QStringLiteral("a"));
   ASSERT_TRUE(WaitModel(QStringLiteral("SIM-CID-4")));
   // A round of keep-alive probes has gone out once the device has its PING;

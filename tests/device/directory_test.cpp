@@ -1,7 +1,7 @@
 // Which entries of the device directories count as declared devices, and
 // which directories are trusted at all.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,7 +20,8 @@ namespace {
 class Pty {
  public:
   Pty() : master_(posix_openpt(O_RDWR | O_NOCTTY)) {
-    if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0) slave_ = QString::fromLocal8Bit(ptsname(master_));
+    if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0)
+      slave_ = QString::fromLocal8Bit(ptsname(master_));
   }
   ~Pty() {
     if (master_ >= 0) ::close(master_);
@@ -33,7 +34,8 @@ class Pty {
 };
 
 void Link(const QString& target, const QString& path) {
-  ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(path).constData()), 0) << path.toStdString();
+  ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(path).constData()), 0)
+      << path.toStdString();
 }
 
 qint64 ChangedAtNs(const QString& path) {
@@ -180,8 +182,8 @@ TEST(DeviceDirectory, EntryNamesMustNameAFamily) {
     EXPECT_TRUE(error.contains(QStringLiteral("Geçersiz kayıt adı")));
   }
   // Every family's prefix names that family (the link command builds names from it).
-  for (DeviceFamily f : {DeviceFamily::Unit, DeviceFamily::Modem, DeviceFamily::LineUnit, DeviceFamily::EthUnit,
-                         DeviceFamily::Audio}) {
+  for (DeviceFamily f :
+       {DeviceFamily::Unit, DeviceFamily::Modem, DeviceFamily::LineUnit, DeviceFamily::EthUnit, DeviceFamily::Audio}) {
     DeviceFamily read = f == DeviceFamily::Unit ? DeviceFamily::Modem : DeviceFamily::Unit;
     EXPECT_TRUE(FamilyFromName(FamilyPrefix(f) + "x", &read) && read == f) << FamilyPrefix(f).toStdString();
   }

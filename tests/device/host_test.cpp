@@ -108,9 +108,8 @@ TEST(Host, EventsArriveInParameterOrderWithTheHostAsSender) {
   };
   QStringList levels;
   host.OnSignalA = [&](QObject*, const QString& l1, const QString& l2, const QString& l3, const QString& l4,
-                       const QString& l5, const QString& l6, const QString& l7, const QString& l8) {
-    levels = {l1, l2, l3, l4, l5, l6, l7, l8};
-  };
+                       const QString& l5, const QString& l6, const QString& l7,
+                       const QString& l8) { levels = {l1, l2, l3, l4, l5, l6, l7, l8}; };
   EXPECT_EQ(fake.state->RaiseCallerID("SN1", "2", "05321234567", "07.12.2026 14:05", "not"), S_OK);
   EXPECT_EQ(call, (QStringList{"SN1", "2", "05321234567", "07.12.2026 14:05", "not"}));
   EXPECT_EQ(sender, &host);

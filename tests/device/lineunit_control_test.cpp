@@ -67,7 +67,9 @@ class LineUnitControlTest : public ::testing::Test {
         3000);
     return failure;
   }
-  bool WaitCalls(size_t n) { return QTest::qWaitFor([&] { return sink.calls.size() >= n; }, 3000); }
+  bool WaitCalls(size_t n) {
+    return QTest::qWaitFor([&] { return sink.calls.size() >= n; }, 3000);
+  }
 
   QTemporaryDir dir;
   ManualClock clock{1000};
@@ -95,10 +97,9 @@ TEST_F(LineUnitControlTest, SerialUnitCallsRingsAndModelWithoutEverBeingWrittenT
   EXPECT_EQ(sink.Level(3), QStringLiteral("0"));
 
   unit.Write(kStart + "03 I E 0042 G A1 09/26 11:29 AM 05321234567    AYSE YILMAZ    \r\n" +
-             "01 O S 0000 G A0 09/26 11:30 AM 02125550000                   \r\n" +
-             "$02 09/26 11:31 AM Private I\r\n");
+             "01 O S 0000 G A0 09/26 11:30 AM 02125550000                   \r\n" + "$02 09/26 11:31 AM Private I\r\n");
   ASSERT_TRUE(WaitCalls(2));
-  ASSERT_EQ(sink.calls.size(), 2u);  // the end record and the outbound call raise none
+  ASSERT_EQ(sink.calls.size(), 2u);      // the end record and the outbound call raise none
   const QStringList& c = sink.calls[0];  // OtherText, DateTime, PhoneNumber, Line, DeviceID
   EXPECT_EQ(c[4], QStringLiteral("lineunit-desk"));
   EXPECT_EQ(c[3], QStringLiteral("3"));
@@ -121,7 +122,8 @@ TEST_F(LineUnitControlTest, HighLinesWidenTheModelAndRingBeyondTheShownFour) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return !sink.levels.empty(); }, 3000));
   EXPECT_EQ(Info(QStringLiteral("devicemodel")), QStringLiteral("Çok hatlı birim, 8 hat"));
   EXPECT_EQ(sink.Level(6), QStringLiteral("48"));
-  unit.Write("42 R 09/26 11:28:04\r\n" + sim::PublicCallRecord(sim::Call{42, "5551234", "X"}, QDateTime::currentDateTime()));
+  unit.Write("42 R 09/26 11:28:04\r\n" +
+             sim::PublicCallRecord(sim::Call{42, "5551234", "X"}, QDateTime::currentDateTime()));
   ASSERT_TRUE(WaitCalls(1));
   EXPECT_EQ(sink.calls[0][3], QStringLiteral("42"));
   EXPECT_EQ(Info(QStringLiteral("devicemodel")), QStringLiteral("Çok hatlı birim, 8 hat"));
@@ -132,7 +134,8 @@ TEST_F(LineUnitControlTest, BadChecksumAndGarbageGiveMessagesNotCalls) {
   ASSERT_TRUE(unit.Plug());
   Advance(200);
   unit.Write("01 I S 0000 B A1 09/26 11:28 AM 05321234567    AYSE YILMAZ    \r\n");
-  EXPECT_EQ(NextFailure(), QStringLiteral("Cihaz lineunit-desk: Hat 1: arayan bilgisinin sağlaması hatalı; arama bildirilmedi"));
+  EXPECT_EQ(NextFailure(),
+            QStringLiteral("Cihaz lineunit-desk: Hat 1: arayan bilgisinin sağlaması hatalı; arama bildirilmedi"));
   Advance(1000);  // past the error limit's second
   unit.Write("01 I S 0000 G A1 09/26 11:28 AM \x01\r\n");
   EXPECT_TRUE(NextFailure().contains(QStringLiteral("Denetim baytı")));
@@ -222,7 +225,9 @@ TEST(SimulatedPublicFormatUnit, WhatItSendsParsesBack) {
   LineUnitParser parser([] { return QDateTime(QDate(2026, 3, 5), QTime(9, 0)); });
   std::vector<LineUnitParser::Event> ev;
   parser.Feed(sim::PublicRingRecord(7, when), ev);
-  parser.Feed(sim::PublicCallRecord(sim::Call{7, QStringLiteral("05321234567"), QStringLiteral("Şükrü Çağlayan Öztürk")}, when), ev);
+  parser.Feed(
+      sim::PublicCallRecord(sim::Call{7, QStringLiteral("05321234567"), QStringLiteral("Şükrü Çağlayan Öztürk")}, when),
+      ev);
   parser.Feed(sim::PublicCallRecord(sim::Call{1, QStringLiteral("P"), QString()}, when.addSecs(13 * 3600)), ev);
   parser.Feed(sim::PublicCallRecord(sim::Call{2, QStringLiteral("O"), QStringLiteral("X")}, when), ev);
   ASSERT_EQ(ev.size(), 4u);

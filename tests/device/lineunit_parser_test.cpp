@@ -109,7 +109,8 @@ TEST_F(LineUnitParserTest, LimitedForm) {
 }
 
 TEST_F(LineUnitParserTest, DetailRecords) {
-  const auto ev = Parse("01 R        09/26 11:28:03\r\n03 F 09/26 11:28:09\n$08 N  9/ 6 23:59:59\r07 H 12/31 00:00:00\r\n");
+  const auto ev =
+      Parse("01 R        09/26 11:28:03\r\n03 F 09/26 11:28:09\n$08 N  9/ 6 23:59:59\r07 H 12/31 00:00:00\r\n");
   ASSERT_EQ(ev.size(), 4u);
   const char kinds[] = {'R', 'F', 'N', 'H'};
   const int lines[] = {1, 3, 8, 7};
@@ -142,31 +143,35 @@ TEST_F(LineUnitParserTest, OutOfRangeDateStillGivesTheCallWithThePcClock) {
 
 TEST_F(LineUnitParserTest, EveryMalformedRecordIsOneErrorAndTheNextRecordCounts) {
   const char* bad[] = {
-      "1 I S 0000 G A2 09/26 11:28 AM 123",     // one-digit line
-      "00 I S 0000 G A2 09/26 11:28 AM 123",    // line 0
-      "001 I S 0000 G A2 09/26 11:28 AM 123",   // three digits
-      "01I S 0000 G A2 09/26 11:28 AM 123",     // no blank after the line
-      "01 X S 0000 G A2 09/26 11:28 AM 123",    // unknown record
-      "01 IS 0000 G A2 09/26 11:28 AM 123",     // fields run together
-      "01 I X 0000 G A2 09/26 11:28 AM 123",    // neither start nor end
-      "01 I S 00 G A2 09/26 11:28 AM 123",      // short duration
-      "01 I S 0000 Q A2 09/26 11:28 AM 123",    // checksum neither G nor B
-      "01 I S 0000 G 2A 09/26 11:28 AM 123",    // ring field
-      "01 I S 0000 G A2 0926 11:28 AM 123",     // date without '/'
-      "01 I S 0000 G A2 09/26 1128 AM 123",     // time without ':'
-      "01 I S 0000 G A2 09/26 11:28 XM 123",    // neither AM nor PM
-      "01 I S 0000 G A2 09/26 11:28AM 123",     // no blank before AM
-      "01 I S 0000 G A2 09/26 11:28 AM 77O-ABC NAME",  // letters in the number
-      "01 I S 0000 G A2 09/26 11:28 AM ---",    // no digit at all
+      "1 I S 0000 G A2 09/26 11:28 AM 123",                         // one-digit line
+      "00 I S 0000 G A2 09/26 11:28 AM 123",                        // line 0
+      "001 I S 0000 G A2 09/26 11:28 AM 123",                       // three digits
+      "01I S 0000 G A2 09/26 11:28 AM 123",                         // no blank after the line
+      "01 X S 0000 G A2 09/26 11:28 AM 123",                        // unknown record
+      "01 IS 0000 G A2 09/26 11:28 AM 123",                         // fields run together
+      "01 I X 0000 G A2 09/26 11:28 AM 123",                        // neither start nor end
+      "01 I S 00 G A2 09/26 11:28 AM 123",                          // short duration
+      "01 I S 0000 Q A2 09/26 11:28 AM 123",                        // checksum neither G nor B
+      "01 I S 0000 G 2A 09/26 11:28 AM 123",                        // ring field
+      "01 I S 0000 G A2 0926 11:28 AM 123",                         // date without '/'
+      "01 I S 0000 G A2 09/26 1128 AM 123",                         // time without ':'
+      "01 I S 0000 G A2 09/26 11:28 XM 123",                        // neither AM nor PM
+      "01 I S 0000 G A2 09/26 11:28AM 123",                         // no blank before AM
+      "01 I S 0000 G A2 09/26 11:28 AM 77O-ABC NAME",               // letters in the number
+      "01 I S 0000 G A2 09/26 11:28 AM ---",                        // no digit at all
       "01 I S 0000 G A2 09/26 11:28 AM 1234567890123456789012345",  // over-long number
-      "01 R 09/26 11:28",                        // detail without seconds
-      "01 R 09/26 11:28:03 extra",               // detail with more after it
-      "01 Z 09/26 11:28:03",                     // unknown detail
-      "$01 09/26 11:28 AM 123 X NAME",           // limited, no direction
-      "$01 09/26 11:28 AM",                      // limited, cut short
-      "01 I S 0000 G A2 09/26 11:28 AM 123 \x01NAME",  // control byte
-      "01 I S 0000 G A2 09/26 11:28 AM 123\tNAME",     // tab
-      "garbage", "$", "01", "01 ", "$$01 R 09/26 11:28:03",
+      "01 R 09/26 11:28",                                           // detail without seconds
+      "01 R 09/26 11:28:03 extra",                                  // detail with more after it
+      "01 Z 09/26 11:28:03",                                        // unknown detail
+      "$01 09/26 11:28 AM 123 X NAME",                              // limited, no direction
+      "$01 09/26 11:28 AM",                                         // limited, cut short
+      "01 I S 0000 G A2 09/26 11:28 AM 123 \x01NAME",               // control byte
+      "01 I S 0000 G A2 09/26 11:28 AM 123\tNAME",                  // tab
+      "garbage",
+      "$",
+      "01",
+      "01 ",
+      "$$01 R 09/26 11:28:03",
   };
   for (const char* rec : bad) {
     const auto ev = Parse(QByteArray(rec) + "\r\n01 R 09/26 11:28:03\r\n");
@@ -198,7 +203,8 @@ TEST_F(LineUnitParserTest, StreamCutAnywhereAndOverlongLines) {
 
 TEST(RecordPackets, HeaderNumbersAreBigEndianAndTheRecordFollows) {
   const QByteArray record = "01 I S 0000 G A2 09/26 11:28 AM 770-263-7111 SOME NAME";
-  QByteArray datagram = QByteArray("^^<U>\x00\x00\x00\x00\x01\x02<S>\x01\x02\x03\x04\x05\x06", 20) + "$" + record + "\r\n";
+  QByteArray datagram =
+      QByteArray("^^<U>\x00\x00\x00\x00\x01\x02<S>\x01\x02\x03\x04\x05\x06", 20) + "$" + record + "\r\n";
   RecordPacket p;
   QString error;
   ASSERT_TRUE(ParseRecordPacket(datagram, &p, &error)) << error.toStdString();
@@ -215,13 +221,13 @@ TEST(RecordPackets, MalformedPacketsAreRefused) {
   const QByteArray good = MakeRecordPacket(1, 2, "01 R 09/26 11:28:03");
   const QByteArray bad[] = {
       QByteArray(),
-      good.left(19),                                         // header cut short
-      "^^<X>" + good.mid(5),                                 // wrong unit tag
-      good.left(11) + "<T>" + good.mid(14),                  // wrong serial tag
-      good.left(20),                                         // no record
-      good.left(20) + "$\r\n",                               // only the marker
-      good + "\r\n01 R 09/26 11:28:04",                      // two records
-      good + QByteArray(RecordPacket::kMaxSize, ' '),        // oversized
+      good.left(19),                                             // header cut short
+      "^^<X>" + good.mid(5),                                     // wrong unit tag
+      good.left(11) + "<T>" + good.mid(14),                      // wrong serial tag
+      good.left(20),                                             // no record
+      good.left(20) + "$\r\n",                                   // only the marker
+      good + "\r\n01 R 09/26 11:28:04",                          // two records
+      good + QByteArray(RecordPacket::kMaxSize, ' '),            // oversized
       "01 I S 0000 G A2 09/26 11:28 AM 770-263-7111 SOME NAME",  // a bare record
   };
   for (const QByteArray& b : bad) {
@@ -243,9 +249,9 @@ TEST(UnitAddresses, LiteralAddressesWithOptionalPortOnly) {
   ASSERT_TRUE(ParseUnitAddress(QStringLiteral("[fe80::1]:3521"), &host, &port));
   EXPECT_EQ(host, QStringLiteral("fe80::1"));
   EXPECT_EQ(port, 3521);
-  for (const char* bad : {"", "unit.example", "192.168.1", "192.168.1.256", "1.2.3.4:", "1.2.3.4:0",
-                          "1.2.3.4:65536", "1.2.3.4:35x", "[fe80::1", "[fe80::1]3520", "fe80::1", "/dev/ttyS0",
-                          "1.2.3.4:3520:1", "１.2.3.4"}) {
+  for (const char* bad :
+       {"", "unit.example", "192.168.1", "192.168.1.256", "1.2.3.4:", "1.2.3.4:0", "1.2.3.4:65536", "1.2.3.4:35x",
+        "[fe80::1", "[fe80::1]3520", "fe80::1", "/dev/ttyS0", "1.2.3.4:3520:1", "１.2.3.4"}) {
     EXPECT_FALSE(ParseUnitAddress(QString::fromUtf8(bad), &host, &port)) << bad;
   }
 }

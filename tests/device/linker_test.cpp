@@ -1,8 +1,8 @@
 // How the linker treats the declared entries: untrusted directories are never
 // opened, a failed port is held back but a re-plugged device is tried at
 // once, and entries that went away are forgotten.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,7 +19,8 @@ namespace {
 class Pty {
  public:
   Pty() : master_(posix_openpt(O_RDWR | O_NOCTTY)) {
-    if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0) slave_ = QString::fromLocal8Bit(ptsname(master_));
+    if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0)
+      slave_ = QString::fromLocal8Bit(ptsname(master_));
   }
   ~Pty() {
     if (master_ >= 0) ::close(master_);

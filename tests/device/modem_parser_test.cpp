@@ -39,7 +39,8 @@ QStringList Errors(const std::vector<ModemParser::Event>& ev) {
 }
 
 TEST(ModemRecords, FieldsInAnyOrderWithOrWithoutBlanksAroundEquals) {
-  const auto ev = Parse("RING\r\n\r\nNAME=AHMET YILMAZ\r\nNMBR =05321234567\r\nTIME= 0930\r\nDATE  =  1205\r\n\r\nRING\r\n");
+  const auto ev =
+      Parse("RING\r\n\r\nNAME=AHMET YILMAZ\r\nNMBR =05321234567\r\nTIME= 0930\r\nDATE  =  1205\r\n\r\nRING\r\n");
   ASSERT_EQ(ev.size(), 3u);
   EXPECT_TRUE(std::holds_alternative<ModemParser::Ring>(ev[0]));
   const auto& c = std::get<CallRecord>(ev[1]);
@@ -67,7 +68,8 @@ TEST(ModemRecords, MaskedNumbersBecomeTurkishTexts) {
 
 TEST(ModemRecords, MissingEmptyOrBadDateAndTimeTakeTheClock) {
   EXPECT_EQ(Calls(Parse("NMBR = 1\r\n\r\n")).at(0).dateTime, QStringLiteral("2026-12-07 14:05:09"));
-  EXPECT_EQ(Calls(Parse("DATE =\r\nTIME = \r\nNMBR = 1\r\n\r\n")).at(0).dateTime, QStringLiteral("2026-12-07 14:05:09"));
+  EXPECT_EQ(Calls(Parse("DATE =\r\nTIME = \r\nNMBR = 1\r\n\r\n")).at(0).dateTime,
+            QStringLiteral("2026-12-07 14:05:09"));
   EXPECT_EQ(Calls(Parse("TIME = 0101\r\nNMBR = 1\r\n\r\n")).at(0).dateTime, QStringLiteral("2026-12-07 01:01:00"));
   for (const char* bad : {"DATE = 1332", "DATE = 0230", "DATE = 12A5", "DATE = 120"}) {
     const auto ev = Parse(QByteArray(bad) + "\r\nNMBR = 1\r\n\r\n");
@@ -84,12 +86,15 @@ TEST(ModemRecords, MissingEmptyOrBadDateAndTimeTakeTheClock) {
   const QDateTime newYear(QDate(2027, 1, 1), QTime(0, 0, 30));
   EXPECT_EQ(Calls(Parse("DATE = 1231\r\nTIME = 2359\r\nNMBR = 1\r\n\r\n", true, newYear)).at(0).dateTime,
             QStringLiteral("2026-12-31 23:59:00"));
-  EXPECT_EQ(Calls(Parse("DATE = 0229\r\nNMBR = 1\r\n\r\n", true, QDateTime(QDate(2028, 3, 1), QTime(1, 0)))).at(0).dateTime,
-            QStringLiteral("2028-02-29 01:00:00"));
+  EXPECT_EQ(
+      Calls(Parse("DATE = 0229\r\nNMBR = 1\r\n\r\n", true, QDateTime(QDate(2028, 3, 1), QTime(1, 0)))).at(0).dateTime,
+      QStringLiteral("2028-02-29 01:00:00"));
 }
 
 TEST(ModemRecords, JunkBeforeLabelsIsSkipped) {
-  const auto ev = Parse(Bytes("\x00\xff~~NMBR = 02125550000\r\n\x13\x11" "DATE = 0102\r\n\r\n"));
+  const auto ev =
+      Parse(Bytes("\x00\xff~~NMBR = 02125550000\r\n\x13\x11"
+                  "DATE = 0102\r\n\r\n"));
   const auto calls = Calls(ev);
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0].number, QStringLiteral("02125550000"));
@@ -138,7 +143,8 @@ TEST(ModemRecords, OtherLinesAreRepliesAndOverlongLinesErrors) {
 TEST(ModemRecords, ValuesDecodeUtf8OrTheTurkishCodePageAndLoseControlBytes) {
   EXPECT_EQ(Calls(Parse("NAME = \xc5\x9e\x45N\xc5\x9e\x41L\r\nNMBR = 1\r\n\r\n")).at(0).text, QStringLiteral("ŞENŞAL"));
   EXPECT_EQ(Calls(Parse("NAME = M\xdcLLER\x07\r\nNMBR = 1\r\n\r\n")).at(0).text, QStringLiteral("MÜLLER"));
-  EXPECT_EQ(Calls(Parse("NAME = \xde\x45N\xddZ \xfe\x65n\r\nNMBR = 1\r\n\r\n")).at(0).text, QStringLiteral("ŞENİZ şen"));
+  EXPECT_EQ(Calls(Parse("NAME = \xde\x45N\xddZ \xfe\x65n\r\nNMBR = 1\r\n\r\n")).at(0).text,
+            QStringLiteral("ŞENİZ şen"));
 }
 
 }  // namespace

@@ -34,7 +34,8 @@ class ModemSetupTest : public ::testing::Test {
   }
   // stalled: the modem answers nothing until the test says so.
   std::unique_ptr<FakeDevice> Modem(const sim::ModemProfile& profile, bool stalled = false) {
-    auto m = std::make_unique<FakeDevice>(dir.path(), QStringLiteral("modem-usb"), sim::MakeModem(QStringLiteral("M9"), profile));
+    auto m = std::make_unique<FakeDevice>(dir.path(), QStringLiteral("modem-usb"),
+                                          sim::MakeModem(QStringLiteral("M9"), profile));
     m->SetStalled(stalled);
     EXPECT_TRUE(m->Plug());
     Advance(200);
@@ -43,7 +44,8 @@ class ModemSetupTest : public ::testing::Test {
   }
   bool Identified() {
     return QTest::qWaitFor([&] { return control->Primary() != nullptr; }, 3000) &&
-           control->Primary()->Model() == QStringLiteral("SIM-MODEM 56K") && control->Primary()->Serial() == QStringLiteral("M9");
+           control->Primary()->Model() == QStringLiteral("SIM-MODEM 56K") &&
+           control->Primary()->Serial() == QStringLiteral("M9");
   }
   // No error waits for the window (a failing contract call would carry it).
   bool NoErrors() {
@@ -71,7 +73,7 @@ TEST_F(ModemSetupTest, AQuietModemIsSetUpAfterTheUnansweredReset) {
   profile.quiet = true;
   auto modem = Modem(profile);
   Advance(ModemSession::kCommandTimeoutMs);
-  QTest::qWait(50);  // bytes on their way over the terminal; not device timing
+  QTest::qWait(50);                                   // bytes on their way over the terminal; not device timing
   EXPECT_EQ(modem->Received(), QByteArray("ATZ\r"));  // a reset may take longer
   Advance(ModemSession::kResetTimeoutMs - ModemSession::kCommandTimeoutMs);
   ASSERT_TRUE(Identified());

@@ -36,7 +36,8 @@ TEST(UnitParserRecords, CallWithNumberTextAndTurkishLetters) {
 }
 
 TEST(UnitParserRecords, AbsentNumbersBecomeTurkishTexts) {
-  const auto ev = Parse("CALL|1|2026-01-02 03:04:05||P|\nCALL|1|2026-01-02 03:04:05||O|\nCALL|1|2026-01-02 03:04:05|+90212*1#||x\n");
+  const auto ev = Parse(
+      "CALL|1|2026-01-02 03:04:05||P|\nCALL|1|2026-01-02 03:04:05||O|\nCALL|1|2026-01-02 03:04:05|+90212*1#||x\n");
   ASSERT_EQ(ev.size(), 3u);
   EXPECT_EQ(std::get<CallRecord>(ev[0]).number, NumberWithheldText());
   EXPECT_EQ(std::get<CallRecord>(ev[1]).number, NumberUnavailableText());

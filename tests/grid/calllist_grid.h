@@ -40,9 +40,7 @@ struct CallListGrid {
     (void)QTest::qWaitForWindowExposed(host.get());
     Settle();
   }
-  ~CallListGrid() {
-    host.reset();
-  }
+  ~CallListGrid() { host.reset(); }
 
   // Lets queued layout and paint work finish.
   void Settle() {

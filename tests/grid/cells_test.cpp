@@ -14,11 +14,26 @@ namespace {
 
 // Writes through the setter of the value's type and hands the cell back, so
 // one line reads one row of a conversion table. Dates go through Date().
-TCell& Set(TCell& c, const char* v) { c.SetAsString(QString::fromUtf8(v)); return c; }
-TCell& Set(TCell& c, bool v) { c.SetAsBoolean(v); return c; }
-TCell& Set(TCell& c, int v) { c.SetAsInteger(v); return c; }
-TCell& Set(TCell& c, double v) { c.SetAsFloat(v); return c; }
-TCell& Date(TCell& c, TDateTime v) { c.SetAsDateTime(v); return c; }
+TCell& Set(TCell& c, const char* v) {
+  c.SetAsString(QString::fromUtf8(v));
+  return c;
+}
+TCell& Set(TCell& c, bool v) {
+  c.SetAsBoolean(v);
+  return c;
+}
+TCell& Set(TCell& c, int v) {
+  c.SetAsInteger(v);
+  return c;
+}
+TCell& Set(TCell& c, double v) {
+  c.SetAsFloat(v);
+  return c;
+}
+TCell& Date(TCell& c, TDateTime v) {
+  c.SetAsDateTime(v);
+  return c;
+}
 
 class CellConversions : public ::testing::Test {
  protected:

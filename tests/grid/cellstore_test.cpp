@@ -147,7 +147,7 @@ TEST_F(Store, RepeatedSortReversesOrDoesNothing) {
   store_->Sort(0, stAlphabetic, false);
   // Put the rows out of order without touching a cell: the mark stays
   // (only a row deletion can do that), so the requests below read the mark.
-  store_->DeleteRow(1);  // a c
+  store_->DeleteRow(1);                  // a c
   store_->Sort(0, stAlphabetic, false);  // same request: nothing
   EXPECT_EQ(Column0(), (QStringList{"a", "c"}));
   store_->Sort(0, stAlphabetic, true);  // direction only: reversed

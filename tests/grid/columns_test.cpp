@@ -257,9 +257,9 @@ TEST_F(CallList, EachSettingRaisesItsKindAndStoredOnesRaiseNothing) {
     EXPECT_EQ(col, &c);
     kinds.push_back(kind);
   }
-  EXPECT_EQ(kinds, (std::vector<TColumnChange>{TColumnChange::Appearance, TColumnChange::Appearance,
-                                               TColumnChange::Appearance, TColumnChange::Sort,
-                                               TColumnChange::Width, TColumnChange::InputText}));
+  EXPECT_EQ(kinds,
+            (std::vector<TColumnChange>{TColumnChange::Appearance, TColumnChange::Appearance, TColumnChange::Appearance,
+                                        TColumnChange::Sort, TColumnChange::Width, TColumnChange::InputText}));
 }
 
 TEST(ColumnHeader, GlyphIsCopiedWithItsCornerColourTransparent) {

@@ -3,10 +3,10 @@
 // the current cell, and the events a screen reader needs to announce a call.
 #include <gtest/gtest.h>
 
-#include <QAccessible>
 #include <QtGui/private/qguiapplication_p.h>
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
+#include <QAccessible>
 
 #include "calllist_grid.h"
 #include "grid/gridaccessible.h"

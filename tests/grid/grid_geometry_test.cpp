@@ -103,7 +103,7 @@ TEST(GridGeometryTest, HitTestsAtBoundaries) {
   EXPECT_EQ(g->RowAt(20), 0);
   EXPECT_EQ(g->RowAt(40), 0);  // the grid line under row 0
   EXPECT_EQ(g->RowAt(41), 1);
-  EXPECT_EQ(g->RowAt(5), 0);   // less than a pitch above the data area
+  EXPECT_EQ(g->RowAt(5), 0);  // less than a pitch above the data area
   EXPECT_EQ(g->CellAt(70, 45), QPoint(4, 1));
   EXPECT_EQ(g->CellAt(600, 45), QPoint(-1, 1));
 

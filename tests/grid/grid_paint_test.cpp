@@ -9,9 +9,9 @@
 
 using namespace grid;
 using gridtest::CallListGrid;
+using gridtest::Inverted;
 using gridtest::Px;
 using gridtest::Sys;
-using gridtest::Inverted;
 
 namespace {
 
@@ -273,8 +273,8 @@ TEST(GridPaintTest, FramedLinesAreBlackOnlyForTheLastExistingRow) {
   EXPECT_EQ(Px(img, 30, 40), line);   // under row 0
   EXPECT_EQ(Px(img, 30, 82), black);  // under row 2, the last one
   EXPECT_EQ(Px(img, 300, 82), black);
-  EXPECT_EQ(Px(img, 30, 103), line);  // empty rows never black
-  EXPECT_EQ(Px(img, 512, 30), black); // last visible column, existing rows
+  EXPECT_EQ(Px(img, 30, 103), line);   // empty rows never black
+  EXPECT_EQ(Px(img, 512, 30), black);  // last visible column, existing rows
   EXPECT_EQ(Px(img, 512, 82), black);
   EXPECT_EQ(Px(img, 512, 90), line);
   EXPECT_EQ(Px(img, 61, 30), line);

@@ -5,12 +5,12 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QScrollBar>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStyleHints>
-#include <QWindow>
 #include <QTest>
 #include <QWheelEvent>
+#include <QWindow>
 
 #include "calllist_grid.h"
 #include "grid/columns.h"
@@ -118,7 +118,7 @@ TEST_F(InputFixture, ClicksBelowTheLastRowAndInTheLastHeaderPixelRowChangeNothin
   Click(CellPoint(4, 2));
   selected.clear();
   PaintSpy spy(vp);
-  Click(CellPoint(4, 5));  // empty area under the rows
+  Click(CellPoint(4, 5));             // empty area under the rows
   const int x = Col(0)->Left() + 30;  // away from any border
   Click(QPoint(x, grid->HeaderSize() - 1));
   Click(QPoint(x, grid->HeaderSize() - 1), Qt::RightButton);
@@ -417,8 +417,8 @@ TEST_F(InputFixture, PageDownOnAShortListFocusesTheLastRowWithoutKeyDown) {
 
 TEST_F(InputFixture, AnEmptyGridIgnoresEveryKeyAndPressesOnlyTakeTheFocus) {
   g.Focus();
-  for (int key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_Home, Qt::Key_End,
-                  Qt::Key_Left, Qt::Key_Right, Qt::Key_A, Qt::Key_Return})
+  for (int key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_Home, Qt::Key_End, Qt::Key_Left,
+                  Qt::Key_Right, Qt::Key_A, Qt::Key_Return})
     Key(key);
   EXPECT_EQ(keyDowns, 0);
   EXPECT_TRUE(selected.isEmpty());
@@ -657,8 +657,8 @@ TEST_F(InputFixture, HandlersThatReplaceTheColumnsLeaveNoOldColumnHeld) {
     if (replaced) return;
     replaced = true;
     LoadGridLayout(*grid, gridtest::CallListLayout());
-    held = grid->SizingColumn() || grid->HotHeaderColumn() || grid->PressedHeaderColumn() || grid->BorderHoverColumn() ||
-           grid->HasState(gfSizing) || grid->HasState(gfHeaderPressed);
+    held = grid->SizingColumn() || grid->HotHeaderColumn() || grid->PressedHeaderColumn() ||
+           grid->BorderHoverColumn() || grid->HasState(gfSizing) || grid->HasState(gfHeaderPressed);
     widths.clear();
     for (int i = 0; i < grid->Columns().Count(); ++i) widths.push_back(Col(i)->Width());
   };

@@ -88,8 +88,8 @@ TEST(GridColumnReactions, GridRepaintsForColumnChangesOnceShown) {
   c->SetWidth(50);
   c->SetInputText(QStringLiteral("q"));
   c->SetWrapKind(wkNone);  // stored only
-  EXPECT_EQ(grid.log, (QStringList{"grid", "grid", "follow editor", "grid", "follow editor", "horz bar",
-                                   "column part 0,5"}));
+  EXPECT_EQ(grid.log,
+            (QStringList{"grid", "grid", "follow editor", "grid", "follow editor", "horz bar", "column part 0,5"}));
   grid.log.clear();
   grid.BeginReading();
   c->SetColor(clWindow);

@@ -43,8 +43,7 @@ TEST_F(AudioEndToEnd, CallsDecodedFromTheSimulatorsAudioAreReadOutAndUnplugEndsT
 class OtherStandards : public ProgramFixture {
  protected:
   void CallIsDecoded(const QString& standard) {
-    ASSERT_NO_FATAL_FAILURE(
-        StartConnected({QStringLiteral("--audio"), QStringLiteral("--standard"), standard}));
+    ASSERT_NO_FATAL_FAILURE(StartConnected({QStringLiteral("--audio"), QStringLiteral("--standard"), standard}));
     Script("call 1 02165551234");
     ASSERT_TRUE(WaitFor([](const Snapshot& s) { return s.RowCount() == 1; }, 15000)) << Show(kMessages);
     EXPECT_EQ(Read().Cell(0, kNumber), QStringLiteral("02165551234"));

@@ -1,13 +1,13 @@
 // The hand-made link command: only serial ports are declared, and only into
 // a directory that is the user's alone.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QFile>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -135,7 +135,9 @@ TEST(DeviceLinkCommand, ListsUsableEntriesAndRemovesByName) {
 TEST(UdevRule, DeclaredPortsAreLeftAloneByModemManager) {
   QFile rules(QStringLiteral(CID_UDEV_RULES));
   ASSERT_TRUE(rules.open(QIODevice::ReadOnly));
-  const QString text = QString::fromUtf8(rules.readAll()).replace(QStringLiteral("\\\n#"), QString()).replace(QStringLiteral("\\\n"), QString());
+  const QString text = QString::fromUtf8(rules.readAll())
+                           .replace(QStringLiteral("\\\n#"), QString())
+                           .replace(QStringLiteral("\\\n"), QString());
   int declaring = 0;
   for (const QString& line : text.split('\n')) {
     if (!line.contains(QStringLiteral("SUBSYSTEM==\"tty\"")) || !line.contains(QStringLiteral("SYMLINK+=\"callerid/")))

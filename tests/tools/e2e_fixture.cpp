@@ -59,8 +59,7 @@ void ProgramFixture::SetUp() {
     own.remove(QString::fromLatin1(name));
   own.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
   session.setProcessEnvironment(own);
-  session.start(QStringLiteral("dbus-run-session"),
-                {QStringLiteral("--"), QStringLiteral(CID_DESKTOP_SESSION)});
+  session.start(QStringLiteral("dbus-run-session"), {QStringLiteral("--"), QStringLiteral(CID_DESKTOP_SESSION)});
   ASSERT_TRUE(session.waitForStarted(5000));
   QByteArray line;
   while (ReadLine(session, line) && line != "READY") {
@@ -96,9 +95,9 @@ QProcessEnvironment ProgramFixture::Environment() const {
 
 void ProgramFixture::StartSimulator(const QStringList& args) {
   simulator.setProcessEnvironment(Environment());
-  simulator.start(QStringLiteral(CID_SIMULATOR),
-                  QStringList{QStringLiteral("--script"), QStringLiteral("-"), QStringLiteral("--serial"),
-                              QStringLiteral("E2E1")} + args);
+  simulator.start(QStringLiteral(CID_SIMULATOR), QStringList{QStringLiteral("--script"), QStringLiteral("-"),
+                                                             QStringLiteral("--serial"), QStringLiteral("E2E1")} +
+                                                     args);
   ASSERT_TRUE(simulator.waitForStarted(5000));
   ASSERT_TRUE(QTest::qWaitFor([&] { return simulator.peek(64).startsWith("READY"); }, 10000));
 }

@@ -18,9 +18,9 @@ const QString kSequence = QStringLiteral("Çağrı sıra no");
 // The program takes no command line: Qt's own options (a platform that does
 // not exist, a style sheet file to read) must not reach the toolkit.
 TEST_F(EndToEnd, ToolkitOptionsOnTheCommandLineChangeNothing) {
-  ASSERT_NO_FATAL_FAILURE(StartProgram({QStringLiteral("-platform"), QStringLiteral("cid-no-such-platform"),
-                                        QStringLiteral("-stylesheet"), runtime.filePath(QStringLiteral("missing.qss")),
-                                        QStringLiteral("-reverse")}));
+  ASSERT_NO_FATAL_FAILURE(
+      StartProgram({QStringLiteral("-platform"), QStringLiteral("cid-no-such-platform"), QStringLiteral("-stylesheet"),
+                    runtime.filePath(QStringLiteral("missing.qss")), QStringLiteral("-reverse")}));
   EXPECT_EQ(program.state(), QProcess::Running);
 }
 

@@ -63,8 +63,9 @@ TEST_F(LineUnitEndToEnd, EthernetUnitOnlyFromItsDeclaredAddress) {
     ASSERT_TRUE(probe.bind(QHostAddress::LocalHost, 0));
     port = probe.localPort();
   }
-  ASSERT_NO_FATAL_FAILURE(StartSimulator({QStringLiteral("--ethernet"), QString::number(port), QStringLiteral("--serial"),
-                                          QStringLiteral("123456"), QStringLiteral("--name"), QStringLiteral("e2e")}));
+  ASSERT_NO_FATAL_FAILURE(
+      StartSimulator({QStringLiteral("--ethernet"), QString::number(port), QStringLiteral("--serial"),
+                      QStringLiteral("123456"), QStringLiteral("--name"), QStringLiteral("e2e")}));
   ASSERT_NO_FATAL_FAILURE(StartProgram());
 
   Script("call 1 02125550000 ALI VELI");

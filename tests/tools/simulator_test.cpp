@@ -49,8 +49,8 @@ TEST(SimulatorScript, CommandsAndTheirMistakes) {
   EXPECT_EQ(c.bytes, QByteArray("CALL|1|#x\x00\xff\r\n\\", 14));
   ASSERT_TRUE(ParseCommand(QStringLiteral("   # only a comment"), 4, &c, &error));
   EXPECT_EQ(c.kind, Command::Nothing);
-  for (const char* bad : {"call 5 123", "call 1", "levels 1 2 3", "levels 1 2 3 256", "wait", "wait -1",
-                          "stall x", "unplug now", "dance"}) {
+  for (const char* bad : {"call 5 123", "call 1", "levels 1 2 3", "levels 1 2 3 256", "wait", "wait -1", "stall x",
+                          "unplug now", "dance"}) {
     EXPECT_FALSE(ParseCommand(QString::fromLatin1(bad), 4, &c, &error)) << bad;
     EXPECT_TRUE(error.endsWith(QString::fromLatin1(bad))) << error.toStdString();
   }

@@ -54,16 +54,20 @@ QByteArray FskMessage(const CallSpec& c, adsi_tx_state_t* tx) {
   const char absenceCode = c.absence == Absence::Withheld ? 'P' : 'O';
   if (c.standard == Standard::JapanV23) {
     add(JCLIP_MDMF_CALLERID, {});
-    if (c.absence == Absence::None) add(JCLIP_CALLER_NUMBER, c.number.toLatin1());
-    else add(JCLIP_ABSENCE, QByteArray(1, absenceCode));
+    if (c.absence == Absence::None)
+      add(JCLIP_CALLER_NUMBER, c.number.toLatin1());
+    else
+      add(JCLIP_ABSENCE, QByteArray(1, absenceCode));
   } else if (c.sdmf) {
     add(CLASS_SDMF_CALLERID, {});
     add(0, DateTimeText(c) + (c.absence == Absence::None ? c.number.toLatin1() : QByteArray(1, absenceCode)));
   } else {
     add(CLIP_MDMF_CALLERID, {});
     if (c.month > 0) add(CLIP_DATETIME, DateTimeText(c));
-    if (c.absence == Absence::None) add(CLIP_CALLER_NUMBER, c.number.toLatin1());
-    else add(CLIP_ABSENCE1, QByteArray(1, absenceCode));
+    if (c.absence == Absence::None)
+      add(CLIP_CALLER_NUMBER, c.number.toLatin1());
+    else
+      add(CLIP_ABSENCE1, QByteArray(1, absenceCode));
     if (!c.name.isEmpty()) add(CLIP_CALLER_NAME, platform::ToAnsi(c.name));
   }
   return QByteArray(reinterpret_cast<const char*>(msg), std::max(len, 0));
@@ -175,7 +179,9 @@ Samples CallOnLine(const CallSpec& call, double levelDbm0, double snrDb, int see
 bool WriteWav(const QString& path, const Samples& samples, int channels, int rate) {
   QFile f(path);
   if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-  auto u32 = [](QByteArray& b, uint32_t v) { for (int i = 0; i < 4; ++i) b.append(char(v >> (8 * i))); };
+  auto u32 = [](QByteArray& b, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b.append(char(v >> (8 * i)));
+  };
   auto u16 = [](QByteArray& b, uint16_t v) { b.append(char(v)), b.append(char(v >> 8)); };
   const uint32_t dataBytes = uint32_t(samples.size() * 2);
   QByteArray h;

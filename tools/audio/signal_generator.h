@@ -20,8 +20,8 @@ struct CallSpec {
   device::audio::CallerIdMessage::Absence absence = device::audio::CallerIdMessage::Absence::None;
   QString name;  // sent in the Turkish code page; not carried by DTMF or the Japanese layout
   int month = -1, day = -1, hour = -1, minute = -1;  // -1: no date/time field
-  bool sdmf = false;              // ClipV23/Bell202: single-message layout (date/time and number only)
-  bool dtmfHashVariant = false;   // ClipDtmf: "A<number>#" / "D1#" instead of "A<number>C" / "B10C"
+  bool sdmf = false;             // ClipV23/Bell202: single-message layout (date/time and number only)
+  bool dtmfHashVariant = false;  // ClipDtmf: "A<number>#" / "D1#" instead of "A<number>C" / "B10C"
 };
 
 // What the transmitter sends, checksum excluded: the FSK message bytes or the

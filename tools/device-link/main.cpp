@@ -17,7 +17,8 @@
 namespace {
 
 constexpr char kUsage[] =
-    "cid-device-link add PORT [--modem|--lineunit|--ethunit|--audio [--standard S]] [--name NAME]   e.g. add /dev/ttyUSB0\n"
+    "cid-device-link add PORT [--modem|--lineunit|--ethunit|--audio [--standard S]] [--name NAME]   e.g. add "
+    "/dev/ttyUSB0\n"
     "cid-device-link remove NAME                         e.g. remove unit-ttyUSB0\n"
     "cid-device-link list\n"
     "Kinds: unit-NAME (multi-line unit), modem-NAME (--modem, voice modem) and\n"
@@ -43,12 +44,15 @@ int Fail(const QString& message) {
 QString WrongTarget(device::DeviceFamily family, const QString& port) {
   switch (family) {
     case device::DeviceFamily::EthUnit:
-      return QStringLiteral("%1 bir IP adresi değil (ethunit kaydı 192.168.1.20 ya da 192.168.1.20:3520 gibi bir adres ister)")
+      return QStringLiteral(
+                 "%1 bir IP adresi değil (ethunit kaydı 192.168.1.20 ya da 192.168.1.20:3520 gibi bir adres ister)")
           .arg(port);
     case device::DeviceFamily::Audio:
-      return QStringLiteral("%1 bir ses kartı kayıt aygıtı (/dev/snd/pcmC1D0c gibi), FIFO ya da WAV dosyası değil").arg(port);
+      return QStringLiteral("%1 bir ses kartı kayıt aygıtı (/dev/snd/pcmC1D0c gibi), FIFO ya da WAV dosyası değil")
+          .arg(port);
     default:
-      return QStringLiteral("%1 bir seri aygıt değil (unit, modem ve lineunit kayıtları bir seri port ister)").arg(port);
+      return QStringLiteral("%1 bir seri aygıt değil (unit, modem ve lineunit kayıtları bir seri port ister)")
+          .arg(port);
   }
 }
 
@@ -59,10 +63,14 @@ int Add(const QStringList& args) {
   QString name, standard;
   for (int i = 1; i < args.size(); ++i) {
     const QString& a = args[i];
-    if (a == u"--modem") family = device::DeviceFamily::Modem;
-    else if (a == u"--lineunit") family = device::DeviceFamily::LineUnit;
-    else if (a == u"--ethunit") family = device::DeviceFamily::EthUnit;
-    else if (a == u"--audio") family = device::DeviceFamily::Audio;
+    if (a == u"--modem")
+      family = device::DeviceFamily::Modem;
+    else if (a == u"--lineunit")
+      family = device::DeviceFamily::LineUnit;
+    else if (a == u"--ethunit")
+      family = device::DeviceFamily::EthUnit;
+    else if (a == u"--audio")
+      family = device::DeviceFamily::Audio;
     else if (a == u"--standard") {
       standard = i + 1 < args.size() ? args[++i] : QString();
       if (standard.isEmpty() || !device::audio::StandardFromSuffix(standard, nullptr))

@@ -69,8 +69,8 @@ bool AudioSimulator::Start(QString* error) {
 }
 
 void AudioSimulator::DemoCall() {
-  line_.Call(1 + rng_.bounded(audio_.lines), Spec(RandomCall(rng_, audio_.lines), audio_.standard,
-                                                   QDateTime::currentDateTime()));
+  line_.Call(1 + rng_.bounded(audio_.lines),
+             Spec(RandomCall(rng_, audio_.lines), audio_.standard, QDateTime::currentDateTime()));
   callTimer_.start(options_.demoCallMinMs + rng_.bounded(qMax(1, options_.demoCallMaxMs - options_.demoCallMinMs)));
 }
 
@@ -99,26 +99,18 @@ void AudioSimulator::Execute(const Command& cmd) {
     case Command::CallCmd:
       line_.Call(cmd.call.line, Spec(cmd.call, audio_.standard, QDateTime::currentDateTime()));
       break;
-    case Command::Ring:
-      line_.Ring(cmd.call.line);
-      break;
+    case Command::Ring: line_.Ring(cmd.call.line); break;
     case Command::LevelsCmd:
       for (int l = 1; l <= audio_.lines; ++l) line_.SetNoiseLevel(l, cmd.levels[size_t(l - 1)]);
       break;
-    case Command::Unplug:
-      line_.Unplug();
-      break;
+    case Command::Unplug: line_.Unplug(); break;
     case Command::Plug: {
       QString error;
       if (!line_.Plug(&error)) Log(QStringLiteral("ERROR %1").arg(error));
       break;
     }
-    case Command::Garbage:
-      line_.Garbage();
-      break;
-    case Command::Raw:
-      line_.Raw(cmd.bytes);
-      break;
+    case Command::Garbage: line_.Garbage(); break;
+    case Command::Raw: line_.Raw(cmd.bytes); break;
     case Command::Stall:
       line_.SetStalled(true);
       if (cmd.ms > 0) stallTimer_.start(cmd.ms);
@@ -132,8 +124,7 @@ void AudioSimulator::Execute(const Command& cmd) {
       QCoreApplication::quit();
       break;
     case Command::Nothing:
-    case Command::Wait:
-      break;
+    case Command::Wait: break;
   }
 }
 

@@ -16,8 +16,8 @@ QString RandomTurkishNumber(QRandomGenerator& rng) {
 }
 
 Call RandomCall(QRandomGenerator& rng, int lines) {
-  static const char* const kNames[] = {"Ayşe Yılmaz", "Mehmet Öztürk", "Zeynep Çelik", "Mustafa Şahin", "Elif Doğan",
-                                       "", "", ""};
+  static const char* const kNames[] = {
+      "Ayşe Yılmaz", "Mehmet Öztürk", "Zeynep Çelik", "Mustafa Şahin", "Elif Doğan", "", "", ""};
   Call c;
   c.line = 1 + rng.bounded(lines);
   const int kind = rng.bounded(12);

@@ -56,8 +56,9 @@ class Unit : public Emulation {
       reason = number;
       number.clear();
     }
-    return "CALL|" + QByteArray::number(call.line) + "|" + when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1() +
-           "|" + number + "|" + reason + "|" + call.text.toUtf8() + "\r\n";
+    return "CALL|" + QByteArray::number(call.line) + "|" +
+           when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1() + "|" + number + "|" + reason + "|" +
+           call.text.toUtf8() + "\r\n";
   }
 
   QByteArray Levels(const std::array<int, 8>& levels) override {

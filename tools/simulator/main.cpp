@@ -43,17 +43,20 @@ int main(int argc, char** argv) {
       {QStringLiteral("modem"), QStringLiteral("Be a voice modem instead of a unit.")},
       {QStringLiteral("old-cid"), QStringLiteral("Modem knows only AT#CID=1.")},
       {QStringLiteral("no-identity"), QStringLiteral("Modem rejects AT+GMM and AT+GSN.")},
-      {QStringLiteral("script"), QStringLiteral("Run commands from a file, or - for standard input."), QStringLiteral("file")},
+      {QStringLiteral("script"), QStringLiteral("Run commands from a file, or - for standard input."),
+       QStringLiteral("file")},
       {QStringLiteral("name"), QStringLiteral("Entry name (default: sim<pid>)."), QStringLiteral("name")},
       {QStringLiteral("serial"), QStringLiteral("Serial number reported."), QStringLiteral("serial")},
       {QStringLiteral("dir"), QStringLiteral("Device directory (default: the user's)."), QStringLiteral("dir")},
-      {QStringLiteral("call-every"), QStringLiteral("Demo: seconds between calls, e.g. 6-10."), QStringLiteral("range")},
+      {QStringLiteral("call-every"), QStringLiteral("Demo: seconds between calls, e.g. 6-10."),
+       QStringLiteral("range")},
       {QStringLiteral("audio"),
        QStringLiteral("Be a line-audio device: a live WAV stream in a FIFO (entry audio-...), --lines channels.")},
-      {QStringLiteral("standard"), QStringLiteral("Audio: caller-ID standard, clip (V.23, default), dtmf, bell or jclip."),
-       QStringLiteral("name"), QStringLiteral("clip")},
-      {QStringLiteral("level"), QStringLiteral("Audio: caller-ID burst level in dBm0 (default -20)."), QStringLiteral("dBm0"),
-       QStringLiteral("-20")},
+      {QStringLiteral("standard"),
+       QStringLiteral("Audio: caller-ID standard, clip (V.23, default), dtmf, bell or jclip."), QStringLiteral("name"),
+       QStringLiteral("clip")},
+      {QStringLiteral("level"), QStringLiteral("Audio: caller-ID burst level in dBm0 (default -20)."),
+       QStringLiteral("dBm0"), QStringLiteral("-20")},
       {QStringLiteral("snr"), QStringLiteral("Audio: line noise this many dB below the burst (default 45)."),
        QStringLiteral("dB"), QStringLiteral("45")},
   });
@@ -86,8 +89,9 @@ int main(int argc, char** argv) {
   o.directory = cli.isSet(QStringLiteral("dir")) ? cli.value(QStringLiteral("dir")) : device::UserDeviceDirectory();
   o.name = cli.isSet(QStringLiteral("name")) ? cli.value(QStringLiteral("name"))
                                              : QStringLiteral("sim%1").arg(QCoreApplication::applicationPid());
-  o.serial = cli.isSet(QStringLiteral("serial")) ? cli.value(QStringLiteral("serial"))
-                                                 : QStringLiteral("SIM%1").arg(QCoreApplication::applicationPid() % 100000, 5, 10, QLatin1Char('0'));
+  o.serial = cli.isSet(QStringLiteral("serial"))
+                 ? cli.value(QStringLiteral("serial"))
+                 : QStringLiteral("SIM%1").arg(QCoreApplication::applicationPid() % 100000, 5, 10, QLatin1Char('0'));
   if (o.ethernetPort > 0) {
     // Record packets carry the serial as a 48-bit number.
     if (!cli.isSet(QStringLiteral("serial"))) o.serial = QString::number(QCoreApplication::applicationPid());
@@ -114,8 +118,11 @@ int main(int argc, char** argv) {
     bool levelOk = false, snrOk = false;
     a.levelDbm0 = cli.value(QStringLiteral("level")).toDouble(&levelOk);
     a.snrDb = cli.value(QStringLiteral("snr")).toDouble(&snrOk);
-    if (o.modem || publicFormat || o.lines > 4 || !levelOk || a.levelDbm0 < -60 || a.levelDbm0 > 3 || !snrOk || a.snrDb < 0) {
-      std::fprintf(stderr, "--audio takes no --modem or --public-format, --lines 1, 2 or 4, --level -60..3 dBm0 and --snr 0 dB or more\n");
+    if (o.modem || publicFormat || o.lines > 4 || !levelOk || a.levelDbm0 < -60 || a.levelDbm0 > 3 || !snrOk ||
+        a.snrDb < 0) {
+      std::fprintf(stderr,
+                   "--audio takes no --modem or --public-format, --lines 1, 2 or 4, --level -60..3 dBm0 and --snr 0 dB "
+                   "or more\n");
       return 2;
     }
     if (!device::audio::StandardFromSuffix(cli.value(QStringLiteral("standard")), &a.standard) ||

@@ -34,9 +34,8 @@ QByteArray PublicCallRecord(const Call& call, const QDateTime& when) {
                             : call.number == QLatin1String("O") ? QByteArray("Out-of-Area")
                                                                 : call.number.toLatin1();
   // Names in the Turkish 8-bit code page, as units sold here send them.
-  return LineField(call.line) + " I S 0000 G A1 " +
-         when.toString(QStringLiteral("MM/dd hh:mm AP")).toLatin1() + ' ' + Padded(number, 14) + ' ' +
-         Padded(platform::ToAnsi(call.text), 15) + "\r\n";
+  return LineField(call.line) + " I S 0000 G A1 " + when.toString(QStringLiteral("MM/dd hh:mm AP")).toLatin1() + ' ' +
+         Padded(number, 14) + ' ' + Padded(platform::ToAnsi(call.text), 15) + "\r\n";
 }
 
 QByteArray PublicRingRecord(int line, const QDateTime& when) {

@@ -22,11 +22,16 @@ QByteArray Unescape(const QString& text) {
       continue;
     }
     const char e = in[++i];
-    if (e == 'r') out += '\r';
-    else if (e == 'n') out += '\n';
-    else if (e == 't') out += '\t';
-    else if (e == '0') out += '\0';
-    else if (e == '\\') out += '\\';
+    if (e == 'r')
+      out += '\r';
+    else if (e == 'n')
+      out += '\n';
+    else if (e == 't')
+      out += '\t';
+    else if (e == '0')
+      out += '\0';
+    else if (e == '\\')
+      out += '\\';
     else if (e == 'x' && i + 2 < in.size()) {
       bool ok = false;
       const int v = in.mid(i + 1, 2).toInt(&ok, 16);
@@ -101,8 +106,11 @@ bool ParseCommand(const QString& lineText, int lines, Command* cmd, QString* err
   const struct {
     const char* word;
     Command::Kind kind;
-  } simple[] = {{"unplug", Command::Unplug}, {"plug", Command::Plug}, {"garbage", Command::Garbage},
-                {"resume", Command::Resume}, {"quit", Command::Quit}};
+  } simple[] = {{"unplug", Command::Unplug},
+                {"plug", Command::Plug},
+                {"garbage", Command::Garbage},
+                {"resume", Command::Resume},
+                {"quit", Command::Quit}};
   for (const auto& s : simple) {
     if (verb == QLatin1String(s.word)) {
       if (w.size() != 1) return fail(QStringLiteral("no arguments expected"));

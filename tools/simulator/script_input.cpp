@@ -1,8 +1,8 @@
 #include "tools/simulator/script_input.h"
 
-#include <QFile>
 #include <fcntl.h>
 #include <unistd.h>
+#include <QFile>
 
 namespace sim {
 

@@ -157,29 +157,21 @@ void Simulator::Execute(const Command& cmd) {
       Send(emulation_->Ringing(cmd.call.line, 50));
       Send(emulation_->CallBytes(cmd.call, now));
       break;
-    case Command::Ring:
-      Send(emulation_->Ringing(cmd.call.line, 50));
-      break;
+    case Command::Ring: Send(emulation_->Ringing(cmd.call.line, 50)); break;
     case Command::LevelsCmd: {
       const QByteArray bytes = emulation_->Levels(cmd.levels);
       if (bytes.isEmpty()) Log(QStringLiteral("ERROR this device has no level reports"));
       Send(bytes);
       break;
     }
-    case Command::Unplug:
-      Unplug();
-      break;
+    case Command::Unplug: Unplug(); break;
     case Command::Plug: {
       QString error;
       if (!Plug(&error)) Log(QStringLiteral("ERROR %1").arg(error));
       break;
     }
-    case Command::Garbage:
-      SendRaw(GarbageBytes());
-      break;
-    case Command::Raw:
-      SendRaw(cmd.bytes);
-      break;
+    case Command::Garbage: SendRaw(GarbageBytes()); break;
+    case Command::Raw: SendRaw(cmd.bytes); break;
     case Command::Stall:
       stalled_ = true;
       if (cmd.ms > 0) stallTimer_.start(cmd.ms);
@@ -193,8 +185,7 @@ void Simulator::Execute(const Command& cmd) {
       QCoreApplication::quit();
       break;
     case Command::Nothing:
-    case Command::Wait:
-      break;
+    case Command::Wait: break;
   }
 }
 

@@ -24,7 +24,7 @@ struct Options {
   bool demo = true;
   QString scriptPath;  // "-" for standard input
   QString directory;
-  QString name;         // entry name without family prefix
+  QString name;  // entry name without family prefix
   QString serial;
   bool oldCallerIdCommand = false;
   bool noIdentity = false;

@@ -3,8 +3,8 @@
 #include <csetjmp>
 #include <cstdio>
 // jpeglib.h needs size_t and FILE declared before it.
-#include <jpeglib.h>
 #include <jerror.h>  // warning codes
+#include <jpeglib.h>
 
 namespace guide {
 

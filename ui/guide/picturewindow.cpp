@@ -57,10 +57,10 @@ void TPictureWindow::Place() {
   }
   const QRect area = screen->availableGeometry();
   const QSize frame = frameGeometry().size().expandedTo(size());
-  const QPoint wanted = placement_ == Placement::StoredPosition
-                            ? storedPosition_
-                            : QPoint(area.x() + (area.width() - frame.width()) / 2,
-                                     area.y() + (area.height() - frame.height()) / 2);
+  const QPoint wanted =
+      placement_ == Placement::StoredPosition
+          ? storedPosition_
+          : QPoint(area.x() + (area.width() - frame.width()) / 2, area.y() + (area.height() - frame.height()) / 2);
   move(FitInto(area, wanted, frame));
 }
 

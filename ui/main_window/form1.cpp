@@ -9,8 +9,8 @@
 #include <QTimer>
 
 #include "grid/gridlayoutloader.h"
-#include "platform/application.h"
 #include "platform/align.h"
+#include "platform/application.h"
 #include "platform/applicationevents.h"
 #include "platform/defaultbutton.h"
 #include "platform/fonts.h"
@@ -115,9 +115,8 @@ void TForm1::bindHandlers() {
   Tevra1->OnCallerID = [this](QObject* s, const QString& a, const QString& b, const QString& c, const QString& d,
                               const QString& e) { Tevra1CallerID(s, a, b, c, d, e); };
   Tevra1->OnSignalA = [this](QObject* s, const QString& l1, const QString& l2, const QString& l3, const QString& l4,
-                             const QString& l5, const QString& l6, const QString& l7, const QString& l8) {
-    Tevra1SignalA(s, l1, l2, l3, l4, l5, l6, l7, l8);
-  };
+                             const QString& l5, const QString& l6, const QString& l7,
+                             const QString& l8) { Tevra1SignalA(s, l1, l2, l3, l4, l5, l6, l7, l8); };
   ApplicationEvents1->OnException = [this](QObject* sender, const std::exception& e) {
     ApplicationEvents1Exception(sender, e);
   };

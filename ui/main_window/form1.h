@@ -13,7 +13,7 @@ class QTimer;
 namespace platform {
 class TApplicationEvents;
 class TPageDefaultButtons;
-}
+}  // namespace platform
 
 namespace mainwindow {
 
@@ -31,8 +31,8 @@ class TForm1 : public QWidget, public Ui::TForm1 {
   ~TForm1() override;
 
   // Components without a surface.
-  QTimer* Timer1 = nullptr;  // 500 ms connection poll
-  QTimer* Timer2 = nullptr;  // 50 ms, brings the application to the front once
+  QTimer* Timer1 = nullptr;                                    // 500 ms connection poll
+  QTimer* Timer2 = nullptr;                                    // 50 ms, brings the application to the front once
   platform::TApplicationEvents* ApplicationEvents1 = nullptr;  // error hook
   QMenu* PopupMenu1 = nullptr;
   QAction* Listeyisil1 = nullptr;

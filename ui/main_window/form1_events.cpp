@@ -1,8 +1,8 @@
 // Device events, the connection poll, the message area and list clearing.
 #include <QPlainTextEdit>
-#include <algorithm>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <algorithm>
 
 #include "platform/codepage.h"
 #include "platform/errors.h"

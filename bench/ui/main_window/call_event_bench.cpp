@@ -5,8 +5,8 @@
 #include "../../support/ratio_main.h"
 #include "device/ttevra.h"
 #include "platform/tone.h"
-#include "ui/main_window/form1.h"
 #include "support/fake_control.h"
+#include "ui/main_window/form1.h"
 
 namespace {
 

@@ -22,12 +22,13 @@ inline Decoded Decode(const Samples& s, Standard standard = Standard::Auto, size
   std::vector<LineEvent> events;
   Samples all = s;
   audiogen::Append(all, audiogen::Silence(1.0));
-  for (size_t i = 0; i < all.size(); i += chunk)
-    decoder.Feed(all.data() + i, std::min(chunk, all.size() - i), events);
+  for (size_t i = 0; i < all.size(); i += chunk) decoder.Feed(all.data() + i, std::min(chunk, all.size() - i), events);
   Decoded d;
   for (const LineEvent& e : events) {
-    if (const auto* c = std::get_if<CallerIdMessage>(&e)) d.calls.push_back(*c);
-    else d.failures.push_back(std::get<ChecksumFailure>(e));
+    if (const auto* c = std::get_if<CallerIdMessage>(&e))
+      d.calls.push_back(*c);
+    else
+      d.failures.push_back(std::get<ChecksumFailure>(e));
   }
   return d;
 }

@@ -2,8 +2,8 @@
 // device tests feed: each holds what its name says, and speech is no call.
 #include <gtest/gtest.h>
 
-#include "device/audio/level_meter.h"
 #include "decode_helpers.h"
+#include "device/audio/level_meter.h"
 
 namespace device::audio {
 namespace {
@@ -55,10 +55,14 @@ TEST(AudioRecordings, EachHoldsItsCall) {
   };
   using A = CallerIdMessage::Absence;
   const Expect expected[] = {
-      {"clip-mdmf.wav", "02125550123", A::None, 0},      {"clip-withheld.wav", {}, A::Withheld, 0},
-      {"dtmf.wav", "05321234567", A::None, 0},           {"dtmf-unavailable.wav", {}, A::Unavailable, 0},
-      {"bell-mdmf.wav", "2125550199", A::None, 0},       {"jclip.wav", "0312345678", A::None, 0},
-      {"clip-cut.wav", {}, A::None, 0},                  {"clip-bad-checksum.wav", {}, A::None, 1},
+      {"clip-mdmf.wav", "02125550123", A::None, 0},
+      {"clip-withheld.wav", {}, A::Withheld, 0},
+      {"dtmf.wav", "05321234567", A::None, 0},
+      {"dtmf-unavailable.wav", {}, A::Unavailable, 0},
+      {"bell-mdmf.wav", "2125550199", A::None, 0},
+      {"jclip.wav", "0312345678", A::None, 0},
+      {"clip-cut.wav", {}, A::None, 0},
+      {"clip-bad-checksum.wav", {}, A::None, 1},
       {"quiet.wav", {}, A::None, 0},
   };
   for (const Expect& e : expected) {

@@ -61,22 +61,21 @@ const QString kTurkish = QStringLiteral("Şükrü Çağlayan İĞÖ");
 
 INSTANTIATE_TEST_SUITE_P(
     Audio, EveryLayout,
-    ::testing::Values(
-        Case{"ClipMdmfTurkishName", Call(Standard::ClipV23, "02125550123", kTurkish)},
-        Case{"ClipMdmfWithheld", With(Call(Standard::ClipV23, {}), Absence::Withheld)},
-        Case{"ClipMdmfUnavailable", With(Call(Standard::ClipV23, {}), Absence::Unavailable)},
-        Case{"ClipSdmf", With(Call(Standard::ClipV23, "02125550123"), Absence::None, true)},
-        Case{"ClipSdmfWithheld", With(Call(Standard::ClipV23, {}), Absence::Withheld, true)},
-        Case{"BellMdmfName", Call(Standard::Bell202, "2125550199", "JOHN SMITH")},
-        Case{"BellMdmfTurkishName", Call(Standard::Bell202, "2125550199", kTurkish)},
-        Case{"BellSdmfUnavailable", With(Call(Standard::Bell202, {}), Absence::Unavailable, true)},
-        Case{"DtmfStartEnd", Call(Standard::ClipDtmf, "05321234567")},
-        Case{"DtmfWithheld", With(Call(Standard::ClipDtmf, {}), Absence::Withheld)},
-        Case{"DtmfUnavailable", With(Call(Standard::ClipDtmf, {}), Absence::Unavailable)},
-        Case{"DtmfHashNumber", With(Call(Standard::ClipDtmf, "05321234567"), Absence::None, false, true)},
-        Case{"DtmfHashWithheld", With(Call(Standard::ClipDtmf, {}), Absence::Withheld, false, true)},
-        Case{"Japan", Call(Standard::JapanV23, "0312345678")},
-        Case{"JapanWithheld", With(Call(Standard::JapanV23, {}), Absence::Withheld)}),
+    ::testing::Values(Case{"ClipMdmfTurkishName", Call(Standard::ClipV23, "02125550123", kTurkish)},
+                      Case{"ClipMdmfWithheld", With(Call(Standard::ClipV23, {}), Absence::Withheld)},
+                      Case{"ClipMdmfUnavailable", With(Call(Standard::ClipV23, {}), Absence::Unavailable)},
+                      Case{"ClipSdmf", With(Call(Standard::ClipV23, "02125550123"), Absence::None, true)},
+                      Case{"ClipSdmfWithheld", With(Call(Standard::ClipV23, {}), Absence::Withheld, true)},
+                      Case{"BellMdmfName", Call(Standard::Bell202, "2125550199", "JOHN SMITH")},
+                      Case{"BellMdmfTurkishName", Call(Standard::Bell202, "2125550199", kTurkish)},
+                      Case{"BellSdmfUnavailable", With(Call(Standard::Bell202, {}), Absence::Unavailable, true)},
+                      Case{"DtmfStartEnd", Call(Standard::ClipDtmf, "05321234567")},
+                      Case{"DtmfWithheld", With(Call(Standard::ClipDtmf, {}), Absence::Withheld)},
+                      Case{"DtmfUnavailable", With(Call(Standard::ClipDtmf, {}), Absence::Unavailable)},
+                      Case{"DtmfHashNumber", With(Call(Standard::ClipDtmf, "05321234567"), Absence::None, false, true)},
+                      Case{"DtmfHashWithheld", With(Call(Standard::ClipDtmf, {}), Absence::Withheld, false, true)},
+                      Case{"Japan", Call(Standard::JapanV23, "0312345678")},
+                      Case{"JapanWithheld", With(Call(Standard::JapanV23, {}), Absence::Withheld)}),
     [](const ::testing::TestParamInfo<Case>& i) { return std::string(i.param.label); });
 
 // The weak and the loud end of the receive range, under noise 20 dB down.

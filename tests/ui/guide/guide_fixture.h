@@ -21,8 +21,8 @@ class GuideFixture {
   GuideFixture() {
     previousBoxes_ = guide::SetMessageBoxHandler([this](QWidget*, guide::TMsgDlgType kind, const QString& text) {
       boxes.append({kind, text});
-      if (log) log->append(kind == guide::TMsgDlgType::mtWarning ? QStringLiteral("Warning")
-                                                                  : QStringLiteral("Information"));
+      if (log)
+        log->append(kind == guide::TMsgDlgType::mtWarning ? QStringLiteral("Warning") : QStringLiteral("Information"));
     });
     form.reset(new mainwindow::TForm1());
     mainwindow::Form1 = form.get();

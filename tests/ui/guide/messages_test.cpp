@@ -32,17 +32,18 @@ TEST(GuideMessages, TextsAreExactWithCrLfBlanksAndInnerQuotes) {
                        "\xC3\xbcyorsa cihaz da numaray\xC4\xb1 g\xC3\xb6steremez.\r\n"
                        " 444 1 444 nolu  T\xC3\xbcrk Telekom servisini aramak suretiyle telefon hatt\xC4\xb1n\xC4\xb1n "
                        "numara g\xC3\xb6sterme \xC3\xb6zelli\xC4\x9fi a\xC3\xa7t\xC4\xb1r\xC4\xb1labilir."));
-  EXPECT_EQ(guide::SignalMessage().toUtf8(),
-            QByteArray("Telefon kapal\xC4\xb1 ve zil \xC3\xa7\x61lm\xC4\xb1yorsa, sinyal g\xC3\xb6stergeleri en fazla "
-                       "0..2 civar\xC4\xb1nda olmal\xC4\xb1\x64\xC4\xb1r. \r\n"
-                       "Daha y\xC3\xbcksek ise sorun var demektir. \xC4\xB0nternet hatt\xC4\xb1nda, ADSL Siplitter "
-                       "kullan\xC4\xb1lmam\xC4\xb1\xC5\x9f  veya ters ba\xC4\x9fl\xC4\xb1 olabilir. \r\n"
-                       "\r\n"
-                       "Zil \xC3\xa7\x61larken veya konu\xC5\x9fma esnas\xC4\xb1nda g\xC3\xb6stergelerin daha fazla "
-                       "y\xC3\xbckselmesi,\r\n"
-                       "telefon hatt\xC4\xb1ndaki elektri\xC4\x9fin, cihaza ula\xC5\x9ft\xC4\xb1\xC4\x9f\xC4\xb1n\xC4\xb1 "
-                       "g\xC3\xb6sterir. Normal bir durumdur.\r\n"
-                       "Fakat mutlaka, \"Caller ID sinyali var\" anlam\xC4\xb1na GELMEZ "));
+  EXPECT_EQ(
+      guide::SignalMessage().toUtf8(),
+      QByteArray("Telefon kapal\xC4\xb1 ve zil \xC3\xa7\x61lm\xC4\xb1yorsa, sinyal g\xC3\xb6stergeleri en fazla "
+                 "0..2 civar\xC4\xb1nda olmal\xC4\xb1\x64\xC4\xb1r. \r\n"
+                 "Daha y\xC3\xbcksek ise sorun var demektir. \xC4\xB0nternet hatt\xC4\xb1nda, ADSL Siplitter "
+                 "kullan\xC4\xb1lmam\xC4\xb1\xC5\x9f  veya ters ba\xC4\x9fl\xC4\xb1 olabilir. \r\n"
+                 "\r\n"
+                 "Zil \xC3\xa7\x61larken veya konu\xC5\x9fma esnas\xC4\xb1nda g\xC3\xb6stergelerin daha fazla "
+                 "y\xC3\xbckselmesi,\r\n"
+                 "telefon hatt\xC4\xb1ndaki elektri\xC4\x9fin, cihaza ula\xC5\x9ft\xC4\xb1\xC4\x9f\xC4\xb1n\xC4\xb1 "
+                 "g\xC3\xb6sterir. Normal bir durumdur.\r\n"
+                 "Fakat mutlaka, \"Caller ID sinyali var\" anlam\xC4\xb1na GELMEZ "));
 }
 
 TEST(GuideMessages, StandardBoxHasCaptionIconOkButtonAndExactText) {

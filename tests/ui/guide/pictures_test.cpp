@@ -15,8 +15,10 @@ TEST(Pictures, BitmapsAreUncompressed24BitAtTheirSizes) {
   struct Case {
     const char* path;
     int width, height;
-  } cases[] = {{guide::kSingleLinePicture, 410, 320}, {guide::kTwoLinePicture, 478, 322},
-               {guide::kFourLinePicture, 478, 400}, {guide::kWiringThumbnail, 96, 68},
+  } cases[] = {{guide::kSingleLinePicture, 410, 320},
+               {guide::kTwoLinePicture, 478, 322},
+               {guide::kFourLinePicture, 478, 400},
+               {guide::kWiringThumbnail, 96, 68},
                {guide::kAdslThumbnail, 96, 68}};
   for (const Case& c : cases) {
     const QByteArray bmp = Resource(c.path);

@@ -39,10 +39,8 @@ int main(int argc, char** argv) {
 
   QWidget owner;
   const std::pair<QWidget*, const char*> windows[] = {
-      {new guide::TForm6(&owner), "form6_single_line.png"},
-      {new guide::TForm2(&owner), "form2_two_line.png"},
-      {new guide::TForm3(&owner), "form3_four_line.png"},
-      {new guide::TADSlbag(&owner), "adslbag_adsl.png"},
+      {new guide::TForm6(&owner), "form6_single_line.png"},    {new guide::TForm2(&owner), "form2_two_line.png"},
+      {new guide::TForm3(&owner), "form3_four_line.png"},      {new guide::TADSlbag(&owner), "adslbag_adsl.png"},
       {new guide::Tsplnedir(&owner), "splnedir_splitter.png"},
   };
   for (const auto& [w, file] : windows) {

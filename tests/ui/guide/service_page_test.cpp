@@ -36,14 +36,20 @@ TEST_F(ServicePage, QuestionIsASmallPowerWithAOneCharacterAnswerShownNowhere) {
   EXPECT_FALSE(f.form->Label18->text().isEmpty());
   const QString answer = AnswerAsDisplayed();
   ASSERT_EQ(answer.size(), 1);
-  for (QLabel* l : f.form->TabSheet4->findChildren<QLabel*>()) EXPECT_NE(l->text(), answer) << l->objectName().toStdString();
+  for (QLabel* l : f.form->TabSheet4->findChildren<QLabel*>())
+    EXPECT_NE(l->text(), answer) << l->objectName().toStdString();
   for (QLineEdit* e : f.form->findChildren<QLineEdit*>()) EXPECT_NE(e->text(), answer);
 }
 
 TEST_F(ServicePage, WrongAnswersResetTheFieldAndReturnToTestWithoutTheControl) {
   const QString right = AnswerAsDisplayed();
-  const QStringList wrong{QString(), QStringLiteral("??"), QLatin1Char(' ') + right, right + QLatin1Char(' '),
-                          right + right, QStringLiteral("x"), QString(right).prepend(QChar(0x00A0))};
+  const QStringList wrong{QString(),
+                          QStringLiteral("??"),
+                          QLatin1Char(' ') + right,
+                          right + QLatin1Char(' '),
+                          right + right,
+                          QStringLiteral("x"),
+                          QString(right).prepend(QChar(0x00A0))};
   for (const QString& text : wrong) {
     f.form->PageControl1->setCurrentWidget(f.form->TabSheet4);
     Answer(text);

@@ -27,7 +27,8 @@ TEST(CallEvents, FirstCallFillsOneRowAndIsNumberedOne) {
 
 TEST(CallEvents, SeventhCallKeepsSixRowsNewestLast) {
   MainWindowFixture w;
-  for (int i = 1; i <= 7; ++i) w.Call("SN", QString::number(i % 4 + 1), QStringLiteral("0212555%1").arg(i, 4, 10, QLatin1Char('0')));
+  for (int i = 1; i <= 7; ++i)
+    w.Call("SN", QString::number(i % 4 + 1), QStringLiteral("0212555%1").arg(i, 4, 10, QLatin1Char('0')));
   ASSERT_EQ(w.form->GridView1->RowCount(), 6);
   EXPECT_EQ(w.CellText(2, 0), QStringLiteral("2")) << "the oldest call was dropped";
   EXPECT_EQ(w.CellText(2, 5), QStringLiteral("7"));

@@ -123,8 +123,8 @@ TEST_F(Layout, NoInputSelectsTheAyarPage) {
   for (int dy : {-120, 120}) {
     from(dy < 0 ? f->TabSheet2 : f->TabSheet4);
     const QPoint p = bar->rect().center();
-    QWheelEvent wheel(p, bar->mapToGlobal(p), QPoint(), QPoint(0, dy), Qt::NoButton, Qt::NoModifier,
-                      Qt::NoScrollPhase, false);
+    QWheelEvent wheel(p, bar->mapToGlobal(p), QPoint(), QPoint(0, dy), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                      false);
     QApplication::sendEvent(bar, &wheel);
     EXPECT_NE(pages->currentWidget(), f->TabSheet3) << dy;
   }
@@ -174,7 +174,8 @@ TEST_F(Layout, AlignedControlsFillTheirParents) {
 }
 
 TEST_F(Layout, LabelsNotFixedSizeFitTheirText) {
-  for (QLabel* l : std::initializer_list<QLabel*>{f->Label22, f->Label6, f->Label7, f->Label8, f->Label15, f->Label13, f->Label21, f->Label19}) {
+  for (QLabel* l : std::initializer_list<QLabel*>{f->Label22, f->Label6, f->Label7, f->Label8, f->Label15, f->Label13,
+                                                  f->Label21, f->Label19}) {
     EXPECT_EQ(l->size(), l->sizeHint()) << l->objectName().toStdString();
     EXPECT_GT(l->width(), l->fontMetrics().horizontalAdvance(l->text().trimmed()) - 1);
   }

@@ -72,7 +72,8 @@ TEST(ConnectionPoll, CharactersOutsideTheCodePageBecomeReplacementCharacters) {
   MainWindowFixture w;
   w.Connect(QStringLiteral("Модель-ş"), QString::fromUcs4(U"SN\U0001F4DE9"));
   w.Tick();
-  EXPECT_EQ(w.form->StatusBar1->currentMessage(), QStringLiteral("  Cihaz modeli: ") + QString(6, QLatin1Char(0x3F)) + QStringLiteral("-ş  Seri no: SN?9"));
+  EXPECT_EQ(w.form->StatusBar1->currentMessage(),
+            QStringLiteral("  Cihaz modeli: ") + QString(6, QLatin1Char(0x3F)) + QStringLiteral("-ş  Seri no: SN?9"));
   EXPECT_EQ(w.form->Label9->text(), QStringLiteral("Cihaz bağlı"));
 }
 
@@ -97,9 +98,7 @@ TEST(ConnectionPoll, FailingGetInfoEndsTheTickAndAddsOneLinePerTick) {
 
 TEST(MessageArea, KeepsTheLastTwoLines) {
   MainWindowFixture w;
-  auto error = [&](const QString& m) {
-    platform::Guarded(w.form.get(), [&] { throw platform::Exception(m); });
-  };
+  auto error = [&](const QString& m) { platform::Guarded(w.form.get(), [&] { throw platform::Exception(m); }); };
   error(QStringLiteral("bir"));
   QStringList lines = w.MemoLines();
   ASSERT_EQ(lines.size(), 2);
