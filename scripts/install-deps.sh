@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   # build
-  cmake g++ make pkg-config clang libclang-rt-14-dev
+  cmake g++ make pkg-config clang libclang-rt-14-dev clang-format
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6serialport6
   libasound2-dev libjpeg-dev
   # line audio devices: caller-ID decoding, resampling
