@@ -14,6 +14,7 @@
 
 #include "device/audio/level_meter.h"
 #include "device/builtin_control.h"
+#include "device/event_log.h"
 #include "support/manual_clock.h"
 #include "tools/audio/signal_generator.h"
 
@@ -25,17 +26,7 @@ using audiogen::CallSpec;
 using audiogen::Samples;
 using Absence = audio::CallerIdMessage::Absence;
 
-class Sink : public IEventSink {
- public:
-  HRESULT Invoke(int dispId, const QVariantList& a) override {
-    QStringList args;
-    for (const QVariant& v : a) args << v.toString();
-    (dispId == DISPID_OnCallerID ? calls : levels).push_back(args);
-    return S_OK;
-  }
-  std::vector<QStringList> calls;
-  std::vector<QStringList> levels;
-};
+using Sink = test::EventLog;
 
 // A call on a quiet line, as a coupler hands it to the sound card.
 Samples Line(const CallSpec& call, double levelDbm0 = -20) {

@@ -9,6 +9,7 @@
 #include <QUdpSocket>
 
 #include "device/builtin_control.h"
+#include "device/event_log.h"
 #include "device/fake_device.h"
 #include "device/lineunit_parser.h"
 #include "device/lineunit_session.h"
@@ -23,19 +24,7 @@ using test::ManualClock;
 
 const QByteArray kStart = "03 I S 0000 G A1 09/26 11:28 AM 05321234567    AYSE YILMAZ    \r\n";
 
-class Sink : public IEventSink {
- public:
-  HRESULT Invoke(int dispId, const QVariantList& a) override {
-    QStringList args;
-    for (const QVariant& v : a) args << v.toString();
-    (dispId == DISPID_OnCallerID ? calls : levels).push_back(args);
-    return S_OK;
-  }
-  // Level n (1 to 8) of the last report; arguments come last first.
-  QString Level(int n) const { return levels.empty() ? QString() : levels.back()[8 - n]; }
-  std::vector<QStringList> calls;
-  std::vector<QStringList> levels;
-};
+using Sink = test::EventLog;
 
 class LineUnitControlTest : public ::testing::Test {
  protected:

@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include "device/builtin_control.h"
+#include "device/event_log.h"
 #include "device/fake_device.h"
 #include "device/modem_session.h"
 #include "device/unit_session.h"
@@ -18,17 +19,7 @@ namespace {
 using test::FakeDevice;
 using test::ManualClock;
 
-class Sink : public IEventSink {
- public:
-  HRESULT Invoke(int dispId, const QVariantList& a) override {
-    QStringList args;
-    for (const QVariant& v : a) args << v.toString();
-    (dispId == DISPID_OnCallerID ? calls : levels).push_back(args);
-    return S_OK;
-  }
-  std::vector<QStringList> calls;
-  std::vector<QStringList> levels;
-};
+using Sink = test::EventLog;
 
 class TimingTest : public ::testing::Test {
  protected:
