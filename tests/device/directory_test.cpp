@@ -12,26 +12,12 @@
 
 #include "device/device_directory.h"
 #include "device/device_target.h"
+#include "device/pty.h"
 
 namespace device {
 namespace {
 
-// A pseudo-terminal whose slave stands in for a serial port.
-class Pty {
- public:
-  Pty() : master_(posix_openpt(O_RDWR | O_NOCTTY)) {
-    if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0)
-      slave_ = QString::fromLocal8Bit(ptsname(master_));
-  }
-  ~Pty() {
-    if (master_ >= 0) ::close(master_);
-  }
-  const QString& Slave() const { return slave_; }
-
- private:
-  int master_;
-  QString slave_;
-};
+using test::Pty;
 
 void Link(const QString& target, const QString& path) {
   ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(path).constData()), 0)

@@ -11,26 +11,13 @@
 #include <QTemporaryDir>
 
 #include "device/device_linker.h"
+#include "device/pty.h"
 #include "support/manual_clock.h"
 
 namespace device {
 namespace {
 
-class Pty {
- public:
-  Pty() : master_(posix_openpt(O_RDWR | O_NOCTTY)) {
-    if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0)
-      slave_ = QString::fromLocal8Bit(ptsname(master_));
-  }
-  ~Pty() {
-    if (master_ >= 0) ::close(master_);
-  }
-  const QString& Slave() const { return slave_; }
-
- private:
-  int master_;
-  QString slave_;
-};
+using test::Pty;
 
 class StubSession : public DeviceSession {
  public:

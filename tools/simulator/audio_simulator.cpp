@@ -75,16 +75,10 @@ void AudioSimulator::DemoCall() {
 }
 
 void AudioSimulator::RunScript() {
-  while (!input_.Lines().empty()) {
-    const QString line = input_.Lines().front();
-    input_.Lines().pop_front();
-    Command cmd;
-    QString error;
-    if (!ParseCommand(line, audio_.lines, &cmd, &error)) {
-      Log(QStringLiteral("ERROR %1").arg(error));
-      continue;
-    }
-    if (cmd.kind == Command::Nothing) continue;
+  Command cmd;
+  QString line;
+  while (input_.Next(audio_.lines, &cmd, &line,
+                     [this](const QString& error) { Log(QStringLiteral("ERROR %1").arg(error)); })) {
     if (cmd.kind == Command::Wait) {
       scriptTimer_.start(cmd.ms);
       return;

@@ -26,6 +26,20 @@ bool ScriptInput::Open(const QString& path, QString* error) {
   return true;
 }
 
+bool ScriptInput::Next(int lines, Command* cmd, QString* text, const std::function<void(const QString&)>& error) {
+  while (!lines_.empty()) {
+    *text = lines_.front();
+    lines_.pop_front();
+    QString why;
+    *cmd = Command();
+    if (!ParseCommand(*text, lines, cmd, &why))
+      error(why);
+    else if (cmd->kind != Command::Nothing)
+      return true;
+  }
+  return false;
+}
+
 void ScriptInput::Read() {
   char buf[4096];
   const ssize_t n = ::read(fd_, buf, sizeof buf);

@@ -6,7 +6,10 @@
 #include <QObject>
 #include <QSocketNotifier>
 #include <deque>
+#include <functional>
 #include <memory>
+
+#include "tools/simulator/script.h"
 
 namespace sim {
 
@@ -16,8 +19,9 @@ class ScriptInput : public QObject {
   ~ScriptInput() override;
   // False with a description when the file cannot be opened.
   bool Open(const QString& path, QString* error);
-  // Complete lines not yet run, oldest first.
-  std::deque<QString>& Lines() { return lines_; }
+  // The next command of the lines queued, with its line; lines that are not
+  // commands go to `error` and are skipped. False when none is left.
+  bool Next(int lines, Command* cmd, QString* text, const std::function<void(const QString&)>& error);
 
  signals:
   void linesArrived();

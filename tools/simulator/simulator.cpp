@@ -131,16 +131,10 @@ void Simulator::ScheduleDemoCall() {
 }
 
 void Simulator::RunScript() {
-  while (!input_.Lines().empty()) {
-    const QString line = input_.Lines().front();
-    input_.Lines().pop_front();
-    Command cmd;
-    QString error;
-    if (!ParseCommand(line, emulation_->Lines(), &cmd, &error)) {
-      Log(QStringLiteral("ERROR %1").arg(error));
-      continue;
-    }
-    if (cmd.kind == Command::Nothing) continue;
+  Command cmd;
+  QString line;
+  while (input_.Next(emulation_->Lines(), &cmd, &line,
+                     [this](const QString& error) { Log(QStringLiteral("ERROR %1").arg(error)); })) {
     if (cmd.kind == Command::Wait) {
       scriptTimer_.start(cmd.ms);
       return;
