@@ -12,10 +12,14 @@ locked() { if [ -n "${CID_SANITIZE_LOCK:-}" ]; then flock "$CID_SANITIZE_LOCK" "
 
 locked cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=None -DCMAKE_C_FLAGS="-O1 -g1 $SAN" -DCMAKE_CXX_FLAGS="-O1 -g1 $SAN" \
   -DCMAKE_EXE_LINKER_FLAGS="$SAN" -DCMAKE_SHARED_LINKER_FLAGS="$SAN" -DCID_BUILD_BENCH=OFF >/dev/null
-# Target by target, so a shared lock is never held for long.
+# Target by target when a shared lock is asked for, so it is never held for long.
 mapfile -t targets < <(cmake --build "$BUILD" --target help | sed -n 's/^\.\.\. \([A-Za-z0-9_.-]*\).*/\1/p' |
   grep -Ev '^(all|clean|depend|edit_cache|rebuild_cache|list_install_components|install.*|package.*|test|.*_autogen.*|.*_other_files)$')
-for t in "${targets[@]}"; do locked cmake --build "$BUILD" -j"$(nproc)" --target "$t"; done
+if [ -n "${CID_SANITIZE_LOCK:-}" ]; then
+  for t in "${targets[@]}"; do locked cmake --build "$BUILD" -j"$(nproc)" --target "$t"; done
+else
+  cmake --build "$BUILD" -j"$(nproc)" --target "${targets[@]}"
+fi
 
 [ -z "${CID_SANITIZE_BUILD_ONLY:-}" ] || exit 0
 export QT_QPA_PLATFORM=offscreen
