@@ -23,7 +23,9 @@ fi
 
 [ -z "${CID_SANITIZE_BUILD_ONLY:-}" ] || exit 0
 export QT_QPA_PLATFORM=offscreen
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1"
+# No strict string checks: the X keyboard library hands strndup buffers that
+# are not terminated, which is allowed, and the strict check flags it there.
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$PWD/tests/sanitizer/lsan.supp:print_suppressions=0"
 locked ctest --test-dir "$BUILD" --output-on-failure -j"$(nproc)"
