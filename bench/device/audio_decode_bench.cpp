@@ -32,7 +32,7 @@ extern "C" {
 #include "tools/audio/signal_generator.h"
 
 using namespace device::audio;
-using audiogen::CallSpec;
+using audiogen::CallBurst;
 using audiogen::Samples;
 
 namespace {
@@ -62,12 +62,12 @@ struct Point {
 
 // A point's stream: `n` calls, each 0.3 s of line noise, a burst and 0.5 s
 // of line noise, all under white noise `snr` below `level`.
-Samples Stream(Standard st, double level, double snr, int n, int seed, std::vector<CallSpec>& calls) {
+Samples Stream(Standard st, double level, double snr, int n, int seed, std::vector<CallBurst>& calls) {
   QRandomGenerator rng{uint32_t(seed)};
   Samples all;
   calls.clear();
   for (int i = 0; i < n; ++i) {
-    CallSpec c;
+    CallBurst c;
     c.standard = st;
     c.number = QString::number(2000000000LL + rng.bounded(999999999));
     if (st == Standard::ClipV23) c.name = QString::fromUtf8(kNames[rng.bounded(6)]);
@@ -85,9 +85,9 @@ Samples Stream(Standard st, double level, double snr, int n, int seed, std::vect
 
 // Scores decoded calls against the sent ones: a call is correct when its
 // number and name are those of a sent call not matched yet.
-Point Score(const std::vector<CallSpec>& sent, const std::vector<CallerIdMessage>& got) {
+Point Score(const std::vector<CallBurst>& sent, const std::vector<CallerIdMessage>& got) {
   std::multiset<std::pair<QString, QString>> open;
-  for (const CallSpec& c : sent) open.insert({c.number, c.name});
+  for (const CallBurst& c : sent) open.insert({c.number, c.name});
   Point p;
   p.total = int(sent.size());
   for (const CallerIdMessage& m : got) {
@@ -263,7 +263,7 @@ int main(int argc, char** argv) {
     int seed = 1;
     for (double level : kLevels) {
       for (double snr : kSnrs) {
-        std::vector<CallSpec> sent;
+        std::vector<CallBurst> sent;
         const Samples s = Stream(st, level, snr, o.messages, seed++, sent);
         audioSeconds += double(s.size()) / kSampleRate;
         ours[{level, snr}] = Score(sent, OurDecoder(s, Standard::Auto, &decodeCpu));
@@ -291,7 +291,7 @@ int main(int argc, char** argv) {
       for (int k = 0; k < 6; ++k) {
         Samples quiet = audiogen::Silence(19.0 + ch * 0.25);
         audiogen::Append(s, quiet);
-        CallSpec c;
+        CallBurst c;
         c.standard = k % 2 ? Standard::Bell202 : Standard::ClipV23;
         c.number = "02125550123";
         audiogen::Append(s, audiogen::CallerIdBurst(c, -20));

@@ -22,21 +22,21 @@ namespace device {
 namespace {
 
 using audio::Standard;
-using audiogen::CallSpec;
+using audiogen::CallBurst;
 using audiogen::Samples;
 using Absence = audio::CallerIdMessage::Absence;
 
 using Sink = test::EventLog;
 
 // A call on a quiet line, as a coupler hands it to the sound card.
-Samples Line(const CallSpec& call, double levelDbm0 = -20) {
+Samples Line(const CallBurst& call, double levelDbm0 = -20) {
   Samples s = audiogen::CallOnLine(call, levelDbm0, 30, 7);
   audiogen::Append(s, audiogen::Silence(0.5));
   return s;
 }
 
-CallSpec Call(Standard standard, const QString& number, const QString& name = QString()) {
-  CallSpec c;
+CallBurst Call(Standard standard, const QString& number, const QString& name = QString()) {
+  CallBurst c;
   c.standard = standard;
   c.number = number;
   c.name = name;
@@ -150,9 +150,9 @@ TEST_F(AudioDeviceTest, EveryStandardBecomesOneCallWithTheMessagesFields) {
 }
 
 TEST_F(AudioDeviceTest, WithheldAndUnavailableNumbersReadAsTheirTexts) {
-  CallSpec withheld = Call(Standard::ClipV23, QString());
+  CallBurst withheld = Call(Standard::ClipV23, QString());
   withheld.absence = Absence::Withheld;
-  CallSpec unavailable = Call(Standard::ClipDtmf, QString());
+  CallBurst unavailable = Call(Standard::ClipDtmf, QString());
   unavailable.absence = Absence::Unavailable;
   Samples both = Line(withheld);
   audiogen::Append(both, Line(unavailable));

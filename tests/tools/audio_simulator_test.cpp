@@ -20,13 +20,13 @@ using Absence = device::audio::CallerIdMessage::Absence;
 
 TEST(AudioSimulator, ScriptCallsBecomeGeneratorCallsAndJapaneseEntriesSaySo) {
   const QDateTime at(QDate(2026, 12, 7), QTime(14, 5));
-  const audiogen::CallSpec withheld =
-      AudioSimulator::Spec(Call{1, QStringLiteral("P"), QString()}, audiogen::Standard::ClipV23, at);
+  const audiogen::CallBurst withheld =
+      AudioSimulator::Burst(Call{1, QStringLiteral("P"), QString()}, audiogen::Standard::ClipV23, at);
   EXPECT_EQ(withheld.absence, Absence::Withheld);
-  EXPECT_EQ(AudioSimulator::Spec(Call{1, QStringLiteral("O"), QString()}, audiogen::Standard::ClipV23, at).absence,
+  EXPECT_EQ(AudioSimulator::Burst(Call{1, QStringLiteral("O"), QString()}, audiogen::Standard::ClipV23, at).absence,
             Absence::Unavailable);
-  const audiogen::CallSpec c =
-      AudioSimulator::Spec(Call{2, QStringLiteral("0532"), QStringLiteral("Ayşe")}, audiogen::Standard::Bell202, at);
+  const audiogen::CallBurst c =
+      AudioSimulator::Burst(Call{2, QStringLiteral("0532"), QStringLiteral("Ayşe")}, audiogen::Standard::Bell202, at);
   EXPECT_EQ(c.number, QStringLiteral("0532"));
   EXPECT_EQ(c.name, QStringLiteral("Ayşe"));
   EXPECT_EQ(c.standard, audiogen::Standard::Bell202);
@@ -66,7 +66,7 @@ TEST(AudioLine, StreamCarriesTheCallOnItsChannelOnly) {
       },
       5000));
 
-  audiogen::CallSpec call;
+  audiogen::CallBurst call;
   call.number = QStringLiteral("05321234567");
   line.Call(2, call);
   device::audio::LineDecoder decoders[2];

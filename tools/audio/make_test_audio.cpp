@@ -11,8 +11,8 @@ using Absence = device::audio::CallerIdMessage::Absence;
 
 namespace {
 
-CallSpec Call(Standard standard, const QString& number, const QString& name = {}) {
-  CallSpec c;
+CallBurst Call(Standard standard, const QString& number, const QString& name = {}) {
+  CallBurst c;
   c.standard = standard;
   c.number = number;
   c.name = name;
@@ -34,14 +34,14 @@ int main(int argc, char** argv) {
     ok = WriteWav(dir.filePath(QString::fromLatin1(name)), s, channels) && ok;
   };
   const double level = -20, snr = 30;
-  CallSpec clip = Call(Standard::ClipV23, "02125550123", QStringLiteral("Şükrü Çağlayan"));
+  CallBurst clip = Call(Standard::ClipV23, "02125550123", QStringLiteral("Şükrü Çağlayan"));
   write("clip-mdmf.wav", CallOnLine(clip, level, snr, 1));
-  CallSpec withheld = Call(Standard::ClipV23, {});
+  CallBurst withheld = Call(Standard::ClipV23, {});
   withheld.absence = Absence::Withheld;
   write("clip-withheld.wav", CallOnLine(withheld, level, snr, 2));
-  CallSpec dtmf = Call(Standard::ClipDtmf, "05321234567");
+  CallBurst dtmf = Call(Standard::ClipDtmf, "05321234567");
   write("dtmf.wav", CallOnLine(dtmf, level, snr, 3));
-  CallSpec dtmfUnavailable = Call(Standard::ClipDtmf, {});
+  CallBurst dtmfUnavailable = Call(Standard::ClipDtmf, {});
   dtmfUnavailable.absence = Absence::Unavailable;
   write("dtmf-unavailable.wav", CallOnLine(dtmfUnavailable, level, snr, 4));
   write("bell-mdmf.wav", CallOnLine(Call(Standard::Bell202, "2125550199", "JOHN SMITH"), level, snr, 5));

@@ -30,11 +30,11 @@ int SpandspStandard(Standard s) {
   }
 }
 
-QByteArray DateTimeText(const CallSpec& c) {
+QByteArray DateTimeText(const CallBurst& c) {
   return QString::asprintf("%02d%02d%02d%02d", c.month, c.day, c.hour, c.minute).toLatin1();
 }
 
-QByteArray DtmfDigits(const CallSpec& c) {
+QByteArray DtmfDigits(const CallBurst& c) {
   if (c.dtmfHashVariant) {
     if (c.absence == Absence::Withheld) return "D1#";
     if (c.absence == Absence::Unavailable) return "D3#";
@@ -45,7 +45,7 @@ QByteArray DtmfDigits(const CallSpec& c) {
   return "A" + c.number.toLatin1() + "C";
 }
 
-QByteArray FskMessage(const CallSpec& c, adsi_tx_state_t* tx) {
+QByteArray FskMessage(const CallBurst& c, adsi_tx_state_t* tx) {
   uint8_t msg[256];
   int len = 0;
   auto add = [&](uint8_t type, const QByteArray& body) {
@@ -96,7 +96,7 @@ double GainToLevel(const Samples& s, double levelDbm0) {
 
 }  // namespace
 
-QByteArray MessageBytes(const CallSpec& call) {
+QByteArray MessageBytes(const CallBurst& call) {
   if (call.standard == Standard::ClipDtmf) return DtmfDigits(call);
   adsi_tx_state_t* tx = adsi_tx_init(nullptr, SpandspStandard(call.standard));
   QByteArray m = FskMessage(call, tx);
@@ -104,7 +104,7 @@ QByteArray MessageBytes(const CallSpec& call) {
   return m;
 }
 
-Samples CallerIdBurst(const CallSpec& call, double levelDbm0, bool corruptChecksum) {
+Samples CallerIdBurst(const CallBurst& call, double levelDbm0, bool corruptChecksum) {
   adsi_tx_state_t* tx = adsi_tx_init(nullptr, SpandspStandard(call.standard));
   const QByteArray msg = MessageBytes(call);
   adsi_tx_put_message(tx, reinterpret_cast<const uint8_t*>(msg.constData()), int(msg.size()));
@@ -164,7 +164,7 @@ double LevelDbm0(const int16_t* samples, size_t count) {
   return 20.0 * std::log10(std::sqrt(sq / double(count)) / 32768.0) + kFullScaleDbm0;
 }
 
-Samples CallOnLine(const CallSpec& call, double levelDbm0, double snrDb, int seed, bool withRing) {
+Samples CallOnLine(const CallBurst& call, double levelDbm0, double snrDb, int seed, bool withRing) {
   Samples s = Silence(0.3);
   if (withRing) {
     Append(s, Ring(1.0, std::min(0.0, levelDbm0 + 20)));

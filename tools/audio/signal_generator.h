@@ -14,7 +14,7 @@ namespace audiogen {
 using device::audio::Standard;
 using Samples = std::vector<int16_t>;
 
-struct CallSpec {
+struct CallBurst {
   Standard standard = Standard::ClipV23;
   QString number;
   device::audio::CallerIdMessage::Absence absence = device::audio::CallerIdMessage::Absence::None;
@@ -26,12 +26,12 @@ struct CallSpec {
 
 // What the transmitter sends, checksum excluded: the FSK message bytes or the
 // DTMF digit string.
-QByteArray MessageBytes(const CallSpec& call);
+QByteArray MessageBytes(const CallBurst& call);
 
 // One caller-ID burst, preamble included, with the carrier (FSK) or each
 // tone pair (DTMF) at `levelDbm0`. `corruptChecksum` makes the burst frame
 // correctly but fail its checksum.
-Samples CallerIdBurst(const CallSpec& call, double levelDbm0, bool corruptChecksum = false);
+Samples CallerIdBurst(const CallBurst& call, double levelDbm0, bool corruptChecksum = false);
 
 Samples Silence(double seconds);
 // Ringing as a line coupler passes it to the sound card: the 25 Hz ringing
@@ -55,7 +55,7 @@ double LevelDbm0(const int16_t* samples, size_t count);
 
 // A call as a line delivers it: quiet line, a ring, the burst, quiet line,
 // all under white noise `snrDb` below the burst level.
-Samples CallOnLine(const CallSpec& call, double levelDbm0, double snrDb, int seed, bool withRing = true);
+Samples CallOnLine(const CallBurst& call, double levelDbm0, double snrDb, int seed, bool withRing = true);
 
 // Writes 16-bit PCM WAV; `channels` > 1 means `samples` is interleaved.
 bool WriteWav(const QString& path, const Samples& samples, int channels = 1, int rate = 8000);

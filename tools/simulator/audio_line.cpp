@@ -81,7 +81,7 @@ void AudioLine::Unplug() {
   plugged_ = false;
 }
 
-void AudioLine::Call(int line, const audiogen::CallSpec& call) {
+void AudioLine::Call(int line, const audiogen::CallBurst& call) {
   auto& q = scheduled_[size_t(line - 1)];
   const double ring = std::min(0.0, options_.levelDbm0 + 20);
   for (const audiogen::Samples& part :

@@ -39,7 +39,7 @@ class AudioLine : public QObject {
   QString FifoPath() const { return fifo_; }
 
   // A call: ringing, the caller-ID burst, ringing again.
-  void Call(int line, const audiogen::CallSpec& call);
+  void Call(int line, const audiogen::CallBurst& call);
   void Ring(int line);
   // The quiet noise of a line as a level-bar value (0..255; 0: the default).
   void SetNoiseLevel(int line, int level);

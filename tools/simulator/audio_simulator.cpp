@@ -32,8 +32,8 @@ QString AudioSimulator::EntryName(const Options& options, const AudioOptions& au
          (audio.standard == audiogen::Standard::JapanV23 ? QStringLiteral(".jclip") : QString());
 }
 
-audiogen::CallSpec AudioSimulator::Spec(const sim::Call& call, audiogen::Standard standard, const QDateTime& now) {
-  audiogen::CallSpec c;
+audiogen::CallBurst AudioSimulator::Burst(const sim::Call& call, audiogen::Standard standard, const QDateTime& now) {
+  audiogen::CallBurst c;
   c.standard = standard;
   if (call.number == QLatin1String("P"))
     c.absence = Absence::Withheld;
@@ -70,7 +70,7 @@ bool AudioSimulator::Start(QString* error) {
 
 void AudioSimulator::DemoCall() {
   line_.Call(1 + rng_.bounded(audio_.lines),
-             Spec(RandomCall(rng_, audio_.lines), audio_.standard, QDateTime::currentDateTime()));
+             Burst(RandomCall(rng_, audio_.lines), audio_.standard, QDateTime::currentDateTime()));
   callTimer_.start(options_.demoCallMinMs + rng_.bounded(qMax(1, options_.demoCallMaxMs - options_.demoCallMinMs)));
 }
 
@@ -91,7 +91,7 @@ void AudioSimulator::RunScript() {
 void AudioSimulator::Execute(const Command& cmd) {
   switch (cmd.kind) {
     case Command::CallCmd:
-      line_.Call(cmd.call.line, Spec(cmd.call, audio_.standard, QDateTime::currentDateTime()));
+      line_.Call(cmd.call.line, Burst(cmd.call, audio_.standard, QDateTime::currentDateTime()));
       break;
     case Command::Ring: line_.Ring(cmd.call.line); break;
     case Command::LevelsCmd:

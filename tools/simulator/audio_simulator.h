@@ -26,7 +26,7 @@ class AudioSimulator : public QObject {
   static QString EntryName(const Options& options, const AudioOptions& audio);
   // A script or demo call as the generator's call: "P" withheld, "O"
   // unavailable, the text as the caller's name, now as the date and time.
-  static audiogen::CallSpec Spec(const sim::Call& call, audiogen::Standard standard, const QDateTime& now);
+  static audiogen::CallBurst Burst(const sim::Call& call, audiogen::Standard standard, const QDateTime& now);
 
  private:
   void DemoCall();

@@ -22,7 +22,7 @@ TEST(AudioLevel, QuietMiddleAndTop) {
   EXPECT_LE(LevelOf(quiet), 2);
   EXPECT_EQ(LevelOf(audiogen::Silence(0.5)), 0);
 
-  const Samples burst = audiogen::CallerIdBurst(audiogen::CallSpec{.number = "123"}, -20);
+  const Samples burst = audiogen::CallerIdBurst(audiogen::CallBurst{.number = "123"}, -20);
   LevelMeter m;
   m.Feed(burst.data(), burst.size());
   EXPECT_NEAR(m.Dbm0(), -20, 0.3);

@@ -8,11 +8,11 @@ namespace device::audio {
 namespace {
 
 using namespace testing;
-using audiogen::CallSpec;
+using audiogen::CallBurst;
 using Absence = CallerIdMessage::Absence;
 
-CallSpec Call(Standard standard, const QString& number, const QString& name = {}) {
-  CallSpec c;
+CallBurst Call(Standard standard, const QString& number, const QString& name = {}) {
+  CallBurst c;
   c.standard = standard;
   c.number = number;
   c.name = name;
@@ -22,7 +22,7 @@ CallSpec Call(Standard standard, const QString& number, const QString& name = {}
 
 struct Case {
   const char* label;
-  CallSpec call;
+  CallBurst call;
 };
 
 class EveryLayout : public ::testing::TestWithParam<Case> {};
@@ -30,7 +30,7 @@ class EveryLayout : public ::testing::TestWithParam<Case> {};
 // Each layout decodes with every field it carries, both when its standard is
 // fixed and when all receivers listen, fed in awkward chunk sizes.
 TEST_P(EveryLayout, DecodesFixedAndAuto) {
-  const CallSpec& c = GetParam().call;
+  const CallBurst& c = GetParam().call;
   const Samples line = audiogen::CallOnLine(c, -20, 25, 42);
   for (Standard st : {c.standard, Standard::Auto}) {
     SCOPED_TRACE(qPrintable(StandardName(st)));
@@ -49,7 +49,7 @@ TEST_P(EveryLayout, DecodesFixedAndAuto) {
   }
 }
 
-CallSpec With(CallSpec c, Absence a, bool sdmf = false, bool hash = false) {
+CallBurst With(CallBurst c, Absence a, bool sdmf = false, bool hash = false) {
   c.absence = a;
   if (a != Absence::None) c.number.clear();
   c.sdmf = sdmf;
@@ -83,7 +83,7 @@ TEST(AudioDecoding, WeakAndLoudBurstsUnderNoise) {
   for (Standard st : {Standard::ClipV23, Standard::Bell202, Standard::ClipDtmf}) {
     for (double level : {-34.0, -6.0}) {
       SCOPED_TRACE(qPrintable(StandardName(st) + QString::number(level)));
-      const CallSpec c = Call(st, "02125550123");
+      const CallBurst c = Call(st, "02125550123");
       const Decoded d = Decode(audiogen::CallOnLine(c, level, 20, 7));
       ASSERT_EQ(d.calls.size(), 1u);
       EXPECT_EQ(d.calls[0].number, c.number);

@@ -16,11 +16,11 @@
 
 namespace {
 
-using audiogen::CallSpec;
+using audiogen::CallBurst;
 using audiogen::Samples;
 
 Samples Line(const QString& number, const QString& name, bool badChecksum = false) {
-  CallSpec c;
+  CallBurst c;
   c.number = number;
   c.name = name;
   Samples s = audiogen::Silence(0.3);
