@@ -20,8 +20,17 @@ namespace grid {
 
 namespace {
 
-QHash<TCursor, QCursor>& Table() {
-  static QHash<TCursor, QCursor> table;
+// A registered cursor, or the name of the grid's picture to load for it when
+// it is first asked for: every grid registers its cursors when it is built,
+// and decoding them then would cost start-up time for shapes the pointer
+// may never take.
+struct Entry {
+  std::optional<QCursor> cursor;
+  const char* pictureName = nullptr;
+};
+
+QHash<TCursor, Entry>& Table() {
+  static QHash<TCursor, Entry> table;
   return table;
 }
 
@@ -64,7 +73,7 @@ constexpr CursorPicture kPictures[] = {
 };
 
 void RegisterByName(TCursor number, const char* name) {
-  if (auto cursor = LoadCursorResource(QString::fromLatin1(name))) TScreenCursors::Register(number, *cursor);
+  if (number > 0) Table().insert(number, Entry{std::nullopt, name});
 }
 
 TCursor g_applicationCursor = crDefault;
@@ -73,7 +82,7 @@ TCursor g_applicationCursor = crDefault;
 
 bool TScreenCursors::Register(TCursor number, const QCursor& cursor) {
   if (number <= 0) return false;
-  Table().insert(number, cursor);
+  Table().insert(number, Entry{cursor, nullptr});
   return true;
 }
 
@@ -81,9 +90,13 @@ bool TScreenCursors::IsRegistered(TCursor number) { return Table().contains(numb
 
 QCursor TScreenCursors::Get(TCursor number) {
   if (number > 0) {
-    auto it = Table().constFind(number);
-    if (it != Table().constEnd()) return *it;
-    return QCursor(Qt::ArrowCursor);
+    auto it = Table().find(number);
+    if (it == Table().end()) return QCursor(Qt::ArrowCursor);
+    if (!it->cursor) {
+      it->cursor = LoadCursorResource(QString::fromLatin1(it->pictureName));
+      if (!it->cursor) it->cursor = QCursor(Qt::ArrowCursor);
+    }
+    return *it->cursor;
   }
   for (const auto& s : kStockShapes)
     if (s.number == number) return QCursor(s.shape);

@@ -67,7 +67,8 @@ void ApplyCursor(QWidget* widget, TCursor number);
 std::optional<QCursor> LoadCursorResource(const QString& name);
 
 // Registers 3000 "HORZSPLIT", 3001 "COLUMNNODRAG" and 3006 "INDICATORSELECT";
-// called whenever a grid is built.
+// called whenever a grid is built. The pictures are decoded when a cursor is
+// first asked for.
 void RegisterGridCursors();
 // Registers 3003 "ROLL", 3004 "ROLLUP" and 3005 "ROLLDOWN"; called whenever
 // a scroll view is built.

@@ -47,6 +47,15 @@ TEST_F(CursorsTest, RegisteredGridCursorsKeepTheirHotSpots) {
   EXPECT_EQ(split.shape(), Qt::BitmapCursor);
   EXPECT_EQ(split.hotSpot(), QPoint(16, 16));
   EXPECT_EQ(TScreenCursors::Get(crIndicatorSelect).hotSpot(), QPoint(26, 16));
+
+  // The pictures are decoded on first use; a cursor registered in between
+  // wins over a picture not yet decoded, and a later grid puts it back.
+  RegisterRollCursors();
+  EXPECT_TRUE(TScreenCursors::IsRegistered(crRollUp));
+  ASSERT_TRUE(TScreenCursors::Register(crRollUp, QCursor(Qt::CrossCursor)));
+  EXPECT_EQ(TScreenCursors::Get(crRollUp).shape(), Qt::CrossCursor);
+  RegisterRollCursors();
+  EXPECT_EQ(TScreenCursors::Get(crRollUp).shape(), Qt::BitmapCursor);
 }
 
 TEST_F(CursorsTest, UnknownNumbersFallBackToTheArrowAndStockOnesCannotBeReplaced) {
