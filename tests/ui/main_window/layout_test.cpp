@@ -4,6 +4,8 @@
 
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QImage>
+#include <QLabel>
 #include <QMenu>
 #include <QStatusBar>
 #include <QStyle>
@@ -92,6 +94,25 @@ TEST_F(Layout, FontsInPixelHeights) {
   EXPECT_EQ(QFontInfo(f->Label22->font()).family(), QStringLiteral("Liberation Sans"));
   EXPECT_EQ(f->Label21->cursor().shape(), Qt::PointingHandCursor);
   EXPECT_EQ(f->Image2->cursor().shape(), Qt::PointingHandCursor);
+}
+
+TEST_F(Layout, GuideLinksAreDrawnInBlue) {
+  f->PageControl1->setCurrentWidget(f->TabSheet2);
+  f->show();
+  for (QLabel* link : {f->Label21, f->Label17, f->Label16, f->Label12, f->Label19}) {
+    const QImage image = link->grab().toImage();
+    int blue = 0, otherInk = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) {
+        const QColor c = image.pixelColor(x, y);
+        if (c.blue() > 200 && c.red() < 60 && c.green() < 60)
+          ++blue;
+        else if (c.blue() < c.red() - 40)  // warm ink: text in another colour
+          ++otherInk;
+      }
+    EXPECT_GT(blue, 20) << link->objectName().toStdString();
+    EXPECT_EQ(otherInk, 0) << link->objectName().toStdString();
+  }
 }
 
 TEST_F(Layout, AyarPageHasNoTab) {
