@@ -18,13 +18,18 @@ bool EthUnitSession::Open(QString* error) {
     *error = QStringLiteral("%1: geçersiz adres \"%2\"").arg(entry_.name, entry_.target);
     return false;
   }
+  const std::optional<PeerAddress> from = ParsePeerAddress(host);
+  if (!from) {
+    *error = QStringLiteral("%1: geçersiz adres \"%2\"").arg(entry_.name, entry_.target);
+    return false;
+  }
   QString why;
   listener_ = RecordListener::Acquire(port, &why);
   if (!listener_) {
     *error = QStringLiteral("%1 açılamadı: %2").arg(entry_.name, why);
     return false;
   }
-  listener_->Add(this, QHostAddress(host));
+  listener_->Add(this, *from);
   return true;
 }
 

@@ -3,7 +3,6 @@
 // record packets arrive on a UDP port (3520 unless the entry says otherwise)
 // from the address its entry declares. The session only listens; the
 // unit's serial is the one its packets carry.
-#include <QHostAddress>
 #include <memory>
 
 #include "device/lineunit_records.h"

@@ -4,12 +4,29 @@
 // bound only while at least one of them exists. It hands a datagram to the
 // session of the address it came from and drops datagrams from any other
 // address unread by anyone. It never sends.
-#include <QHostAddress>
-#include <QUdpSocket>
+//
+// A plain socket watched by the event loop: the program needs no more of a
+// network library than this, and loading one costs every start-up time and
+// memory although few users own such a unit.
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
+class QSocketNotifier;
+
 namespace device {
+
+// An IP address as the socket reports it, IPv4 in its IPv6-mapped form, so a
+// unit declared as 192.168.1.20 matches packets the dual-stack socket reports
+// from ::ffff:192.168.1.20.
+using PeerAddress = std::array<unsigned char, 16>;
+
+// The address of an IPv4 or IPv6 literal; nothing for anything else.
+std::optional<PeerAddress> ParsePeerAddress(const QString& literal);
 
 class RecordReceiver {
  public:
@@ -29,17 +46,19 @@ class RecordListener : public QObject {
   static std::shared_ptr<RecordListener> Acquire(quint16 port, QString* error);
   ~RecordListener() override;
 
-  void Add(RecordReceiver* receiver, const QHostAddress& from);
+  void Add(RecordReceiver* receiver, const PeerAddress& from);
   void Remove(RecordReceiver* receiver);
   quint16 Port() const { return port_; }
 
  private:
   explicit RecordListener(quint16 port) : port_(port) {}
+  bool Bind(QString* error);
   void ReadPending();
 
   quint16 port_;
-  QUdpSocket socket_;
-  std::vector<std::pair<RecordReceiver*, QHostAddress>> receivers_;
+  int fd_ = -1;
+  QSocketNotifier* notifier_ = nullptr;
+  std::vector<std::pair<RecordReceiver*, PeerAddress>> receivers_;
 };
 
 }  // namespace device

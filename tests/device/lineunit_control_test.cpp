@@ -13,6 +13,7 @@
 #include "device/fake_device.h"
 #include "device/lineunit_parser.h"
 #include "device/lineunit_session.h"
+#include "device/record_listener.h"
 #include "support/manual_clock.h"
 #include "tools/simulator/public_format.h"
 
@@ -207,6 +208,43 @@ TEST_F(EthUnitTest, IllFormedPacketsAreReportedAndTwoUnitsShareThePort) {
   EXPECT_EQ(sink.calls[0][2], QStringLiteral("777"));
   EXPECT_EQ(sink.calls[1][4], QStringLiteral("22"));
   EXPECT_EQ(sink.calls[1][2], QStringLiteral("888"));
+}
+
+TEST_F(EthUnitTest, AnIpv6UnitIsHeardAndAPortHeldElsewhereIsRefusedWithTheReason) {
+  {
+    QUdpSocket holder;  // another program on the port
+    ASSERT_TRUE(holder.bind(QHostAddress::Any, port));
+    ASSERT_TRUE(Declare(QStringLiteral("ethunit-busy"), Target("127.0.0.1")));
+    Advance(200);
+    EXPECT_EQ(control->LinkedCount(), 0u);
+    EXPECT_TRUE(
+        NextFailure().contains(QStringLiteral("kapısı dinlenemedi: kapı başka bir program tarafından kullanılıyor")));
+    QString error;
+    ASSERT_TRUE(RemoveDeviceEntry(dir.path(), QStringLiteral("ethunit-busy"), &error));
+  }
+  QUdpSocket v6;
+  if (!v6.bind(QHostAddress::LocalHostIPv6, 0)) GTEST_SKIP() << "no IPv6 loopback here";
+  ASSERT_TRUE(Declare(QStringLiteral("ethunit-v6"), QStringLiteral("[::1]:%1").arg(port)));
+  Advance(200);
+  ASSERT_EQ(control->LinkedCount(), 1u);
+  SendFrom("127.0.0.1", MakeRecordPacket(1, 41, "01 I S 0000 G A1 09/26 11:28 AM 111"));
+  ASSERT_EQ(v6.writeDatagram(MakeRecordPacket(1, 42, "01 I S 0000 G A1 09/26 11:28 AM 222"),
+                             QHostAddress::LocalHostIPv6, port),
+            qint64(MakeRecordPacket(1, 42, "01 I S 0000 G A1 09/26 11:28 AM 222").size()));
+  ASSERT_TRUE(WaitCalls(1));
+  QCoreApplication::processEvents();
+  ASSERT_EQ(sink.calls.size(), 1u);
+  EXPECT_EQ(sink.calls[0][2], QStringLiteral("222"));
+}
+
+TEST(PeerAddresses, Ipv4MatchesItsMappedFormAndNamesAreNoAddress) {
+  const auto v4 = ParsePeerAddress(QStringLiteral("192.168.1.20"));
+  ASSERT_TRUE(v4.has_value());
+  EXPECT_EQ(v4, ParsePeerAddress(QStringLiteral("::ffff:192.168.1.20")));
+  EXPECT_NE(v4, ParsePeerAddress(QStringLiteral("192.168.1.21")));
+  EXPECT_TRUE(ParsePeerAddress(QStringLiteral("fe80::1")).has_value());
+  EXPECT_FALSE(ParsePeerAddress(QStringLiteral("unit.example")).has_value());
+  EXPECT_FALSE(ParsePeerAddress(QString()).has_value());
 }
 
 TEST(SimulatedPublicFormatUnit, WhatItSendsParsesBack) {
