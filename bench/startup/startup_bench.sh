@@ -1,24 +1,26 @@
 #!/usr/bin/env bash
 # Start-up time and memory of the program beside a bare Qt window of the
-# same size, both watched from outside under a private X server: the time
-# from exec to the first frame drawn into the window, and the resident
-# memory one second after it. Runs alternate between the two; one unmeasured
-# run of each warms the file cache first. Prints every run, the medians and
-# the ratios.
+# same size, all watched from outside under a private X server: the time from
+# exec to the first frame drawn into the window, the processor time the
+# process had used by then (all its threads), and the resident memory one
+# second after it. A third side, the bare window showing one line of text,
+# shows what any window with text costs over an empty one. Runs go round the
+# sides in turn; one unmeasured run of each warms the file cache first.
+# Prints every run, the medians and the ratios to the bare window.
 #
 #   bench/startup/startup_bench.sh [BUILD_DIR] [RUNS]
 #
 # BUILD_DIR defaults to build (targets callerid-test, first_paint_watch and
-# bare_window); RUNS to 9. PROGRAM=path measures another build of the program
-# against the same bare window.
+# bare_window); RUNS to 15. PROGRAM="path [path...]" measures other builds
+# of the program, each as a side of its own, against the same baselines.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 build=${1:-build}
-runs=${2:-9}
-program=${PROGRAM:-$build/app/callerid-test}
+runs=${2:-15}
+read -r -a programs <<<"${PROGRAM:-$build/app/callerid-test}"
 watch=$build/bench/startup/first_paint_watch
 bare=$build/bench/startup/bare_window
-for f in "$program" "$watch" "$bare"; do
+for f in "${programs[@]}" "$watch" "$bare"; do
   [ -x "$f" ] || { echo "missing $f: build it first" >&2; exit 1; }
 done
 
@@ -41,38 +43,42 @@ export DISPLAY=":$(head -n1 "$tmp/display")"
 export QT_QPA_PLATFORM=xcb
 export XDG_RUNTIME_DIR=$tmp/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-unset CID_TEST_WIDGET_DUMP
 
 field() { sed -n "s/.*\b$1=\([0-9.-]*\).*/\1/p"; }
 median() { sort -n | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 # Warm-up, which also gives the size of the program's window.
-first=$("$watch" -- "$program")
+first=$("$watch" -- "${programs[0]}")
 width=$(field width <<<"$first")
 height=$(field height <<<"$first")
-"$watch" -- "$bare" "$width" "$height" >/dev/null
+
+sides=(bare text)
+for i in "${!programs[@]}"; do sides+=("program$((i + 1))"); done
+run() { # side
+  case $1 in
+    bare) "$watch" -- "$bare" "$width" "$height" ;;
+    text) "$watch" -- "$bare" "$width" "$height" "Çağrı sayısı : 0" ;;
+    *) "$watch" -- "${programs[${1#program} - 1]}" ;;
+  esac
+}
+for s in "${sides[@]}"; do run "$s" >/dev/null; done
 
 echo "window ${width}x${height}, $runs runs each, DISPLAY=$DISPLAY"
-printf '%-8s %4s %10s %10s %10s\n' side run map_ms paint_ms rss_kb
-for i in $(seq "$runs"); do
-  for side in program bare; do
-    if [ "$side" = program ]; then line=$("$watch" -- "$program"); else line=$("$watch" -- "$bare" "$width" "$height"); fi
-    echo "$line" >>"$tmp/$side"
-    printf '%-8s %4d %10s %10s %10s\n' "$side" "$i" "$(field map_ms <<<"$line")" "$(field paint_ms <<<"$line")" \
-      "$(field rss_kb <<<"$line")"
+for i in "${!programs[@]}"; do echo "program$((i + 1)) = ${programs[$i]}"; done
+printf '%-9s %4s %10s %10s %10s %10s\n' side run map_ms paint_ms cpu_ms rss_kb
+for r in $(seq "$runs"); do
+  for s in "${sides[@]}"; do
+    line=$(run "$s")
+    echo "$line" >>"$tmp/$s"
+    printf '%-9s %4d %10s %10s %10s %10s\n' "$s" "$r" "$(field map_ms <<<"$line")" \
+      "$(field paint_ms <<<"$line")" "$(field cpu_ms <<<"$line")" "$(field rss_kb <<<"$line")"
   done
 done
 
-for side in program bare; do
-  for k in map_ms paint_ms rss_kb; do
-    printf -v "${side}_${k}" '%s' "$(field "$k" <"$tmp/$side" | median)"
-  done
-done
 echo
-echo "medians            map_ms   paint_ms   rss_MB"
-awk -v pm="$program_map_ms" -v pp="$program_paint_ms" -v pr="$program_rss_kb" \
-    -v bm="$bare_map_ms" -v bp="$bare_paint_ms" -v br="$bare_rss_kb" 'BEGIN {
-  printf "program        %10.1f %10.1f %8.1f\n", pm, pp, pr / 1024
-  printf "bare window    %10.1f %10.1f %8.1f\n", bm, bp, br / 1024
-  printf "program/bare   %10.2f %10.2f   %+6.1f MB\n", pm / bm, pp / bp, (pr - br) / 1024
-}'
+printf '%-9s %10s %10s %8s %12s %12s %10s\n' medians paint_ms cpu_ms rss_MB "paint/bare" "cpu/bare" "rss-bare"
+for s in "${sides[@]}"; do
+  printf '%s %s %s %s %s %s %s\n' "$s" "$(field paint_ms <"$tmp/$s" | median)" "$(field cpu_ms <"$tmp/$s" | median)" \
+    "$(field rss_kb <"$tmp/$s" | median)" "$(field paint_ms <"$tmp/bare" | median)" "$(field cpu_ms <"$tmp/bare" | median)" \
+    "$(field rss_kb <"$tmp/bare" | median)"
+done | awk '{ printf "%-9s %10.1f %10.1f %8.1f %12.2f %12.2f %+7.1f MB\n", $1, $2, $3, $4 / 1024, $2 / $5, $3 / $6, ($4 - $7) / 1024 }'
