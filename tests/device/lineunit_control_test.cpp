@@ -201,6 +201,13 @@ TEST_F(EthUnitTest, IllFormedPacketsAreReportedAndTwoUnitsShareThePort) {
 
   SendFrom("127.0.0.1", "junk that is no record packet");
   EXPECT_TRUE(NextFailure().startsWith(QStringLiteral("Cihaz ethunit-a: Ethernet kayıt paketi olmayan veri atlandı")));
+  // The socket reads one byte past the largest packet, so a longer datagram
+  // is refused as such rather than cut down to a packet that parses. (A
+  // second later, so the once-a-second error limit lets it through.)
+  Advance(1000);
+  SendFrom("127.0.0.1", MakeRecordPacket(1, 11, "01 I S 0000 G A1 09/26 11:28 AM 777") +
+                            QByteArray(2 * RecordPacket::kMaxSize, ' '));
+  EXPECT_TRUE(NextFailure().contains(QStringLiteral("Çok büyük Ethernet kayıt paketi atlandı")));
   SendFrom("127.0.0.1", MakeRecordPacket(1, 11, "01 I S 0000 G A1 09/26 11:28 AM 777"));
   SendFrom("127.0.0.2", MakeRecordPacket(1, 22, "02 I S 0000 G A1 09/26 11:28 AM 888"));
   ASSERT_TRUE(WaitCalls(2));
