@@ -36,12 +36,7 @@ Samples Line(const CallBurst& call, double levelDbm0 = -20) {
 }
 
 CallBurst Call(Standard standard, const QString& number, const QString& name = QString()) {
-  CallBurst c;
-  c.standard = standard;
-  c.number = number;
-  c.name = name;
-  c.month = 12, c.day = 7, c.hour = 14, c.minute = 5;
-  return c;
+  return audiogen::MakeCallBurst(standard, number, name, QDateTime(QDate(2026, 12, 7), QTime(14, 5)));
 }
 
 class AudioDeviceTest : public ::testing::Test {

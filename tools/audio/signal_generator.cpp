@@ -96,6 +96,18 @@ double GainToLevel(const Samples& s, double levelDbm0) {
 
 }  // namespace
 
+CallBurst MakeCallBurst(Standard standard, const QString& number, const QString& name, const QDateTime& sent) {
+  CallBurst c;
+  c.standard = standard;
+  c.number = number;
+  c.name = name;
+  c.month = sent.date().month();
+  c.day = sent.date().day();
+  c.hour = sent.time().hour();
+  c.minute = sent.time().minute();
+  return c;
+}
+
 QByteArray MessageBytes(const CallBurst& call) {
   if (call.standard == Standard::ClipDtmf) return DtmfDigits(call);
   adsi_tx_state_t* tx = adsi_tx_init(nullptr, SpandspStandard(call.standard));

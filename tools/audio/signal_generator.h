@@ -3,6 +3,7 @@
 // bursts from spandsp's transmitters at a chosen level, white noise at a
 // chosen level, ringing and quiet line. All 8 kHz mono 16-bit.
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <cstdint>
 #include <vector>
@@ -23,6 +24,10 @@ struct CallBurst {
   bool sdmf = false;             // ClipV23/Bell202: single-message layout (date/time and number only)
   bool dtmfHashVariant = false;  // ClipDtmf: "A<number>#" / "D1#" instead of "A<number>C" / "B10C"
 };
+
+// A call with its number (empty for none) and name, and the month, day and
+// time of `sent` in its date/time field.
+CallBurst MakeCallBurst(Standard standard, const QString& number, const QString& name, const QDateTime& sent);
 
 // What the transmitter sends, checksum excluded: the FSK message bytes or the
 // DTMF digit string.

@@ -33,19 +33,11 @@ QString AudioSimulator::EntryName(const Options& options, const AudioOptions& au
 }
 
 audiogen::CallBurst AudioSimulator::Burst(const sim::Call& call, audiogen::Standard standard, const QDateTime& now) {
-  audiogen::CallBurst c;
-  c.standard = standard;
-  if (call.number == QLatin1String("P"))
-    c.absence = Absence::Withheld;
-  else if (call.number == QLatin1String("O"))
-    c.absence = Absence::Unavailable;
-  else
-    c.number = call.number;
-  c.name = call.text;
-  c.month = now.date().month();
-  c.day = now.date().day();
-  c.hour = now.time().hour();
-  c.minute = now.time().minute();
+  const bool withheld = call.number == QLatin1String("P"), unavailable = call.number == QLatin1String("O");
+  audiogen::CallBurst c =
+      audiogen::MakeCallBurst(standard, withheld || unavailable ? QString() : call.number, call.text, now);
+  if (withheld) c.absence = Absence::Withheld;
+  if (unavailable) c.absence = Absence::Unavailable;
   return c;
 }
 

@@ -12,12 +12,7 @@ using audiogen::CallBurst;
 using Absence = CallerIdMessage::Absence;
 
 CallBurst Call(Standard standard, const QString& number, const QString& name = {}) {
-  CallBurst c;
-  c.standard = standard;
-  c.number = number;
-  c.name = name;
-  c.month = 12, c.day = 8, c.hour = 9, c.minute = 30;
-  return c;
+  return audiogen::MakeCallBurst(standard, number, name, QDateTime(QDate(2026, 12, 8), QTime(9, 30)));
 }
 
 struct Case {
