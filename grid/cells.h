@@ -131,64 +131,52 @@ class TBooleanCell : public TCell {
   bool value_ = false;
 };
 
-class TDateTimeCell : public TCell {
+// The two cells that hold a real number (a date-time is one too). They
+// differ only in how they write it and what a boolean sets.
+class TRealCell : public TCell {
  public:
   using TCell::TCell;
   bool AsBoolean() const override { return false; }
   TDateTime AsDateTime() const override { return value_; }
   double AsFloat() const override { return value_; }
   int32_t AsInteger() const override { return RoundToInt(value_); }
+  void SetAsDateTime(TDateTime v) override {
+    value_ = v;
+    TCell::SetAsDateTime(v);
+  }
+  void SetAsFloat(double v) override {
+    value_ = v;
+    TCell::SetAsFloat(v);
+  }
+  void SetAsInteger(int32_t v) override {
+    value_ = v;
+    TCell::SetAsInteger(v);
+  }
+
+ protected:
+  double value_ = 0;
+};
+
+class TDateTimeCell : public TRealCell {
+ public:
+  using TRealCell::TRealCell;
   QString AsString() const override { return DateTimeToStr(value_); }
   void SetAsBoolean(bool v) override {
     value_ = Today();
     TCell::SetAsBoolean(v);
   }
-  void SetAsDateTime(TDateTime v) override {
-    value_ = v;
-    TCell::SetAsDateTime(v);
-  }
-  void SetAsFloat(double v) override {
-    value_ = v;
-    TCell::SetAsFloat(v);
-  }
-  void SetAsInteger(int32_t v) override {
-    value_ = v;
-    TCell::SetAsInteger(v);
-  }
   void SetAsString(const QString& v) override;
-
- private:
-  TDateTime value_ = 0;
 };
 
-class TFloatCell : public TCell {
+class TFloatCell : public TRealCell {
  public:
-  using TCell::TCell;
-  bool AsBoolean() const override { return false; }
-  TDateTime AsDateTime() const override { return value_; }
-  double AsFloat() const override { return value_; }
-  int32_t AsInteger() const override { return RoundToInt(value_); }
+  using TRealCell::TRealCell;
   QString AsString() const override { return FloatToStr(value_); }
   void SetAsBoolean(bool v) override {
     value_ = 0;
     TCell::SetAsBoolean(v);
   }
-  void SetAsDateTime(TDateTime v) override {
-    value_ = v;
-    TCell::SetAsDateTime(v);
-  }
-  void SetAsFloat(double v) override {
-    value_ = v;
-    TCell::SetAsFloat(v);
-  }
-  void SetAsInteger(int32_t v) override {
-    value_ = v;
-    TCell::SetAsInteger(v);
-  }
   void SetAsString(const QString& v) override;
-
- private:
-  double value_ = 0;
 };
 
 class TIntegerCell : public TCell {
