@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "device/modem_parser.h"
+#include "device/modem/modem_parser.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   device::ModemParser parser([] { return QDateTime(QDate(2027, 1, 1), QTime(0, 0, 1)); });

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "device/wav_header.h"
+#include "device/audio/wav_header.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using device::WavHeader;

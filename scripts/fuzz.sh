@@ -9,8 +9,8 @@ SECONDS_EACH="${FUZZ_SECONDS:-60}"
 BUILD=build-fuzz
 CC=clang CXX=clang++ cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCID_BUILD_FUZZ=ON \
   -DCID_BUILD_TESTS=OFF -DCID_BUILD_BENCH=OFF >/dev/null
-cmake --build "$BUILD" -j"$(nproc)" --target unit_parser_fuzz modem_parser_fuzz wav_header_fuzz lineunit_parser_fuzz
-for target in unit_parser modem_parser wav_header lineunit_parser; do
+cmake --build "$BUILD" -j"$(nproc)" --target native_unit_parser_fuzz modem_parser_fuzz wav_header_fuzz public_format_parser_fuzz
+for target in native_unit_parser modem_parser wav_header public_format_parser; do
   corpus="$BUILD/fuzz/corpus-$target"
   mkdir -p "$corpus" "$BUILD/fuzz/artifacts"
   seeds="fuzz/corpus/${target%_parser}"

@@ -27,8 +27,8 @@ extern "C" {
 #include <map>
 #include <set>
 
-#include "device/audio/line_decoder.h"
-#include "device/audio/message_parser.h"
+#include "device/audio/dsp/line_decoder.h"
+#include "device/audio/dsp/message_parser.h"
 #include "tools/audio/signal_generator.h"
 
 using namespace device::audio;

@@ -12,10 +12,10 @@
 #include <chrono>
 
 #include "bench/support/ratio_main.h"
-#include "device/builtin_control.h"
+#include "device/core/builtin_control.h"
 #include "device/fake_device.h"
-#include "device/registry.h"
-#include "device/ttevra.h"
+#include "device/host/registry.h"
+#include "device/host/ttevra.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <QTimer>
 
 #include "app/startup.h"
-#include "device/registry.h"
+#include "device/host/registry.h"
 #include "platform/application.h"
 #include "platform/lastresort.h"
 #include "support/fake_control.h"

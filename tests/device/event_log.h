@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <vector>
 
-#include "device/contract.h"
+#include "device/host/contract.h"
 
 namespace device::test {
 

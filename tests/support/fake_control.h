@@ -9,8 +9,8 @@
 #include <QVariant>
 #include <memory>
 
-#include "device/contract.h"
-#include "device/registry.h"
+#include "device/host/contract.h"
+#include "device/host/registry.h"
 
 namespace testsupport {
 

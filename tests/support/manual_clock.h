@@ -1,6 +1,6 @@
 #pragma once
 // A device clock that moves only when the test moves it.
-#include "device/clock.h"
+#include "device/core/clock.h"
 
 namespace device::test {
 

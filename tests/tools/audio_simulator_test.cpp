@@ -9,8 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "device/audio/line_decoder.h"
-#include "device/wav_stream_reader.h"
+#include "device/audio/dsp/line_decoder.h"
+#include "device/audio/wav_stream_reader.h"
 #include "tools/simulator/audio_simulator.h"
 
 namespace sim {

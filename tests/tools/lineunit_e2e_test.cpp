@@ -2,7 +2,7 @@
 // multi-line call-record format, on a pseudo-terminal and over UDP.
 #include <QUdpSocket>
 
-#include "device/lineunit_parser.h"
+#include "device/public_format/public_format_parser.h"
 #include "tools/e2e_fixture.h"
 
 namespace e2e {

@@ -2,7 +2,7 @@
 // language rejects what it cannot run.
 #include <gtest/gtest.h>
 
-#include "device/unit_parser.h"
+#include "device/native_unit/native_unit_parser.h"
 #include "tools/simulator/script.h"
 
 namespace sim {
@@ -12,8 +12,8 @@ const QDateTime kWhen(QDate(2026, 3, 4), QTime(5, 6, 7));
 
 TEST(SimulatedUnit, EverythingItSendsParsesBack) {
   auto unit = MakeUnit(2, QStringLiteral("S-1"));
-  device::UnitParser parser;
-  std::vector<device::UnitParser::Event> ev;
+  device::NativeUnitParser parser;
+  std::vector<device::NativeUnitParser::Event> ev;
   parser.Feed(unit->FromHost("ID?\r\nPING\nTEST\r\nBOGUS\r\n"), ev);
   parser.Feed(unit->TakeSelfTestCalls(kWhen), ev);
   parser.Feed(unit->CallBytes(Call{2, QStringLiteral("P"), QStringLiteral("Şule | x")}, kWhen), ev);

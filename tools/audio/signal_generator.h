@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "device/audio/caller_id_message.h"
+#include "device/audio/dsp/caller_id_message.h"
 
 namespace audiogen {
 

@@ -11,8 +11,8 @@
 #include <QStringList>
 #include <cstdio>
 
-#include "device/audio/caller_id_message.h"
-#include "device/device_directory.h"
+#include "device/audio/dsp/caller_id_message.h"
+#include "device/directory/device_directory.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ int Fail(const QString& message) {
 // What the user is told when the port does not suit the kind of entry.
 QString WrongTarget(device::DeviceFamily family, const QString& port) {
   switch (family) {
-    case device::DeviceFamily::EthUnit:
+    case device::DeviceFamily::PublicFormatUdp:
       return QStringLiteral(
                  "%1 bir IP adresi değil (ethunit kaydı 192.168.1.20 ya da 192.168.1.20:3520 gibi bir adres ister)")
           .arg(port);
@@ -59,16 +59,16 @@ QString WrongTarget(device::DeviceFamily family, const QString& port) {
 int Add(const QStringList& args) {
   if (args.isEmpty() || args[0].isEmpty()) return Usage();
   const QString port = args[0];
-  device::DeviceFamily family = device::DeviceFamily::Unit;
+  device::DeviceFamily family = device::DeviceFamily::NativeUnit;
   QString name, standard;
   for (int i = 1; i < args.size(); ++i) {
     const QString& a = args[i];
     if (a == u"--modem")
       family = device::DeviceFamily::Modem;
     else if (a == u"--lineunit")
-      family = device::DeviceFamily::LineUnit;
+      family = device::DeviceFamily::PublicFormatSerial;
     else if (a == u"--ethunit")
-      family = device::DeviceFamily::EthUnit;
+      family = device::DeviceFamily::PublicFormatUdp;
     else if (a == u"--audio")
       family = device::DeviceFamily::Audio;
     else if (a == u"--standard") {
@@ -86,7 +86,7 @@ int Add(const QStringList& args) {
   if (!device::ResolveEntryTarget(family, QDir::currentPath(), QFile::encodeName(port), &target, &why))
     return Fail(WrongTarget(family, port));
   if (name.isEmpty()) {
-    if (family == device::DeviceFamily::EthUnit) {
+    if (family == device::DeviceFamily::PublicFormatUdp) {
       // An address makes a readable name once ':' and brackets are gone.
       name = port;
       for (QChar& c : name)

@@ -8,7 +8,7 @@
 #include <QFile>
 #include <cerrno>
 
-#include "device/device_directory.h"
+#include "device/directory/device_directory.h"
 
 namespace sim {
 

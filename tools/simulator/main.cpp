@@ -11,7 +11,7 @@
 #include <QSocketNotifier>
 #include <cstdio>
 
-#include "device/device_directory.h"
+#include "device/directory/device_directory.h"
 #include "tools/simulator/audio_simulator.h"
 #include "tools/simulator/simulator.h"
 

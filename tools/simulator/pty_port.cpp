@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "device/device_directory.h"
+#include "device/directory/device_directory.h"
 
 namespace sim {
 

@@ -2,8 +2,8 @@
 
 #include <QDir>
 
-#include "device/device_directory.h"
-#include "device/lineunit_parser.h"
+#include "device/directory/device_directory.h"
+#include "device/public_format/public_format_parser.h"
 
 namespace sim {
 

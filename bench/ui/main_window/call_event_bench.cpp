@@ -3,7 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "../../support/ratio_main.h"
-#include "device/ttevra.h"
+#include "device/host/ttevra.h"
 #include "platform/tone.h"
 #include "support/fake_control.h"
 #include "ui/main_window/form1.h"

@@ -6,8 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "device/builtin_control.h"
-#include "device/registry.h"
+#include "device/core/builtin_control.h"
+#include "device/host/registry.h"
 #include "platform/application.h"
 #include "platform/tone.h"
 #include "support/manual_clock.h"

@@ -1,0 +1,41 @@
+#pragma once
+// A sound card's capture device through ALSA: 8 kHz, 16-bit, as many
+// channels as the card has (at most four), the plug layer converting what
+// the card does natively. A card that goes away (-ENODEV) ends the link like
+// any unplugged device; an overrun is recovered from and said.
+#include "device/audio/audio_source.h"
+
+typedef struct _snd_pcm snd_pcm_t;
+
+namespace device {
+
+class AlsaCaptureReader : public AudioSource {
+ public:
+  // `pcmName` is what ALSA opens (e.g. "plughw:1,0"); `probeName` (e.g.
+  // "hw:1,0") is asked how many channels the card really has; empty: the
+  // PCM itself is asked.
+  AlsaCaptureReader(QString pcmName, QString probeName);
+  ~AlsaCaptureReader() override;
+
+  // "plughw:C,D" and "hw:C,D" for a capture node /dev/snd/pcmC<C>D<D>c;
+  // false for any other path.
+  static bool NamesForNode(const QString& node, QString* pcmName, QString* probeName, int* card);
+  // The serial number of the card's USB device, when it has one.
+  static QString CardSerial(int card);
+
+  bool Open(QString* error) override;
+  Status Read(int wakeFd, int waitMs, std::vector<int16_t>& out, QString* message) override;
+  int Channels() const override { return channels_; }
+  QString TakeNote() override;
+
+ private:
+  int ProbeChannels() const;
+
+  QString pcmName_, probeName_;
+  snd_pcm_t* pcm_ = nullptr;
+  int channels_ = 0;
+  int overruns_ = 0;
+  QString note_;
+};
+
+}  // namespace device

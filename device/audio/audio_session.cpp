@@ -1,0 +1,143 @@
+#include "device/audio/audio_session.h"
+
+#include <sys/stat.h>
+
+#include <QFile>
+
+#include "device/audio/alsa_capture_reader.h"
+#include "device/audio/audio_call.h"
+#include "device/core/error_limiter.h"
+#include "device/audio/wav_stream_reader.h"
+
+namespace device {
+
+AudioSession::AudioSession(const DeviceEntry& entry, SessionOwner* owner, const MonotonicClock& clock,
+                           WallClock wallClock)
+    : DeviceSession(entry, owner, clock), wallClock_(std::move(wallClock)) {}
+
+AudioSession::~AudioSession() { Close(); }
+
+bool AudioSession::StandardOfEntry(const QString& entryName, audio::Standard* standard) {
+  const qsizetype dot = entryName.lastIndexOf(QLatin1Char('.'));
+  return audio::StandardFromSuffix(dot < 0 ? QString() : entryName.mid(dot + 1), standard);
+}
+
+bool AudioSession::Open(QString* error) {
+  audio::Standard standard = audio::Standard::Auto;
+  if (!StandardOfEntry(entry_.name, &standard)) {
+    *error = QStringLiteral("%1: bilinmeyen standart eki (.clip, .dtmf, .bell ya da .jclip olmalı)").arg(entry_.name);
+    return false;
+  }
+  std::unique_ptr<AudioSource> source;
+  QString pcm, probe;
+  int card = -1;
+  struct stat st {};
+  if (AlsaCaptureReader::NamesForNode(entry_.target, &pcm, &probe, &card)) {
+    source = std::make_unique<AlsaCaptureReader>(pcm, probe);
+    card_ = true;
+    cardSerial_ = AlsaCaptureReader::CardSerial(card);
+  } else if (stat(QFile::encodeName(entry_.target).constData(), &st) == 0 &&
+             (S_ISFIFO(st.st_mode) || S_ISREG(st.st_mode))) {
+    source = std::make_unique<WavStreamReader>(entry_.target);
+    file_ = S_ISREG(st.st_mode);
+  } else {
+    *error = QStringLiteral("%1: %2 bir ses kartı kayıt aygıtı, FIFO ya da WAV dosyası değil")
+                 .arg(entry_.name, entry_.target);
+    return false;
+  }
+  if (!source->Open(error)) return false;
+  if (source->Channels() > 0) Identify(source->Channels());
+  progressMs_ = NowMs();
+  worker_ = std::make_unique<AudioWorker>(std::move(source), standard);
+  worker_->Start();
+  return true;
+}
+
+void AudioSession::Close() {
+  if (worker_) worker_->Stop();
+  worker_.reset();
+}
+
+void AudioSession::Identify(int channels) {
+  serial_ = cardSerial_.isEmpty() ? entry_.name : cardSerial_;
+  model_ = (card_ ? QStringLiteral("Ses kartı, %1 hat") : QStringLiteral("Ses akışı, %1 hat")).arg(channels);
+}
+
+void AudioSession::Notice(const QString& text) {
+  if (notices_.size() >= kMaxNotices) {
+    ++noticesDropped_;
+    return;
+  }
+  notices_.push_back(text);
+}
+
+void AudioSession::PassNotice(qint64 nowMs) {
+  if (noticeMs_ >= 0 && nowMs - noticeMs_ < ErrorLimiter::kIntervalMs) return;
+  if (notices_.empty() && noticesDropped_ == 0) return;
+  noticeMs_ = nowMs;
+  if (notices_.empty()) {
+    owner_->SessionError(this, QStringLiteral("%1 bildirim daha atlandı").arg(noticesDropped_));
+    noticesDropped_ = 0;
+    return;
+  }
+  owner_->SessionError(this, notices_.front());
+  notices_.pop_front();
+}
+
+void AudioSession::Tick(qint64 nowMs) {
+  if (!worker_) return;
+  worker_->Take(&snapshot_);
+  if (snapshot_.channels > 0 && !Identified()) Identify(snapshot_.channels);
+  signal_ = snapshot_.signal;
+  const QDateTime now = wallClock_();
+  for (const AudioWorker::Event& e : snapshot_.events) {
+    if (const auto* m = std::get_if<AudioWorker::Message>(&e))
+      owner_->SessionCall(this, CallFromMessage(m->message, m->line, now));
+    else
+      Notice(std::get<AudioWorker::Notice>(e).text);
+  }
+  snapshot_.events.clear();
+  if (snapshot_.dropped > 0)
+    Notice(QStringLiteral("Ses aygıtından çok fazla bildirim: %1 tanesi atlandı").arg(snapshot_.dropped));
+
+  if (snapshot_.frames != frames_) {
+    frames_ = snapshot_.frames;
+    progressMs_ = nowMs;
+    stallSaid_ = false;
+  } else if (!ended_ && !stallSaid_ && nowMs - progressMs_ >= kStallMs) {
+    stallSaid_ = true;
+    Notice(QStringLiteral("Ses aygıtından %1 saniyedir ses gelmiyor").arg(kStallMs / 1000));
+  }
+
+  if (snapshot_.state != AudioWorker::State::Running && !ended_) {
+    ended_ = true;
+    signal_ = false;
+    // A stream from a FIFO or a card that stops is a device gone: what is
+    // still to say goes now, as the session ends. A file that has been read
+    // stays linked, quiet.
+    if (!snapshot_.endMessage.isEmpty()) Notice(snapshot_.endMessage);
+    if (!file_) {
+      for (const QString& n : notices_) owner_->SessionError(this, n);
+      notices_.clear();
+      MarkFailed();
+    }
+  }
+  if (ended_) snapshot_.levels.fill(0);
+
+  PassNotice(nowMs);
+  if (!Identified()) return;
+  LevelRecord levels;
+  for (size_t i = 0; i < snapshot_.levels.size(); ++i) levels.levels[i] = snapshot_.levels[i];
+  if (levels.levels != levels_.levels || levelsSentMs_ < 0 || nowMs - levelsSentMs_ >= kLevelsEveryMs) {
+    levels_ = levels;
+    levelsSentMs_ = nowMs;
+    owner_->SessionLevels(this, levels);
+  }
+}
+
+bool AudioSession::RunSelfTest(QString* error) {
+  *error = QStringLiteral("Ses aygıtlarında öz sınama yok; servis işlemi yalnız çok hatlı cihazlarda çalışır");
+  return false;
+}
+
+}  // namespace device

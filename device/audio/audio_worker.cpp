@@ -1,0 +1,145 @@
+#include "device/audio/audio_worker.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QStringList>
+
+#include "device/audio/dsp/level_meter.h"
+#include "device/audio/dsp/line_decoder.h"
+#include "device/audio/audio_signal_check.h"
+
+namespace device {
+
+namespace {
+constexpr int kWaitMs = 250;
+}  // namespace
+
+struct AudioWorker::Line {
+  Line(int number, audio::Standard standard) : check(number), decoder(standard) {}
+  AudioSignalCheck check;
+  audio::LineDecoder decoder;
+  audio::LevelMeter meter;
+  // DC blocker state: a DC offset must not reach the decoder or the level.
+  double lastIn = 0, lastOut = 0;
+  std::vector<int16_t> samples;
+};
+
+AudioWorker::AudioWorker(std::unique_ptr<AudioSource> source, audio::Standard standard)
+    : source_(std::move(source)), standard_(standard) {
+  if (pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) wake_[0] = wake_[1] = -1;
+}
+
+AudioWorker::~AudioWorker() {
+  Stop();
+  for (int fd : wake_)
+    if (fd >= 0) ::close(fd);
+}
+
+void AudioWorker::Start() {
+  thread_ = std::thread([this] { Run(); });
+}
+
+void AudioWorker::Stop() {
+  if (!thread_.joinable()) return;
+  stop_ = true;
+  const char c = 1;
+  if (wake_[1] >= 0) [[maybe_unused]]
+    auto n = ::write(wake_[1], &c, 1);
+  thread_.join();
+}
+
+void AudioWorker::Take(Snapshot* out) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  out->events.swap(shared_.events);
+  shared_.events.clear();
+  out->dropped = shared_.dropped;
+  shared_.dropped = 0;
+  out->channels = shared_.channels;
+  out->levels = shared_.levels;
+  out->frames = shared_.frames;
+  out->signal = shared_.signal;
+  out->state = shared_.state;
+  out->endMessage = shared_.endMessage;
+}
+
+void AudioWorker::Post(Event event) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (shared_.events.size() >= kMaxQueued) {
+    shared_.events.pop_front();
+    ++shared_.dropped;
+  }
+  shared_.events.push_back(std::move(event));
+}
+
+void AudioWorker::End(State state, const QString& message) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  shared_.state = state;
+  shared_.endMessage = message;
+}
+
+void AudioWorker::Run() {
+  std::vector<int16_t> frames;
+  while (!stop_) {
+    frames.clear();
+    QString message;
+    const AudioSource::Status status = source_->Read(wake_[0], kWaitMs, frames, &message);
+    const QString note = source_->TakeNote();
+    if (!note.isEmpty()) Post(Notice{note});
+    const int channels = source_->Channels();
+    if (channels > 0 && !frames.empty()) Process(frames, channels);
+    if (status == AudioSource::Status::Ended || status == AudioSource::Status::Failed) {
+      if (channels > 0) {
+        bool signal = false;
+        for (const auto& l : lines_) signal = signal || l->meter.Level() > kSignalLevel;
+        if (signal)
+          Post(Notice{QStringLiteral("Ses akışı sinyal sürerken kesildi; yarım kalan arayan bilgisi atıldı")});
+        Process(std::vector<int16_t>(size_t(kFlushSamples) * size_t(channels), 0), channels);
+      }
+      End(status == AudioSource::Status::Ended ? State::Ended : State::Failed, message);
+      return;
+    }
+  }
+}
+
+void AudioWorker::Process(const std::vector<int16_t>& frames, int channels) {
+  while (int(lines_.size()) < channels) lines_.push_back(std::make_unique<Line>(int(lines_.size()) + 1, standard_));
+  const size_t count = frames.size() / size_t(channels);
+  QStringList notices;
+  std::vector<audio::LineEvent> decoded;
+  std::array<int, AudioSource::kMaxLines> levels{};
+  bool signal = false;
+  for (int c = 0; c < channels; ++c) {
+    Line& l = *lines_[size_t(c)];
+    l.samples.resize(count);
+    for (size_t i = 0; i < count; ++i) l.samples[i] = frames[i * size_t(channels) + size_t(c)];
+    l.check.Feed(l.samples.data(), count, notices);
+    for (size_t i = 0; i < count; ++i) {
+      const double in = l.samples[i];
+      l.lastOut = in - l.lastIn + 0.995 * l.lastOut;
+      l.lastIn = in;
+      l.samples[i] = int16_t(std::clamp(l.lastOut, -32768.0, 32767.0));
+    }
+    l.meter.Feed(l.samples.data(), count);
+    levels[size_t(c)] = l.meter.Level();
+    signal = signal || levels[size_t(c)] > kSignalLevel;
+    decoded.clear();
+    l.decoder.Feed(l.samples.data(), count, decoded);
+    for (const audio::LineEvent& e : decoded) {
+      if (const auto* m = std::get_if<audio::CallerIdMessage>(&e))
+        Post(Message{c + 1, *m});
+      else
+        Post(Notice{QStringLiteral("Hat %1: arayan bilgisinin sağlama toplamı tutmadı (%2); kayıt atıldı")
+                        .arg(c + 1)
+                        .arg(audio::StandardName(std::get<audio::ChecksumFailure>(e).standard))});
+    }
+  }
+  for (const QString& n : notices) Post(Notice{n});
+  std::lock_guard<std::mutex> lock(mutex_);
+  shared_.channels = channels;
+  shared_.levels = levels;
+  shared_.frames += count;
+  shared_.signal = signal;
+}
+
+}  // namespace device

@@ -1,0 +1,79 @@
+#pragma once
+// The audio thread of one line-audio device: reads its source, watches and
+// measures each line and runs its caller-ID decoder. Only small results
+// cross to the window's thread, through a bounded queue under a lock that is
+// never held while reading or decoding: decoded messages, notices and the
+// latest levels. Stop() wakes the thread at once, so closing never waits on
+// the device.
+#include <QString>
+#include <array>
+#include <atomic>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <variant>
+
+#include "device/audio/dsp/caller_id_message.h"
+#include "device/audio/audio_source.h"
+
+namespace device {
+
+class AudioWorker {
+ public:
+  static constexpr size_t kMaxQueued = 64;
+  // Audio fed to the decoders after the stream ends, so a message that
+  // finished just before the end is still reported.
+  static constexpr int kFlushSamples = audio::kSampleRate / 2;
+  // Level above which a line is taken to carry a signal (about -45 dBm0).
+  static constexpr int kSignalLevel = 60;
+
+  struct Message {
+    int line = 1;
+    audio::CallerIdMessage message;
+  };
+  struct Notice {
+    QString text;
+  };
+  using Event = std::variant<Message, Notice>;
+
+  enum class State { Running, Ended, Failed };
+  // What the window's thread takes each tick.
+  struct Snapshot {
+    std::deque<Event> events;
+    int dropped = 0;  // events lost because the queue was full
+    int channels = 0;
+    std::array<int, AudioSource::kMaxLines> levels{};
+    quint64 frames = 0;   // frames read so far (progress)
+    bool signal = false;  // a line carried a signal in the latest audio
+    State state = State::Running;
+    QString endMessage;
+  };
+
+  AudioWorker(std::unique_ptr<AudioSource> source, audio::Standard standard);
+  ~AudioWorker();
+
+  void Start();
+  void Stop();
+  // Moves out what arrived since the last call.
+  void Take(Snapshot* out);
+
+ private:
+  struct Line;
+  void Run();
+  void Process(const std::vector<int16_t>& frames, int channels);
+  void Post(Event event);
+  void End(State state, const QString& message);
+
+  std::unique_ptr<AudioSource> source_;
+  audio::Standard standard_;
+  std::vector<std::unique_ptr<Line>> lines_;  // audio thread only
+  std::thread thread_;
+  std::atomic<bool> stop_{false};
+  int wake_[2] = {-1, -1};
+
+  std::mutex mutex_;
+  Snapshot shared_;  // under mutex_
+};
+
+}  // namespace device

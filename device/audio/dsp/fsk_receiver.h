@@ -1,0 +1,83 @@
+#pragma once
+// Our own FSK caller-ID receiver (1200 baud, V.23 or Bell 202 tones).
+//
+// spandsp's receiver decides each bit once, with one bit clock, and loses
+// messages at signal-to-noise ratios a line coupler meets every day. This one
+// keeps the soft output of a matched filter pair (one bit long, one per tone)
+// for the whole burst and decodes each message several ways: with a tracked
+// bit clock, with a fixed one from the first start bit, and by correcting the
+// single least reliable bit the checksum points at. The checksum (or CRC)
+// picks the reading; a burst no reading passes becomes a checksum failure
+// only when it really was a carrier all along (not noise or a cut-off burst).
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "device/audio/dsp/caller_id_message.h"
+
+namespace device::audio {
+
+struct FskBurst {
+  Standard standard = Standard::Auto;
+  std::optional<CallerIdMessage> message;  // empty: the checksum failed
+  int64_t start = 0, end = 0;              // sample positions of the message
+  double quality = 0;                      // how cleanly the tones matched, 0..1
+};
+
+class FskReceiver {
+ public:
+  // `tones`: ClipV23 (also hears the Japanese layout unless `only` says
+  // otherwise) or Bell202. `only`: accept only this message layout (Auto: any
+  // the tones carry).
+  FskReceiver(Standard tones, Standard only = Standard::Auto);
+
+  // `x` are DC-free samples; `out` gets every message completed.
+  void Feed(const float* x, size_t count, std::vector<FskBurst>& out);
+  int64_t position() const { return n_; }
+
+ private:
+  static constexpr int kHistory = 1 << 15;  // 4 s: longer than any message
+  static constexpr int kTaps = 7;
+
+  float D(int64_t i) const { return d_[i & (kHistory - 1)]; }
+  float Purity(int64_t i) const { return purity_[i & (kHistory - 1)]; }
+  float Energy(int64_t i) const { return e_[i & (kHistory - 1)]; }
+  double DAt(double t) const;
+  void Demodulate(float x);
+  void Step(std::vector<FskBurst>& out);
+
+  struct Frame {
+    uint8_t byte = 0;
+    double start = 0;  // chosen start-bit position
+    float soft[10] = {};
+    double score = 0;
+  };
+  Frame FrameAt(double s) const;
+  Frame BestFrame(double s, int steps, double step) const;
+  bool FirstByteAccepted(uint8_t b) const;
+  // Total message length from the bytes so far, 0 while unknown, -1 nonsense.
+  int MessageLength(const std::vector<uint8_t>& bytes) const;
+  bool Decode(double first, bool track, std::vector<Frame>& frames) const;
+  std::optional<CallerIdMessage> Accept(std::vector<uint8_t> bytes, Standard* layout) const;
+  std::optional<CallerIdMessage> FlipOneBit(const std::vector<Frame>& frames, Standard* layout) const;
+  bool CarrierThroughout(const std::vector<Frame>& frames, double* quality) const;
+
+  Standard tones_;
+  Standard only_;
+  double bit_;  // samples per bit
+  float markTable_[80][2], spaceTable_[80][2];
+  float zm_[kTaps][2] = {}, zs_[kTaps][2] = {}, sq_[kTaps] = {};
+  static constexpr int kLongTaps = 20;
+  float longZm_[kLongTaps][2] = {}, longZs_[kLongTaps][2] = {}, longSq_[kLongTaps] = {};
+  double longM_[2] = {}, longS_[2] = {}, longP_ = 0;
+  std::vector<float> d_, e_, purity_;
+  int64_t n_ = 0;     // samples demodulated
+  int64_t hunt_ = 1;  // next sample the start-bit hunt looks at
+  bool hunting_started_ = false;
+  int marks_ = 0;          // samples of the ten bits before the hunt cursor that read mark
+  double purity_sum_ = 0;  // and their tone purity, summed
+  double first_ = -1;      // start of the message being collected, -1 when hunting
+  int64_t candidate_ = 0;  // where the hunt found that start
+};
+
+}  // namespace device::audio

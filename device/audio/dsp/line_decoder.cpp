@@ -1,0 +1,110 @@
+#include "device/audio/dsp/line_decoder.h"
+
+#include <algorithm>
+
+#include "device/audio/dsp/dtmf_receiver.h"
+#include "device/audio/dsp/fsk_receiver.h"
+
+namespace device::audio {
+namespace {
+// What the receivers heard of one burst is settled this long after it ended.
+constexpr int64_t kHold = kSampleRate / 5;
+// Spans of settled bursts are remembered this long, so a receiver that
+// reports the same burst late does not make it a second call.
+constexpr int64_t kRemember = 5 * kSampleRate;
+}  // namespace
+
+struct LineDecoder::Impl {
+  std::vector<std::unique_ptr<FskReceiver>> fsk;
+  std::unique_ptr<DtmfReceiver> dtmf;
+  std::vector<FskBurst> pending;
+  struct Span {
+    int64_t start, end;
+  };
+  std::vector<Span> settled;
+  std::vector<float> x;
+  float lastIn = 0, lastOut = 0;
+  int64_t n = 0;
+
+  static bool Overlap(int64_t a0, int64_t a1, int64_t b0, int64_t b1) { return a0 < b1 && b0 < a1; }
+
+  void Settle(std::vector<LineEvent>& out) {
+    while (!pending.empty()) {
+      // The earliest burst and everything overlapping it is one burst on the line.
+      const auto first = std::min_element(pending.begin(), pending.end(),
+                                          [](const FskBurst& a, const FskBurst& b) { return a.start < b.start; });
+      int64_t start = first->start, end = first->end;
+      for (bool grew = true; grew;) {
+        grew = false;
+        for (const FskBurst& b : pending)
+          if (Overlap(start, end, b.start, b.end) && (b.start < start || b.end > end))
+            start = std::min(start, b.start), end = std::max(end, b.end), grew = true;
+      }
+      if (n < end + kHold) return;
+      const FskBurst* best = nullptr;
+      const FskBurst* bestFailure = nullptr;
+      std::vector<FskBurst> rest;
+      for (const FskBurst& b : pending) {
+        if (!Overlap(start, end, b.start, b.end)) {
+          rest.push_back(b);
+          continue;
+        }
+        const FskBurst*& slot = b.message ? best : bestFailure;
+        if (!slot || b.quality > slot->quality) slot = &b;
+      }
+      const bool known = std::any_of(settled.begin(), settled.end(),
+                                     [&](const Span& s) { return Overlap(start, end, s.start, s.end); });
+      if (!known) {
+        if (best)
+          out.push_back(*best->message);
+        else if (bestFailure)
+          out.push_back(ChecksumFailure{bestFailure->standard});
+      }
+      settled.push_back({start, end});
+      pending = std::move(rest);
+    }
+  }
+};
+
+LineDecoder::LineDecoder(Standard fixed) : fixed_(fixed), impl_(std::make_unique<Impl>()) {
+  switch (fixed) {
+    case Standard::Auto:
+      impl_->fsk.push_back(std::make_unique<FskReceiver>(Standard::ClipV23));
+      impl_->fsk.push_back(std::make_unique<FskReceiver>(Standard::Bell202));
+      impl_->dtmf = std::make_unique<DtmfReceiver>();
+      break;
+    case Standard::ClipV23:
+    case Standard::JapanV23: impl_->fsk.push_back(std::make_unique<FskReceiver>(Standard::ClipV23, fixed)); break;
+    case Standard::Bell202: impl_->fsk.push_back(std::make_unique<FskReceiver>(Standard::Bell202)); break;
+    case Standard::ClipDtmf: impl_->dtmf = std::make_unique<DtmfReceiver>(); break;
+  }
+}
+
+LineDecoder::~LineDecoder() = default;
+
+void LineDecoder::Feed(const int16_t* samples, size_t count, std::vector<LineEvent>& out) {
+  Impl& d = *impl_;
+  if (d.dtmf) {
+    std::vector<CallerIdMessage> calls;
+    d.dtmf->Feed(samples, count, calls);
+    out.insert(out.end(), calls.begin(), calls.end());
+  }
+  if (!d.fsk.empty()) {
+    // DC blocker: a coupler's offset must not bias the tone filters.
+    d.x.resize(count);
+    for (size_t i = 0; i < count; ++i) {
+      const float in = samples[i];
+      d.lastOut = in - d.lastIn + 0.995f * d.lastOut;
+      d.lastIn = in;
+      d.x[i] = d.lastOut;
+    }
+    std::vector<FskBurst> bursts;
+    for (auto& r : d.fsk) r->Feed(d.x.data(), count, bursts);
+    d.pending.insert(d.pending.end(), bursts.begin(), bursts.end());
+  }
+  d.n += int64_t(count);
+  d.Settle(out);
+  std::erase_if(d.settled, [&](const Impl::Span& s) { return s.end + kRemember < d.n; });
+}
+
+}  // namespace device::audio

@@ -1,0 +1,195 @@
+#include "device/audio/dsp/message_parser.h"
+
+extern "C" {
+#include <spandsp.h>
+}
+
+#include <QByteArray>
+
+#include "platform/codepage.h"
+
+namespace device::audio {
+namespace {
+
+using Absence = CallerIdMessage::Absence;
+
+bool AllDigits(const uint8_t* p, int n) {
+  for (int i = 0; i < n; ++i)
+    if (p[i] < '0' || p[i] > '9') return false;
+  return true;
+}
+
+int TwoDigits(const uint8_t* p) { return (p[0] - '0') * 10 + (p[1] - '0'); }
+
+// MMDDHHMM, checked for range so a corrupt field gives no date at all.
+bool ReadDateTime(const uint8_t* p, int n, CallerIdMessage& m) {
+  if (n != 8 || !AllDigits(p, 8)) return false;
+  const int month = TwoDigits(p), day = TwoDigits(p + 2), hour = TwoDigits(p + 4), minute = TwoDigits(p + 6);
+  if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59) return false;
+  m.month = month, m.day = day, m.hour = hour, m.minute = minute;
+  return true;
+}
+
+// Numbers may carry the usual dialling symbols besides digits.
+bool ReadNumber(const uint8_t* p, int n, QString& out) {
+  if (n <= 0 || n > 32) return false;
+  for (int i = 0; i < n; ++i) {
+    const uint8_t c = p[i];
+    if (!((c >= '0' && c <= '9') || c == '+' || c == '*' || c == '#' || c == ' ' || c == '-')) return false;
+  }
+  out = QString::fromLatin1(reinterpret_cast<const char*>(p), n);
+  return true;
+}
+
+// 'P' private, anything else ('O' out of area, 'C' coin box, 'S' service
+// conflict) is a number the exchange cannot give.
+Absence AbsenceFromCode(uint8_t code) { return code == 'P' ? Absence::Withheld : Absence::Unavailable; }
+
+int SpandspStandard(Standard s) {
+  switch (s) {
+    case Standard::Bell202: return ADSI_STANDARD_CLASS;
+    case Standard::JapanV23: return ADSI_STANDARD_JCLIP;
+    case Standard::ClipDtmf: return ADSI_STANDARD_CLIP_DTMF;
+    default: return ADSI_STANDARD_CLIP;
+  }
+}
+
+void NoMessage(void*, const uint8_t*, int) {}
+
+// adsi_next_field only needs the standard from its receiver.
+struct FieldReader {
+  explicit FieldReader(Standard s) : rx(adsi_rx_init(nullptr, SpandspStandard(s), NoMessage, nullptr)) {}
+  ~FieldReader() { adsi_rx_free(rx); }
+  adsi_rx_state_t* rx;
+};
+
+std::optional<CallerIdMessage> ParseClipOrClass(Standard standard, const uint8_t* msg, int len) {
+  if (len < 2 || msg[1] + 2 != len) return std::nullopt;
+  CallerIdMessage m;
+  m.standard = standard;
+  const uint8_t type = msg[0];
+  if (type == CLASS_SDMF_CALLERID) {
+    // Date and time, then the number or one absence letter.
+    const uint8_t* body = msg + 2;
+    const int n = len - 2;
+    if (n < 9 || !ReadDateTime(body, 8, m)) return std::nullopt;
+    if (n == 9 && (body[8] == 'P' || body[8] == 'O')) {
+      m.absence = AbsenceFromCode(body[8]);
+    } else if (!ReadNumber(body + 8, n - 8, m.number)) {
+      return std::nullopt;
+    }
+    return m;
+  }
+  if (type != CLIP_MDMF_CALLERID) return std::nullopt;
+  FieldReader reader(standard);
+  bool any = false;
+  int pos = -1;
+  for (;;) {
+    uint8_t fieldType = 0;
+    const uint8_t* body = nullptr;
+    int fieldLen = 0;
+    pos = adsi_next_field(reader.rx, msg, len, pos, &fieldType, &body, &fieldLen);
+    if (pos < 0 || pos > len + 0 || fieldLen < 0) break;
+    if (body == nullptr) continue;  // the message type
+    if (body < msg || body + fieldLen > msg + len) return std::nullopt;
+    switch (fieldType) {
+      case CLIP_DATETIME:
+        if (!ReadDateTime(body, fieldLen, m)) return std::nullopt;
+        break;
+      case CLIP_CALLER_NUMBER:
+        if (!ReadNumber(body, fieldLen, m.number)) return std::nullopt;
+        any = true;
+        break;
+      case CLIP_ABSENCE1:
+        if (fieldLen != 1) return std::nullopt;
+        m.absence = AbsenceFromCode(body[0]);
+        any = true;
+        break;
+      case CLIP_CALLER_NAME:
+        m.name = platform::FromAnsi(QByteArray(reinterpret_cast<const char*>(body), fieldLen)).trimmed();
+        break;
+      default: break;  // fields a caller-ID display has no use for
+    }
+    if (pos >= len) break;
+  }
+  // A caller-ID message without the number or the reason it is absent is
+  // no call (and more likely noise that passed the checksum).
+  if (!any) return std::nullopt;
+  return m;
+}
+
+std::optional<CallerIdMessage> ParseJclip(const uint8_t* msg, int len) {
+  FieldReader reader(Standard::JapanV23);
+  CallerIdMessage m;
+  m.standard = Standard::JapanV23;
+  bool any = false;
+  int pos = -1;
+  for (int guard = 0; guard < 64; ++guard) {
+    uint8_t fieldType = 0;
+    const uint8_t* body = nullptr;
+    int fieldLen = 0;
+    pos = adsi_next_field(reader.rx, msg, len, pos, &fieldType, &body, &fieldLen);
+    if (pos < 0 || fieldLen < 0) break;
+    if (body == nullptr) continue;
+    if (body < msg || body + fieldLen > msg + len) return std::nullopt;
+    if (fieldType == JCLIP_CALLER_NUMBER) {
+      if (!ReadNumber(body, fieldLen, m.number)) return std::nullopt;
+      any = true;
+    } else if (fieldType == JCLIP_ABSENCE) {
+      if (fieldLen != 1) return std::nullopt;
+      m.absence = AbsenceFromCode(body[0]);
+      any = true;
+    }
+    if (pos >= len) break;
+  }
+  if (!any) return std::nullopt;
+  return m;
+}
+
+}  // namespace
+
+std::optional<CallerIdMessage> ParseFskMessage(Standard standard, const uint8_t* msg, int len) {
+  if (msg == nullptr || len <= 0) return std::nullopt;
+  if (standard == Standard::JapanV23) return ParseJclip(msg, len);
+  if (standard != Standard::ClipV23 && standard != Standard::Bell202) return std::nullopt;
+  return ParseClipOrClass(standard, msg, len);
+}
+
+std::optional<CallerIdMessage> ParseDtmfMessage(const char* digits, int len) {
+  if (len < 3) return std::nullopt;
+  const QByteArray s(digits, len);
+  CallerIdMessage m;
+  m.standard = Standard::ClipDtmf;
+  const char start = s.front(), end = s.back();
+  const QByteArray body = s.mid(1, len - 2);
+  auto digitsOnly = [](const QByteArray& b) {
+    return !b.isEmpty() && AllDigits(reinterpret_cast<const uint8_t*>(b.constData()), int(b.size()));
+  };
+  if (end == 'C') {
+    // A<number>C, or B<code>C: "00" the number is not available, "10" the
+    // caller restricted it.
+    if (start == 'A' && digitsOnly(body)) {
+      m.number = QString::fromLatin1(body);
+      return m;
+    }
+    if (start == 'B' && (body == "00" || body == "10")) {
+      m.absence = body == "10" ? Absence::Withheld : Absence::Unavailable;
+      return m;
+    }
+    return std::nullopt;
+  }
+  if (end == '#') {
+    // A<number>#, or D1# restricted, D2# international, D3# not available.
+    if (start == 'A' && digitsOnly(body)) {
+      m.number = QString::fromLatin1(body);
+      return m;
+    }
+    if (start == 'D' && body.size() == 1 && body[0] >= '1' && body[0] <= '3') {
+      m.absence = body[0] == '1' ? Absence::Withheld : Absence::Unavailable;
+      return m;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace device::audio

@@ -1,0 +1,22 @@
+#pragma once
+// Turns a received caller-ID message into its fields. The FSK messages have
+// passed their checksum before they get here; the parser still rejects any
+// structure that does not add up (a field running past the end, a number
+// that is not digits), so noise that happens to pass a checksum is no call.
+#include <cstdint>
+#include <optional>
+
+#include "device/audio/dsp/caller_id_message.h"
+
+namespace device::audio {
+
+// `msg` is the message without its checksum: type, length and fields for
+// ClipV23 and Bell202, the DLE-framed block for JapanV23.
+std::optional<CallerIdMessage> ParseFskMessage(Standard standard, const uint8_t* msg, int len);
+
+// The digits and letters of a DTMF message, start and end codes included:
+// "A<number>C", "B00C"/"B10C" (unavailable/withheld), "A<number>#",
+// "D1#"/"D2#"/"D3#" (withheld/international/unavailable).
+std::optional<CallerIdMessage> ParseDtmfMessage(const char* digits, int len);
+
+}  // namespace device::audio

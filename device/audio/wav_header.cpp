@@ -1,0 +1,102 @@
+#include "device/audio/wav_header.h"
+
+namespace device {
+
+namespace {
+
+constexpr uint16_t kFormatPcm = 1;
+constexpr uint16_t kFormatFloat = 3;
+constexpr uint16_t kFormatExtensible = 0xFFFE;
+
+uint32_t U32(const QByteArray& b, qint64 at) {
+  const auto* p = reinterpret_cast<const unsigned char*>(b.constData() + at);
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+uint16_t U16(const QByteArray& b, qint64 at) {
+  const auto* p = reinterpret_cast<const unsigned char*>(b.constData() + at);
+  return uint16_t(p[0] | p[1] << 8);
+}
+
+WavHeader::Result Fail(QString* error, const QString& text) {
+  *error = text;
+  return WavHeader::Result::Error;
+}
+
+// Reads a "fmt " chunk body of `size` bytes at `at`.
+WavHeader::Result ReadFormat(const QByteArray& b, qint64 at, uint32_t size, WavFormat* f, QString* error) {
+  if (size < 16) return Fail(error, QStringLiteral("WAV başlığında biçim bölümü kısa (%1 bayt)").arg(size));
+  uint16_t tag = U16(b, at);
+  const int channels = U16(b, at + 2);
+  const uint32_t rate = U32(b, at + 4);
+  const int bits = U16(b, at + 14);
+  if (tag == kFormatExtensible) {
+    if (size < 40) return Fail(error, QStringLiteral("WAV başlığında genişletilmiş biçim bölümü kısa"));
+    tag = U16(b, at + 24);  // the first two bytes of the sub-format identifier
+  }
+  if (channels == 0) return Fail(error, QStringLiteral("WAV başlığında kanal sayısı 0"));
+  if (channels > WavHeader::kMaxChannels)
+    return Fail(error, QStringLiteral("WAV başlığında %1 kanal var; en çok %2 kanal okunur")
+                           .arg(channels)
+                           .arg(WavHeader::kMaxChannels));
+  if (rate == 0) return Fail(error, QStringLiteral("WAV başlığında örnekleme hızı 0"));
+  if (rate < uint32_t(WavHeader::kMinRate) || rate > uint32_t(WavHeader::kMaxRate))
+    return Fail(error, QStringLiteral("WAV başlığında desteklenmeyen örnekleme hızı %1 Hz").arg(rate));
+  if (tag == kFormatPcm && bits == 8)
+    f->encoding = WavFormat::Encoding::Unsigned8;
+  else if (tag == kFormatPcm && bits == 16)
+    f->encoding = WavFormat::Encoding::Signed16;
+  else if (tag == kFormatPcm && bits == 24)
+    f->encoding = WavFormat::Encoding::Signed24;
+  else if (tag == kFormatPcm && bits == 32)
+    f->encoding = WavFormat::Encoding::Signed32;
+  else if (tag == kFormatFloat && bits == 32)
+    f->encoding = WavFormat::Encoding::Float32;
+  else
+    return Fail(error, QStringLiteral("WAV biçimi desteklenmiyor (biçim %1, %2 bit)").arg(tag).arg(bits));
+  f->rate = int(rate);
+  f->channels = channels;
+  f->bytesPerFrame = channels * (bits / 8);
+  return WavHeader::Result::Ok;
+}
+
+}  // namespace
+
+WavHeader::Result WavHeader::Parse(const QByteArray& head, WavFormat* format, QString* error) {
+  const qint64 n = head.size();
+  if (n >= 4 && !head.startsWith("RIFF"))
+    return Fail(error, QStringLiteral("WAV başlığı bozuk: akış \"RIFF\" ile başlamıyor"));
+  if (n >= 12 && head.mid(8, 4) != "WAVE")
+    return Fail(error, QStringLiteral("WAV başlığı bozuk: \"WAVE\" işareti yok"));
+  if (n < 12) return Result::NeedMore;
+
+  WavFormat f;
+  bool haveFormat = false;
+  qint64 at = 12;
+  for (;;) {
+    if (at + 8 > kMaxHeaderBytes) return Fail(error, QStringLiteral("WAV başlığı çok uzun; ses verisi bulunamadı"));
+    if (at + 8 > n) return Result::NeedMore;
+    const QByteArray id = head.mid(at, 4);
+    const uint32_t size = U32(head, at + 4);
+    const qint64 body = at + 8;
+    if (id == "data") {
+      if (!haveFormat) return Fail(error, QStringLiteral("WAV başlığı bozuk: ses verisi biçim bölümünden önce"));
+      f.dataOffset = body;
+      // Live writers cannot know the size and leave 0 or the largest value.
+      f.dataBytes = size == 0 || size == 0xFFFFFFFFu ? -1 : qint64(size);
+      *format = f;
+      return Result::Ok;
+    }
+    if (id == "fmt ") {
+      if (size > 1024) return Fail(error, QStringLiteral("WAV başlığı bozuk: biçim bölümü %1 bayt").arg(size));
+      if (body + qint64(size) > n) return Result::NeedMore;
+      const Result r = ReadFormat(head, body, size, &f, error);
+      if (r != Result::Ok) return r;
+      haveFormat = true;
+    }
+    // Other chunks (lists, facts, padding) are skipped; chunks are padded to even sizes.
+    at = body + qint64(size) + (size & 1);
+  }
+}
+
+}  // namespace device

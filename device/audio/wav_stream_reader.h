@@ -1,0 +1,48 @@
+#pragma once
+// A WAV stream from a FIFO (written live, e.g. by the simulator) or a file:
+// any declared rate is resampled to 8 kHz (libsamplerate), any of the usual
+// sample encodings becomes 16-bit, and the first four channels are used.
+#include <QByteArray>
+
+#include "device/audio/audio_source.h"
+#include "device/audio/wav_header.h"
+
+struct SRC_STATE_tag;
+
+namespace device {
+
+class WavStreamReader : public AudioSource {
+ public:
+  explicit WavStreamReader(QString path);
+  ~WavStreamReader() override;
+
+  bool Open(QString* error) override;
+  Status Read(int wakeFd, int waitMs, std::vector<int16_t>& out, QString* message) override;
+  int Channels() const override { return headerDone_ ? used_ : 0; }
+  QString TakeNote() override;
+
+  // A FIFO ends when its writer goes; a file when it has been read.
+  bool IsFifo() const { return fifo_; }
+
+ private:
+  Status Header(QString* message);
+  Status Samples(const char* data, qsizetype bytes, std::vector<int16_t>& out, QString* message);
+  Status Finish(std::vector<int16_t>& out, QString* message);
+  void Convert(const char* frames, qsizetype count, std::vector<int16_t>& out);
+  void Emit(const float* frames, long count, std::vector<int16_t>& out);
+
+  QString path_;
+  int fd_ = -1;
+  bool fifo_ = false;
+  bool headerDone_ = false;
+  QByteArray head_;     // bytes read before the samples start
+  QByteArray partial_;  // bytes of a frame cut by a read
+  WavFormat format_;
+  int used_ = 0;         // channels passed on
+  qint64 dataRead_ = 0;  // sample bytes read so far
+  SRC_STATE_tag* resampler_ = nullptr;
+  std::vector<float> in_, resampled_;
+  QString note_;
+};
+
+}  // namespace device

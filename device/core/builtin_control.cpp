@@ -1,0 +1,145 @@
+#include "device/core/builtin_control.h"
+
+#include "device/host/registry.h"
+#include "device/core/session_factory.h"
+
+namespace device {
+
+namespace {
+constexpr size_t kMaxPendingErrors = 16;
+}  // namespace
+
+TBuiltinControl::TBuiltinControl(const QStringList& directories, const MonotonicClock& clock)
+    : clock_(clock),
+      errors_([this](const QString& text) { PushError(text); }),
+      queue_(
+          [this](const RecordQueue::Item& item) { Deliver(item); },
+          [this](int calls) { PushError(QStringLiteral("Çok hızlı kayıt akışı: %1 arama kaydı atlandı").arg(calls)); }),
+      linker_(
+          directories, [this](const DeviceEntry& e) { return CreateSession(e, this, clock_); },
+          [this](const QString& text) { PushError(text); }, [this](DeviceSession* s) { errors_.Forget(s); }) {
+  timer_.setInterval(kTickMs);
+  connect(&timer_, &QTimer::timeout, this, &TBuiltinControl::Tick);
+}
+
+TBuiltinControl::~TBuiltinControl() { timer_.stop(); }
+
+HRESULT TBuiltinControl::Ok() {
+  error_.clear();
+  return S_OK;
+}
+
+HRESULT TBuiltinControl::Fail(HRESULT hr, const QString& description) {
+  error_ = description;
+  return hr;
+}
+
+bool TBuiltinControl::TakePendingError() {
+  if (pendingErrors_.empty()) return false;
+  error_ = pendingErrors_.front();
+  pendingErrors_.pop_front();
+  return true;
+}
+
+void TBuiltinControl::PushError(const QString& message) {
+  if (pendingErrors_.size() >= kMaxPendingErrors) pendingErrors_.pop_front();
+  pendingErrors_.push_back(message);
+}
+
+HRESULT TBuiltinControl::StartMonitoring() {
+  if (TakePendingError()) return E_FAIL;
+  if (!timer_.isActive()) {
+    timer_.start();
+    Tick();
+  }
+  return Ok();
+}
+
+HRESULT TBuiltinControl::GetInfo(const QString& key, QString* value) {
+  value->clear();
+  if (TakePendingError()) return E_FAIL;
+  DeviceSession* primary = Primary();
+  if (key == QLatin1String("devicemodel")) {
+    if (primary) *value = primary->Model();
+    return Ok();
+  }
+  if (key == QLatin1String("serial")) {
+    if (primary) *value = primary->Serial();
+    return Ok();
+  }
+  return Fail(E_INVALIDARG, QStringLiteral("Bilinmeyen bilgi anahtarı: \"%1\"").arg(key));
+}
+
+HRESULT TBuiltinControl::RunServiceAction() {
+  if (TakePendingError()) return E_FAIL;
+  DeviceSession* primary = Primary();
+  if (!primary) return Fail(E_FAIL, QStringLiteral("Bağlı cihaz yok; öz sınama yapılamadı"));
+  QString why;
+  if (!primary->RunSelfTest(&why)) return Fail(E_NOTIMPL, why);
+  return Ok();
+}
+
+HRESULT TBuiltinControl::PutProperty(int dispId, const QVariant&) {
+  // The control draws nothing of its own, so the surface has nothing to hide.
+  if (dispId == DISPID_SurfaceVisible) return Ok();
+  return Fail(DISP_E_MEMBERNOTFOUND, QString());
+}
+
+HRESULT TBuiltinControl::Advise(IEventSink* sink) {
+  sink_ = sink;
+  return Ok();
+}
+
+HRESULT TBuiltinControl::Unadvise() {
+  sink_ = nullptr;
+  return Ok();
+}
+
+void TBuiltinControl::Tick() {
+  const qint64 now = clock_.NowMs();
+  linker_.Scan(now);
+  // Ticking may report and so change nothing in the links but the queue.
+  for (const auto& s : linker_.Sessions()) {
+    s->Tick(now);
+    errors_.Flush(s.get(), s->Label(), now);
+  }
+}
+
+void TBuiltinControl::SessionCall(DeviceSession* session, const CallRecord& call) {
+  RecordQueue::Item item;
+  item.isCall = true;
+  item.deviceId = session->Serial();
+  item.call = call;
+  queue_.Enqueue(std::move(item));
+}
+
+void TBuiltinControl::SessionLevels(DeviceSession* session, const LevelRecord& levels) {
+  if (session != Primary()) return;  // the window shows the levels of one device
+  RecordQueue::Item item;
+  item.isCall = false;
+  item.levels = levels;
+  queue_.Enqueue(std::move(item));
+}
+
+void TBuiltinControl::SessionError(DeviceSession* session, const QString& message) {
+  errors_.Report(session, session->Label(), message, clock_.NowMs());
+}
+
+void TBuiltinControl::Deliver(const RecordQueue::Item& item) {
+  if (!sink_) return;
+  if (item.isCall) {
+    // Arguments last first: OtherText, DateTime, PhoneNumber, Line, DeviceID.
+    sink_->Invoke(DISPID_OnCallerID, {item.call.text, item.call.dateTime, item.call.number,
+                                      QString::number(item.call.line), item.deviceId});
+  } else {
+    QVariantList args;
+    for (int i = 7; i >= 0; --i) args << QString::number(item.levels.levels[i]);
+    sink_->Invoke(DISPID_OnSignalA, args);
+  }
+}
+
+std::unique_ptr<ITevra> CreateBuiltinControl(const QByteArray&) { return std::make_unique<TBuiltinControl>(); }
+
+void RegisterBuiltinControl() { ControlRegistry::Register(CLSID_Tevra, &CreateBuiltinControl); }
+
+}  // namespace device

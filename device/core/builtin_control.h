@@ -1,0 +1,74 @@
+#pragma once
+// The program's own caller-ID control, registered under the control's class
+// identifier. It finds declared devices by itself (device_linker.h), talks
+// to each through its session and raises the contract's events. Three helpers
+// do the work: the linker, the record queue towards the window and the
+// once-a-second error limit; the control answers the contract's calls.
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+#include <deque>
+#include <memory>
+
+#include "device/core/clock.h"
+#include "device/host/contract.h"
+#include "device/core/device_linker.h"
+#include "device/core/error_limiter.h"
+#include "device/core/record_queue.h"
+
+namespace device {
+
+class TBuiltinControl : public QObject, public ITevra, public SessionOwner {
+  Q_OBJECT
+ public:
+  // How often the device directories are read and the links looked after.
+  static constexpr int kTickMs = 200;
+  static constexpr size_t kMaxQueued = RecordQueue::kMaxQueued;
+
+  explicit TBuiltinControl(const QStringList& directories = DefaultDeviceDirectories(),
+                           const MonotonicClock& clock = SteadyClock());
+  ~TBuiltinControl() override;
+
+  HRESULT RunServiceAction() override;
+  HRESULT StartMonitoring() override;
+  HRESULT GetInfo(const QString& key, QString* value) override;
+  HRESULT PutProperty(int dispId, const QVariant& value) override;
+  HRESULT Advise(IEventSink* sink) override;
+  HRESULT Unadvise() override;
+  QString ErrorDescription() const override { return error_; }
+
+  void SessionCall(DeviceSession* session, const CallRecord& call) override;
+  void SessionLevels(DeviceSession* session, const LevelRecord& levels) override;
+  void SessionError(DeviceSession* session, const QString& message) override;
+
+  DeviceSession* Primary() const { return linker_.Primary(); }
+  size_t LinkedCount() const { return linker_.Sessions().size(); }
+  // Records read but not yet handed to the window.
+  size_t QueuedCount() const { return queue_.Size(); }
+  // One round of looking after the links, now (also run by the timer).
+  void Tick();
+
+ private:
+  void Deliver(const RecordQueue::Item& item);
+  void PushError(const QString& message);
+  HRESULT Ok();
+  HRESULT Fail(HRESULT hr, const QString& description);
+  // A failure waiting to be reported by the next call.
+  bool TakePendingError();
+
+  const MonotonicClock& clock_;
+  QTimer timer_;
+  IEventSink* sink_ = nullptr;
+  QString error_;
+  std::deque<QString> pendingErrors_;
+  ErrorLimiter errors_;
+  RecordQueue queue_;
+  DeviceLinker linker_;  // last: its sessions report into the members above
+};
+
+// Registers the built-in control's factory under CLSID_Tevra.
+void RegisterBuiltinControl();
+
+std::unique_ptr<ITevra> CreateBuiltinControl(const QByteArray& propertyStream);
+
+}  // namespace device

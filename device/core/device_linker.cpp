@@ -1,0 +1,78 @@
+#include "device/core/device_linker.h"
+
+namespace device {
+
+DeviceLinker::DeviceLinker(QStringList directories, Factory factory, Report report, Dropping dropping)
+    : directories_(std::move(directories)),
+      factory_(std::move(factory)),
+      report_(std::move(report)),
+      dropping_(std::move(dropping)) {}
+
+DeviceLinker::~DeviceLinker() = default;
+
+DeviceSession* DeviceLinker::Primary() const {
+  for (const auto& s : linked_)
+    if (s->Identified()) return s.get();
+  return nullptr;
+}
+
+void DeviceLinker::Scan(qint64 nowMs) {
+  QStringList refusals;
+  const std::vector<DeviceEntry> entries = ScanDeviceDirectories(directories_, &refusals);
+  // Each refusal once while it lasts; again if it comes back later.
+  std::set<QString> current(refusals.begin(), refusals.end());
+  for (const QString& r : current)
+    if (!refusals_.count(r)) report_(r);
+  refusals_ = std::move(current);
+  // Drop links whose entry went away, changed, or whose port failed.
+  for (size_t i = linked_.size(); i-- > 0;) {
+    const DeviceSession& s = *linked_[i];
+    bool present = false;
+    for (const DeviceEntry& e : entries)
+      if (e == s.Entry()) present = true;
+    if (!present || s.PortFailed()) Unlink(i, nowMs);
+  }
+  // Forget failed ports whose entry is gone or was made anew.
+  for (auto it = heldBack_.begin(); it != heldBack_.end();) {
+    bool same = false;
+    for (const DeviceEntry& e : entries)
+      if (e == it->second.entry) same = true;
+    it = same ? std::next(it) : heldBack_.erase(it);
+  }
+  for (const DeviceEntry& e : entries) {
+    bool known = false;
+    for (const auto& s : linked_)
+      if (s->Entry() == e) known = true;
+    if (known) continue;
+    auto held = heldBack_.find(e.path);
+    if (held != heldBack_.end() && nowMs < held->second.retryAfterMs) continue;
+    std::unique_ptr<DeviceSession> session = factory_(e);
+    if (!session) continue;
+    QString why;
+    if (!session->Open(&why)) {
+      HeldBack& h = heldBack_[e.path];
+      h.entry = e;
+      h.retryAfterMs = nowMs + kOpenRetryMs;
+      if (!h.reported) report_(why);
+      h.reported = true;
+      continue;
+    }
+    heldBack_.erase(e.path);
+    linked_.push_back(std::move(session));
+  }
+}
+
+void DeviceLinker::Unlink(size_t index, qint64 nowMs) {
+  DeviceSession& s = *linked_[index];
+  if (s.PortFailed()) {
+    HeldBack& h = heldBack_[s.Entry().path];
+    h.entry = s.Entry();
+    h.retryAfterMs = nowMs + kOpenRetryMs;
+  }
+  if (s.HasPartialRecord())
+    report_(QStringLiteral("Cihaz %1 kayıt ortasında ayrıldı; yarım kalan kayıt atıldı").arg(s.Label()));
+  dropping_(&s);
+  linked_.erase(linked_.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+}  // namespace device

@@ -1,0 +1,53 @@
+#pragma once
+// Finds the declared devices and keeps one session linked to each: links new
+// entries, drops sessions whose entry went away or whose link failed, and
+// holds back a port that could not be opened before trying it again. A new
+// entry under the same name (a re-plugged device) is a new device and is
+// tried at once.
+#include <QStringList>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <vector>
+
+#include "device/core/device_session.h"
+
+namespace device {
+
+class DeviceLinker {
+ public:
+  static constexpr qint64 kOpenRetryMs = 2000;
+  using Report = std::function<void(const QString&)>;
+  using Factory = std::function<std::unique_ptr<DeviceSession>(const DeviceEntry&)>;
+  // Told before a session is dropped, while it still exists.
+  using Dropping = std::function<void(DeviceSession*)>;
+
+  DeviceLinker(QStringList directories, Factory factory, Report report, Dropping dropping);
+  ~DeviceLinker();
+
+  // One round: reads the directories and links or drops sessions.
+  void Scan(qint64 nowMs);
+  // In the order they were linked.
+  const std::vector<std::unique_ptr<DeviceSession>>& Sessions() const { return linked_; }
+  // The device the control reports: the first linked one that identified.
+  DeviceSession* Primary() const;
+
+ private:
+  void Unlink(size_t index, qint64 nowMs);
+
+  QStringList directories_;
+  Factory factory_;
+  Report report_;
+  Dropping dropping_;
+  std::vector<std::unique_ptr<DeviceSession>> linked_;
+  struct HeldBack {
+    DeviceEntry entry;  // the entry that failed; a different one is not held back
+    qint64 retryAfterMs = 0;
+    bool reported = false;
+  };
+  std::map<QString, HeldBack> heldBack_;  // entry path -> its failed port
+  std::set<QString> refusals_;            // directory or entry refusals already reported
+};
+
+}  // namespace device

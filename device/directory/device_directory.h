@@ -1,0 +1,83 @@
+#pragma once
+// Where caller-ID devices are declared. The control opens only ports that
+// have an entry here, so it never sends bytes to an unrelated serial port.
+//
+// An entry is a symbolic link named "unit-<name>" (multi-line unit) or
+// "modem-<name>" (voice modem) pointing at a serial device node or a
+// pseudo-terminal. Two directories are read: the per-user one under the
+// runtime directory (simulator, hand-made links) and the one udev fills for
+// real USB units (see tools/udev/).
+//
+// Whoever can add an entry can make the program open a terminal and show
+// what it says, so a directory is read only when its owner alone can write
+// to it: the user for the per-user directory, root for udev's. It is opened
+// without following a link in its place, and every entry's target is checked
+// for its family (a serial device for units and modems).
+#include <sys/types.h>
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace device {
+
+// PublicFormatSerial and PublicFormatUdp: units of the public multi-line call-record format,
+// "lineunit-<name>" on a serial port, "ethunit-<name>" whose link text is the
+// unit's IP address with an optional ":port" (nothing to resolve).
+// Audio: "audio-<name>[.clip|.dtmf|.bell|.jclip]", a sound card's capture
+// node, a FIFO or a WAV file, one telephone line per channel.
+enum class DeviceFamily { NativeUnit, Modem, PublicFormatSerial, PublicFormatUdp, Audio };
+
+struct DeviceEntry {
+  QString name;    // entry file name, e.g. "unit-sim4"
+  QString path;    // full path of the entry
+  QString target;  // what it points at, resolved
+  DeviceFamily family = DeviceFamily::NativeUnit;
+  qint64 linkedAtNs = 0;  // change time of the entry itself (when it was made)
+
+  bool operator==(const DeviceEntry& o) const {
+    return path == o.path && target == o.target && linkedAtNs == o.linkedAtNs;
+  }
+};
+
+// $XDG_RUNTIME_DIR/callerid-devices, or /tmp/callerid-devices-<uid> when the
+// runtime directory is not set.
+QString UserDeviceDirectory();
+// The directory udev's rule fills: /dev/callerid.
+QString UdevDeviceDirectory();
+QStringList DefaultDeviceDirectories();
+
+// Family from an entry name; false for names of neither family.
+bool FamilyFromName(const QString& name, DeviceFamily* family);
+// The prefix entries of the family are named with, e.g. "unit-".
+QString FamilyPrefix(DeviceFamily family);
+
+// Who must own a device directory: root for udev's, else the user.
+uid_t DeviceDirectoryOwner(const QString& directory);
+
+// Opens the directory for reading entries when it is to be trusted (a real
+// directory, owned by DeviceDirectoryOwner(), not writable by group or
+// others); else -1 with why set (why stays empty when it does not exist).
+int OpenDeviceDirectory(const QString& directory, QString* why);
+
+// The target an entry of the family stands for, from its link text; false
+// when there is nothing to open. why is empty when the target is merely gone
+// (or the links loop), else says why the target is refused.
+bool ResolveEntryTarget(DeviceFamily family, const QString& directory, const QByteArray& linkText, QString* target,
+                        QString* why);
+
+// Entries whose target exists and suits their family, ordered by when they
+// were made (oldest first). refusals (if given) gets one Turkish line per
+// directory or entry that was not trusted.
+std::vector<DeviceEntry> ScanDeviceDirectories(const QStringList& directories, QStringList* refusals = nullptr);
+
+// Creates or replaces the entry <directory>/<name> -> target (creating the
+// directory, private to the user; an existing one must pass the checks
+// above). For the simulator and the link command.
+bool CreateDeviceEntry(const QString& directory, const QString& name, const QString& target, QString* error);
+// Removing an entry that is not there (or from a directory that is not a real
+// one, which holds no entries the program reads) succeeds.
+bool RemoveDeviceEntry(const QString& directory, const QString& name, QString* error);
+
+}  // namespace device

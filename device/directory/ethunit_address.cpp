@@ -1,0 +1,71 @@
+#include "device/directory/ethunit_address.h"
+
+#include <QStringList>
+
+namespace device {
+
+namespace {
+
+bool AsciiDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+
+bool Ipv4(const QString& s) {
+  const QStringList parts = s.split(QLatin1Char('.'));
+  if (parts.size() != 4) return false;
+  for (const QString& p : parts) {
+    if (p.isEmpty() || p.size() > 3) return false;
+    for (QChar c : p)
+      if (!AsciiDigit(c)) return false;
+    if (p.toInt() > 255) return false;
+  }
+  return true;
+}
+
+bool Ipv6(const QString& s) {
+  if (s.size() < 2 || s.size() > 45 || !s.contains(QLatin1Char(':'))) return false;
+  for (QChar c : s)
+    if (!AsciiDigit(c) && !(c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f')) &&
+        c != QLatin1Char(':') && c != QLatin1Char('.'))
+      return false;
+  return true;
+}
+
+}  // namespace
+
+bool ParseUnitAddress(const QString& text, QString* host, quint16* port) {
+  QString h = text;
+  QString p;
+  if (h.startsWith(QLatin1Char('['))) {
+    const qsizetype close = h.indexOf(QLatin1Char(']'));
+    if (close < 0) return false;
+    p = h.mid(close + 1);
+    h = h.mid(1, close - 1);
+    if (!Ipv6(h)) return false;
+    if (!p.isEmpty()) {
+      if (!p.startsWith(QLatin1Char(':'))) return false;
+      p = p.mid(1);
+      if (p.isEmpty()) return false;
+    }
+  } else {
+    const qsizetype colon = h.indexOf(QLatin1Char(':'));
+    if (colon >= 0) {
+      p = h.mid(colon + 1);
+      h = h.left(colon);
+      if (p.isEmpty()) return false;
+    }
+    if (!Ipv4(h)) return false;
+  }
+  quint16 number = kDefaultRecordPort;
+  if (!p.isEmpty()) {
+    if (p.size() > 5) return false;
+    for (QChar c : p)
+      if (!AsciiDigit(c)) return false;
+    const int v = p.toInt();
+    if (v < 1 || v > 65535) return false;
+    number = static_cast<quint16>(v);
+  }
+  *host = h;
+  *port = number;
+  return true;
+}
+
+}  // namespace device

@@ -1,0 +1,79 @@
+#include "device/public_format/public_format_records.h"
+
+#include "device/core/overload.h"
+
+namespace device {
+
+QString PublicFormatModel(int lines) { return QStringLiteral("Çok hatlı birim, %1 hat").arg(lines); }
+
+PublicFormatRecords::PublicFormatRecords(DeviceSession* session, SessionOwner* owner, QString* model,
+                                 PublicFormatParser::Clock wallClock)
+    : session_(session), owner_(owner), model_(model), parser_(std::move(wallClock)) {
+  ringUntil_.fill(-1);
+}
+
+void PublicFormatRecords::Feed(const QByteArray& bytes, qint64 nowMs) {
+  events_.clear();
+  parser_.Feed(bytes, events_);
+  Handle(nowMs);
+}
+
+void PublicFormatRecords::Record(const QByteArray& record, qint64 nowMs) {
+  events_.clear();
+  parser_.ParseLine(record, events_);
+  Handle(nowMs);
+}
+
+void PublicFormatRecords::Handle(qint64 nowMs) {
+  // The units come with 2, 4 or 8 lines, numbered from a first line the
+  // user sets; the highest line heard tells the smallest unit that fits.
+  // Numbers beyond 8 (a unit set to start high) still read as 8 lines.
+  int highest = 0;
+  for (const auto& ev : events_) {
+    if (const auto* c = std::get_if<PublicFormatCall>(&ev)) highest = qMax(highest, c->line);
+    if (const auto* d = std::get_if<PublicFormatDetail>(&ev)) highest = qMax(highest, d->line);
+  }
+  const int lines = highest == 0 ? 0 : highest <= 2 ? 2 : highest <= 4 ? 4 : 8;
+  if (lines > lines_) {
+    lines_ = lines;
+    *model_ = PublicFormatModel(lines_);
+  }
+  for (const auto& ev : events_) {
+    std::visit(Overload{
+                   [&](const PublicFormatCall& c) {
+                     if (c.inbound && c.start && !c.goodChecksum)
+                       owner_->SessionError(session_, QStringLiteral("Hat %1: arayan bilgisinin sağlaması hatalı; "
+                                                                     "arama bildirilmedi")
+                                                          .arg(c.line));
+                     if (const auto call = ReportedCall(c)) owner_->SessionCall(session_, *call);
+                   },
+                   [&](const PublicFormatDetail& d) {
+                     // Lines above 8 have no place among the levels.
+                     if (d.kind != PublicFormatDetail::Ring || d.line > 8) return;
+                     ringUntil_[d.line - 1] = nowMs + kRingShownMs;
+                     SendLevels();
+                   },
+                   [&](const ParseError& e) { owner_->SessionError(session_, e.message); },
+               },
+               ev);
+  }
+}
+
+void PublicFormatRecords::Tick(qint64 nowMs) {
+  bool ended = false;
+  for (qint64& until : ringUntil_) {
+    if (until >= 0 && nowMs >= until) {
+      until = -1;
+      ended = true;
+    }
+  }
+  if (ended) SendLevels();
+}
+
+void PublicFormatRecords::SendLevels() {
+  LevelRecord rec;
+  for (size_t i = 0; i < ringUntil_.size(); ++i) rec.levels[i] = ringUntil_[i] >= 0 ? kRingLevel : 0;
+  owner_->SessionLevels(session_, rec);
+}
+
+}  // namespace device

@@ -1,0 +1,58 @@
+#include "device/public_format/udp_unit_session.h"
+
+#include "device/public_format/serial_unit_session.h"
+#include "device/directory/ethunit_address.h"
+
+namespace device {
+
+PublicFormatUdpSession::PublicFormatUdpSession(const DeviceEntry& entry, SessionOwner* owner, const MonotonicClock& clock,
+                               PublicFormatParser::Clock wallClock)
+    : DeviceSession(entry, owner, clock), records_(this, owner, &model_, std::move(wallClock)) {}
+
+PublicFormatUdpSession::~PublicFormatUdpSession() { Close(); }
+
+bool PublicFormatUdpSession::Open(QString* error) {
+  QString host;
+  quint16 port = 0;
+  if (!ParseUnitAddress(entry_.target, &host, &port)) {
+    *error = QStringLiteral("%1: geçersiz adres \"%2\"").arg(entry_.name, entry_.target);
+    return false;
+  }
+  const std::optional<PeerAddress> from = ParsePeerAddress(host);
+  if (!from) {
+    *error = QStringLiteral("%1: geçersiz adres \"%2\"").arg(entry_.name, entry_.target);
+    return false;
+  }
+  QString why;
+  listener_ = RecordListener::Acquire(port, &why);
+  if (!listener_) {
+    *error = QStringLiteral("%1 açılamadı: %2").arg(entry_.name, why);
+    return false;
+  }
+  listener_->Add(this, *from);
+  return true;
+}
+
+void PublicFormatUdpSession::Close() {
+  if (!listener_) return;
+  listener_->Remove(this);
+  listener_.reset();
+}
+
+bool PublicFormatUdpSession::RunSelfTest(QString* error) {
+  *error = NoSelfTestText();
+  return false;
+}
+
+void PublicFormatUdpSession::Datagram(const QByteArray& bytes) {
+  RecordPacket packet;
+  QString error;
+  if (!ParseRecordPacket(bytes, &packet, &error)) {
+    owner_->SessionError(this, error);
+    return;
+  }
+  serial_ = QString::number(packet.serial);
+  records_.Record(packet.record, NowMs());
+}
+
+}  // namespace device

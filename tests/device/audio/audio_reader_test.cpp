@@ -1,0 +1,281 @@
+// The line-audio readers on their own: the WAV header, sample encodings and
+// rates, a live stream through a FIFO, and ALSA capture from a WAV file made
+// a capture device by a private ALSA configuration.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <cmath>
+#include <cstring>
+
+#include "device/audio/alsa_capture_reader.h"
+#include "device/audio/audio_signal_check.h"
+#include "device/audio/wav_header.h"
+#include "device/audio/wav_stream_reader.h"
+
+namespace device {
+namespace {
+
+void U16(QByteArray& b, int v) { b += char(v), b += char(v >> 8); }
+void U32(QByteArray& b, uint32_t v) {
+  for (int i = 0; i < 4; ++i) b += char(v >> (8 * i));
+}
+
+// A WAV header; dataBytes 0xFFFFFFFF for a live stream.
+QByteArray Header(int tag, int channels, int rate, int bits, uint32_t dataBytes, const QByteArray& extra = {}) {
+  QByteArray h("RIFF");
+  U32(h, 0xFFFFFFFF);
+  h += "WAVE" + extra + "fmt ";
+  U32(h, 16);
+  U16(h, tag);
+  U16(h, channels);
+  U32(h, uint32_t(rate));
+  U32(h, uint32_t(rate * channels * bits / 8));
+  U16(h, channels * bits / 8);
+  U16(h, bits);
+  h += "data";
+  U32(h, dataBytes);
+  return h;
+}
+
+TEST(WavHeader, ReadsFormatsSkipsOtherChunksAndKnowsLiveStreams) {
+  WavFormat f;
+  QString error;
+  QByteArray list("LIST");
+  U32(list, 5);
+  list += QByteArray(6, 'x');  // odd size, padded
+  const QByteArray h = Header(1, 2, 44100, 16, 1000, list);
+  ASSERT_EQ(WavHeader::Parse(h, &f, &error), WavHeader::Result::Ok) << error.toStdString();
+  EXPECT_EQ(f.rate, 44100);
+  EXPECT_EQ(f.channels, 2);
+  EXPECT_EQ(f.bytesPerFrame, 4);
+  EXPECT_EQ(f.dataOffset, h.size());
+  EXPECT_EQ(f.dataBytes, 1000);
+  for (qsizetype cut = 0; cut < h.size(); ++cut)
+    ASSERT_EQ(WavHeader::Parse(h.left(cut), &f, &error), WavHeader::Result::NeedMore) << cut;
+
+  ASSERT_EQ(WavHeader::Parse(Header(3, 1, 8000, 32, 0xFFFFFFFF), &f, &error), WavHeader::Result::Ok);
+  EXPECT_EQ(f.encoding, WavFormat::Encoding::Float32);
+  EXPECT_EQ(f.dataBytes, -1);
+  ASSERT_EQ(WavHeader::Parse(Header(1, 1, 8000, 8, 0), &f, &error), WavHeader::Result::Ok);
+  EXPECT_EQ(f.encoding, WavFormat::Encoding::Unsigned8);
+  EXPECT_EQ(f.dataBytes, -1);
+}
+
+TEST(WavHeader, RefusesWhatCannotBeRead) {
+  const struct {
+    QByteArray bytes;
+    const char* says;
+  } cases[] = {
+      {"RIFX", "RIFF"},
+      {QByteArray("RIFF\0\0\0\0AVI ", 12), "WAVE"},
+      {Header(1, 1, 0, 16, 0), "hızı 0"},
+      {Header(1, 0, 8000, 16, 0), "kanal sayısı 0"},
+      {Header(1, 9, 8000, 16, 0), "9 kanal"},
+      {Header(1, 1, 8000, 12, 0), "desteklenmiyor"},
+      {Header(2, 1, 8000, 4, 0), "desteklenmiyor"},
+      {QByteArray("RIFF\0\0\0\0WAVEdata\0\0\0\0", 20), "biçim bölümünden önce"},
+  };
+  for (const auto& c : cases) {
+    WavFormat f;
+    QString error;
+    EXPECT_EQ(WavHeader::Parse(c.bytes, &f, &error), WavHeader::Result::Error) << c.says;
+    EXPECT_TRUE(error.contains(QString::fromUtf8(c.says))) << error.toStdString();
+  }
+  // Chunks that never end in samples: refused once past the bound, not waited for.
+  QByteArray endless("RIFF\0\0\0\0WAVE", 12);
+  while (endless.size() < WavHeader::kMaxHeaderBytes + 16) {
+    endless += "junk";
+    U32(endless, 1000);
+    endless += QByteArray(1000, '\0');
+  }
+  WavFormat f;
+  QString error;
+  EXPECT_EQ(WavHeader::Parse(endless, &f, &error), WavHeader::Result::Error);
+}
+
+// Reads a source until it ends; returns the frames.
+std::vector<int16_t> ReadAll(AudioSource& source, AudioSource::Status* end, QString* message) {
+  std::vector<int16_t> out;
+  for (int i = 0; i < 10000; ++i) {
+    const AudioSource::Status s = source.Read(-1, 1000, out, message);
+    if (s == AudioSource::Status::Ended || s == AudioSource::Status::Failed) {
+      *end = s;
+      return out;
+    }
+  }
+  *end = AudioSource::Status::Idle;
+  return out;
+}
+
+class WavReaderTest : public ::testing::Test {
+ protected:
+  QString Write(const QByteArray& bytes) {
+    const QString path = dir.filePath(QStringLiteral("f%1.wav").arg(++n));
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    return path;
+  }
+  QTemporaryDir dir;
+  int n = 0;
+};
+
+TEST_F(WavReaderTest, EncodingsBecomeSixteenBitAndExtraChannelsAreDropped) {
+  QByteArray u8 = Header(1, 1, 8000, 8, 3);
+  u8 += char(0x80), u8 += char(0xFF), u8 += char(0x00);
+  QByteArray f32 = Header(3, 1, 8000, 32, 12);
+  for (float v : {0.5f, -1.0f, NAN}) {
+    uint32_t bits;
+    std::memcpy(&bits, &v, 4);
+    U32(f32, bits);
+  }
+  QByteArray six = Header(1, 6, 8000, 16, 24);
+  for (int frame = 0; frame < 2; ++frame)
+    for (int c = 1; c <= 6; ++c) U16(six, c * 100 + frame);
+  const struct {
+    QByteArray bytes;
+    std::vector<int16_t> frames;
+    int channels;
+  } cases[] = {
+      {u8, {0, 32512, -32768}, 1},
+      {f32, {16384, -32768, 0}, 1},
+      {six, {100, 200, 300, 400, 101, 201, 301, 401}, 4},
+  };
+  for (const auto& c : cases) {
+    WavStreamReader r(Write(c.bytes));
+    QString message;
+    ASSERT_TRUE(r.Open(&message));
+    AudioSource::Status end;
+    EXPECT_EQ(ReadAll(r, &end, &message), c.frames);
+    EXPECT_EQ(end, AudioSource::Status::Ended);
+    EXPECT_EQ(r.Channels(), c.channels);
+  }
+}
+
+TEST_F(WavReaderTest, OtherRatesAreResampledToEightKilohertz) {
+  for (int rate : {11025, 16000, 48000}) {
+    QByteArray w = Header(1, 1, rate, 16, uint32_t(rate * 2));
+    for (int i = 0; i < rate; ++i) U16(w, int(8000 * std::sin(2 * M_PI * 1000.0 * i / rate)));  // one second of 1 kHz
+    WavStreamReader r(Write(w));
+    QString message;
+    ASSERT_TRUE(r.Open(&message));
+    AudioSource::Status end;
+    const std::vector<int16_t> out = ReadAll(r, &end, &message);
+    EXPECT_NEAR(double(out.size()), 8000, 40) << rate;
+    // Still a 1 kHz sine of the same size: at 8 kHz, samples two apart have opposite signs... check its power.
+    double power = 0;
+    for (size_t i = 1000; i < 7000; ++i) power += double(out[i]) * out[i];
+    EXPECT_NEAR(std::sqrt(power / 6000), 8000 / std::sqrt(2.0), 300) << rate;
+  }
+}
+
+TEST_F(WavReaderTest, LiveStreamFromAFifoArrivesInPiecesAndEndsWithItsWriter) {
+  const QString path = dir.filePath(QStringLiteral("live"));
+  ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+  WavStreamReader r(path);
+  QString message;
+  ASSERT_TRUE(r.Open(&message)) << "opening never waits for the writer";
+  EXPECT_TRUE(r.IsFifo());
+  std::vector<int16_t> out;
+  EXPECT_EQ(r.Read(-1, 10, out, &message), AudioSource::Status::Idle) << "no writer yet";
+  const int w = ::open(QFile::encodeName(path).constData(), O_WRONLY);
+  ASSERT_GE(w, 0);
+  QByteArray stream = Header(1, 1, 8000, 16, 0xFFFFFFFF);
+  for (int i = 0; i < 5; ++i) U16(stream, i * 1000);
+  // The header and the samples cut at odd places, each piece read as it comes.
+  for (qsizetype at = 0; at < stream.size(); at += 7) {
+    const size_t piece = size_t(std::min<qsizetype>(7, stream.size() - at));
+    ASSERT_EQ(::write(w, stream.constData() + at, piece), ssize_t(piece));
+    ASSERT_EQ(r.Read(-1, 1000, out, &message), AudioSource::Status::Data) << message.toStdString();
+  }
+  ::close(w);
+  AudioSource::Status end;
+  const std::vector<int16_t> rest = ReadAll(r, &end, &message);
+  out.insert(out.end(), rest.begin(), rest.end());
+  EXPECT_EQ(out, (std::vector<int16_t>{0, 1000, 2000, 3000, 4000}));
+  EXPECT_EQ(end, AudioSource::Status::Ended);
+  EXPECT_TRUE(message.contains(QStringLiteral("yazan taraf kapattı"))) << message.toStdString();
+}
+
+TEST(AlsaCaptureReader, NamesForCaptureNodesOnly) {
+  QString pcm, probe;
+  int card = -1;
+  ASSERT_TRUE(AlsaCaptureReader::NamesForNode(QStringLiteral("/dev/snd/pcmC2D1c"), &pcm, &probe, &card));
+  EXPECT_EQ(pcm, QStringLiteral("plughw:2,1"));
+  EXPECT_EQ(probe, QStringLiteral("hw:2,1"));
+  EXPECT_EQ(card, 2);
+  EXPECT_FALSE(AlsaCaptureReader::NamesForNode(QStringLiteral("/dev/snd/pcmC2D1p"), &pcm, &probe, &card));
+  EXPECT_FALSE(AlsaCaptureReader::NamesForNode(QStringLiteral("/dev/snd/controlC0"), &pcm, &probe, &card));
+}
+
+// ALSA reads its configuration once per process: this test sets it first.
+TEST(AlsaCaptureReader, CapturesFromAFileThroughAPrivateConfiguration) {
+  QTemporaryDir dir;
+  const QString raw = dir.filePath(QStringLiteral("line.raw"));
+  QByteArray samples;
+  for (int i = 0; i < 8000; ++i)
+    for (int c = 0; c < 4; ++c) U16(samples, (c + 1) * 1000 + i % 7);
+  {
+    QFile f(raw);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(samples);
+  }
+  const QString conf = dir.filePath(QStringLiteral("asound.conf"));
+  {
+    QFile f(conf);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QStringLiteral("pcm.cidline {\n  type file\n  slave.pcm { type null }\n  file \"/dev/null\"\n"
+                           "  infile \"%1\"\n  format \"raw\"\n}\n")
+                .arg(raw)
+                .toUtf8());
+  }
+  qputenv("ALSA_CONFIG_PATH", QFile::encodeName(conf));
+  AlsaCaptureReader r(QStringLiteral("cidline"), QString());
+  QString message;
+  ASSERT_TRUE(r.Open(&message)) << message.toStdString();
+  ASSERT_EQ(r.Channels(), 4);
+  std::vector<int16_t> out;
+  for (int i = 0; i < 1000 && out.size() < 4000; ++i) {
+    const AudioSource::Status s = r.Read(-1, 100, out, &message);
+    ASSERT_TRUE(s == AudioSource::Status::Data || s == AudioSource::Status::Idle) << message.toStdString();
+  }
+  ASSERT_GE(out.size(), 4000u);
+  for (size_t i = 0; i < 4000; i += 4) {
+    ASSERT_EQ(out[i] / 1000, 1) << i;
+    ASSERT_EQ(out[i + 3] / 1000, 4) << i;
+  }
+  AlsaCaptureReader missing(QStringLiteral("nosuchdevice"), QString());
+  EXPECT_FALSE(missing.Open(&message));
+  EXPECT_TRUE(message.contains(QStringLiteral("açılamadı"))) << message.toStdString();
+}
+
+TEST(AudioSignalCheck, EachConditionIsSaidOnceAndAgainOnlyAfterItWasGone) {
+  AudioSignalCheck check(2);
+  QStringList notices;
+  std::vector<int16_t> clipped(AudioSignalCheck::kSecond, 0);
+  for (size_t i = 0; i < clipped.size(); i += 2) clipped[i] = 32767;
+  std::vector<int16_t> clean(AudioSignalCheck::kSecond, 0);
+  for (size_t i = 0; i < clean.size(); ++i) clean[i] = int16_t(i % 2 ? 300 : -300);
+  for (int s = 0; s < 3; ++s) check.Feed(clipped.data(), clipped.size(), notices);
+  ASSERT_EQ(notices.size(), 2);  // clipping and, from the half-full-scale mean, an offset
+  EXPECT_TRUE(notices[0].startsWith(QStringLiteral("Hat 2: ses kırpılıyor")));
+  for (int s = 0; s < AudioSignalCheck::kRearmSeconds - 1; ++s) check.Feed(clean.data(), clean.size(), notices);
+  check.Feed(clipped.data(), clipped.size(), notices);
+  EXPECT_EQ(notices.size(), 2) << "not gone long enough to be said again";
+  for (int s = 0; s < AudioSignalCheck::kRearmSeconds; ++s) check.Feed(clean.data(), clean.size(), notices);
+  check.Feed(clipped.data(), clipped.size(), notices);
+  EXPECT_EQ(notices.size(), 4);
+  const std::vector<int16_t> silent(AudioSignalCheck::kSecond * AudioSignalCheck::kSilentSeconds * 2, 1);
+  notices.clear();
+  check.Feed(silent.data(), silent.size(), notices);
+  ASSERT_EQ(notices.size(), 1);
+  EXPECT_TRUE(notices[0].contains(QStringLiteral("hiç ses yok")));
+}
+
+}  // namespace
+}  // namespace device

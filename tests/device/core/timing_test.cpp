@@ -1,0 +1,140 @@
+// Device timing on devices plugged in long after the control started, with
+// time driven by hand: keep-alive probes, the idle time that ends a modem
+// record, the quiet rule after RING and how long a ring level is shown.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "device/core/builtin_control.h"
+#include "device/event_log.h"
+#include "device/fake_device.h"
+#include "device/modem/modem_session.h"
+#include "device/native_unit/native_unit_session.h"
+#include "support/manual_clock.h"
+
+namespace device {
+namespace {
+
+using test::FakeDevice;
+using test::ManualClock;
+
+using Sink = test::EventLog;
+
+class TimingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    control = std::make_unique<TBuiltinControl>(QStringList{dir.path()}, clock);
+    control->Advise(&sink);
+    ASSERT_EQ(control->StartMonitoring(), S_OK);
+    // The device is plugged in long after start.
+    Advance(7300);
+  }
+  // Moves the clock and lets the control look after its links.
+  void Advance(qint64 ms) {
+    clock.Advance(ms);
+    control->Tick();
+    QCoreApplication::processEvents();
+  }
+  // Plugs a device in and steps time until it has identified.
+  void PlugAndIdentify(FakeDevice& dev) {
+    ASSERT_TRUE(dev.Plug());
+    Advance(200);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return control->Primary() != nullptr; }, 5000));
+  }
+  SerialSession& Session() { return static_cast<SerialSession&>(*control->Primary()); }
+  // Waits until the device has received `count` occurrences of `command`.
+  bool Received(FakeDevice& dev, const QByteArray& command, int count) {
+    return QTest::qWaitFor([&] { return dev.Received().count(command) >= count; }, 2000) &&
+           dev.Received().count(command) == count;
+  }
+  bool Settled(FakeDevice& dev, const QByteArray& command, int count) {
+    QTest::qWait(50);  // bytes on their way over the terminal; not device timing
+    return dev.Received().count(command) == count;
+  }
+
+  QTemporaryDir dir;
+  ManualClock clock{1000};
+  Sink sink;
+  std::unique_ptr<TBuiltinControl> control;
+};
+
+TEST_F(TimingTest, ModemRecordWithPausesBetweenLinesIsOneCall) {
+  FakeDevice modem(dir.path(), QStringLiteral("modem-late"), sim::MakeModem(QStringLiteral("M7")));
+  PlugAndIdentify(modem);
+  const QByteArray lines[] = {"\r\nDATE = 1207\r\n", "TIME = 1405\r\n", "NMBR = 05321234567\r\n", "NAME = AYSE\r\n"};
+  for (const QByteArray& line : lines) {
+    Session().InjectBytes(line, clock.NowMs());
+    Advance(150);
+  }
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(sink.calls.empty());  // 150 ms after the last line the record may still go on
+  Advance(200);
+  QCoreApplication::processEvents();
+  ASSERT_EQ(sink.calls.size(), 1u);
+  EXPECT_EQ(sink.calls[0][2], QStringLiteral("05321234567"));
+  EXPECT_EQ(sink.calls[0][0], QStringLiteral("AYSE"));
+}
+
+// Real modems' records (blank lines between fields, CR CR LF, the French
+// frame, no name) with their lines 150 ms apart on a modem plugged in late.
+TEST_F(TimingTest, RealModemRecordsArrivingLineByLineAreOneCallEach) {
+  FakeDevice modem(dir.path(), QStringLiteral("modem-late"), sim::MakeModem(QStringLiteral("M7")));
+  PlugAndIdentify(modem);
+  const QByteArray records[] = {
+      "DATE = 0910\r\nTIME = 0137\r\nDDN = 9932562\r\n\r\n",
+      "DATE = 0511\r\n\r\nTIME = 1852\r\n\r\nNMBR = 4075550000\r\n\r\nNAME = JOHN DOE\r\n\r\n",
+      "DATE = 0511\r\r\nTIME = 1852\r\r\nNMBR = 4075550000\r\r\nNAME = JOHN DOE\r\r\n\r\r\n",
+      "CALLING MSG\r\n\r\nDATE TIME=11/24 22:10\r\n\r\nNBR=0632727751\r\n\r\nEND MSG\r\n",
+  };
+  for (const QByteArray& record : records) {
+    sink.calls.clear();
+    for (const QByteArray& line : record.split('\n')) {
+      if (line.isEmpty()) continue;
+      Session().InjectBytes(line + '\n', clock.NowMs());
+      Advance(150);
+    }
+    Advance(200);
+    Advance(200);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(sink.calls.size(), 1u) << record.toStdString();
+  }
+}
+
+TEST_F(TimingTest, UnitIsPingedAfterOneSecondOfSilenceOnly) {
+  FakeDevice unit(dir.path(), QStringLiteral("unit-late"), sim::MakeUnit(4, QStringLiteral("U7")));
+  PlugAndIdentify(unit);
+  Session().InjectBytes("", clock.NowMs());  // the identity just arrived: silence starts now
+  for (int i = 0; i < 4; ++i) Advance(200);
+  EXPECT_TRUE(Settled(unit, "PING", 0));
+  Advance(200);
+  EXPECT_TRUE(Received(unit, "PING", 1));
+  // Answered at once (the emulation replies): the next probe after another second.
+  QTest::qWaitFor([&] { return !Session().HasPartialRecord(); }, 500);
+  for (int i = 0; i < 4; ++i) Advance(200);
+  EXPECT_TRUE(Settled(unit, "PING", 1));
+}
+
+TEST_F(TimingTest, ModemIsProbedAfterTwoQuietSecondsButNotWithinEightSecondsOfARing) {
+  FakeDevice modem(dir.path(), QStringLiteral("modem-late"), sim::MakeModem(QStringLiteral("M7")));
+  PlugAndIdentify(modem);
+  const int before = modem.Received().count("AT\r");
+  Session().InjectBytes("\r\nRING\r\n", clock.NowMs());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !sink.levels.empty(); }, 1000));
+  EXPECT_EQ(sink.levels.back().last(), QStringLiteral("48"));
+  // The ring level stands for one second, then falls back.
+  Advance(800);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(sink.levels.back().last(), QStringLiteral("48"));
+  Advance(200);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return sink.levels.back().last() == QStringLiteral("0"); }, 1000));
+  // No probe while a second ring or the caller-ID record may come.
+  for (int i = 0; i < 34; ++i) Advance(200);  // 7.8 s after the ring
+  EXPECT_TRUE(Settled(modem, "AT\r", before));
+  Advance(200);
+  EXPECT_TRUE(Received(modem, "AT\r", before + 1));
+}
+
+}  // namespace
+}  // namespace device

@@ -1,0 +1,197 @@
+// Which entries of the device directories count as declared devices, and
+// which directories are trusted at all.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "device/directory/device_directory.h"
+#include "device/directory/device_target.h"
+#include "device/pty.h"
+
+namespace device {
+namespace {
+
+using test::Pty;
+
+void Link(const QString& target, const QString& path) {
+  ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(path).constData()), 0)
+      << path.toStdString();
+}
+
+qint64 ChangedAtNs(const QString& path) {
+  struct stat st {};
+  if (::lstat(QFile::encodeName(path).constData(), &st) != 0) return -1;
+  return qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+}
+
+// Entries are ordered by when their link was made, a time the file system
+// keeps in coarse steps. Waits until a link made now in `dir` would be
+// later than `entry`.
+bool WaitPastLinkTime(const QString& dir, const QString& entry) {
+  const qint64 made = ChangedAtNs(entry);
+  const QString probe = dir + QStringLiteral("/probe");
+  const bool past = QTest::qWaitFor(
+      [&] {
+        QFile::remove(probe);
+        return ::symlink("probe-target", QFile::encodeName(probe).constData()) == 0 && ChangedAtNs(probe) > made;
+      },
+      5000);
+  QFile::remove(probe);
+  return made >= 0 && past;
+}
+
+TEST(DeviceDirectory, OnlyNamedLinksToSerialPortsInTheOrderTheyWereMade) {
+  QTemporaryDir dir, other;
+  Pty pty;
+  ASSERT_FALSE(pty.Slave().isEmpty());
+  QString error;
+  ASSERT_TRUE(CreateDeviceEntry(dir.path(), QStringLiteral("modem-b"), pty.Slave(), &error)) << error.toStdString();
+  ASSERT_TRUE(WaitPastLinkTime(other.path(), dir.path() + "/modem-b"));
+  ASSERT_TRUE(CreateDeviceEntry(other.path(), QStringLiteral("unit-a"), pty.Slave(), &error));
+  Link(pty.Slave(), dir.path() + "/ttyUSB0");
+  Link(pty.Slave(), dir.path() + "/unit-x.new");
+
+  const auto entries = ScanDeviceDirectories({dir.path(), other.path(), dir.path() + "/absent"});
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].name, QStringLiteral("modem-b"));  // made first, although listed later
+  EXPECT_EQ(entries[0].family, DeviceFamily::Modem);
+  EXPECT_EQ(entries[0].target, QFileInfo(pty.Slave()).canonicalFilePath());
+  EXPECT_EQ(entries[1].name, QStringLiteral("unit-a"));
+  EXPECT_EQ(entries[1].family, DeviceFamily::NativeUnit);
+
+  // Re-linking makes a new entry: a replugged device counts as linked last.
+  ASSERT_TRUE(WaitPastLinkTime(dir.path(), other.path() + "/unit-a"));
+  ASSERT_TRUE(CreateDeviceEntry(dir.path(), QStringLiteral("modem-b"), pty.Slave(), &error));
+  const auto again = ScanDeviceDirectories({dir.path(), other.path()});
+  EXPECT_EQ(again[1].name, QStringLiteral("modem-b"));
+  EXPECT_FALSE(again[1] == entries[0]);
+
+  ASSERT_TRUE(RemoveDeviceEntry(dir.path(), QStringLiteral("modem-b"), &error));
+  ASSERT_TRUE(RemoveDeviceEntry(dir.path(), QStringLiteral("modem-b"), &error));  // already gone is fine
+  EXPECT_EQ(ScanDeviceDirectories({dir.path()}).size(), 0u);
+}
+
+TEST(DeviceDirectory, GoneAndLoopingTargetsAreSilentOtherNonSerialTargetsRefused) {
+  QTemporaryDir dir;
+  QFile file(dir.path() + "/plain-file");
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  Link(dir.path() + "/missing", dir.path() + "/unit-gone");
+  Link(dir.path() + "/unit-loop", dir.path() + "/unit-loop");
+  Link("modem-loop2", dir.path() + "/modem-loop1");
+  Link("modem-loop1", dir.path() + "/modem-loop2");
+  QStringList refusals;
+  EXPECT_TRUE(ScanDeviceDirectories({dir.path()}, &refusals).empty());
+  EXPECT_TRUE(refusals.isEmpty()) << refusals.join('\n').toStdString();
+
+  // Anything but a serial port or pseudo-terminal is refused, and said so.
+  Link(file.fileName(), dir.path() + "/unit-file");
+  Link("/dev/zero", dir.path() + "/unit-zero");
+  Link("/dev/tty", dir.path() + "/modem-tty");
+  Link("/dev/ptmx", dir.path() + "/unit-ptmx");
+  Link("/dev/tty1", dir.path() + "/unit-console");
+  EXPECT_TRUE(ScanDeviceDirectories({dir.path()}, &refusals).empty());
+  ASSERT_EQ(refusals.size(), 5) << refusals.join('\n').toStdString();
+  for (const QString& r : refusals) {
+    EXPECT_TRUE(r.contains(QStringLiteral("bir seri aygıt değil"))) << r.toStdString();
+  }
+
+  // A real entry next to them still counts; a relative link resolves from the directory.
+  Pty pty;
+  Link(QStringLiteral("../..") + pty.Slave(), dir.path() + "/unit-pty");
+  const auto entries = ScanDeviceDirectories({dir.path()});
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].target, pty.Slave());
+}
+
+// Directories another user could have filled: owned by someone else, writable
+// by group or others, or a link in place of the directory.
+TEST(DeviceDirectory, DirectoriesOthersCanWriteAreNotRead) {
+  QTemporaryDir base;
+  Pty pty;
+  struct Case {
+    const char* name;
+    mode_t mode;
+    uid_t owner;
+  };
+  std::vector<Case> cases = {{"world-writable", 0777, getuid()}, {"group-writable", 0770, getuid()}};
+  // Only root can give a directory away; CI runs as root.
+  if (getuid() == 0) cases.push_back({"other-owner", 0755, 65534});
+  for (const Case& c : cases) {
+    const QString d = base.path() + "/" + c.name;
+    ASSERT_EQ(::mkdir(QFile::encodeName(d).constData(), 0700), 0);
+    Link(pty.Slave(), d + "/unit-evil");
+    ASSERT_EQ(::chmod(QFile::encodeName(d).constData(), c.mode), 0);
+    if (c.owner != getuid()) {
+      ASSERT_EQ(::lchown(QFile::encodeName(d).constData(), c.owner, c.owner), 0);
+    }
+    QStringList refusals;
+    EXPECT_TRUE(ScanDeviceDirectories({d}, &refusals).empty()) << c.name;
+    ASSERT_EQ(refusals.size(), 1) << c.name;
+    EXPECT_TRUE(refusals[0].contains(QStringLiteral("içindeki kayıtlar kullanılmadı"))) << refusals[0].toStdString();
+    QString error;
+    EXPECT_FALSE(CreateDeviceEntry(d, QStringLiteral("unit-mine"), pty.Slave(), &error)) << c.name;
+    EXPECT_FALSE(QFileInfo::exists(d + "/unit-mine"));
+  }
+
+  // A link where the directory should be is not followed, for reading or writing.
+  const QString real = base.path() + "/real";
+  ASSERT_EQ(::mkdir(QFile::encodeName(real).constData(), 0700), 0);
+  Link(pty.Slave(), real + "/unit-planted");
+  Link(real, base.path() + "/link");
+  QStringList refusals;
+  EXPECT_TRUE(ScanDeviceDirectories({base.path() + "/link"}, &refusals).empty());
+  ASSERT_EQ(refusals.size(), 1);
+  EXPECT_TRUE(refusals[0].contains(QStringLiteral("gerçek bir dizin değil")));
+  QString error;
+  EXPECT_FALSE(CreateDeviceEntry(base.path() + "/link", QStringLiteral("unit-mine"), pty.Slave(), &error));
+  EXPECT_FALSE(QFileInfo::exists(real + "/unit-mine"));
+
+  // Its own private directory is fine, made afresh with nothing for others.
+  EXPECT_TRUE(CreateDeviceEntry(base.path() + "/made/on/demand", QStringLiteral("unit-1"), pty.Slave(), &error))
+      << error.toStdString();
+  EXPECT_EQ(QFile::permissions(base.path() + "/made/on/demand") & (QFile::ReadOther | QFile::WriteGroup),
+            QFile::Permissions());
+  EXPECT_EQ(ScanDeviceDirectories({base.path() + "/made/on/demand"}).size(), 1u);
+}
+
+TEST(DeviceDirectory, EntryNamesMustNameAFamily) {
+  QTemporaryDir dir;
+  QString error;
+  for (const char* bad : {"ttyUSB0", "unit-", "modem-", "unit-a/b", "Unit-a"}) {
+    EXPECT_FALSE(CreateDeviceEntry(dir.path(), QString::fromLatin1(bad), QStringLiteral("/dev/null"), &error)) << bad;
+    EXPECT_TRUE(error.contains(QStringLiteral("Geçersiz kayıt adı")));
+  }
+  // Every family's prefix names that family (the link command builds names from it).
+  for (DeviceFamily f :
+       {DeviceFamily::NativeUnit, DeviceFamily::Modem, DeviceFamily::PublicFormatSerial, DeviceFamily::PublicFormatUdp, DeviceFamily::Audio}) {
+    DeviceFamily read = f == DeviceFamily::NativeUnit ? DeviceFamily::Modem : DeviceFamily::NativeUnit;
+    EXPECT_TRUE(FamilyFromName(FamilyPrefix(f) + "x", &read) && read == f) << FamilyPrefix(f).toStdString();
+  }
+  // Removing through a link in the directory's place touches nothing behind it.
+  QTemporaryDir elsewhere;
+  ASSERT_TRUE(QFile(elsewhere.filePath("unit-a")).open(QIODevice::WriteOnly));
+  ASSERT_TRUE(QFile::link(elsewhere.path(), dir.filePath("linked")));
+  EXPECT_TRUE(RemoveDeviceEntry(dir.filePath("linked"), QStringLiteral("unit-a"), &error));
+  EXPECT_TRUE(QFile::exists(elsewhere.filePath("unit-a")));
+}
+
+TEST(DeviceDirectory, UserDirectoryFollowsTheRuntimeDirectoryAndUdevsBelongsToRoot) {
+  const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+  qputenv("XDG_RUNTIME_DIR", "/run/user/4242");
+  EXPECT_EQ(UserDeviceDirectory(), QStringLiteral("/run/user/4242/callerid-devices"));
+  qunsetenv("XDG_RUNTIME_DIR");
+  EXPECT_EQ(UserDeviceDirectory(), QStringLiteral("/tmp/callerid-devices-%1").arg(getuid()));
+  if (!saved.isEmpty()) qputenv("XDG_RUNTIME_DIR", saved);
+  EXPECT_EQ(DefaultDeviceDirectories().last(), QStringLiteral("/dev/callerid"));
+  EXPECT_EQ(DeviceDirectoryOwner(QStringLiteral("/dev/callerid")), 0u);
+  EXPECT_EQ(DeviceDirectoryOwner(UserDeviceDirectory()), getuid());
+}
+
+}  // namespace
+}  // namespace device

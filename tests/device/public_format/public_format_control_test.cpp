@@ -1,0 +1,295 @@
+// Units of the public multi-line call-record format behind the built-in
+// control: on a serial link (a pseudo-terminal) and as Ethernet units whose
+// record packets come over UDP on the loopback. Time is driven by hand.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUdpSocket>
+
+#include "device/core/builtin_control.h"
+#include "device/event_log.h"
+#include "device/fake_device.h"
+#include "device/public_format/public_format_parser.h"
+#include "device/public_format/serial_unit_session.h"
+#include "device/public_format/udp_record_listener.h"
+#include "support/manual_clock.h"
+#include "tools/simulator/public_format.h"
+
+namespace device {
+namespace {
+
+using test::FakeDevice;
+using test::ManualClock;
+
+const QByteArray kStart = "03 I S 0000 G A1 09/26 11:28 AM 05321234567    AYSE YILMAZ    \r\n";
+
+using Sink = test::EventLog;
+
+class LineUnitControlTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    control = std::make_unique<TBuiltinControl>(QStringList{dir.path()}, clock);
+    control->Advise(&sink);
+    ASSERT_EQ(control->StartMonitoring(), S_OK);
+  }
+  void Advance(qint64 ms) {
+    clock.Advance(ms);
+    control->Tick();
+    QCoreApplication::processEvents();
+  }
+  QString Info(const QString& key) {
+    QString v;
+    return Failed(control->GetInfo(key, &v)) ? QStringLiteral("FAILED: ") + control->ErrorDescription() : v;
+  }
+  // The next failing call's description (errors of devices surface there).
+  QString NextFailure() {
+    QString failure;
+    (void)QTest::qWaitFor(
+        [&] {
+          QString v;
+          if (Succeeded(control->GetInfo(QStringLiteral("serial"), &v))) return false;
+          failure = control->ErrorDescription();
+          return true;
+        },
+        3000);
+    return failure;
+  }
+  bool WaitCalls(size_t n) {
+    return QTest::qWaitFor([&] { return sink.calls.size() >= n; }, 3000);
+  }
+
+  QTemporaryDir dir;
+  ManualClock clock{1000};
+  Sink sink;
+  std::unique_ptr<TBuiltinControl> control;
+};
+
+TEST_F(LineUnitControlTest, SerialUnitCallsRingsAndModelWithoutEverBeingWrittenTo) {
+  FakeDevice unit(dir.path(), QStringLiteral("lineunit-desk"), sim::MakePublicFormatUnit(4));
+  ASSERT_TRUE(unit.Plug());
+  Advance(200);
+  ASSERT_EQ(control->LinkedCount(), 1u);
+  EXPECT_EQ(Info(QStringLiteral("devicemodel")), QString());  // nothing heard yet
+
+  unit.Write("03 R        09/26 11:28:03\r\n");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !sink.levels.empty(); }, 3000));
+  EXPECT_EQ(Info(QStringLiteral("devicemodel")), QStringLiteral("Çok hatlı birim, 4 hat"));
+  EXPECT_EQ(Info(QStringLiteral("serial")), QStringLiteral("lineunit-desk"));
+  EXPECT_EQ(sink.levels.back(), (QStringList{"0", "0", "0", "0", "0", "48", "0", "0"}));
+
+  // The ring reads 48 for one second of the control's clock.
+  Advance(900);
+  EXPECT_EQ(sink.Level(3), QStringLiteral("48"));
+  Advance(100);
+  EXPECT_EQ(sink.Level(3), QStringLiteral("0"));
+
+  unit.Write(kStart + "03 I E 0042 G A1 09/26 11:29 AM 05321234567    AYSE YILMAZ    \r\n" +
+             "01 O S 0000 G A0 09/26 11:30 AM 02125550000                   \r\n" + "$02 09/26 11:31 AM Private I\r\n");
+  ASSERT_TRUE(WaitCalls(2));
+  ASSERT_EQ(sink.calls.size(), 2u);      // the end record and the outbound call raise none
+  const QStringList& c = sink.calls[0];  // OtherText, DateTime, PhoneNumber, Line, DeviceID
+  EXPECT_EQ(c[4], QStringLiteral("lineunit-desk"));
+  EXPECT_EQ(c[3], QStringLiteral("3"));
+  EXPECT_EQ(c[2], QStringLiteral("05321234567"));
+  EXPECT_TRUE(c[1].endsWith(QStringLiteral("-09-26 11:28:00"))) << c[1].toStdString();
+  EXPECT_EQ(c[0], QStringLiteral("AYSE YILMAZ"));
+  EXPECT_EQ(sink.calls[1][2], NumberWithheldText());
+
+  EXPECT_EQ(control->RunServiceAction(), E_NOTIMPL);
+  EXPECT_EQ(control->ErrorDescription(), NoSelfTestText());
+  QTest::qWait(50);  // anything the session wrote would be on its way; not device timing
+  EXPECT_TRUE(unit.Received().isEmpty());
+}
+
+TEST_F(LineUnitControlTest, HighLinesWidenTheModelAndRingBeyondTheShownFour) {
+  FakeDevice unit(dir.path(), QStringLiteral("lineunit-second"), sim::MakePublicFormatUnit(8));
+  ASSERT_TRUE(unit.Plug());
+  Advance(200);
+  unit.Write("06 R 09/26 11:28:03\r\n");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !sink.levels.empty(); }, 3000));
+  EXPECT_EQ(Info(QStringLiteral("devicemodel")), QStringLiteral("Çok hatlı birim, 8 hat"));
+  EXPECT_EQ(sink.Level(6), QStringLiteral("48"));
+  unit.Write("42 R 09/26 11:28:04\r\n" +
+             sim::PublicCallRecord(sim::Call{42, "5551234", "X"}, QDateTime::currentDateTime()));
+  ASSERT_TRUE(WaitCalls(1));
+  EXPECT_EQ(sink.calls[0][3], QStringLiteral("42"));
+  EXPECT_EQ(Info(QStringLiteral("devicemodel")), QStringLiteral("Çok hatlı birim, 8 hat"));
+}
+
+TEST_F(LineUnitControlTest, BadChecksumAndGarbageGiveMessagesNotCalls) {
+  FakeDevice unit(dir.path(), QStringLiteral("lineunit-desk"), sim::MakePublicFormatUnit(2));
+  ASSERT_TRUE(unit.Plug());
+  Advance(200);
+  unit.Write("01 I S 0000 B A1 09/26 11:28 AM 05321234567    AYSE YILMAZ    \r\n");
+  EXPECT_EQ(NextFailure(),
+            QStringLiteral("Cihaz lineunit-desk: Hat 1: arayan bilgisinin sağlaması hatalı; arama bildirilmedi"));
+  Advance(1000);  // past the error limit's second
+  unit.Write("01 I S 0000 G A1 09/26 11:28 AM \x01\r\n");
+  EXPECT_TRUE(NextFailure().contains(QStringLiteral("Denetim baytı")));
+  unit.Write(kStart);
+  ASSERT_TRUE(WaitCalls(1));
+  EXPECT_EQ(sink.calls.size(), 1u);
+}
+
+class EthUnitTest : public LineUnitControlTest {
+ protected:
+  void SetUp() override {
+    LineUnitControlTest::SetUp();
+    port = FreePort();
+    ASSERT_NE(port, 0);
+  }
+  static quint16 FreePort() {
+    QUdpSocket probe;
+    return probe.bind(QHostAddress::LocalHost, 0) ? probe.localPort() : 0;
+  }
+  bool Declare(const QString& name, const QString& target) {
+    QString error;
+    return CreateDeviceEntry(dir.path(), name, target, &error);
+  }
+  void SendFrom(const char* address, const QByteArray& datagram) {
+    QUdpSocket s;
+    ASSERT_TRUE(s.bind(QHostAddress(QString::fromLatin1(address)), 0));
+    ASSERT_EQ(s.writeDatagram(datagram, QHostAddress::LocalHost, port), datagram.size());
+  }
+  bool PortFree() {
+    QUdpSocket s;
+    return s.bind(QHostAddress::Any, port);
+  }
+  QString Target(const char* address) const { return QStringLiteral("%1:%2").arg(QLatin1String(address)).arg(port); }
+
+  quint16 port = 0;
+};
+
+TEST_F(EthUnitTest, PacketsFromTheDeclaredAddressOnlyAndBoundOnlyWhileDeclared) {
+  EXPECT_TRUE(PortFree());
+  ASSERT_TRUE(Declare(QStringLiteral("ethunit-shop"), Target("127.0.0.1")));
+  Advance(200);
+  ASSERT_EQ(control->LinkedCount(), 1u);
+  EXPECT_FALSE(PortFree());
+
+  // Same loopback, another address: not the declared unit.
+  SendFrom("127.0.0.2", MakeRecordPacket(1, 666, kStart));
+  SendFrom("127.0.0.1", MakeRecordPacket(1, 123456, "$" + kStart));
+  ASSERT_TRUE(WaitCalls(1));
+  QCoreApplication::processEvents();
+  ASSERT_EQ(sink.calls.size(), 1u);
+  EXPECT_EQ(sink.calls[0][4], QStringLiteral("123456"));
+  EXPECT_EQ(sink.calls[0][3], QStringLiteral("3"));
+  EXPECT_EQ(Info(QStringLiteral("serial")), QStringLiteral("123456"));
+  EXPECT_EQ(Info(QStringLiteral("devicemodel")), QStringLiteral("Çok hatlı birim, 4 hat"));
+
+  SendFrom("127.0.0.1", MakeRecordPacket(1, 123456, "04 R 09/26 11:28:03"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return sink.Level(4) == QStringLiteral("48"); }, 3000));
+  Advance(1000);
+  EXPECT_EQ(sink.Level(4), QStringLiteral("0"));
+
+  QString error;
+  ASSERT_TRUE(RemoveDeviceEntry(dir.path(), QStringLiteral("ethunit-shop"), &error));
+  Advance(200);
+  EXPECT_EQ(control->LinkedCount(), 0u);
+  EXPECT_TRUE(PortFree());
+}
+
+TEST_F(EthUnitTest, IllFormedPacketsAreReportedAndTwoUnitsShareThePort) {
+  ASSERT_TRUE(Declare(QStringLiteral("ethunit-a"), Target("127.0.0.1")));
+  ASSERT_TRUE(Declare(QStringLiteral("ethunit-b"), Target("127.0.0.2")));
+  Advance(200);
+  ASSERT_EQ(control->LinkedCount(), 2u);
+
+  SendFrom("127.0.0.1", "junk that is no record packet");
+  EXPECT_TRUE(NextFailure().startsWith(QStringLiteral("Cihaz ethunit-a: Ethernet kayıt paketi olmayan veri atlandı")));
+  // The socket reads one byte past the largest packet, so a longer datagram
+  // is refused as such rather than cut down to a packet that parses. (A
+  // second later, so the once-a-second error limit lets it through.)
+  Advance(1000);
+  SendFrom("127.0.0.1", MakeRecordPacket(1, 11, "01 I S 0000 G A1 09/26 11:28 AM 777") +
+                            QByteArray(2 * RecordPacket::kMaxSize, ' '));
+  EXPECT_TRUE(NextFailure().contains(QStringLiteral("Çok büyük Ethernet kayıt paketi atlandı")));
+  SendFrom("127.0.0.1", MakeRecordPacket(1, 11, "01 I S 0000 G A1 09/26 11:28 AM 777"));
+  SendFrom("127.0.0.2", MakeRecordPacket(1, 22, "02 I S 0000 G A1 09/26 11:28 AM 888"));
+  ASSERT_TRUE(WaitCalls(2));
+  EXPECT_EQ(sink.calls[0][4], QStringLiteral("11"));
+  EXPECT_EQ(sink.calls[0][2], QStringLiteral("777"));
+  EXPECT_EQ(sink.calls[1][4], QStringLiteral("22"));
+  EXPECT_EQ(sink.calls[1][2], QStringLiteral("888"));
+}
+
+TEST_F(EthUnitTest, AnIpv6UnitIsHeardAndAPortHeldElsewhereIsRefusedWithTheReason) {
+  {
+    QUdpSocket holder;  // another program on the port
+    ASSERT_TRUE(holder.bind(QHostAddress::Any, port));
+    ASSERT_TRUE(Declare(QStringLiteral("ethunit-busy"), Target("127.0.0.1")));
+    Advance(200);
+    EXPECT_EQ(control->LinkedCount(), 0u);
+    EXPECT_TRUE(
+        NextFailure().contains(QStringLiteral("kapısı dinlenemedi: kapı başka bir program tarafından kullanılıyor")));
+    QString error;
+    ASSERT_TRUE(RemoveDeviceEntry(dir.path(), QStringLiteral("ethunit-busy"), &error));
+  }
+  QUdpSocket v6;
+  if (!v6.bind(QHostAddress::LocalHostIPv6, 0)) GTEST_SKIP() << "no IPv6 loopback here";
+  ASSERT_TRUE(Declare(QStringLiteral("ethunit-v6"), QStringLiteral("[::1]:%1").arg(port)));
+  Advance(200);
+  ASSERT_EQ(control->LinkedCount(), 1u);
+  SendFrom("127.0.0.1", MakeRecordPacket(1, 41, "01 I S 0000 G A1 09/26 11:28 AM 111"));
+  ASSERT_EQ(v6.writeDatagram(MakeRecordPacket(1, 42, "01 I S 0000 G A1 09/26 11:28 AM 222"),
+                             QHostAddress::LocalHostIPv6, port),
+            qint64(MakeRecordPacket(1, 42, "01 I S 0000 G A1 09/26 11:28 AM 222").size()));
+  ASSERT_TRUE(WaitCalls(1));
+  QCoreApplication::processEvents();
+  ASSERT_EQ(sink.calls.size(), 1u);
+  EXPECT_EQ(sink.calls[0][2], QStringLiteral("222"));
+}
+
+TEST(PeerAddresses, Ipv4MatchesItsMappedFormAndNamesAreNoAddress) {
+  const auto v4 = ParsePeerAddress(QStringLiteral("192.168.1.20"));
+  ASSERT_TRUE(v4.has_value());
+  EXPECT_EQ(v4, ParsePeerAddress(QStringLiteral("::ffff:192.168.1.20")));
+  EXPECT_NE(v4, ParsePeerAddress(QStringLiteral("192.168.1.21")));
+  EXPECT_TRUE(ParsePeerAddress(QStringLiteral("fe80::1")).has_value());
+  EXPECT_FALSE(ParsePeerAddress(QStringLiteral("unit.example")).has_value());
+  EXPECT_FALSE(ParsePeerAddress(QString()).has_value());
+}
+
+TEST(SimulatedPublicFormatUnit, WhatItSendsParsesBack) {
+  const QDateTime when(QDate(2026, 3, 4), QTime(0, 6, 7));
+  PublicFormatParser parser([] { return QDateTime(QDate(2026, 3, 5), QTime(9, 0)); });
+  std::vector<PublicFormatParser::Event> ev;
+  parser.Feed(sim::PublicRingRecord(7, when), ev);
+  parser.Feed(
+      sim::PublicCallRecord(sim::Call{7, QStringLiteral("05321234567"), QStringLiteral("Şükrü Çağlayan Öztürk")}, when),
+      ev);
+  parser.Feed(sim::PublicCallRecord(sim::Call{1, QStringLiteral("P"), QString()}, when.addSecs(13 * 3600)), ev);
+  parser.Feed(sim::PublicCallRecord(sim::Call{2, QStringLiteral("O"), QStringLiteral("X")}, when), ev);
+  ASSERT_EQ(ev.size(), 4u);
+  EXPECT_EQ(std::get<PublicFormatDetail>(ev[0]).dateTime, QStringLiteral("2026-03-04 00:06:07"));
+  const auto& c = std::get<PublicFormatCall>(ev[1]);
+  EXPECT_EQ(c.line, 7);
+  EXPECT_EQ(c.number, QStringLiteral("05321234567"));
+  EXPECT_EQ(c.name, QStringLiteral("Şükrü Çağlayan"));  // the 15-character name field
+  EXPECT_EQ(c.dateTime, QStringLiteral("2026-03-04 00:06:00"));
+  EXPECT_TRUE(ReportedCall(c));
+  EXPECT_EQ(std::get<PublicFormatCall>(ev[2]).number, NumberWithheldText());
+  EXPECT_EQ(std::get<PublicFormatCall>(ev[2]).dateTime, QStringLiteral("2026-03-04 13:06:00"));
+  EXPECT_EQ(std::get<PublicFormatCall>(ev[3]).number, NumberUnavailableText());
+}
+
+TEST(EthUnitEntries, TargetMustBeAnAddress) {
+  QTemporaryDir dir;
+  QString error;
+  ASSERT_TRUE(CreateDeviceEntry(dir.path(), QStringLiteral("ethunit-ok"), QStringLiteral("10.0.0.7:4000"), &error));
+  ASSERT_TRUE(CreateDeviceEntry(dir.path(), QStringLiteral("ethunit-name"), QStringLiteral("unit.example"), &error));
+  ASSERT_TRUE(CreateDeviceEntry(dir.path(), QStringLiteral("ethunit-path"), QStringLiteral("/dev/null"), &error));
+  QStringList refusals;
+  const auto entries = ScanDeviceDirectories({dir.path()}, &refusals);
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].family, DeviceFamily::PublicFormatUdp);
+  EXPECT_EQ(entries[0].target, QStringLiteral("10.0.0.7:4000"));
+  EXPECT_EQ(refusals.size(), 2);
+}
+
+}  // namespace
+}  // namespace device
