@@ -5,6 +5,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QObject>
+#include <QStackedWidget>
+#include <QTabWidget>
 #include <QVariant>
 #include <QWidget>
 #include <algorithm>
@@ -37,7 +39,39 @@ class AlignWatcher : public QObject {
   }
 };
 
+// Keeps a page control's page stack on the design's client area. The tab
+// widget places the stack itself whenever it lays out (resize, show, style
+// or tab changes); the stack's own move or resize is where each placement
+// shows, so it is put back there, before its pages are laid out.
+class PagePlacer : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::Move && event->type() != QEvent::Resize) return false;
+    auto* stack = static_cast<QWidget*>(watched);
+    const auto* pages = qobject_cast<const QTabWidget*>(stack->parentWidget());
+    if (!pages) return false;
+    const QRect client = PageClientRect(pages);
+    if (stack->geometry() != client) stack->setGeometry(client);
+    return false;
+  }
+};
+
+void PlacePages(QTabWidget* pages, QObject* placer) {
+  auto* stack = pages->findChild<QStackedWidget*>(QString(), Qt::FindDirectChildrenOnly);
+  if (!stack) return;
+  stack->installEventFilter(placer);
+  stack->setGeometry(PageClientRect(pages));
+}
+
 }  // namespace
+
+QRect PageClientRect(const QTabWidget* pages) {
+  constexpr int kFrame = 4, kTabRow = 20;
+  return pages->rect().adjusted(kFrame, kTabRow + kFrame, -kFrame, -kFrame);
+}
 
 TAlign AlignOf(const QWidget* control) {
   const QString align = control->property("align").toString();
@@ -97,10 +131,13 @@ void AlignControls(QWidget* parent) {
 
 void InstallAlign(QWidget* root) {
   auto* watcher = new AlignWatcher(root);
+  auto* placer = new PagePlacer(root);
   QList<QWidget*> widgets = root->findChildren<QWidget*>();
   widgets.prepend(root);
-  for (QWidget* w : widgets)
+  for (QWidget* w : widgets) {
+    if (auto* pages = qobject_cast<QTabWidget*>(w)) PlacePages(pages, placer);
     if (HasAlignedChild(w)) w->installEventFilter(watcher);
+  }
 }
 
 void AutoSizeLabels(QWidget* root) {

@@ -12,6 +12,11 @@ changing value is), else the accessible name. A table prints
 through the table interface. Newlines and tabs inside
 texts are escaped as \\n and \\t. Prints "absent" and "." while the
 application has not registered yet.
+
+A line "geometry" prints every shown object of the application's windows as
+"extent<TAB>PATH<TAB>X<TAB>Y<TAB>WIDTH<TAB>HEIGHT", the place relative to
+its window's top-left corner; PATH names the object and its ancestors below
+the window as ROLE:KEY, joined by "/".
 """
 import sys
 import warnings
@@ -84,6 +89,36 @@ def walk(node):
             walk(child)
 
 
+def walk_extents(node, origin, path):
+    if not node.get_state_set().contains(Atspi.StateType.SHOWING):
+        return
+    box = node.get_extents(Atspi.CoordType.SCREEN)
+    if origin is None:
+        origin = (box.x, box.y)
+    else:
+        key = node.get_description() or node.get_name() or ""
+        path = path + ["%s:%s" % (node.get_role_name(), key)]
+        emit("extent", "/".join(path), "%d" % (box.x - origin[0]), "%d" % (box.y - origin[1]),
+             "%d" % box.width, "%d" % box.height)
+    for i in range(node.get_child_count()):
+        child = node.get_child_at_index(i)
+        if child is not None:
+            walk_extents(child, origin, path)
+
+
+def geometry(name):
+    app = find_application(name)
+    if app is None:
+        sys.stdout.write("absent\n")
+        return
+    app.clear_cache()
+    app.set_cache_mask(Atspi.Cache.NONE)
+    for i in range(app.get_child_count()):
+        window = app.get_child_at_index(i)
+        if window is not None:
+            walk_extents(window, None, [])
+
+
 def snapshot(name):
     app = find_application(name)
     if app is None:
@@ -101,10 +136,11 @@ def snapshot(name):
 def main():
     name = sys.argv[1]
     for line in sys.stdin:
-        if line.strip() != "read":
+        command = {"read": snapshot, "geometry": geometry}.get(line.strip())
+        if command is None:
             continue
         try:
-            snapshot(name)
+            command(name)
         except gi.repository.GLib.Error as error:  # the program went away mid-read
             sys.stdout.write("error\t%s\n" % one_line(str(error)))
         sys.stdout.write(".\n")

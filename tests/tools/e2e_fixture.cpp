@@ -148,6 +148,19 @@ Snapshot ProgramFixture::Read() {
   return s;
 }
 
+QMap<QString, QRect> ProgramFixture::Extents() {
+  QMap<QString, QRect> extents;
+  if (reader.state() != QProcess::Running) return extents;
+  reader.write("geometry\n");
+  QByteArray raw;
+  while (ReadLine(reader, raw) && raw != ".") {
+    const QStringList f = QString::fromUtf8(raw).split(QLatin1Char('\t'));
+    if (f.size() == 6 && f[0] == QLatin1String("extent"))
+      extents.insert(Unescape(f[1]), QRect(f[2].toInt(), f[3].toInt(), f[4].toInt(), f[5].toInt()));
+  }
+  return extents;
+}
+
 bool ProgramFixture::WaitFor(const std::function<bool(const Snapshot&)>& pred, int ms) {
   return QTest::qWaitFor([&] { return pred(Read()); }, ms);
 }

@@ -12,6 +12,7 @@
 #include <QList>
 #include <QMap>
 #include <QProcess>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -63,6 +64,9 @@ class ProgramFixture : public ::testing::Test {
   void Script(const QByteArray& commands);
 
   Snapshot Read();
+  // Every shown object's place in its window, by its path of ROLE:KEY steps
+  // below the window joined by "/" (tests/tools/atspi_reader.py).
+  QMap<QString, QRect> Extents();
   // Generous limits: several private desktops may share two cores in CI.
   bool WaitFor(const std::function<bool(const Snapshot&)>& pred, int ms = 10000);
   bool WaitValue(const QString& key, const QString& text, int ms = 10000);

@@ -1,6 +1,7 @@
 // End to end: the real program and the simulator as separate processes, the
 // window read over AT-SPI (tests/tools/e2e_fixture.h).
 #include <QRegularExpression>
+#include <QTest>
 
 #include "tools/e2e_fixture.h"
 
@@ -101,6 +102,54 @@ TEST_F(EndToEnd, StalledDeviceGivesAMessageWhileTheWindowStaysResponsive) {
   EXPECT_EQ(Read().value(kConnectionState), kConnected);
   Script("resume\ncall 3 02164445566");
   ASSERT_TRUE(WaitFor([](const Snapshot& s) { return s.Cell(0, kNumber) == QStringLiteral("02164445566"); }));
+}
+
+// Read from outside, every control of the first page at its declared place
+// in the window: the declared rectangles moved by their parents' places.
+TEST_F(EndToEnd, FirstPageControlsAtTheirDeclaredPlaces) {
+  struct Declared {
+    QString path;      // the end of the object's path
+    QRect rect;        // in the window
+    bool sizesToText;  // only the place is declared
+  };
+  const QString tek = QStringLiteral("panel:  Sinyaller   /");
+  QList<Declared> table = {
+      {QStringLiteral("layered pane:/filler:"), {4, 24, 519, 383}, false},  // TabSheet1
+      {QStringLiteral("filler:/panel:"), {4, 24, 519, 364}, false},         // GroupBox4
+      {QStringLiteral("table:") + kCallList, {6, 39, 515, 170}, false},
+      {QStringLiteral("text:") + kMessages, {6, 209, 515, 48}, false},
+      {QStringLiteral("panel:  Cihaz Bağlantı   "), {6, 257, 288, 129}, false},
+      {QStringLiteral("label:Çağrı sayısı : "), {20, 276, 109, 24}, true},
+      {QStringLiteral("label:") + kCallCount, {134, 276, 121, 24}, false},
+      {QStringLiteral("label:") + kConnectionState, {20, 319, 259, 34}, false},
+      {QStringLiteral("panel:  Sinyaller   "), {298, 257, 223, 129}, false},
+      {QStringLiteral("status bar:") + kStatusLine, {4, 388, 519, 19}, false},
+  };
+  for (int line = 1; line <= 4; ++line) {
+    const int y = 257 + 24 * (line - 1);
+    table.append({tek + QStringLiteral("label:") + LevelBar(line), {313, y + 25, 56, 16}, true});
+    table.append({tek + QStringLiteral("progress bar:") + LevelBar(line), {381, y + 27, 98, 13}, false});
+    table.append({tek + QStringLiteral("label:") + LevelNumber(line), {487, y + 27, 25, 13}, false});
+  }
+  ASSERT_NO_FATAL_FAILURE(StartProgram());
+  QMap<QString, QRect> extents;
+  auto at = [&](const QString& end) {
+    for (auto it = extents.begin(); it != extents.end(); ++it)
+      if (it.key() == end || it.key().endsWith(QLatin1Char('/') + end)) return it.value();
+    return QRect();
+  };
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        extents = Extents();
+        return !at(QStringLiteral("status bar:") + kStatusLine).isNull();
+      },
+      10000));
+  for (const Declared& d : table) {
+    const QRect r = at(d.path);
+    SCOPED_TRACE(d.path.toStdString());
+    EXPECT_EQ(r.topLeft(), d.rect.topLeft()) << r.x() << ", " << r.y();
+    if (!d.sizesToText) EXPECT_EQ(r.size(), d.rect.size()) << r.width() << " x " << r.height();
+  }
 }
 
 }  // namespace

@@ -18,6 +18,11 @@
 
 using mainwindow::TForm1;
 
+// Found by the test framework for failure messages.
+void PrintTo(const QRect& r, std::ostream* os) {
+  *os << r.x() << ", " << r.y() << ", " << r.width() << ", " << r.height();
+}
+
 namespace {
 
 class Layout : public ::testing::Test {
@@ -67,11 +72,81 @@ TEST_F(Layout, CaptionsAndTextsExactly) {
   EXPECT_EQ(f->Listeyisil1->text(), QStringLiteral("Listeyi sil"));
 }
 
-TEST_F(Layout, PagesFillTheFittedClientArea) {
-  // The window fits itself to its page control, so these two must agree.
-  EXPECT_EQ(f->size(), QSize(527, 411));
-  EXPECT_EQ(Geo(f->PageControl1), QRect(0, 0, 527, 411));
-  EXPECT_EQ(Geo(f->GridView1), QRect(2, 15, 515, 170));
+// Every control at its declared rectangle on a normal start, in its declared
+// parent's coordinates. Labels that size themselves to their text keep only
+// their place.
+TEST_F(Layout, EveryControlAtItsDeclaredRectangle) {
+  struct Declared {
+    const char* name;
+    const char* parent;
+    QRect rect;
+    bool sizesToText;
+  };
+  const Declared table[] = {
+      {"PageControl1", "TForm1", {0, 0, 527, 411}, false},
+      {"TabSheet1", "PageControl1", {4, 24, 519, 383}, false},
+      {"GroupBox4", "TabSheet1", {0, 0, 519, 364}, false},
+      {"GridView1", "GroupBox4", {2, 15, 515, 170}, false},
+      {"Memo2", "GroupBox4", {2, 185, 515, 48}, false},
+      {"GroupBox2", "GroupBox4", {2, 233, 288, 129}, false},
+      {"Label22", "GroupBox2", {14, 19, 109, 24}, true},
+      {"Label5", "GroupBox2", {128, 19, 121, 24}, false},
+      {"Label9", "GroupBox2", {14, 62, 259, 34}, false},
+      {"tek", "GroupBox4", {294, 233, 223, 129}, false},
+      {"Label6", "tek", {15, 25, 56, 16}, true},
+      {"Label7", "tek", {15, 49, 56, 16}, true},
+      {"Label8", "tek", {15, 73, 56, 16}, true},
+      {"Label15", "tek", {15, 97, 56, 16}, true},
+      {"ProgressBar1", "tek", {83, 27, 98, 13}, false},
+      {"ProgressBar2", "tek", {83, 51, 98, 13}, false},
+      {"ProgressBar3", "tek", {83, 75, 98, 13}, false},
+      {"ProgressBar4", "tek", {83, 99, 98, 13}, false},
+      {"Label1", "tek", {189, 27, 25, 13}, false},
+      {"Label2", "tek", {189, 51, 25, 13}, false},
+      {"Label3", "tek", {189, 75, 25, 13}, false},
+      {"Label4", "tek", {189, 99, 25, 13}, false},
+      {"StatusBar1", "TabSheet1", {0, 364, 519, 19}, false},
+      {"TabSheet2", "PageControl1", {4, 24, 519, 383}, false},
+      // Client-aligned, so it fills the 383-px page though its layout stores 384.
+      {"GroupBox1", "TabSheet2", {0, 0, 519, 383}, false},
+      {"Label21", "GroupBox1", {89, 43, 249, 14}, true},
+      {"Label17", "GroupBox1", {89, 120, 235, 14}, true},
+      {"Label16", "GroupBox1", {89, 197, 235, 14}, true},
+      {"Label12", "GroupBox1", {89, 292, 239, 14}, true},
+      {"Label19", "GroupBox1", {90, 345, 117, 14}, true},
+      {"Image2", "GroupBox1", {382, 16, 96, 68}, false},
+      {"Image1", "GroupBox1", {382, 95, 96, 68}, false},
+      {"Image3", "GroupBox1", {382, 175, 96, 68}, false},
+      {"Image4", "GroupBox1", {382, 255, 96, 68}, false},
+      {"BitBtn3", "GroupBox1", {382, 331, 97, 30}, false},
+      {"Label13", "TabSheet3", {57, 78, 124, 14}, true},
+      {"BitBtn2", "TabSheet3", {402, 323, 97, 30}, false},
+      {"TabSheet4", "PageControl1", {4, 24, 519, 383}, false},
+      {"Label14", "TabSheet4", {317, 329, 10, 24}, true},
+      {"Label18", "TabSheet4", {328, 326, 6, 13}, true},
+      {"Label20", "TabSheet4", {340, 334, 6, 13}, true},
+      {"Edit1", "TabSheet4", {356, 330, 41, 21}, false},
+      {"BitBtn1", "TabSheet4", {404, 325, 97, 30}, false},
+      {"Tevra1", "TForm1", {200, 169, 29, 29}, false},
+  };
+  f->show();
+  // Each page is laid out once it has been shown.
+  for (QWidget* page : {f->TabSheet2, f->TabSheet4, f->TabSheet1}) {
+    f->PageControl1->setCurrentWidget(page);
+    QApplication::processEvents();
+  }
+  for (const Declared& d : table) {
+    const auto* w = d.name == QLatin1String("TForm1") ? f.get() : f->findChild<QWidget*>(QLatin1String(d.name));
+    const auto* parent =
+        d.parent == QLatin1String("TForm1") ? f.get() : f->findChild<QWidget*>(QLatin1String(d.parent));
+    ASSERT_TRUE(w && parent) << d.name;
+    const QRect at(w->parentWidget()->mapTo(parent, w->pos()), w->size());
+    if (d.sizesToText)
+      EXPECT_EQ(at.topLeft(), d.rect.topLeft()) << d.name;
+    else
+      EXPECT_EQ(at, d.rect) << d.name;
+  }
+  EXPECT_EQ(f->size(), QSize(527, 411)) << "fitted to the page control";
 }
 
 TEST_F(Layout, FontsInPixelHeights) {
