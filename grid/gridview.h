@@ -248,7 +248,8 @@ class TCustomGridView : public TScrollView {
   void SetCurrentRow(int ARow);
   void SelectPrevColumn();
   void SelectNextColumn();
-  // The input row (never on in this system's settings).
+  // The input row (never on in this system's settings); part of the
+  // control's declared surface.
   bool InputRowFocused() const { return false; }
   // The platform events.
   TMouseEvent OnMouseDown;
@@ -329,17 +330,17 @@ class TCustomGridView : public TScrollView {
   // =========================================================================
 
   // --- Published events ----------------------------------------------------
-  TAfterEditEvent OnAfterEdit;
-  TApplyCellEvent OnApplyCell;
-  TBeforeEditEvent OnBeforeEdit;
+  TAfterEditEvent OnAfterEdit;  // part of the control's declared surface; never raised (no cell editing here)
+  TApplyCellEvent OnApplyCell;  // part of the control's declared surface; never raised (no cell editing here)
+  TBeforeEditEvent OnBeforeEdit;  // part of the control's declared surface; never raised (no cell editing here)
   TCellEvent OnCellClick;
   TCellColoringEvent OnCellColoring;
   TChangeEvent OnChange;
   TCustomDrawCellEvent OnCustomDrawCell;
   TDrawCellBackgroundEvent OnDrawCellBackground;
-  TEditEvent OnEdit;
+  TEditEvent OnEdit;  // part of the control's declared surface; never raised (no cell editing here)
   THeaderClickEvent OnHeaderClick;
-  TInputAcceptEvent OnInputAccept;
+  TInputAcceptEvent OnInputAccept;  // part of the control's declared surface; never raised (the input row stays off)
   TCellEvent OnSelectCell;
   TSortColumnEvent OnSortColumn;
 

@@ -14,7 +14,7 @@
 #include "bench/support/ratio_main.h"
 #include "device/core/builtin_control.h"
 #include "device/fake_device.h"
-#include "device/host/registry.h"
+#include "support/scoped_control_registration.h"
 #include "device/host/ttevra.h"
 
 namespace {
@@ -65,7 +65,7 @@ void BM_PtyBaseline(benchmark::State& state) {
 
 void BM_RecordToCallHandler(benchmark::State& state) {
   QTemporaryDir dir;
-  device::ScopedControlRegistration registration(device::CLSID_Tevra, [&](const QByteArray&) {
+  testsupport::ScopedControlRegistration registration(device::CLSID_Tevra, [&](const QByteArray&) {
     return std::make_unique<device::TBuiltinControl>(QStringList{dir.path()});
   });
   device::TTevra host;

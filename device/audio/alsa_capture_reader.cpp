@@ -4,7 +4,6 @@
 #include <poll.h>
 
 #include <QFile>
-#include <QRegularExpression>
 #include <algorithm>
 #include <cerrno>
 
@@ -28,15 +27,9 @@ AlsaCaptureReader::~AlsaCaptureReader() {
   if (pcm_) snd_pcm_close(pcm_);
 }
 
-bool AlsaCaptureReader::NamesForNode(const QString& node, QString* pcmName, QString* probeName, int* card) {
-  static const QRegularExpression kNode(QStringLiteral("^/dev/snd/pcmC(\\d+)D(\\d+)c$"));
-  const QRegularExpressionMatch m = kNode.match(node);
-  if (!m.hasMatch()) return false;
-  *pcmName = QStringLiteral("plughw:%1,%2").arg(m.captured(1), m.captured(2));
-  *probeName = QStringLiteral("hw:%1,%2").arg(m.captured(1), m.captured(2));
-  *card = m.captured(1).toInt();
-  return true;
-}
+AlsaCaptureReader::AlsaCaptureReader(const AudioTarget& node)
+    : AlsaCaptureReader(QStringLiteral("plughw:%1,%2").arg(node.card).arg(node.device),
+                        QStringLiteral("hw:%1,%2").arg(node.card).arg(node.device)) {}
 
 QString AlsaCaptureReader::CardSerial(int card) {
   // cardN/device is the USB interface; its parent, the USB device, has the serial.

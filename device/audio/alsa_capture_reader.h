@@ -4,6 +4,7 @@
 // the card does natively. A card that goes away (-ENODEV) ends the link like
 // any unplugged device; an overrun is recovered from and said.
 #include "device/audio/audio_source.h"
+#include "device/directory/audio_target.h"
 
 typedef struct _snd_pcm snd_pcm_t;
 
@@ -17,9 +18,9 @@ class AlsaCaptureReader : public AudioSource {
   AlsaCaptureReader(QString pcmName, QString probeName);
   ~AlsaCaptureReader() override;
 
-  // "plughw:C,D" and "hw:C,D" for a capture node /dev/snd/pcmC<C>D<D>c;
-  // false for any other path.
-  static bool NamesForNode(const QString& node, QString* pcmName, QString* probeName, int* card);
+  // Opens capture node /dev/snd/pcmC<C>D<D>c as "plughw:C,D", asking "hw:C,D"
+  // how many channels the card has.
+  explicit AlsaCaptureReader(const AudioTarget& node);
   // The serial number of the card's USB device, when it has one.
   static QString CardSerial(int card);
 

@@ -1,13 +1,9 @@
 #include "device/audio/audio_session.h"
 
-#include <sys/stat.h>
-
-#include <QFile>
-
 #include "device/audio/alsa_capture_reader.h"
 #include "device/audio/audio_call.h"
-#include "device/core/error_limiter.h"
 #include "device/audio/wav_stream_reader.h"
+#include "device/directory/audio_target.h"
 
 namespace device {
 
@@ -18,8 +14,7 @@ AudioSession::AudioSession(const DeviceEntry& entry, SessionOwner* owner, const 
 AudioSession::~AudioSession() { Close(); }
 
 bool AudioSession::StandardOfEntry(const QString& entryName, audio::Standard* standard) {
-  const qsizetype dot = entryName.lastIndexOf(QLatin1Char('.'));
-  return audio::StandardFromSuffix(dot < 0 ? QString() : entryName.mid(dot + 1), standard);
+  return audio::StandardFromSuffix(AudioEntrySuffix(entryName), standard);
 }
 
 bool AudioSession::Open(QString* error) {
@@ -29,21 +24,21 @@ bool AudioSession::Open(QString* error) {
     return false;
   }
   std::unique_ptr<AudioSource> source;
-  QString pcm, probe;
-  int card = -1;
-  struct stat st {};
-  if (AlsaCaptureReader::NamesForNode(entry_.target, &pcm, &probe, &card)) {
-    source = std::make_unique<AlsaCaptureReader>(pcm, probe);
-    card_ = true;
-    cardSerial_ = AlsaCaptureReader::CardSerial(card);
-  } else if (stat(QFile::encodeName(entry_.target).constData(), &st) == 0 &&
-             (S_ISFIFO(st.st_mode) || S_ISREG(st.st_mode))) {
-    source = std::make_unique<WavStreamReader>(entry_.target);
-    file_ = S_ISREG(st.st_mode);
-  } else {
-    *error = QStringLiteral("%1: %2 bir ses kartı kayıt aygıtı, FIFO ya da WAV dosyası değil")
-                 .arg(entry_.name, entry_.target);
-    return false;
+  const AudioTarget target = ClassifyAudioTarget(entry_.target);
+  switch (target.kind) {
+    case AudioTargetKind::CaptureNode:
+      source = std::make_unique<AlsaCaptureReader>(target);
+      card_ = true;
+      cardSerial_ = AlsaCaptureReader::CardSerial(target.card);
+      break;
+    case AudioTargetKind::Fifo:
+    case AudioTargetKind::File:
+      source = std::make_unique<WavStreamReader>(entry_.target);
+      file_ = target.kind == AudioTargetKind::File;
+      break;
+    case AudioTargetKind::None:
+      *error = QStringLiteral("%1: %2").arg(entry_.name, NotAnAudioTargetText(entry_.target));
+      return false;
   }
   if (!source->Open(error)) return false;
   if (source->Channels() > 0) Identify(source->Channels());
@@ -61,27 +56,6 @@ void AudioSession::Close() {
 void AudioSession::Identify(int channels) {
   serial_ = cardSerial_.isEmpty() ? entry_.name : cardSerial_;
   model_ = (card_ ? QStringLiteral("Ses kartı, %1 hat") : QStringLiteral("Ses akışı, %1 hat")).arg(channels);
-}
-
-void AudioSession::Notice(const QString& text) {
-  if (notices_.size() >= kMaxNotices) {
-    ++noticesDropped_;
-    return;
-  }
-  notices_.push_back(text);
-}
-
-void AudioSession::PassNotice(qint64 nowMs) {
-  if (noticeMs_ >= 0 && nowMs - noticeMs_ < ErrorLimiter::kIntervalMs) return;
-  if (notices_.empty() && noticesDropped_ == 0) return;
-  noticeMs_ = nowMs;
-  if (notices_.empty()) {
-    owner_->SessionError(this, QStringLiteral("%1 bildirim daha atlandı").arg(noticesDropped_));
-    noticesDropped_ = 0;
-    return;
-  }
-  owner_->SessionError(this, notices_.front());
-  notices_.pop_front();
 }
 
 void AudioSession::Tick(qint64 nowMs) {
@@ -112,19 +86,14 @@ void AudioSession::Tick(qint64 nowMs) {
   if (snapshot_.state != AudioWorker::State::Running && !ended_) {
     ended_ = true;
     signal_ = false;
-    // A stream from a FIFO or a card that stops is a device gone: what is
-    // still to say goes now, as the session ends. A file that has been read
+    // A stream from a FIFO or a card that stops is a device gone (what it
+    // still had to say goes as the session ends). A file that has been read
     // stays linked, quiet.
     if (!snapshot_.endMessage.isEmpty()) Notice(snapshot_.endMessage);
-    if (!file_) {
-      for (const QString& n : notices_) owner_->SessionError(this, n);
-      notices_.clear();
-      MarkFailed();
-    }
+    if (!file_) MarkFailed();
   }
   if (ended_) snapshot_.levels.fill(0);
 
-  PassNotice(nowMs);
   if (!Identified()) return;
   LevelRecord levels;
   for (size_t i = 0; i < snapshot_.levels.size(); ++i) levels.levels[i] = snapshot_.levels[i];

@@ -21,9 +21,6 @@ class AudioSession : public DeviceSession {
   static constexpr qint64 kLevelsEveryMs = 500;
   // No audio at all for this long is said once.
   static constexpr qint64 kStallMs = 5000;
-  // Notices are passed on one a second (the control's limit), each in its
-  // own words; a few wait, the rest are counted.
-  static constexpr size_t kMaxNotices = 8;
 
   AudioSession(const DeviceEntry& entry, SessionOwner* owner, const MonotonicClock& clock,
                WallClock wallClock = &QDateTime::currentDateTime);
@@ -40,8 +37,7 @@ class AudioSession : public DeviceSession {
 
  private:
   void Identify(int channels);
-  void Notice(const QString& text);
-  void PassNotice(qint64 nowMs);
+  void Notice(const QString& text) { owner_->SessionNotice(this, text); }
 
   WallClock wallClock_;
   std::unique_ptr<AudioWorker> worker_;
@@ -56,9 +52,6 @@ class AudioSession : public DeviceSession {
   qint64 progressMs_ = -1;
   LevelRecord levels_;
   qint64 levelsSentMs_ = -1;
-  std::deque<QString> notices_;
-  int noticesDropped_ = 0;
-  qint64 noticeMs_ = -1;
 };
 
 }  // namespace device

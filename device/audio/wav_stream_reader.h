@@ -22,7 +22,6 @@ class WavStreamReader : public AudioSource {
   QString TakeNote() override;
 
   // A FIFO ends when its writer goes; a file when it has been read.
-  bool IsFifo() const { return fifo_; }
 
  private:
   Status Header(QString* message);

@@ -9,15 +9,16 @@ namespace {
 constexpr size_t kMaxPendingErrors = 16;
 }  // namespace
 
-TBuiltinControl::TBuiltinControl(const QStringList& directories, const MonotonicClock& clock)
+TBuiltinControl::TBuiltinControl(const QStringList& directories, const MonotonicClock& clock,
+                                 SessionMaker makeSession)
     : clock_(clock),
       errors_([this](const QString& text) { PushError(text); }),
       queue_(
           [this](const RecordQueue::Item& item) { Deliver(item); },
           [this](int calls) { PushError(QStringLiteral("Çok hızlı kayıt akışı: %1 arama kaydı atlandı").arg(calls)); }),
       linker_(
-          directories, [this](const DeviceEntry& e) { return CreateSession(e, this, clock_); },
-          [this](const QString& text) { PushError(text); }, [this](DeviceSession* s) { errors_.Forget(s); }) {
+          directories, [this, make = std::move(makeSession)](const DeviceEntry& e) { return make(e, this, clock_); },
+          [this](const QString& text) { PushError(text); }, [this](DeviceSession* s) { errors_.Forget(s, s->Label()); }) {
   timer_.setInterval(kTickMs);
   connect(&timer_, &QTimer::timeout, this, &TBuiltinControl::Tick);
 }
@@ -123,6 +124,10 @@ void TBuiltinControl::SessionLevels(DeviceSession* session, const LevelRecord& l
 
 void TBuiltinControl::SessionError(DeviceSession* session, const QString& message) {
   errors_.Report(session, session->Label(), message, clock_.NowMs());
+}
+
+void TBuiltinControl::SessionNotice(DeviceSession* session, const QString& message) {
+  errors_.Notice(session, session->Label(), message, clock_.NowMs());
 }
 
 void TBuiltinControl::Deliver(const RecordQueue::Item& item) {

@@ -15,6 +15,7 @@
 #include "device/core/device_linker.h"
 #include "device/core/error_limiter.h"
 #include "device/core/record_queue.h"
+#include "device/core/session_factory.h"
 
 namespace device {
 
@@ -25,8 +26,12 @@ class TBuiltinControl : public QObject, public ITevra, public SessionOwner {
   static constexpr int kTickMs = 200;
   static constexpr size_t kMaxQueued = RecordQueue::kMaxQueued;
 
+  // Makes the session for a declared device (the program: CreateSession).
+  using SessionMaker =
+      std::function<std::unique_ptr<DeviceSession>(const DeviceEntry&, SessionOwner*, const MonotonicClock&)>;
+
   explicit TBuiltinControl(const QStringList& directories = DefaultDeviceDirectories(),
-                           const MonotonicClock& clock = SteadyClock());
+                           const MonotonicClock& clock = SteadyClock(), SessionMaker makeSession = &CreateSession);
   ~TBuiltinControl() override;
 
   HRESULT RunServiceAction() override;
@@ -40,15 +45,13 @@ class TBuiltinControl : public QObject, public ITevra, public SessionOwner {
   void SessionCall(DeviceSession* session, const CallRecord& call) override;
   void SessionLevels(DeviceSession* session, const LevelRecord& levels) override;
   void SessionError(DeviceSession* session, const QString& message) override;
+  void SessionNotice(DeviceSession* session, const QString& message) override;
 
-  DeviceSession* Primary() const { return linker_.Primary(); }
-  size_t LinkedCount() const { return linker_.Sessions().size(); }
-  // Records read but not yet handed to the window.
-  size_t QueuedCount() const { return queue_.Size(); }
   // One round of looking after the links, now (also run by the timer).
   void Tick();
 
  private:
+  DeviceSession* Primary() const { return linker_.Primary(); }
   void Deliver(const RecordQueue::Item& item);
   void PushError(const QString& message);
   HRESULT Ok();

@@ -19,6 +19,8 @@ class SessionOwner {
   virtual void SessionCall(DeviceSession* session, const CallRecord& call) = 0;
   virtual void SessionLevels(DeviceSession* session, const LevelRecord& levels) = 0;
   virtual void SessionError(DeviceSession* session, const QString& message) = 0;
+  // What the device says of its own state; shown in its own words, in turn.
+  virtual void SessionNotice(DeviceSession* session, const QString& message) = 0;
 };
 
 class DeviceSession : public QObject {

@@ -29,7 +29,6 @@ class RecordQueue : public QObject {
   RecordQueue(Deliver deliver, Dropped dropped) : deliver_(std::move(deliver)), dropped_(std::move(dropped)) {}
 
   void Enqueue(Item item);
-  size_t Size() const { return queue_.size(); }
 
  private:
   void Drain();

@@ -11,11 +11,10 @@ QHash<QUuid, ControlFactory>& Factories() {
 }
 }  // namespace
 
-void ControlRegistry::Register(const QUuid& clsid, ControlFactory factory) {
-  if (factory)
-    Factories().insert(clsid, std::move(factory));
-  else
-    Factories().remove(clsid);
+ControlFactory ControlRegistry::Register(const QUuid& clsid, ControlFactory factory) {
+  ControlFactory previous = Factories().take(clsid);
+  if (factory) Factories().insert(clsid, std::move(factory));
+  return previous;
 }
 
 HRESULT ControlRegistry::Create(const QUuid& clsid, const QByteArray& propertyStream,
@@ -26,12 +25,5 @@ HRESULT ControlRegistry::Create(const QUuid& clsid, const QByteArray& propertySt
   *control = (*it)(propertyStream);
   return *control ? S_OK : E_FAIL;
 }
-
-ScopedControlRegistration::ScopedControlRegistration(const QUuid& clsid, ControlFactory factory) : clsid_(clsid) {
-  previous_ = Factories().value(clsid);
-  ControlRegistry::Register(clsid, std::move(factory));
-}
-
-ScopedControlRegistration::~ScopedControlRegistration() { ControlRegistry::Register(clsid_, std::move(previous_)); }
 
 }  // namespace device

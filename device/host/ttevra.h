@@ -21,7 +21,8 @@ class TTevra : public QWidget, public IEventSink {
   // EOleException when the control cannot be created.
   void CreateControl(const QByteArray& propertyStream, const QUuid& clsid = CLSID_Tevra);
   bool HasControl() const { return control_ != nullptr; }
-  // The default interface (nullptr before CreateControl).
+  // The default interface (nullptr before CreateControl); part of the host's
+  // declared surface, though nothing here calls it.
   ITevra* ControlInterface() const { return control_.get(); }
 
   // Methods of the control; each raises EOleException on a failing result.

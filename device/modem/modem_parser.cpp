@@ -290,11 +290,6 @@ void ModemParser::Finish(std::vector<Event>& out) {
   ClearRecord();
 }
 
-void ModemParser::Reset() {
-  splitter_.Reset();
-  ClearRecord();
-}
-
 void ModemParser::ClearRecord() {
   open_ = false;
   blankAfterNumber_ = false;

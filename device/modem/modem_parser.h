@@ -36,7 +36,6 @@ class ModemParser {
   void Flush(std::vector<Event>& out);
   bool RecordOpen() const { return open_; }
   qsizetype PendingBytes() const { return splitter_.Pending(); }
-  void Reset();
 
  private:
   void Line(const QByteArray& line, std::vector<Event>& out);

@@ -29,20 +29,13 @@ void ModemSession::Handle(std::vector<ModemParser::Event>& events, qint64 nowMs)
                    [&](const CallRecord& c) { owner_->SessionCall(this, c); },
                    [&](const ModemParser::Ring&) {
                      lastRingMs_ = nowMs;
-                     ringShownUntil_ = nowMs + kRingShownMs;
-                     Levels(kRingLevel);
+                     owner_->SessionLevels(this, rings_.Ring(1, nowMs));
                    },
                    [&](const ModemParser::Reply& r) { Reply(r.line, nowMs); },
                    [&](const ParseError& e) { owner_->SessionError(this, e.message); },
                },
                ev);
   }
-}
-
-void ModemSession::Levels(int level1) {
-  LevelRecord rec;
-  rec.levels[0] = level1;
-  owner_->SessionLevels(this, rec);
 }
 
 void ModemSession::Reply(const QByteArray& line, qint64 nowMs) {
@@ -118,10 +111,7 @@ void ModemSession::Tick(qint64 nowMs) {
     Command(Step::Reset, "ATZ", nowMs);
     return;
   }
-  if (ringShownUntil_ >= 0 && nowMs >= ringShownUntil_) {
-    ringShownUntil_ = -1;
-    Levels(0);
-  }
+  if (LevelRecord levels; rings_.Tick(nowMs, &levels)) owner_->SessionLevels(this, levels);
   if (parser_.RecordOpen() && nowMs - lastRxMs_ >= kRecordIdleMs) {
     // The modem sent fields and went quiet without ending the record.
     events_.clear();

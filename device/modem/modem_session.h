@@ -6,6 +6,7 @@
 // when it has been quiet.
 #include <QStringList>
 
+#include "device/core/ring_levels.h"
 #include "device/modem/modem_parser.h"
 #include "device/serial/serial_session.h"
 
@@ -21,8 +22,6 @@ class ModemSession : public SerialSession {
   static constexpr qint64 kProbeAfterMs = 2000;
   static constexpr qint64 kQuietAfterRingMs = 8000;
   static constexpr qint64 kRecordIdleMs = 300;
-  static constexpr qint64 kRingShownMs = 1000;
-  static constexpr int kRingLevel = 48;
 
   ModemSession(const DeviceEntry& entry, SessionOwner* owner, const MonotonicClock& clock,
                ModemParser::Clock wallClock = &QDateTime::currentDateTime);
@@ -53,7 +52,6 @@ class ModemSession : public SerialSession {
   void Reply(const QByteArray& line, qint64 nowMs);
   void Completed(bool ok, qint64 nowMs);
   void Handle(std::vector<ModemParser::Event>& events, qint64 nowMs);
-  void Levels(int level1);
 
   ModemParser parser_;
   std::vector<ModemParser::Event> events_;
@@ -64,7 +62,7 @@ class ModemSession : public SerialSession {
   QStringList info_;
   QString model_candidate_;
   qint64 lastRingMs_ = -1;
-  qint64 ringShownUntil_ = -1;
+  RingLevels rings_;
   bool stalled_ = false;
 };
 

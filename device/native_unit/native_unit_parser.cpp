@@ -76,7 +76,6 @@ void NativeUnitParser::Feed(const char* data, qsizetype size, std::vector<Event>
   });
 }
 
-void NativeUnitParser::Reset() { splitter_.Reset(); }
 
 NativeUnitParser::Event NativeUnitParser::ParseLine(const QByteArray& line) {
   for (char c : line) {

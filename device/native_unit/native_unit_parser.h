@@ -27,7 +27,6 @@ class NativeUnitParser {
   int Lines() const { return lines_; }
   // Bytes of an unfinished record (a record cut off by unplugging).
   qsizetype PendingBytes() const { return splitter_.Pending(); }
-  void Reset();
 
   // Parses one complete line (without terminator).
   Event ParseLine(const QByteArray& line);

@@ -49,7 +49,6 @@ class PublicFormatParser {
   void Feed(const char* data, qsizetype size, std::vector<Event>& out);
   void Feed(const QByteArray& bytes, std::vector<Event>& out) { Feed(bytes.constData(), bytes.size(), out); }
   qsizetype PendingBytes() const { return splitter_.Pending(); }
-  void Reset() { splitter_.Reset(); }
 
   // Parses one complete record (without terminator). A record whose date or
   // time is out of range still counts, with the PC clock's value and an

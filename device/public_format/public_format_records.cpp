@@ -8,9 +8,7 @@ QString PublicFormatModel(int lines) { return QStringLiteral("Çok hatlı birim,
 
 PublicFormatRecords::PublicFormatRecords(DeviceSession* session, SessionOwner* owner, QString* model,
                                  PublicFormatParser::Clock wallClock)
-    : session_(session), owner_(owner), model_(model), parser_(std::move(wallClock)) {
-  ringUntil_.fill(-1);
-}
+    : session_(session), owner_(owner), model_(model), parser_(std::move(wallClock)) {}
 
 void PublicFormatRecords::Feed(const QByteArray& bytes, qint64 nowMs) {
   events_.clear();
@@ -50,8 +48,7 @@ void PublicFormatRecords::Handle(qint64 nowMs) {
                    [&](const PublicFormatDetail& d) {
                      // Lines above 8 have no place among the levels.
                      if (d.kind != PublicFormatDetail::Ring || d.line > 8) return;
-                     ringUntil_[d.line - 1] = nowMs + kRingShownMs;
-                     SendLevels();
+                     owner_->SessionLevels(session_, rings_.Ring(d.line, nowMs));
                    },
                    [&](const ParseError& e) { owner_->SessionError(session_, e.message); },
                },
@@ -60,20 +57,7 @@ void PublicFormatRecords::Handle(qint64 nowMs) {
 }
 
 void PublicFormatRecords::Tick(qint64 nowMs) {
-  bool ended = false;
-  for (qint64& until : ringUntil_) {
-    if (until >= 0 && nowMs >= until) {
-      until = -1;
-      ended = true;
-    }
-  }
-  if (ended) SendLevels();
-}
-
-void PublicFormatRecords::SendLevels() {
-  LevelRecord rec;
-  for (size_t i = 0; i < ringUntil_.size(); ++i) rec.levels[i] = ringUntil_[i] >= 0 ? kRingLevel : 0;
-  owner_->SessionLevels(session_, rec);
+  if (LevelRecord levels; rings_.Tick(nowMs, &levels)) owner_->SessionLevels(session_, levels);
 }
 
 }  // namespace device

@@ -3,20 +3,14 @@
 // carries its records (a serial link or Ethernet record packets): calls,
 // rings shown as levels, and the number of lines it has shown so far. Such
 // units take no commands, so nothing is ever sent back.
-#include <array>
-
 #include "device/core/device_session.h"
+#include "device/core/ring_levels.h"
 #include "device/public_format/public_format_parser.h"
 
 namespace device {
 
 class PublicFormatRecords {
  public:
-  // A ringing line reads this level for this long; these units report no
-  // levels of their own.
-  static constexpr int kRingLevel = 48;
-  static constexpr qint64 kRingShownMs = 1000;
-
   // Reports as `session` to `owner`; sets *model once the lines are known.
   PublicFormatRecords(DeviceSession* session, SessionOwner* owner, QString* model,
                   PublicFormatParser::Clock wallClock = &QDateTime::currentDateTime);
@@ -34,14 +28,13 @@ class PublicFormatRecords {
 
  private:
   void Handle(qint64 nowMs);
-  void SendLevels();
 
   DeviceSession* session_;
   SessionOwner* owner_;
   QString* model_;
   PublicFormatParser parser_;
   std::vector<PublicFormatParser::Event> events_;
-  std::array<qint64, 8> ringUntil_;
+  RingLevels rings_;  // these units report no levels of their own
   int lines_ = 0;
 };
 

@@ -48,7 +48,6 @@ class RecordListener : public QObject {
 
   void Add(RecordReceiver* receiver, const PeerAddress& from);
   void Remove(RecordReceiver* receiver);
-  quint16 Port() const { return port_; }
 
  private:
   explicit RecordListener(quint16 port) : port_(port) {}

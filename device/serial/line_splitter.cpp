@@ -34,12 +34,6 @@ void LineSplitter::Feed(const char* data, qsizetype size, const Sink& sink) {
   }
 }
 
-void LineSplitter::Reset() {
-  buffer_.clear();
-  overflow_ = false;
-  lastWasCR_ = false;
-}
-
 }  // namespace device
 
 #include <QStringDecoder>

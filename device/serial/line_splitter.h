@@ -18,10 +18,8 @@ class LineSplitter {
 
   // CR, LF and CR LF each end a line; empty lines are passed on.
   void Feed(const char* data, qsizetype size, const Sink& sink);
-  // Bytes of an unfinished line held back; Reset() drops them.
+  // Bytes of an unfinished line held back.
   qsizetype Pending() const { return buffer_.size(); }
-  bool Overflowing() const { return overflow_; }
-  void Reset();
 
  private:
   QByteArray buffer_;

@@ -50,10 +50,10 @@ void SerialSession::Send(const QByteArray& bytes) {
 void SerialSession::ReadAvailable() {
   const QByteArray bytes = port_.readAll();
   if (bytes.isEmpty()) return;
-  InjectBytes(bytes, NowMs());
+  Received(bytes, NowMs());
 }
 
-void SerialSession::InjectBytes(const QByteArray& bytes, qint64 nowMs) {
+void SerialSession::Received(const QByteArray& bytes, qint64 nowMs) {
   lastRxMs_ = nowMs;
   OnBytes(bytes, nowMs);
 }

@@ -16,10 +16,9 @@ class SerialSession : public DeviceSession {
   bool Open(QString* error) override;
   void Close() override;
 
-  // Feeds bytes as if read from the port (the benchmarks use it too).
-  void InjectBytes(const QByteArray& bytes, qint64 nowMs);
-
  protected:
+  // Bytes read from the port at `nowMs`.
+  void Received(const QByteArray& bytes, qint64 nowMs);
   virtual void OnBytes(const QByteArray& bytes, qint64 nowMs) = 0;
   void Send(const QByteArray& bytes);
 

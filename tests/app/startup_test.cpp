@@ -8,7 +8,7 @@
 #include <QTimer>
 
 #include "app/startup.h"
-#include "device/host/registry.h"
+#include "support/scoped_control_registration.h"
 #include "platform/application.h"
 #include "platform/lastresort.h"
 #include "support/fake_control.h"
@@ -127,7 +127,7 @@ TEST(StartUp, ErrorInsideFormShowBecomesAMessageLineAndTheWindowStillShows) {
 TEST(StartUp, MissingControlEndsWithTheApplicationErrorBoxAndExitCode1) {
   QStringList boxes;
   platform::SetApplicationErrorHandler([&](const QString& text) { boxes << text; });
-  device::ScopedControlRegistration none(device::CLSID_Tevra, nullptr);
+  testsupport::ScopedControlRegistration none(device::CLSID_Tevra, nullptr);
   const int code = app::Run(*platform::TApplication::Instance());
   platform::SetApplicationErrorHandler(nullptr);
   EXPECT_EQ(code, 1);

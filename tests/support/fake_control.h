@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "device/host/contract.h"
-#include "device/host/registry.h"
+#include "support/scoped_control_registration.h"
 
 namespace testsupport {
 
@@ -96,7 +96,7 @@ class ScopedFakeControl {
   std::shared_ptr<FakeControlState> state;
 
  private:
-  device::ScopedControlRegistration registration_;
+  testsupport::ScopedControlRegistration registration_;
 };
 
 }  // namespace testsupport

@@ -11,7 +11,7 @@
 #include <QStringList>
 #include <cstdio>
 
-#include "device/audio/dsp/caller_id_message.h"
+#include "device/directory/audio_target.h"
 #include "device/directory/device_directory.h"
 
 namespace {
@@ -47,9 +47,7 @@ QString WrongTarget(device::DeviceFamily family, const QString& port) {
       return QStringLiteral(
                  "%1 bir IP adresi değil (ethunit kaydı 192.168.1.20 ya da 192.168.1.20:3520 gibi bir adres ister)")
           .arg(port);
-    case device::DeviceFamily::Audio:
-      return QStringLiteral("%1 bir ses kartı kayıt aygıtı (/dev/snd/pcmC1D0c gibi), FIFO ya da WAV dosyası değil")
-          .arg(port);
+    case device::DeviceFamily::Audio: return device::NotAnAudioTargetText(port);
     default:
       return QStringLiteral("%1 bir seri aygıt değil (unit, modem ve lineunit kayıtları bir seri port ister)")
           .arg(port);
@@ -73,7 +71,7 @@ int Add(const QStringList& args) {
       family = device::DeviceFamily::Audio;
     else if (a == u"--standard") {
       standard = i + 1 < args.size() ? args[++i] : QString();
-      if (standard.isEmpty() || !device::audio::StandardFromSuffix(standard, nullptr))
+      if (standard.isEmpty() || !device::IsAudioStandardSuffix(standard))
         return Fail(QStringLiteral("--standard clip, dtmf, bell ya da jclip olmalı"));
     } else if (a == u"--name" && i + 1 < args.size()) {
       name = args[++i];

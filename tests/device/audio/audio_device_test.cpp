@@ -13,7 +13,10 @@
 #include <QTest>
 
 #include "device/audio/dsp/level_meter.h"
+#include "device/audio/audio_session.h"
 #include "device/core/builtin_control.h"
+#include "device/directory/audio_target.h"
+#include "support/session_probe.h"
 #include "device/event_log.h"
 #include "support/manual_clock.h"
 #include "tools/audio/signal_generator.h"
@@ -44,7 +47,7 @@ class AudioDeviceTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
     ASSERT_TRUE(files.isValid());
-    control = std::make_unique<TBuiltinControl>(QStringList{dir.path()}, clock);
+    control = std::make_unique<TBuiltinControl>(QStringList{dir.path()}, clock, probe.Maker());
     control->Advise(&sink);
     ASSERT_EQ(control->StartMonitoring(), S_OK);
   }
@@ -102,6 +105,7 @@ class AudioDeviceTest : public ::testing::Test {
   QTemporaryDir dir, files;
   test::ManualClock clock{1000};
   Sink sink;
+  testsupport::SessionProbe probe;  // outlives the control
   std::unique_ptr<TBuiltinControl> control;
   QStringList reported;
 };
@@ -228,7 +232,7 @@ TEST_F(AudioDeviceTest, BrokenHeadersAreSaidAndGiveNoCall) {
   for (const auto& c : cases) EXPECT_TRUE(ErrorArrives(c.says)) << c.says.toStdString();
   for (int i = 0; i < 30; ++i) Step();
   EXPECT_TRUE(sink.calls.empty());
-  EXPECT_EQ(control->LinkedCount(), std::size(cases)) << "a bad file stays linked, said once, not retried";
+  EXPECT_EQ(probe.Linked(), std::size(cases)) << "a bad file stays linked, said once, not retried";
 }
 
 TEST_F(AudioDeviceTest, TruncatedStreamSilenceClippingAndOffsetAreSaidOnceAndGiveNoCall) {
@@ -287,7 +291,7 @@ TEST_F(AudioDeviceTest, LiveStreamThatGoesQuietIsSaidAndItsWriterLeavingDropsThe
   QString error;
   ASSERT_TRUE(CreateDeviceEntry(dir.path(), QStringLiteral("audio-live"), fifo, &error));
   Step();
-  ASSERT_EQ(control->LinkedCount(), 1u) << "linked before any writer came";
+  ASSERT_EQ(probe.Linked(), 1u) << "linked before any writer came";
   const int w = ::open(QFile::encodeName(fifo).constData(), O_WRONLY);
   ASSERT_GE(w, 0);
   QByteArray head(
@@ -302,8 +306,24 @@ TEST_F(AudioDeviceTest, LiveStreamThatGoesQuietIsSaidAndItsWriterLeavingDropsThe
   for (int i = 0; i < 10; ++i) Step();  // a second on: the error limit lets the next line through
   ::close(w);
   EXPECT_TRUE(ErrorArrives(QStringLiteral("yazan taraf kapattı")));
-  ASSERT_TRUE(StepUntil([&] { return control->LinkedCount() == 0; }));
+  ASSERT_TRUE(StepUntil([&] { return probe.Linked() == 0; }));
   EXPECT_TRUE(sink.calls.empty());
+}
+
+// The directory and cid-device-link accept a suffix exactly when the decoder
+// knows a standard by it.
+TEST(AudioEntryName, TheDirectorysSuffixesAreTheDecodersStandards) {
+  for (Standard st : {Standard::ClipV23, Standard::ClipDtmf, Standard::Bell202, Standard::JapanV23}) {
+    Standard read = Standard::Auto;
+    const QString name = QStringLiteral("audio-line1.") + audio::StandardName(st).toUpper();
+    EXPECT_TRUE(IsAudioStandardSuffix(AudioEntrySuffix(name))) << name.toStdString();
+    EXPECT_TRUE(AudioSession::StandardOfEntry(name, &read) && read == st) << name.toStdString();
+  }
+  for (const char* name : {"audio-line1.v21", "audio-line1.auto"}) {
+    Standard read = Standard::Auto;
+    EXPECT_FALSE(IsAudioStandardSuffix(AudioEntrySuffix(QString::fromLatin1(name)))) << name;
+    EXPECT_FALSE(AudioSession::StandardOfEntry(QString::fromLatin1(name), &read)) << name;
+  }
 }
 
 TEST_F(AudioDeviceTest, UnknownSuffixAndUnsuitableTargetsAreRefused) {
@@ -312,7 +332,7 @@ TEST_F(AudioDeviceTest, UnknownSuffixAndUnsuitableTargetsAreRefused) {
   QString error;
   ASSERT_TRUE(CreateDeviceEntry(dir.path(), QStringLiteral("audio-dir"), files.path(), &error));
   for (int i = 0; i < 5; ++i) Step();
-  EXPECT_EQ(control->LinkedCount(), 0u);
+  EXPECT_EQ(probe.Linked(), 0u);
 }
 
 }  // namespace

@@ -180,7 +180,6 @@ TEST_F(WavReaderTest, LiveStreamFromAFifoArrivesInPiecesAndEndsWithItsWriter) {
   WavStreamReader r(path);
   QString message;
   ASSERT_TRUE(r.Open(&message)) << "opening never waits for the writer";
-  EXPECT_TRUE(r.IsFifo());
   std::vector<int16_t> out;
   EXPECT_EQ(r.Read(-1, 10, out, &message), AudioSource::Status::Idle) << "no writer yet";
   const int w = ::open(QFile::encodeName(path).constData(), O_WRONLY);
@@ -202,15 +201,23 @@ TEST_F(WavReaderTest, LiveStreamFromAFifoArrivesInPiecesAndEndsWithItsWriter) {
   EXPECT_TRUE(message.contains(QStringLiteral("yazan taraf kapattı"))) << message.toStdString();
 }
 
-TEST(AlsaCaptureReader, NamesForCaptureNodesOnly) {
-  QString pcm, probe;
-  int card = -1;
-  ASSERT_TRUE(AlsaCaptureReader::NamesForNode(QStringLiteral("/dev/snd/pcmC2D1c"), &pcm, &probe, &card));
-  EXPECT_EQ(pcm, QStringLiteral("plughw:2,1"));
-  EXPECT_EQ(probe, QStringLiteral("hw:2,1"));
-  EXPECT_EQ(card, 2);
-  EXPECT_FALSE(AlsaCaptureReader::NamesForNode(QStringLiteral("/dev/snd/pcmC2D1p"), &pcm, &probe, &card));
-  EXPECT_FALSE(AlsaCaptureReader::NamesForNode(QStringLiteral("/dev/snd/controlC0"), &pcm, &probe, &card));
+TEST(AudioTarget, CaptureNodesAreKnownByTheirNameAndCarryCardAndDevice) {
+  const struct {
+    const char* path;
+    AudioTargetKind kind;
+    int card, device;
+  } cases[] = {
+      {"/dev/snd/pcmC2D1c", AudioTargetKind::CaptureNode, 2, 1},
+      {"/dev/snd/pcmC12D0c", AudioTargetKind::CaptureNode, 12, 0},
+      {"/dev/snd/pcmC2D1p", AudioTargetKind::None, -1, -1},  // playback
+      {"/dev/snd/controlC0", AudioTargetKind::None, -1, -1},
+  };
+  for (const auto& c : cases) {
+    const AudioTarget t = ClassifyAudioTarget(QString::fromLatin1(c.path));
+    EXPECT_EQ(t.kind, c.kind) << c.path;
+    EXPECT_EQ(t.card, c.card) << c.path;
+    EXPECT_EQ(t.device, c.device) << c.path;
+  }
 }
 
 // ALSA reads its configuration once per process: this test sets it first.

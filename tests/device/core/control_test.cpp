@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "device/core/builtin_control.h"
+#include "support/session_probe.h"
 #include "device/fake_device.h"
 #include "device/serial/serial_session.h"
 
@@ -40,7 +41,7 @@ class ControlTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
-    control = std::make_unique<TBuiltinControl>(QStringList{dir.path()});
+    control = std::make_unique<TBuiltinControl>(QStringList{dir.path()}, SteadyClock(), probe.Maker());
     control->Advise(&sink);
     ASSERT_EQ(control->StartMonitoring(), S_OK);
   }
@@ -65,7 +66,7 @@ class ControlTest : public ::testing::Test {
   // Waits until the reported device holds the start of a record it has not
   // finished: the bytes have crossed the terminal.
   bool WaitPartialRecord() {
-    return QTest::qWaitFor([&] { return control->Primary() && control->Primary()->HasPartialRecord(); }, 5000);
+    return QTest::qWaitFor([&] { return probe.Primary() && probe.Primary()->HasPartialRecord(); }, 5000);
   }
   // Waits for the next failing call and returns its description.
   QString NextFailure(int ms = 5000) {
@@ -83,6 +84,7 @@ class ControlTest : public ::testing::Test {
 
   QTemporaryDir dir;
   RecordingSink sink;
+  testsupport::SessionProbe probe;  // outlives the control
   std::unique_ptr<TBuiltinControl> control;
 };
 
@@ -222,7 +224,7 @@ TEST_F(ControlTest, UndeclaredPortsAreNeverWrittenTo) {
   // a probe to the stranger would have left in the same round.
   ASSERT_TRUE(QTest::qWaitFor([&] { return dev->Received().contains("PING"); }, 5000));
   control->Tick();
-  EXPECT_EQ(control->LinkedCount(), 1u);
+  EXPECT_EQ(probe.Linked(), 1u);
   EXPECT_TRUE(toStranger.isEmpty());
   EXPECT_TRUE(dev->Received().contains("PING"));
 }
@@ -231,7 +233,7 @@ TEST_F(ControlTest, WithSeveralDevicesTheFirstLinkedIsReportedAndAllCallsArrive)
   auto first = Unit(QStringLiteral("first"), 4, QStringLiteral("F1"));
   ASSERT_TRUE(WaitModel(QStringLiteral("SIM-CID-4")));
   auto second = Unit(QStringLiteral("second"), 1, QStringLiteral("S1"));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return control->LinkedCount() == 2; }, 3000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return probe.Linked() == 2; }, 3000));
   // The second device answers the identity question as it comes, so what
   // follows on its line is read after its identity.
   ASSERT_TRUE(QTest::qWaitFor([&] { return second->Received().contains("ID?"); }, 3000));
@@ -257,15 +259,22 @@ TEST_F(ControlTest, FloodOfRecordsIsBoundedAndReported) {
   ticker.start(0);
   // A hundred records a turn of the loop, far more than the window is
   // handed, straight into the session as if read from the line.
-  auto& session = static_cast<SerialSession&>(*control->Primary());
   for (int i = 0; i < 3000; i += 100) {
     QByteArray records;
     for (int k = i; k < i + 100; ++k) records += "CALL|1|2026-12-07 14:05:00|" + QByteArray::number(k) + "||\r\n";
-    session.InjectBytes(records, SteadyClock().NowMs());
+    ASSERT_TRUE(probe.Feed(records, SteadyClock().NowMs()));
     QCoreApplication::processEvents();
   }
-  // Everything has been read; it has all been handed on once the queue is empty.
-  ASSERT_TRUE(QTest::qWaitFor([&] { return control->QueuedCount() == 0; }, 10000));
+  // Everything has been read; it has all been handed on once a call read
+  // after it arrives (sent again while the queue has no room for it).
+  const auto calls = [&] { return sink.Of(DISPID_OnCallerID); };
+  const auto endArrived = [&] { return !calls().empty() && calls().back().args[2] == QStringLiteral("9999"); };
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        if (!endArrived()) probe.Feed("CALL|1|2026-12-07 14:05:00|9999||\r\n", SteadyClock().NowMs());
+        return endArrived();
+      },
+      10000));
   EXPECT_GT(turns, 10);
   const size_t got = sink.Of(DISPID_OnCallerID).size();
   EXPECT_GE(got, TBuiltinControl::kMaxQueued);

@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include "device/core/builtin_control.h"
+#include "support/session_probe.h"
 #include "device/event_log.h"
 #include "device/fake_device.h"
 #include "device/modem/modem_session.h"
@@ -25,7 +26,7 @@ class TimingTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
-    control = std::make_unique<TBuiltinControl>(QStringList{dir.path()}, clock);
+    control = std::make_unique<TBuiltinControl>(QStringList{dir.path()}, clock, probe.Maker());
     control->Advise(&sink);
     ASSERT_EQ(control->StartMonitoring(), S_OK);
     // The device is plugged in long after start.
@@ -41,9 +42,8 @@ class TimingTest : public ::testing::Test {
   void PlugAndIdentify(FakeDevice& dev) {
     ASSERT_TRUE(dev.Plug());
     Advance(200);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return control->Primary() != nullptr; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return probe.Primary() != nullptr; }, 5000));
   }
-  SerialSession& Session() { return static_cast<SerialSession&>(*control->Primary()); }
   // Waits until the device has received `count` occurrences of `command`.
   bool Received(FakeDevice& dev, const QByteArray& command, int count) {
     return QTest::qWaitFor([&] { return dev.Received().count(command) >= count; }, 2000) &&
@@ -57,6 +57,7 @@ class TimingTest : public ::testing::Test {
   QTemporaryDir dir;
   ManualClock clock{1000};
   Sink sink;
+  testsupport::SessionProbe probe;  // outlives the control
   std::unique_ptr<TBuiltinControl> control;
 };
 
@@ -65,7 +66,7 @@ TEST_F(TimingTest, ModemRecordWithPausesBetweenLinesIsOneCall) {
   PlugAndIdentify(modem);
   const QByteArray lines[] = {"\r\nDATE = 1207\r\n", "TIME = 1405\r\n", "NMBR = 05321234567\r\n", "NAME = AYSE\r\n"};
   for (const QByteArray& line : lines) {
-    Session().InjectBytes(line, clock.NowMs());
+    ASSERT_TRUE(probe.Feed(line, clock.NowMs()));
     Advance(150);
   }
   QCoreApplication::processEvents();
@@ -92,7 +93,7 @@ TEST_F(TimingTest, RealModemRecordsArrivingLineByLineAreOneCallEach) {
     sink.calls.clear();
     for (const QByteArray& line : record.split('\n')) {
       if (line.isEmpty()) continue;
-      Session().InjectBytes(line + '\n', clock.NowMs());
+      ASSERT_TRUE(probe.Feed(line + '\n', clock.NowMs()));
       Advance(150);
     }
     Advance(200);
@@ -105,13 +106,13 @@ TEST_F(TimingTest, RealModemRecordsArrivingLineByLineAreOneCallEach) {
 TEST_F(TimingTest, UnitIsPingedAfterOneSecondOfSilenceOnly) {
   FakeDevice unit(dir.path(), QStringLiteral("unit-late"), sim::MakeUnit(4, QStringLiteral("U7")));
   PlugAndIdentify(unit);
-  Session().InjectBytes("", clock.NowMs());  // the identity just arrived: silence starts now
+  ASSERT_TRUE(probe.Feed("", clock.NowMs()));  // the identity just arrived: silence starts now
   for (int i = 0; i < 4; ++i) Advance(200);
   EXPECT_TRUE(Settled(unit, "PING", 0));
   Advance(200);
   EXPECT_TRUE(Received(unit, "PING", 1));
   // Answered at once (the emulation replies): the next probe after another second.
-  QTest::qWaitFor([&] { return !Session().HasPartialRecord(); }, 500);
+  QTest::qWaitFor([&] { return !probe.Primary()->HasPartialRecord(); }, 500);
   for (int i = 0; i < 4; ++i) Advance(200);
   EXPECT_TRUE(Settled(unit, "PING", 1));
 }
@@ -120,7 +121,7 @@ TEST_F(TimingTest, ModemIsProbedAfterTwoQuietSecondsButNotWithinEightSecondsOfAR
   FakeDevice modem(dir.path(), QStringLiteral("modem-late"), sim::MakeModem(QStringLiteral("M7")));
   PlugAndIdentify(modem);
   const int before = modem.Received().count("AT\r");
-  Session().InjectBytes("\r\nRING\r\n", clock.NowMs());
+  ASSERT_TRUE(probe.Feed("\r\nRING\r\n", clock.NowMs()));
   ASSERT_TRUE(QTest::qWaitFor([&] { return !sink.levels.empty(); }, 1000));
   EXPECT_EQ(sink.levels.back().last(), QStringLiteral("48"));
   // The ring level stands for one second, then falls back.

@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include "device/core/builtin_control.h"
+#include "support/session_probe.h"
 #include "device/fake_device.h"
 #include "device/modem/modem_session.h"
 #include "support/manual_clock.h"
@@ -24,7 +25,7 @@ class ModemSetupTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
-    control = std::make_unique<TBuiltinControl>(QStringList{dir.path()}, clock);
+    control = std::make_unique<TBuiltinControl>(QStringList{dir.path()}, clock, probe.Maker());
     ASSERT_EQ(control->StartMonitoring(), S_OK);
   }
   void Advance(qint64 ms) {
@@ -43,9 +44,9 @@ class ModemSetupTest : public ::testing::Test {
     return m;
   }
   bool Identified() {
-    return QTest::qWaitFor([&] { return control->Primary() != nullptr; }, 3000) &&
-           control->Primary()->Model() == QStringLiteral("SIM-MODEM 56K") &&
-           control->Primary()->Serial() == QStringLiteral("M9");
+    return QTest::qWaitFor([&] { return probe.Primary() != nullptr; }, 3000) &&
+           probe.Primary()->Model() == QStringLiteral("SIM-MODEM 56K") &&
+           probe.Primary()->Serial() == QStringLiteral("M9");
   }
   // No error waits for the window (a failing contract call would carry it).
   bool NoErrors() {
@@ -55,6 +56,7 @@ class ModemSetupTest : public ::testing::Test {
 
   QTemporaryDir dir;
   ManualClock clock{1000};
+  testsupport::SessionProbe probe;  // outlives the control
   std::unique_ptr<TBuiltinControl> control;
 };
 

@@ -9,6 +9,7 @@
 #include <QUdpSocket>
 
 #include "device/core/builtin_control.h"
+#include "support/session_probe.h"
 #include "device/event_log.h"
 #include "device/fake_device.h"
 #include "device/public_format/public_format_parser.h"
@@ -31,7 +32,7 @@ class LineUnitControlTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
-    control = std::make_unique<TBuiltinControl>(QStringList{dir.path()}, clock);
+    control = std::make_unique<TBuiltinControl>(QStringList{dir.path()}, clock, probe.Maker());
     control->Advise(&sink);
     ASSERT_EQ(control->StartMonitoring(), S_OK);
   }
@@ -64,6 +65,7 @@ class LineUnitControlTest : public ::testing::Test {
   QTemporaryDir dir;
   ManualClock clock{1000};
   Sink sink;
+  testsupport::SessionProbe probe;  // outlives the control
   std::unique_ptr<TBuiltinControl> control;
 };
 
@@ -71,7 +73,7 @@ TEST_F(LineUnitControlTest, SerialUnitCallsRingsAndModelWithoutEverBeingWrittenT
   FakeDevice unit(dir.path(), QStringLiteral("lineunit-desk"), sim::MakePublicFormatUnit(4));
   ASSERT_TRUE(unit.Plug());
   Advance(200);
-  ASSERT_EQ(control->LinkedCount(), 1u);
+  ASSERT_EQ(probe.Linked(), 1u);
   EXPECT_EQ(Info(QStringLiteral("devicemodel")), QString());  // nothing heard yet
 
   unit.Write("03 R        09/26 11:28:03\r\n");
@@ -167,7 +169,7 @@ TEST_F(EthUnitTest, PacketsFromTheDeclaredAddressOnlyAndBoundOnlyWhileDeclared) 
   EXPECT_TRUE(PortFree());
   ASSERT_TRUE(Declare(QStringLiteral("ethunit-shop"), Target("127.0.0.1")));
   Advance(200);
-  ASSERT_EQ(control->LinkedCount(), 1u);
+  ASSERT_EQ(probe.Linked(), 1u);
   EXPECT_FALSE(PortFree());
 
   // Same loopback, another address: not the declared unit.
@@ -189,7 +191,7 @@ TEST_F(EthUnitTest, PacketsFromTheDeclaredAddressOnlyAndBoundOnlyWhileDeclared) 
   QString error;
   ASSERT_TRUE(RemoveDeviceEntry(dir.path(), QStringLiteral("ethunit-shop"), &error));
   Advance(200);
-  EXPECT_EQ(control->LinkedCount(), 0u);
+  EXPECT_EQ(probe.Linked(), 0u);
   EXPECT_TRUE(PortFree());
 }
 
@@ -197,7 +199,7 @@ TEST_F(EthUnitTest, IllFormedPacketsAreReportedAndTwoUnitsShareThePort) {
   ASSERT_TRUE(Declare(QStringLiteral("ethunit-a"), Target("127.0.0.1")));
   ASSERT_TRUE(Declare(QStringLiteral("ethunit-b"), Target("127.0.0.2")));
   Advance(200);
-  ASSERT_EQ(control->LinkedCount(), 2u);
+  ASSERT_EQ(probe.Linked(), 2u);
 
   SendFrom("127.0.0.1", "junk that is no record packet");
   EXPECT_TRUE(NextFailure().startsWith(QStringLiteral("Cihaz ethunit-a: Ethernet kayıt paketi olmayan veri atlandı")));
@@ -223,7 +225,7 @@ TEST_F(EthUnitTest, AnIpv6UnitIsHeardAndAPortHeldElsewhereIsRefusedWithTheReason
     ASSERT_TRUE(holder.bind(QHostAddress::Any, port));
     ASSERT_TRUE(Declare(QStringLiteral("ethunit-busy"), Target("127.0.0.1")));
     Advance(200);
-    EXPECT_EQ(control->LinkedCount(), 0u);
+    EXPECT_EQ(probe.Linked(), 0u);
     EXPECT_TRUE(
         NextFailure().contains(QStringLiteral("kapısı dinlenemedi: kapı başka bir program tarafından kullanılıyor")));
     QString error;
@@ -233,7 +235,7 @@ TEST_F(EthUnitTest, AnIpv6UnitIsHeardAndAPortHeldElsewhereIsRefusedWithTheReason
   if (!v6.bind(QHostAddress::LocalHostIPv6, 0)) GTEST_SKIP() << "no IPv6 loopback here";
   ASSERT_TRUE(Declare(QStringLiteral("ethunit-v6"), QStringLiteral("[::1]:%1").arg(port)));
   Advance(200);
-  ASSERT_EQ(control->LinkedCount(), 1u);
+  ASSERT_EQ(probe.Linked(), 1u);
   SendFrom("127.0.0.1", MakeRecordPacket(1, 41, "01 I S 0000 G A1 09/26 11:28 AM 111"));
   ASSERT_EQ(v6.writeDatagram(MakeRecordPacket(1, 42, "01 I S 0000 G A1 09/26 11:28 AM 222"),
                              QHostAddress::LocalHostIPv6, port),

@@ -7,7 +7,7 @@
 #include <QTest>
 
 #include "device/core/builtin_control.h"
-#include "device/host/registry.h"
+#include "support/scoped_control_registration.h"
 #include "platform/application.h"
 #include "platform/tone.h"
 #include "support/manual_clock.h"
@@ -37,7 +37,7 @@ TEST(AudioWindow, TwoLinesOfAudioBecomeRowsWithTheirLinesAndABadBurstAMessage) {
   ASSERT_TRUE(dir.isValid() && files.isValid());
   device::test::ManualClock clock(1000);
   device::TBuiltinControl* control = nullptr;
-  device::ScopedControlRegistration registration(device::CLSID_Tevra, [&](const QByteArray&) {
+  testsupport::ScopedControlRegistration registration(device::CLSID_Tevra, [&](const QByteArray&) {
     auto c = std::make_unique<device::TBuiltinControl>(QStringList{dir.path()}, clock);
     control = c.get();
     return std::unique_ptr<device::ITevra>(std::move(c));

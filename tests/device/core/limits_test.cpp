@@ -1,0 +1,69 @@
+// The once-a-second message limit and the ring levels of devices that
+// measure none, driven by hand-given times.
+#include <gtest/gtest.h>
+
+#include <QStringList>
+
+#include "device/core/error_limiter.h"
+#include "device/core/ring_levels.h"
+
+namespace device {
+namespace {
+
+TEST(ErrorLimiter, NoticesWaitInTheirOwnWordsErrorsAreCountedAndAGoneDeviceSaysTheRest) {
+  QStringList out;
+  ErrorLimiter limiter([&](const QString& t) { out << t; });
+  const int key = 0;
+  const QString label = QStringLiteral("audio-a");
+  for (int i = 0; i < 3; ++i) limiter.Notice(&key, label, QStringLiteral("n%1").arg(i), 0);
+  limiter.Report(&key, label, QStringLiteral("e"), 10);
+  // Ten waiting beyond the first: eight wait, two are counted.
+  for (int i = 3; i < 11; ++i) limiter.Notice(&key, label, QStringLiteral("n%1").arg(i), 20);
+  const struct {
+    qint64 at;
+    const char* says;  // empty: nothing yet
+  } steps[] = {
+      {500, ""}, {1000, "Cihaz audio-a: n1 (öncesinde 1 hata daha)"}, {1999, ""}, {2000, "Cihaz audio-a: n2"},
+      {8000, "Cihaz audio-a: n8"}, {9000, "Cihaz audio-a: 2 bildirim daha atlandı"}, {10000, ""},
+  };
+  ASSERT_EQ(out, QStringList{QStringLiteral("Cihaz audio-a: n0")});
+  int step = 0;
+  for (const auto& s : steps) {
+    // The steps between 2000 and 8000 pass n3 to n7.
+    for (qint64 t = 3000; step == 4 && t < s.at; t += 1000) limiter.Flush(&key, label, t);
+    out.clear();
+    limiter.Flush(&key, label, s.at);
+    EXPECT_EQ(out.join(u'|'), QString::fromUtf8(s.says)) << "at " << s.at;
+    ++step;
+  }
+  limiter.Notice(&key, label, QStringLiteral("x"), 10000);
+  limiter.Notice(&key, label, QStringLiteral("y"), 10000);
+  out.clear();
+  limiter.Forget(&key, label);
+  EXPECT_EQ(out, QStringList{QStringLiteral("Cihaz audio-a: y")});
+}
+
+TEST(RingLevels, ARingingLineReadsItsLevelForOneSecond) {
+  RingLevels rings;
+  EXPECT_EQ(rings.Ring(3, 100).levels, (std::array<int, 8>{0, 0, RingLevels::kLevel, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(rings.Ring(1, 600).levels[0], RingLevels::kLevel);
+  const struct {
+    qint64 at;
+    bool ends;
+    std::array<int, 8> levels;
+  } ticks[] = {
+      {1099, false, {}},
+      {1100, true, {RingLevels::kLevel, 0, 0, 0, 0, 0, 0, 0}},
+      {1599, false, {}},
+      {1600, true, {}},
+      {5000, false, {}},
+  };
+  for (const auto& t : ticks) {
+    LevelRecord levels;
+    EXPECT_EQ(rings.Tick(t.at, &levels), t.ends) << t.at;
+    if (t.ends) EXPECT_EQ(levels.levels, t.levels) << t.at;
+  }
+}
+
+}  // namespace
+}  // namespace device
