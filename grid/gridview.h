@@ -330,8 +330,8 @@ class TCustomGridView : public TScrollView {
   // =========================================================================
 
   // --- Published events ----------------------------------------------------
-  TAfterEditEvent OnAfterEdit;  // part of the control's declared surface; never raised (no cell editing here)
-  TApplyCellEvent OnApplyCell;  // part of the control's declared surface; never raised (no cell editing here)
+  TAfterEditEvent OnAfterEdit;    // part of the control's declared surface; never raised (no cell editing here)
+  TApplyCellEvent OnApplyCell;    // part of the control's declared surface; never raised (no cell editing here)
   TBeforeEditEvent OnBeforeEdit;  // part of the control's declared surface; never raised (no cell editing here)
   TCellEvent OnCellClick;
   TCellColoringEvent OnCellColoring;

@@ -14,8 +14,8 @@
 #include "bench/support/ratio_main.h"
 #include "device/core/builtin_control.h"
 #include "device/fake_device.h"
-#include "support/scoped_control_registration.h"
 #include "device/host/ttevra.h"
+#include "support/scoped_control_registration.h"
 
 namespace {
 

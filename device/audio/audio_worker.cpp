@@ -5,9 +5,9 @@
 
 #include <QStringList>
 
+#include "device/audio/audio_signal_check.h"
 #include "device/audio/dsp/level_meter.h"
 #include "device/audio/dsp/line_decoder.h"
-#include "device/audio/audio_signal_check.h"
 
 namespace device {
 

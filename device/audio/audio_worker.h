@@ -14,8 +14,8 @@
 #include <thread>
 #include <variant>
 
-#include "device/audio/dsp/caller_id_message.h"
 #include "device/audio/audio_source.h"
+#include "device/audio/dsp/caller_id_message.h"
 
 namespace device {
 

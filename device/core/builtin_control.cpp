@@ -1,7 +1,7 @@
 #include "device/core/builtin_control.h"
 
-#include "device/host/registry.h"
 #include "device/core/session_factory.h"
+#include "device/host/registry.h"
 
 namespace device {
 
@@ -9,8 +9,7 @@ namespace {
 constexpr size_t kMaxPendingErrors = 16;
 }  // namespace
 
-TBuiltinControl::TBuiltinControl(const QStringList& directories, const MonotonicClock& clock,
-                                 SessionMaker makeSession)
+TBuiltinControl::TBuiltinControl(const QStringList& directories, const MonotonicClock& clock, SessionMaker makeSession)
     : clock_(clock),
       errors_([this](const QString& text) { PushError(text); }),
       queue_(
@@ -18,7 +17,8 @@ TBuiltinControl::TBuiltinControl(const QStringList& directories, const Monotonic
           [this](int calls) { PushError(QStringLiteral("Çok hızlı kayıt akışı: %1 arama kaydı atlandı").arg(calls)); }),
       linker_(
           directories, [this, make = std::move(makeSession)](const DeviceEntry& e) { return make(e, this, clock_); },
-          [this](const QString& text) { PushError(text); }, [this](DeviceSession* s) { errors_.Forget(s, s->Label()); }) {
+          [this](const QString& text) { PushError(text); },
+          [this](DeviceSession* s) { errors_.Forget(s, s->Label()); }) {
   timer_.setInterval(kTickMs);
   connect(&timer_, &QTimer::timeout, this, &TBuiltinControl::Tick);
 }

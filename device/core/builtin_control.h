@@ -11,11 +11,11 @@
 #include <memory>
 
 #include "device/core/clock.h"
-#include "device/host/contract.h"
 #include "device/core/device_linker.h"
 #include "device/core/error_limiter.h"
 #include "device/core/record_queue.h"
 #include "device/core/session_factory.h"
+#include "device/host/contract.h"
 
 namespace device {
 

@@ -5,8 +5,8 @@
 #include <QObject>
 
 #include "device/core/clock.h"
-#include "device/directory/device_directory.h"
 #include "device/core/records.h"
+#include "device/directory/device_directory.h"
 
 namespace device {
 

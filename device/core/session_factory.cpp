@@ -1,10 +1,10 @@
 #include "device/core/session_factory.h"
 
 #include "device/audio/audio_session.h"
-#include "device/public_format/udp_unit_session.h"
-#include "device/public_format/serial_unit_session.h"
 #include "device/modem/modem_session.h"
 #include "device/native_unit/native_unit_session.h"
+#include "device/public_format/serial_unit_session.h"
+#include "device/public_format/udp_unit_session.h"
 
 namespace device {
 

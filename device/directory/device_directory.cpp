@@ -16,8 +16,8 @@
 
 #include "device/directory/audio_target.h"
 #include "device/directory/device_target.h"
-#include "device/serial/line_splitter.h"
 #include "device/directory/ethunit_address.h"
+#include "device/serial/line_splitter.h"
 
 namespace device {
 
@@ -43,8 +43,8 @@ QString FamilyPrefix(DeviceFamily family) {
 }
 
 bool FamilyFromName(const QString& name, DeviceFamily* family) {
-  for (DeviceFamily f :
-       {DeviceFamily::NativeUnit, DeviceFamily::PublicFormatSerial, DeviceFamily::PublicFormatUdp, DeviceFamily::Modem, DeviceFamily::Audio}) {
+  for (DeviceFamily f : {DeviceFamily::NativeUnit, DeviceFamily::PublicFormatSerial, DeviceFamily::PublicFormatUdp,
+                         DeviceFamily::Modem, DeviceFamily::Audio}) {
     const QString prefix = FamilyPrefix(f);
     if (name.startsWith(prefix) && name.size() > prefix.size()) {
       *family = f;

@@ -10,8 +10,8 @@
 #include <variant>
 #include <vector>
 
-#include "device/serial/line_splitter.h"
 #include "device/core/records.h"
+#include "device/serial/line_splitter.h"
 
 namespace device {
 

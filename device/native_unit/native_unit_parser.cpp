@@ -76,7 +76,6 @@ void NativeUnitParser::Feed(const char* data, qsizetype size, std::vector<Event>
   });
 }
 
-
 NativeUnitParser::Event NativeUnitParser::ParseLine(const QByteArray& line) {
   for (char c : line) {
     const auto u = static_cast<unsigned char>(c);

@@ -1,8 +1,8 @@
 #pragma once
 // A multi-line unit on a serial link: asks for its identity, keeps the link
 // alive with PING and notices when it stops answering.
-#include "device/serial/serial_session.h"
 #include "device/native_unit/native_unit_parser.h"
+#include "device/serial/serial_session.h"
 
 namespace device {
 

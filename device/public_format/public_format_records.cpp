@@ -7,7 +7,7 @@ namespace device {
 QString PublicFormatModel(int lines) { return QStringLiteral("Çok hatlı birim, %1 hat").arg(lines); }
 
 PublicFormatRecords::PublicFormatRecords(DeviceSession* session, SessionOwner* owner, QString* model,
-                                 PublicFormatParser::Clock wallClock)
+                                         PublicFormatParser::Clock wallClock)
     : session_(session), owner_(owner), model_(model), parser_(std::move(wallClock)) {}
 
 void PublicFormatRecords::Feed(const QByteArray& bytes, qint64 nowMs) {

@@ -13,7 +13,7 @@ class PublicFormatRecords {
  public:
   // Reports as `session` to `owner`; sets *model once the lines are known.
   PublicFormatRecords(DeviceSession* session, SessionOwner* owner, QString* model,
-                  PublicFormatParser::Clock wallClock = &QDateTime::currentDateTime);
+                      PublicFormatParser::Clock wallClock = &QDateTime::currentDateTime);
 
   // Bytes of a record stream (serial link).
   void Feed(const QByteArray& bytes, qint64 nowMs);

@@ -4,8 +4,8 @@ namespace device {
 
 QString NoSelfTestText() { return QStringLiteral("Bu birim komut almıyor; öz sınama yapılamaz"); }
 
-PublicFormatSerialSession::PublicFormatSerialSession(const DeviceEntry& entry, SessionOwner* owner, const MonotonicClock& clock,
-                                 PublicFormatParser::Clock wallClock)
+PublicFormatSerialSession::PublicFormatSerialSession(const DeviceEntry& entry, SessionOwner* owner,
+                                                     const MonotonicClock& clock, PublicFormatParser::Clock wallClock)
     : SerialSession(entry, owner, clock), records_(this, owner, &model_, std::move(wallClock)) {
   serial_ = entry.name;
 }

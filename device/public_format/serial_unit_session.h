@@ -11,7 +11,7 @@ class PublicFormatSerialSession : public SerialSession {
   Q_OBJECT
  public:
   PublicFormatSerialSession(const DeviceEntry& entry, SessionOwner* owner, const MonotonicClock& clock,
-                  PublicFormatParser::Clock wallClock = &QDateTime::currentDateTime);
+                            PublicFormatParser::Clock wallClock = &QDateTime::currentDateTime);
 
   void Tick(qint64 nowMs) override { records_.Tick(nowMs); }
   bool RunSelfTest(QString* error) override;

@@ -1,12 +1,12 @@
 #include "device/public_format/udp_unit_session.h"
 
-#include "device/public_format/serial_unit_session.h"
 #include "device/directory/ethunit_address.h"
+#include "device/public_format/serial_unit_session.h"
 
 namespace device {
 
-PublicFormatUdpSession::PublicFormatUdpSession(const DeviceEntry& entry, SessionOwner* owner, const MonotonicClock& clock,
-                               PublicFormatParser::Clock wallClock)
+PublicFormatUdpSession::PublicFormatUdpSession(const DeviceEntry& entry, SessionOwner* owner,
+                                               const MonotonicClock& clock, PublicFormatParser::Clock wallClock)
     : DeviceSession(entry, owner, clock), records_(this, owner, &model_, std::move(wallClock)) {}
 
 PublicFormatUdpSession::~PublicFormatUdpSession() { Close(); }

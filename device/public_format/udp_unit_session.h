@@ -14,7 +14,7 @@ class PublicFormatUdpSession : public DeviceSession, private RecordReceiver {
   Q_OBJECT
  public:
   PublicFormatUdpSession(const DeviceEntry& entry, SessionOwner* owner, const MonotonicClock& clock,
-                 PublicFormatParser::Clock wallClock = &QDateTime::currentDateTime);
+                         PublicFormatParser::Clock wallClock = &QDateTime::currentDateTime);
   ~PublicFormatUdpSession() override;
 
   bool Open(QString* error) override;

@@ -8,10 +8,10 @@
 #include <QTimer>
 
 #include "app/startup.h"
-#include "support/scoped_control_registration.h"
 #include "platform/application.h"
 #include "platform/lastresort.h"
 #include "support/fake_control.h"
+#include "support/scoped_control_registration.h"
 #include "ui/guide/adslbag.h"
 #include "ui/guide/form2.h"
 #include "ui/guide/form3.h"

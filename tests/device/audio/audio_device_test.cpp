@@ -12,13 +12,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "device/audio/dsp/level_meter.h"
 #include "device/audio/audio_session.h"
+#include "device/audio/dsp/level_meter.h"
 #include "device/core/builtin_control.h"
 #include "device/directory/audio_target.h"
-#include "support/session_probe.h"
 #include "device/event_log.h"
 #include "support/manual_clock.h"
+#include "support/session_probe.h"
 #include "tools/audio/signal_generator.h"
 
 namespace device {

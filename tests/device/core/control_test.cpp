@@ -6,9 +6,9 @@
 #include <QTest>
 
 #include "device/core/builtin_control.h"
-#include "support/session_probe.h"
 #include "device/fake_device.h"
 #include "device/serial/serial_session.h"
+#include "support/session_probe.h"
 
 namespace device {
 namespace {

@@ -23,8 +23,13 @@ TEST(ErrorLimiter, NoticesWaitInTheirOwnWordsErrorsAreCountedAndAGoneDeviceSaysT
     qint64 at;
     const char* says;  // empty: nothing yet
   } steps[] = {
-      {500, ""}, {1000, "Cihaz audio-a: n1 (öncesinde 1 hata daha)"}, {1999, ""}, {2000, "Cihaz audio-a: n2"},
-      {8000, "Cihaz audio-a: n8"}, {9000, "Cihaz audio-a: 2 bildirim daha atlandı"}, {10000, ""},
+      {500, ""},
+      {1000, "Cihaz audio-a: n1 (öncesinde 1 hata daha)"},
+      {1999, ""},
+      {2000, "Cihaz audio-a: n2"},
+      {8000, "Cihaz audio-a: n8"},
+      {9000, "Cihaz audio-a: 2 bildirim daha atlandı"},
+      {10000, ""},
   };
   ASSERT_EQ(out, QStringList{QStringLiteral("Cihaz audio-a: n0")});
   int step = 0;
@@ -52,10 +57,7 @@ TEST(RingLevels, ARingingLineReadsItsLevelForOneSecond) {
     bool ends;
     std::array<int, 8> levels;
   } ticks[] = {
-      {1099, false, {}},
-      {1100, true, {RingLevels::kLevel, 0, 0, 0, 0, 0, 0, 0}},
-      {1599, false, {}},
-      {1600, true, {}},
+      {1099, false, {}}, {1100, true, {RingLevels::kLevel, 0, 0, 0, 0, 0, 0, 0}}, {1599, false, {}}, {1600, true, {}},
       {5000, false, {}},
   };
   for (const auto& t : ticks) {

@@ -7,12 +7,12 @@
 #include <QTest>
 
 #include "device/core/builtin_control.h"
-#include "support/session_probe.h"
 #include "device/event_log.h"
 #include "device/fake_device.h"
 #include "device/modem/modem_session.h"
 #include "device/native_unit/native_unit_session.h"
 #include "support/manual_clock.h"
+#include "support/session_probe.h"
 
 namespace device {
 namespace {

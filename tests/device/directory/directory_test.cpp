@@ -168,8 +168,8 @@ TEST(DeviceDirectory, EntryNamesMustNameAFamily) {
     EXPECT_TRUE(error.contains(QStringLiteral("Geçersiz kayıt adı")));
   }
   // Every family's prefix names that family (the link command builds names from it).
-  for (DeviceFamily f :
-       {DeviceFamily::NativeUnit, DeviceFamily::Modem, DeviceFamily::PublicFormatSerial, DeviceFamily::PublicFormatUdp, DeviceFamily::Audio}) {
+  for (DeviceFamily f : {DeviceFamily::NativeUnit, DeviceFamily::Modem, DeviceFamily::PublicFormatSerial,
+                         DeviceFamily::PublicFormatUdp, DeviceFamily::Audio}) {
     DeviceFamily read = f == DeviceFamily::NativeUnit ? DeviceFamily::Modem : DeviceFamily::NativeUnit;
     EXPECT_TRUE(FamilyFromName(FamilyPrefix(f) + "x", &read) && read == f) << FamilyPrefix(f).toStdString();
   }

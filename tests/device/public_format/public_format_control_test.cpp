@@ -9,13 +9,13 @@
 #include <QUdpSocket>
 
 #include "device/core/builtin_control.h"
-#include "support/session_probe.h"
 #include "device/event_log.h"
 #include "device/fake_device.h"
 #include "device/public_format/public_format_parser.h"
 #include "device/public_format/serial_unit_session.h"
 #include "device/public_format/udp_record_listener.h"
 #include "support/manual_clock.h"
+#include "support/session_probe.h"
 #include "tools/simulator/public_format.h"
 
 namespace device {

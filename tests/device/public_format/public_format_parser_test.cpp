@@ -3,8 +3,8 @@
 // malformed record and packet.
 #include <gtest/gtest.h>
 
-#include "device/public_format/public_format_parser.h"
 #include "device/directory/ethunit_address.h"
+#include "device/public_format/public_format_parser.h"
 
 namespace device {
 namespace {

@@ -7,10 +7,10 @@
 #include <QTest>
 
 #include "device/core/builtin_control.h"
-#include "support/scoped_control_registration.h"
 #include "platform/application.h"
 #include "platform/tone.h"
 #include "support/manual_clock.h"
+#include "support/scoped_control_registration.h"
 #include "tools/audio/signal_generator.h"
 #include "ui/main_window/form1.h"
 
