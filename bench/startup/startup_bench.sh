@@ -4,14 +4,17 @@
 # exec to the first frame drawn into the window, the processor time the
 # process had used by then (all its threads), and the resident memory one
 # second after it. A third side, the bare window showing one line of text,
-# shows what any window with text costs over an empty one. Runs go round the
+# shows what any window with text costs over an empty one; a fourth, the
+# program's own window layouts in plain Qt widgets (plain_window), shows what
+# the toolkit needs for this very window. Runs go round the
 # sides in turn; one unmeasured run of each warms the file cache first.
-# Prints every run, the medians and the ratios to the bare window.
+# Prints every run, the medians and the ratios to the bare window and to the
+# plain window.
 #
 #   bench/startup/startup_bench.sh [BUILD_DIR] [RUNS]
 #
-# BUILD_DIR defaults to build (targets callerid-test, first_paint_watch and
-# bare_window); RUNS to 15. PROGRAM="path [path...]" measures other builds
+# BUILD_DIR defaults to build (targets callerid-test, first_paint_watch,
+# bare_window and plain_window); RUNS to 15. PROGRAM="path [path...]" measures other builds
 # of the program, each as a side of its own, against the same baselines.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -20,7 +23,8 @@ runs=${2:-15}
 read -r -a programs <<<"${PROGRAM:-$build/app/callerid-test}"
 watch=$build/bench/startup/first_paint_watch
 bare=$build/bench/startup/bare_window
-for f in "${programs[@]}" "$watch" "$bare"; do
+plain=$build/bench/startup/plain_window
+for f in "${programs[@]}" "$watch" "$bare" "$plain"; do
   [ -x "$f" ] || { echo "missing $f: build it first" >&2; exit 1; }
 done
 
@@ -52,12 +56,13 @@ first=$("$watch" -- "${programs[0]}")
 width=$(field width <<<"$first")
 height=$(field height <<<"$first")
 
-sides=(bare text)
+sides=(bare text plain)
 for i in "${!programs[@]}"; do sides+=("program$((i + 1))"); done
 run() { # side
   case $1 in
     bare) "$watch" -- "$bare" "$width" "$height" ;;
     text) "$watch" -- "$bare" "$width" "$height" "Çağrı sayısı : 0" ;;
+    plain) "$watch" -- "$plain" ;;
     *) "$watch" -- "${programs[${1#program} - 1]}" ;;
   esac
 }
@@ -76,9 +81,12 @@ for r in $(seq "$runs"); do
 done
 
 echo
-printf '%-9s %10s %10s %8s %12s %12s %10s\n' medians paint_ms cpu_ms rss_MB "paint/bare" "cpu/bare" "rss-bare"
+printf '%-9s %10s %10s %8s %12s %12s %10s %12s %12s %10s\n' medians paint_ms cpu_ms rss_MB "paint/bare" "cpu/bare" \
+  "rss-bare" "paint/plain" "cpu/plain" "rss-plain"
+med() { field "$1" <"$tmp/$2" | median; }
 for s in "${sides[@]}"; do
-  printf '%s %s %s %s %s %s %s\n' "$s" "$(field paint_ms <"$tmp/$s" | median)" "$(field cpu_ms <"$tmp/$s" | median)" \
-    "$(field rss_kb <"$tmp/$s" | median)" "$(field paint_ms <"$tmp/bare" | median)" "$(field cpu_ms <"$tmp/bare" | median)" \
-    "$(field rss_kb <"$tmp/bare" | median)"
-done | awk '{ printf "%-9s %10.1f %10.1f %8.1f %12.2f %12.2f %+7.1f MB\n", $1, $2, $3, $4 / 1024, $2 / $5, $3 / $6, ($4 - $7) / 1024 }'
+  printf '%s %s %s %s %s %s %s %s %s %s\n' "$s" "$(med paint_ms "$s")" "$(med cpu_ms "$s")" "$(med rss_kb "$s")" \
+    "$(med paint_ms bare)" "$(med cpu_ms bare)" "$(med rss_kb bare)" \
+    "$(med paint_ms plain)" "$(med cpu_ms plain)" "$(med rss_kb plain)"
+done | awk '{ printf "%-9s %10.1f %10.1f %8.1f %12.2f %12.2f %+7.1f MB %12.2f %12.2f %+7.1f MB\n", $1, $2, $3, $4 / 1024,
+  $2 / $5, $3 / $6, ($4 - $7) / 1024, $2 / $8, $3 / $9, ($4 - $10) / 1024 }'
