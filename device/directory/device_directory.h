@@ -2,9 +2,9 @@
 // Where caller-ID devices are declared. The control opens only ports that
 // have an entry here, so it never sends bytes to an unrelated serial port.
 //
-// An entry is a symbolic link named "unit-<name>" (multi-line unit) or
-// "modem-<name>" (voice modem) pointing at a serial device node or a
-// pseudo-terminal. Two directories are read: the per-user one under the
+// An entry is a symbolic link whose name's prefix says the device family
+// ("unit-", "modem-", "lineunit-", "ethunit-", "audio-", below) and whose
+// target suits that family. Two directories are read: the per-user one under the
 // runtime directory (simulator, hand-made links) and the one udev fills for
 // real USB units (see tools/udev/).
 //
@@ -12,7 +12,7 @@
 // what it says, so a directory is read only when its owner alone can write
 // to it: the user for the per-user directory, root for udev's. It is opened
 // without following a link in its place, and every entry's target is checked
-// for its family (a serial device for units and modems).
+// for its family (a serial device for the serial families).
 #include <sys/types.h>
 
 #include <QByteArray>
@@ -22,6 +22,8 @@
 
 namespace device {
 
+// NativeUnit: "unit-<name>", our multi-line unit; Modem: "modem-<name>", a
+// voice modem; both on a serial port or pseudo-terminal.
 // PublicFormatSerial and PublicFormatUdp: units of the public multi-line call-record format,
 // "lineunit-<name>" on a serial port, "ethunit-<name>" whose link text is the
 // unit's IP address with an optional ":port" (nothing to resolve).
@@ -48,7 +50,7 @@ QString UserDeviceDirectory();
 QString UdevDeviceDirectory();
 QStringList DefaultDeviceDirectories();
 
-// Family from an entry name; false for names of neither family.
+// Family from an entry name; false for names of no family.
 bool FamilyFromName(const QString& name, DeviceFamily* family);
 // The prefix entries of the family are named with, e.g. "unit-".
 QString FamilyPrefix(DeviceFamily family);
