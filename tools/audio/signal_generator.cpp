@@ -8,6 +8,7 @@ extern "C" {
 #include <QFile>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "platform/codepage.h"
 
@@ -94,6 +95,78 @@ double GainToLevel(const Samples& s, double levelDbm0) {
   return RmsForDbm0(levelDbm0) / std::sqrt(sum / n);
 }
 
+
+// Second-order sections (audio-EQ cookbook forms), run in double.
+struct Biquad {
+  double b0, b1, b2, a1, a2, z1 = 0, z2 = 0;
+  double Run(double v) {
+    const double y = b0 * v + z1;
+    z1 = b1 * v - a1 * y + z2;
+    z2 = b2 * v - a2 * y;
+    return y;
+  }
+};
+
+Biquad Section(const char* kind, double hz, double q, double gainDb = 0) {
+  const double w = 2 * M_PI * hz / 8000.0, cw = std::cos(w), alpha = std::sin(w) / (2 * q);
+  const double a = std::pow(10.0, gainDb / 40);
+  double b0, b1, b2, a0 = 1 + alpha, a1 = -2 * cw, a2 = 1 - alpha;
+  if (kind[0] == 'h') {
+    b0 = b2 = (1 + cw) / 2;
+    b1 = -(1 + cw);
+  } else if (kind[0] == 'l') {
+    b0 = b2 = (1 - cw) / 2;
+    b1 = 1 - cw;
+  } else {  // high shelf
+    const double s = 2 * std::sqrt(a) * alpha;
+    b0 = a * ((a + 1) + (a - 1) * cw + s);
+    b1 = -2 * a * ((a - 1) + (a + 1) * cw);
+    b2 = a * ((a + 1) + (a - 1) * cw - s);
+    a0 = (a + 1) - (a - 1) * cw + s;
+    a1 = 2 * ((a - 1) - (a + 1) * cw);
+    a2 = (a + 1) - (a - 1) * cw - s;
+  }
+  return {b0 / a0, b1 / a0, b2 / a0, a1 / a0, a2 / a0};
+}
+
+void RunSections(Samples& s, std::vector<Biquad> sections) {
+  for (int16_t& v : s) {
+    double x = v;
+    for (Biquad& b : sections) x = b.Run(x);
+    v = Saturate(x);
+  }
+}
+
+std::vector<Biquad> BandSections() {
+  return {Section("h", 300, 0.541), Section("h", 300, 1.307), Section("l", 3400, 0.541), Section("l", 3400, 1.307)};
+}
+
+// A gentle slope across the FSK band: `db` more gain at 2200 Hz than at 1200 Hz.
+void Tilt(Samples& s, double db) { RunSections(s, {Section("s", 1700, 0.5, 2 * db)}); }
+
+Samples DtmfDigitsAudio(const QByteArray& digits, const BurstShape& shape) {
+  static const char* kKeys = "123A456B789C*0#D";
+  static const double kLow[] = {697, 770, 852, 941}, kHigh[] = {1209, 1336, 1477, 1633};
+  const double low = std::pow(10.0, -shape.twistDb / 40), high = 1 / low;
+  Samples out = Silence(0.05);
+  for (char d : digits) {
+    const char* k = std::strchr(kKeys, d);
+    if (!k) continue;
+    const int i = int(k - kKeys);
+    const double fl = kLow[i / 4] * shape.toneFactor, fh = kHigh[i % 4] * shape.toneFactor;
+    const int n = shape.dtmfToneMs * 8;
+    for (int t = 0; t < n; ++t)
+      out.push_back(Saturate(8000 * (low * std::sin(2 * M_PI * fl * t / 8000.0) +
+                                     high * std::sin(2 * M_PI * fh * t / 8000.0))));
+    Append(out, Silence(shape.dtmfGapMs / 1000.0));
+  }
+  return out;
+}
+
+}  // namespace
+
+namespace {
+Samples Burst(const CallBurst& call, double levelDbm0, bool corruptChecksum, const BurstShape& shape);
 }  // namespace
 
 CallBurst MakeCallBurst(Standard standard, const QString& number, const QString& name, const QDateTime& sent) {
@@ -117,10 +190,36 @@ QByteArray MessageBytes(const CallBurst& call) {
 }
 
 Samples CallerIdBurst(const CallBurst& call, double levelDbm0, bool corruptChecksum) {
+  return Burst(call, levelDbm0, corruptChecksum, BurstShape{});
+}
+
+Samples CallerIdBurst(const CallBurst& call, double levelDbm0, const BurstShape& shape) {
+  return Burst(call, levelDbm0, false, shape);
+}
+
+namespace {
+
+Samples Burst(const CallBurst& call, double levelDbm0, bool corruptChecksum, const BurstShape& shape) {
+  const bool nominal = shape.bitRateFactor == 1.0 && shape.toneFactor == 1.0 && shape.twistDb == 0.0 &&
+                       shape.dtmfToneMs == 70 && shape.dtmfGapMs == 70;
+  if (call.standard == Standard::ClipDtmf && !nominal) {
+    Samples out = DtmfDigitsAudio(MessageBytes(call), shape);
+    Amplify(out, GainToLevel(out, levelDbm0));
+    return out;
+  }
   adsi_tx_state_t* tx = adsi_tx_init(nullptr, SpandspStandard(call.standard));
+  if (call.standard != Standard::ClipDtmf && (shape.seizureBits >= 0 || shape.markBits >= 0)) {
+    const bool japan = call.standard == Standard::JapanV23;
+    adsi_tx_set_preamble(tx, shape.seizureBits >= 0 ? shape.seizureBits : (japan ? 0 : 300),
+                         shape.markBits >= 0 ? shape.markBits : (japan ? 75 : 180), -1, -1);
+  }
   const QByteArray msg = MessageBytes(call);
   adsi_tx_put_message(tx, reinterpret_cast<const uint8_t*>(msg.constData()), int(msg.size()));
   if (corruptChecksum && call.standard != Standard::ClipDtmf && tx->msg_len > 0) tx->msg[tx->msg_len - 1] ^= 0x5A;
+  if (call.standard != Standard::ClipDtmf) {
+    tx->fsktx.baud_rate = int(std::lround(tx->fsktx.baud_rate * shape.bitRateFactor));
+    for (int32_t& rate : tx->fsktx.phase_rates) rate = int32_t(std::lround(rate * shape.toneFactor));
+  }
   Samples out;
   int16_t buf[160];
   for (;;) {
@@ -129,9 +228,12 @@ Samples CallerIdBurst(const CallBurst& call, double levelDbm0, bool corruptCheck
     if (n < 160) break;
   }
   adsi_tx_free(tx);
+  if (call.standard != Standard::ClipDtmf && shape.twistDb != 0.0) Tilt(out, shape.twistDb);
   Amplify(out, GainToLevel(out, levelDbm0));
   return out;
 }
+
+}  // namespace
 
 Samples Silence(double seconds) { return Samples(size_t(std::max(0.0, seconds) * 8000), 0); }
 
@@ -157,6 +259,53 @@ void AddNoise(Samples& samples, double levelDbm0, int seed) {
   awgn_state_t* noise = awgn_init_dbm0(nullptr, seed == 0 ? 1 : seed, float(levelDbm0));
   for (int16_t& s : samples) s = Saturate(double(s) + awgn(noise));
   awgn_free(noise);
+}
+
+void AddBandNoise(Samples& samples, double levelDbm0, int seed) {
+  Samples noise(samples.size() + 800, 0);
+  AddNoise(noise, levelDbm0 + 6, seed);  // headroom: filtering takes some off
+  RunSections(noise, BandSections());
+  noise.erase(noise.begin(), noise.begin() + 800);  // the filters' start
+  const double gain = RmsForDbm0(levelDbm0) / std::max(1.0, RmsForDbm0(LevelDbm0(noise.data(), noise.size())));
+  for (size_t i = 0; i < samples.size(); ++i) samples[i] = Saturate(samples[i] + gain * noise[i]);
+}
+
+void AddHum(Samples& samples, double hz, double levelDbm0) {
+  const double amp = RmsForDbm0(levelDbm0) * std::sqrt(2.0);
+  const double third = std::pow(10.0, -12 / 20.0), fifth = std::pow(10.0, -30 / 20.0);
+  for (size_t i = 0; i < samples.size(); ++i) {
+    const double t = 2 * M_PI * hz * double(i) / 8000.0;
+    samples[i] = Saturate(samples[i] + amp * (std::sin(t) + third * std::sin(3 * t + 0.7) + fifth * std::sin(5 * t + 1.9)));
+  }
+}
+
+Samples Resample(const Samples& samples, double factor) {
+  // Windowed-sinc interpolation, 16 samples either side.
+  constexpr int kHalf = 16;
+  Samples out;
+  const double step = 1.0 / factor;
+  for (double t = 0; t < double(samples.size()); t += step) {
+    const int64_t c = int64_t(std::floor(t));
+    double v = 0;
+    for (int64_t k = c - kHalf + 1; k <= c + kHalf; ++k) {
+      if (k < 0 || k >= int64_t(samples.size())) continue;
+      const double x = t - double(k);
+      const double sinc = std::fabs(x) < 1e-9 ? 1.0 : std::sin(M_PI * x) / (M_PI * x);
+      const double window = 0.5 + 0.5 * std::cos(M_PI * x / kHalf);
+      v += samples[size_t(k)] * sinc * window;
+    }
+    out.push_back(Saturate(v));
+  }
+  return out;
+}
+
+void TelephoneBand(Samples& samples) { RunSections(samples, BandSections()); }
+
+void LongLoop(Samples& samples) {
+  std::vector<Biquad> s = BandSections();
+  s.push_back(Section("s", 1700, 0.5, -12));  // about -6 dB at 2200 against 1200 Hz
+  s.push_back(Section("l", 3000, 0.707));
+  RunSections(samples, s);
 }
 
 void AddOffset(Samples& samples, int offset) {

@@ -38,6 +38,18 @@ QByteArray MessageBytes(const CallBurst& call);
 // correctly but fail its checksum.
 Samples CallerIdBurst(const CallBurst& call, double levelDbm0, bool corruptChecksum = false);
 
+// How a burst departs from the nominal signal, as real exchanges and lines
+// do within (or just outside) the standards.
+struct BurstShape {
+  double bitRateFactor = 1.0;  // FSK: 1.01 sends 1212 bit/s
+  double toneFactor = 1.0;     // FSK tones, or each DTMF tone, times this
+  double twistDb = 0.0;        // FSK: space above mark; DTMF: high tones above low ones
+  int seizureBits = -1;        // FSK preamble lengths; -1: the standard's own
+  int markBits = -1;
+  int dtmfToneMs = 70, dtmfGapMs = 70;  // DTMF digit and gap lengths
+};
+Samples CallerIdBurst(const CallBurst& call, double levelDbm0, const BurstShape& shape);
+
 Samples Silence(double seconds);
 // Ringing as a line coupler passes it to the sound card: the 25 Hz ringing
 // voltage, flattened by the coupler's limiter, at `levelDbm0` (0 dBm0 by
@@ -49,6 +61,20 @@ Samples Tone(double hz, double seconds, double levelDbm0);
 // Adds white Gaussian noise at `levelDbm0` (RMS over the whole band),
 // saturating at full scale. The same seed gives the same noise.
 void AddNoise(Samples& samples, double levelDbm0, int seed);
+// Adds white noise filtered to the telephone band (300-3400 Hz), at
+// `levelDbm0` after filtering.
+void AddBandNoise(Samples& samples, double levelDbm0, int seed);
+// Adds mains hum at `hz` and `levelDbm0` with its third and fifth harmonics
+// 12 and 30 dB below it, as a coupler picks it up.
+void AddHum(Samples& samples, double hz, double levelDbm0);
+// What a sound card whose clock is off by `factor` (1.01: 1 % slow, so every
+// frequency and rate reads 1 % high) delivers of `samples`.
+Samples Resample(const Samples& samples, double factor);
+// The telephone band (300-3400 Hz), and a long loop: the band plus a loss
+// rising with frequency (about 6 dB more at 2200 Hz than at 1200 Hz) and a
+// low-pass edge near 3 kHz.
+void TelephoneBand(Samples& samples);
+void LongLoop(Samples& samples);
 // Adds a constant offset, saturating.
 void AddOffset(Samples& samples, int offset);
 // Scales by `gain` and clips at full scale.

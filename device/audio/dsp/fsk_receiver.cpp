@@ -6,6 +6,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 
 #include "device/audio/dsp/message_parser.h"
 
@@ -19,8 +20,24 @@ constexpr uint8_t kJapanStart = 0x90;  // DLE with its parity bit
 // run before a message and the message as a whole must keep these.
 constexpr float kMarkPurity = 0.5f;
 constexpr double kMessagePurity = 0.25;
+// Bit-rate hypotheses, as fractions off the nominal 1200 bit/s: the
+// exchange's 1 % and a sound card's error make 2 %, and a little beyond is
+// still read. Steps of 0.75 % leave at most 0.4 % to the tracked clock, which
+// follows that over any message length (it moves up to 1/16 bit a character).
+constexpr double kRateOffsets[] = {0.0, -0.0075, 0.0075, -0.015, 0.015, -0.0225, 0.0225, -0.03, 0.03};
+// A bit whose soft value is under this share of the message's median was as
+// good as a coin toss.
+constexpr float kGuessShare = 0.1f;
 
 bool IsClipType(uint8_t b) { return b == 0x80 || b == 0x04 || b == 0x82 || b == 0x06; }
+
+template <class Frames>
+std::vector<uint8_t> BytesOf(const Frames& frames) {
+  std::vector<uint8_t> bytes;
+  bytes.reserve(frames.size());
+  for (const auto& f : frames) bytes.push_back(f.byte);
+  return bytes;
+}
 
 }  // namespace
 
@@ -28,50 +45,60 @@ FskReceiver::FskReceiver(Standard tones, Standard only)
     : tones_(tones),
       only_(only),
       bit_(double(kSampleRate) / 1200.0),
+      mark_hz_(tones == Standard::Bell202 ? 1200.0 : 1300.0),
       d_(kHistory, 0.f),
       e_(kHistory, 0.f),
-      purity_(kHistory, 0.f) {
-  const double mark = tones == Standard::Bell202 ? 1200.0 : 1300.0;
+      purity_(kHistory, 0.f),
+      x_(kHistory, 0.f) {
   const double space = tones == Standard::Bell202 ? 2200.0 : 2100.0;
-  // 80 samples hold a whole number of periods of all four tones.
-  for (int i = 0; i < 80; ++i) {
-    markTable_[i][0] = float(std::cos(2 * M_PI * mark * i / kSampleRate));
-    markTable_[i][1] = float(-std::sin(2 * M_PI * mark * i / kSampleRate));
-    spaceTable_[i][0] = float(std::cos(2 * M_PI * space * i / kSampleRate));
-    spaceTable_[i][1] = float(-std::sin(2 * M_PI * space * i / kSampleRate));
+  for (int i = 0; i < kTablePeriod; ++i) {
+    mark_table_[i][0] = float(std::cos(2 * M_PI * mark_hz_ * i / kSampleRate));
+    mark_table_[i][1] = float(-std::sin(2 * M_PI * mark_hz_ * i / kSampleRate));
+    space_table_[i][0] = float(std::cos(2 * M_PI * space * i / kSampleRate));
+    space_table_[i][1] = float(-std::sin(2 * M_PI * space * i / kSampleRate));
   }
   hunt_ = int64_t(std::lround(10 * bit_)) + 1;
 }
 
 void FskReceiver::Demodulate(float x) {
   const int p = int(n_ % kTaps);
-  const int t = int(n_ % 80);
-  zm_[p][0] = x * markTable_[t][0], zm_[p][1] = x * markTable_[t][1];
-  zs_[p][0] = x * spaceTable_[t][0], zs_[p][1] = x * spaceTable_[t][1];
+  const int t = int(n_ % kTablePeriod);
+  zm_[p][0] = x * mark_table_[t][0];
+  zm_[p][1] = x * mark_table_[t][1];
+  zs_[p][0] = x * space_table_[t][0];
+  zs_[p][1] = x * space_table_[t][1];
   sq_[p] = x * x;
   // One bit of window: the newest six samples in full, the oldest in part.
   const int oldest = (p + 1) % kTaps;
-  const float wOld = float(bit_ - (kTaps - 1));
+  const float w_old = float(bit_ - (kTaps - 1));
   float mr = 0, mi = 0, sr = 0, si = 0, pw = 0;
   for (int k = 0; k < kTaps; ++k) {
-    const float w = k == oldest ? wOld : 1.f;
-    mr += w * zm_[k][0], mi += w * zm_[k][1];
-    sr += w * zs_[k][0], si += w * zs_[k][1];
+    const float w = k == oldest ? w_old : 1.f;
+    mr += w * zm_[k][0];
+    mi += w * zm_[k][1];
+    sr += w * zs_[k][0];
+    si += w * zs_[k][1];
     pw += w * sq_[k];
   }
   const float m2 = mr * mr + mi * mi, s2 = sr * sr + si * si;
   const int64_t i = n_ & (kHistory - 1);
   d_[i] = m2 - s2;
   e_[i] = m2 + s2;
+  x_[i] = x;
   // Purity over three bits: narrow filters, so noise and speech, whose power
   // spreads over the band, read low, and a steady carrier reads near 1.
   const int q = int(n_ % kLongTaps);
-  for (int k = 0; k < 2; ++k) longM_[k] += double(zm_[p][k]) - longZm_[q][k], longZm_[q][k] = zm_[p][k];
-  for (int k = 0; k < 2; ++k) longS_[k] += double(zs_[p][k]) - longZs_[q][k], longZs_[q][k] = zs_[p][k];
-  longP_ += double(sq_[p]) - longSq_[q], longSq_[q] = sq_[p];
-  const double lm = longM_[0] * longM_[0] + longM_[1] * longM_[1];
-  const double ls = longS_[0] * longS_[0] + longS_[1] * longS_[1];
-  purity_[i] = longP_ > 1.0 ? float(2.0 * std::max(lm, ls) / (kLongTaps * longP_)) : 0.f;
+  for (int k = 0; k < 2; ++k) {
+    long_m_[k] += double(zm_[p][k]) - long_zm_[q][k];
+    long_zm_[q][k] = zm_[p][k];
+    long_s_[k] += double(zs_[p][k]) - long_zs_[q][k];
+    long_zs_[q][k] = zs_[p][k];
+  }
+  long_p_ += double(sq_[p]) - long_sq_[q];
+  long_sq_[q] = sq_[p];
+  const double lm = long_m_[0] * long_m_[0] + long_m_[1] * long_m_[1];
+  const double ls = long_s_[0] * long_s_[0] + long_s_[1] * long_s_[1];
+  purity_[i] = long_p_ > 1.0 ? float(2.0 * std::max(lm, ls) / (kLongTaps * long_p_)) : 0.f;
   ++n_;
 }
 
@@ -82,10 +109,10 @@ double FskReceiver::DAt(double t) const {
   return D(i) + f * (D(i + 1) - D(i));
 }
 
-FskReceiver::Frame FskReceiver::FrameAt(double s) const {
+FskReceiver::Frame FskReceiver::FrameAt(double s, double bit) const {
   Frame f;
   f.start = s;
-  for (int b = 0; b < 10; ++b) f.soft[b] = float(DAt(s + (b + 1) * bit_));
+  for (int b = 0; b < 10; ++b) f.soft[b] = float(DAt(s + (b + 1) * bit));
   f.score = -f.soft[0] + f.soft[9];
   for (int b = 1; b <= 8; ++b) {
     f.score += std::fabs(f.soft[b]);
@@ -94,11 +121,13 @@ FskReceiver::Frame FskReceiver::FrameAt(double s) const {
   return f;
 }
 
-FskReceiver::Frame FskReceiver::BestFrame(double s, int steps, double step) const {
-  Frame best = FrameAt(s);
+// The best-scoring frame within `steps` eighths of a bit of `s`.
+FskReceiver::Frame FskReceiver::BestFrame(double s, int steps, double bit) const {
+  const double step = bit / 8;
+  Frame best = FrameAt(s, bit);
   for (int j = -steps; j <= steps; ++j) {
     if (j == 0) continue;
-    Frame f = FrameAt(s + j * step);
+    Frame f = FrameAt(s + j * step, bit);
     if (f.score > best.score) best = f;
   }
   return best;
@@ -122,25 +151,28 @@ int FskReceiver::MessageLength(const std::vector<uint8_t>& bytes) const {
   return bytes[1] + 3;
 }
 
-// Reads frames from `first` until the message length is reached. `track`
-// follows the bit clock frame by frame and lets idle marks sit between
-// characters; otherwise the clock runs on from the first start bit.
-// Returns false while samples are missing.
-bool FskReceiver::Decode(double first, bool track, std::vector<Frame>& frames) const {
+// Reads frames from `first`, `bit` samples a bit, until the message length is
+// reached. `track` follows the bit clock frame by frame and lets idle marks
+// sit between characters; otherwise the clock runs on from the first start
+// bit. Returns false while samples are missing.
+bool FskReceiver::Decode(double first, bool track, double bit, std::vector<Frame>& frames) const {
   frames.clear();
   std::vector<uint8_t> bytes;
   double s = first;
-  const double step = bit_ / 8;
+  const double margin = 11 * bit + bit / 4 + 2;  // samples a frame and its search need
   for (;;) {
-    if (s + 11 * bit_ + 2 * step + 2 >= double(n_)) return false;
-    Frame f = track ? BestFrame(s, 1, step) : FrameAt(s);
+    if (s + margin >= double(n_)) return false;
+    Frame f = track ? BestFrame(s, 1, bit) : FrameAt(s, bit);
     if (track && f.soft[0] > 0 && !frames.empty()) {
       // A mark where a start bit should be: idle between characters.
-      bool found = false;
-      for (int k = 1; k <= 3 && !found; ++k) {
-        if (s + k * bit_ + 11 * bit_ + 2 * step + 2 >= double(n_)) return false;
-        Frame g = BestFrame(s + k * bit_, 1, step);
-        if (g.soft[0] < 0 && g.soft[9] > 0) f = g, s += k * bit_, found = true;
+      for (int k = 1; k <= 3; ++k) {
+        if (s + k * bit + margin >= double(n_)) return false;
+        const Frame g = BestFrame(s + k * bit, 1, bit);
+        if (g.soft[0] < 0 && g.soft[9] > 0) {
+          f = g;
+          s += k * bit;
+          break;
+        }
       }
     }
     frames.push_back(f);
@@ -149,7 +181,7 @@ bool FskReceiver::Decode(double first, bool track, std::vector<Frame>& frames) c
     if (len < 0 || (len > 0 && int(bytes.size()) >= len)) return true;
     // Half of the measured timing error carries over, so noise does not
     // throw the clock around.
-    s = (track ? s + 0.5 * (f.start - s) : s) + 10 * bit_;
+    s = (track ? s + 0.5 * (f.start - s) : s) + 10 * bit;
   }
 }
 
@@ -183,10 +215,13 @@ std::optional<CallerIdMessage> FskReceiver::FlipOneBit(const std::vector<Frame>&
   const int diff = int(sum & 0xFF);
   int k = -1, want = -1;  // weight, and the value the wrong bit was read as
   for (int j = 0; j < 8; ++j) {
-    if (diff == (1 << j))
-      k = j, want = 1;
-    else if (diff == ((256 - (1 << j)) & 0xFF))
-      k = j, want = 0;
+    if (diff == (1 << j)) {
+      k = j;
+      want = 1;
+    } else if (diff == ((256 - (1 << j)) & 0xFF)) {
+      k = j;
+      want = 0;
+    }
   }
   if (k < 0) return std::nullopt;
   std::nth_element(all.begin(), all.begin() + all.size() / 2, all.end());
@@ -196,18 +231,39 @@ std::optional<CallerIdMessage> FskReceiver::FlipOneBit(const std::vector<Frame>&
   // Not the type or length bytes: a wrong length would have framed differently.
   for (size_t i = 2; i < frames.size(); ++i) {
     const int v = (frames[i].byte >> k) & 1;
-    if (k == 7 ? false : v != want) continue;
+    if (k != 7 && v != want) continue;
     const float c = std::fabs(frames[i].soft[k + 1]);
-    if (c < least)
-      second = least, least = c, where = int(i);
-    else if (c < second)
+    if (c < least) {
+      second = least;
+      least = c;
+      where = int(i);
+    } else if (c < second) {
       second = c;
+    }
   }
   if (where < 0 || least > 0.25f * median || second < 3.f * least) return std::nullopt;
-  std::vector<uint8_t> bytes;
-  for (const Frame& f : frames) bytes.push_back(f.byte);
-  bytes[where] ^= uint8_t(1 << k);
+  std::vector<uint8_t> bytes = BytesOf(frames);
+  bytes[size_t(where)] ^= uint8_t(1 << k);
   return Accept(bytes, layout);
+}
+
+// Two wrong bits of one weight cancel in a byte sum when one was read 0 for
+// 1 and the other 1 for 0 (or both at the top weight, whose carry is lost).
+// A reading with two such bits both near zero passed the checksum by luck.
+bool FskReceiver::Guessed(const std::vector<Frame>& frames) const {
+  if (frames.empty() || frames[0].byte == kJapanStart) return false;  // a CRC is not fooled this way
+  std::vector<float> all;
+  for (const Frame& f : frames)
+    for (int b = 1; b <= 8; ++b) all.push_back(std::fabs(f.soft[b]));
+  std::nth_element(all.begin(), all.begin() + all.size() / 2, all.end());
+  const float weak = kGuessShare * all[all.size() / 2];
+  int ones[8] = {}, zeros[8] = {};
+  for (const Frame& f : frames)
+    for (int k = 0; k < 8; ++k)
+      if (std::fabs(f.soft[k + 1]) < weak) ++((f.byte >> k) & 1 ? ones : zeros)[k];
+  for (int k = 0; k < 7; ++k)
+    if (ones[k] > 0 && zeros[k] > 0) return true;
+  return ones[7] + zeros[7] >= 2;
 }
 
 bool FskReceiver::CarrierThroughout(const std::vector<Frame>& frames, double* quality) const {
@@ -236,71 +292,133 @@ bool FskReceiver::CarrierThroughout(const std::vector<Frame>& frames, double* qu
   return *quality >= kMessagePurity;
 }
 
+// The mark tone's frequency from the mark run before the first start bit:
+// the phase the signal, mixed down by this receiver's mark, turns through
+// between the two halves of the run. Nine bits give about 60 samples, enough
+// to tell 1200 from 1300 Hz at any SNR a message decodes at.
+double FskReceiver::MarkHz(double first) const {
+  const int64_t end = int64_t(first - bit_ / 2);
+  const int half = int(4.5 * bit_);
+  const int64_t begin = end - 2 * half;
+  if (begin < 0 || begin + kHistory <= n_) return 0;
+  std::complex<double> a, b;
+  for (int64_t i = begin; i < end; ++i) {
+    const std::complex<double> z =
+        double(X(i)) * std::polar(1.0, -2 * M_PI * mark_hz_ * double(i % kSampleRate) / kSampleRate);
+    (i < begin + half ? a : b) += z;
+  }
+  if (std::abs(a) == 0 || std::abs(b) == 0) return 0;
+  return mark_hz_ + std::arg(b * std::conj(a)) * kSampleRate / (2 * M_PI * half);
+}
+
+void FskReceiver::RestartHunt(int64_t at) {
+  const int window = int(std::lround(10 * bit_));
+  hunt_ = std::max<int64_t>(at, window + 1);
+  marks_ = 0;
+  purity_sum_ = 0;
+  for (int64_t i = hunt_ - window; i < hunt_; ++i) {
+    marks_ += D(i) > 0;
+    purity_sum_ += Purity(i);
+  }
+  phase_ = Phase::kHunting;
+}
+
+// The whole message is in: read it at every bit-rate hypothesis and keep the
+// best-scoring reading that passes.
+void FskReceiver::Finish(std::vector<FskBurst>& out, const std::vector<Frame>& nominal, bool nominal_complete) {
+  FskBurst burst;
+  burst.start = int64_t(first_);
+  burst.end = int64_t(nominal.back().start + 10 * bit_);
+  Standard layout = tones_;
+  std::optional<CallerIdMessage> message;
+  double taken_score = 0, bit = bit_;
+  Reading best_scoring;  // the best reading, passing or not
+  std::vector<Frame> frames;
+  for (double offset : kRateOffsets) {
+    const double b = bit_ / (1 + offset);
+    if (!Decode(first_, true, b, frames)) continue;  // read another length: not this rate
+    double score = 0;
+    for (const Frame& f : frames) score += f.score;
+    score /= double(frames.size());
+    if (score > best_scoring.score) best_scoring = {frames, b, score};
+    if (message && score <= taken_score) continue;
+    Standard l = tones_;
+    std::optional<CallerIdMessage> m = Accept(BytesOf(frames), &l);
+    if (m && !Guessed(frames)) {
+      message = m;
+      layout = l;
+      taken_score = score;
+      bit = b;
+      burst.end = int64_t(frames.back().start + 10 * b);
+    }
+  }
+  if (!message && best_scoring.bit > 0) bit = best_scoring.bit;
+  // Whether the carrier lasted, judged on the frames of the rate taken.
+  if (Decode(first_, true, bit, frames)) burst.end = int64_t(frames.back().start + 10 * bit);
+  const bool carrier = CarrierThroughout(frames.empty() ? nominal : frames, &burst.quality);
+  // A failure is only reported for a burst the nominal reading framed whole
+  // with the carrier throughout: a cut-off burst or other tones read at an
+  // odd rate are no failed caller ID.
+  double nominal_quality = 0;
+  const bool failed_burst = nominal_complete && CarrierThroughout(nominal, &nominal_quality);
+  for (double shift : {0.0, -bit / 8, bit / 8}) {
+    if (message) break;
+    if (Decode(first_ + shift, false, bit, frames)) {
+      Standard l = tones_;
+      std::optional<CallerIdMessage> m = Accept(BytesOf(frames), &l);
+      if (m && !Guessed(frames)) {
+        message = m;
+        layout = l;
+      }
+    }
+  }
+  if (!message && !best_scoring.frames.empty()) message = FlipOneBit(best_scoring.frames, &layout);
+  burst.bit_rate = kSampleRate / bit;
+  burst.mark_hz = MarkHz(first_);
+  if (message && carrier) {
+    message->standard = layout;
+    burst.standard = layout;
+    burst.message = message;
+    out.push_back(burst);
+  } else if (carrier && failed_burst) {
+    burst.standard = nominal[0].byte == kJapanStart && tones_ != Standard::Bell202 ? Standard::JapanV23 : tones_;
+    out.push_back(burst);
+  }
+  // After a failed reading, hunt on just past its start: the "message" may
+  // have been a noise dip in the marks before the real one.
+  RestartHunt(burst.message ? burst.end : std::max(candidate_ + 1, int64_t(first_ + bit_)));
+}
+
 void FskReceiver::Step(std::vector<FskBurst>& out) {
   const int window = int(std::lround(10 * bit_));
-  auto restartHunt = [&](int64_t at) {
-    hunt_ = std::max<int64_t>(at, window + 1);
-    marks_ = 0;
-    purity_sum_ = 0;
-    for (int64_t i = hunt_ - window; i < hunt_; ++i) marks_ += D(i) > 0, purity_sum_ += Purity(i);
-  };
-  if (!hunting_started_) {
-    if (n_ <= hunt_) return;  // the first mark window is not demodulated yet
-    restartHunt(hunt_);
-    hunting_started_ = true;
+  if (phase_ == Phase::kPriming) {
+    if (n_ <= hunt_) return;
+    RestartHunt(hunt_);
   }
-  if (n_ - hunt_ > kHistory / 2) restartHunt(n_ - window), first_ = -1;
+  if (n_ - hunt_ > kHistory / 2) RestartHunt(n_ - window);
   for (;;) {
-    if (first_ >= 0) {
+    if (phase_ == Phase::kCollecting) {
       std::vector<Frame> frames;
-      if (!Decode(first_, true, frames)) {
-        // Still collecting. A false start may announce a long message; once
-        // the carrier is plainly gone, stop waiting and hunt on.
-        double quality = 0;
-        if (frames.size() < 4 || CarrierThroughout(frames, &quality)) return;
-        restartHunt(std::max(candidate_ + 1, int64_t(first_ + bit_)));
-        first_ = -1;
-        continue;
-      }
-      const int len = MessageLength(
-          {frames.size() > 0 ? frames[0].byte : uint8_t(0), frames.size() > 1 ? frames[1].byte : uint8_t(0)});
-      std::vector<uint8_t> bytes;
-      for (const Frame& f : frames) bytes.push_back(f.byte);
-      if (MessageLength(bytes) < 0 || len < 0) {
+      const bool complete = Decode(first_, true, bit_, frames);
+      const int len = MessageLength(BytesOf(frames));
+      if (complete && len < 0) {
         // Not a message after all: hunt on just past the false start.
-        restartHunt(std::max(candidate_ + 1, int64_t(first_ + bit_)));
-        first_ = -1;
+        RestartHunt(std::max(candidate_ + 1, int64_t(first_ + bit_)));
         continue;
       }
-      FskBurst burst;
-      burst.start = int64_t(first_);
-      burst.end = int64_t(frames.back().start + 10 * bit_);
-      const bool carrier = CarrierThroughout(frames, &burst.quality);
-      Standard layout = tones_;
-      std::optional<CallerIdMessage> m = Accept(bytes, &layout);
-      std::vector<Frame> fixed;
-      for (double shift : {0.0, -bit_ / 8, bit_ / 8}) {
-        if (m) break;
-        if (Decode(first_ + shift, false, fixed)) {
-          std::vector<uint8_t> b2;
-          for (const Frame& f : fixed) b2.push_back(f.byte);
-          m = Accept(b2, &layout);
-        }
+      // Still collecting while the carrier lasts. A false start may announce
+      // a long message; once the carrier is plainly gone, stop waiting. A
+      // slower rate needs more samples, and another rate may read another
+      // length: wait for every reading that still hears the carrier.
+      double quality = 0;
+      if (!complete && (frames.size() < 4 || CarrierThroughout(frames, &quality))) return;
+      std::vector<Frame> other;
+      for (double offset : kRateOffsets) {
+        if (!Decode(first_, true, bit_ / (1 + offset), other) &&
+            (other.size() < 4 || CarrierThroughout(other, &quality)))
+          return;
       }
-      if (!m) m = FlipOneBit(frames, &layout);
-      if (m && carrier) {
-        m->standard = layout;
-        burst.standard = layout;
-        burst.message = m;
-        out.push_back(burst);
-      } else if (carrier) {
-        burst.standard = frames[0].byte == kJapanStart && tones_ != Standard::Bell202 ? Standard::JapanV23 : tones_;
-        out.push_back(burst);
-      }
-      // After a failed reading, hunt on just past its start: the "message"
-      // may have been a noise dip in the marks before the real one.
-      restartHunt(burst.message ? burst.end : std::max(candidate_ + 1, int64_t(first_ + bit_)));
-      first_ = -1;
+      Finish(out, frames, complete);
       continue;
     }
     if (hunt_ >= n_ - 1) return;
@@ -309,10 +427,11 @@ void FskReceiver::Step(std::vector<FskBurst>& out) {
       const double crossing = double(i - 1) + D(i - 1) / (D(i - 1) - D(i));
       const double s0 = crossing - bit_ / 2;
       if (s0 + 11 * bit_ + bit_ / 2 + 2 >= double(n_)) return;  // wait for the whole first character
-      const Frame f = BestFrame(s0, 4, bit_ / 8);
+      const Frame f = BestFrame(s0, 4, bit_);
       if (f.soft[0] < 0 && f.soft[9] > 0 && FirstByteAccepted(f.byte)) {
         first_ = f.start;
         candidate_ = i;
+        phase_ = Phase::kCollecting;
         continue;
       }
     }

@@ -5,10 +5,13 @@
 // messages at signal-to-noise ratios a line coupler meets every day. This one
 // keeps the soft output of a matched filter pair (one bit long, one per tone)
 // for the whole burst and decodes each message several ways: with a tracked
-// bit clock, with a fixed one from the first start bit, and by correcting the
-// single least reliable bit the checksum points at. The checksum (or CRC)
-// picks the reading; a burst no reading passes becomes a checksum failure
-// only when it really was a carrier all along (not noise or a cut-off burst).
+// bit clock at each of a few bit rates around the nominal one (exchanges are
+// allowed 1 % off, sound cards add their own error), with a fixed clock from
+// the first start bit, and by correcting the single least reliable bit the
+// checksum points at. The checksum (or CRC) picks the reading, but a reading
+// whose weakest bits could cancel in the byte sum is a guess, not a call. A
+// burst no reading passes becomes a checksum failure only when it really was
+// a carrier all along (not noise or a cut-off burst).
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -22,6 +25,8 @@ struct FskBurst {
   std::optional<CallerIdMessage> message;  // empty: the checksum failed
   int64_t start = 0, end = 0;              // sample positions of the message
   double quality = 0;                      // how cleanly the tones matched, 0..1
+  double mark_hz = 0;                      // measured on the mark run before the message
+  double bit_rate = 0;                     // bits per second of the reading that was taken
 };
 
 class FskReceiver {
@@ -31,20 +36,15 @@ class FskReceiver {
   // the tones carry).
   FskReceiver(Standard tones, Standard only = Standard::Auto);
 
-  // `x` are DC-free samples; `out` gets every message completed.
+  // `x` are samples without anything below the telephone band; `out` gets
+  // every message completed.
   void Feed(const float* x, size_t count, std::vector<FskBurst>& out);
-  int64_t position() const { return n_; }
 
  private:
   static constexpr int kHistory = 1 << 15;  // 4 s: longer than any message
   static constexpr int kTaps = 7;
-
-  float D(int64_t i) const { return d_[i & (kHistory - 1)]; }
-  float Purity(int64_t i) const { return purity_[i & (kHistory - 1)]; }
-  float Energy(int64_t i) const { return e_[i & (kHistory - 1)]; }
-  double DAt(double t) const;
-  void Demodulate(float x);
-  void Step(std::vector<FskBurst>& out);
+  static constexpr int kLongTaps = 20;
+  static constexpr int kTablePeriod = 80;  // samples holding whole periods of all four tones
 
   struct Frame {
     uint8_t byte = 0;
@@ -52,31 +52,54 @@ class FskReceiver {
     float soft[10] = {};
     double score = 0;
   };
-  Frame FrameAt(double s) const;
-  Frame BestFrame(double s, int steps, double step) const;
+  struct Reading {
+    std::vector<Frame> frames;
+    double bit = 0;  // samples per bit it was read with
+    double score = 0;
+  };
+  enum class Phase {
+    kPriming,     // the first mark window is not demodulated yet
+    kHunting,     // looking for a start bit after a mark run
+    kCollecting,  // a first character framed; waiting for the whole message
+  };
+
+  float D(int64_t i) const { return d_[i & (kHistory - 1)]; }
+  float Purity(int64_t i) const { return purity_[i & (kHistory - 1)]; }
+  float Energy(int64_t i) const { return e_[i & (kHistory - 1)]; }
+  float X(int64_t i) const { return x_[i & (kHistory - 1)]; }
+  double DAt(double t) const;
+  void Demodulate(float x);
+  void Step(std::vector<FskBurst>& out);
+  void RestartHunt(int64_t at);
+  void Finish(std::vector<FskBurst>& out, const std::vector<Frame>& nominal, bool nominal_complete);
+
+  Frame FrameAt(double s, double bit) const;
+  Frame BestFrame(double s, int steps, double bit) const;
   bool FirstByteAccepted(uint8_t b) const;
   // Total message length from the bytes so far, 0 while unknown, -1 nonsense.
   int MessageLength(const std::vector<uint8_t>& bytes) const;
-  bool Decode(double first, bool track, std::vector<Frame>& frames) const;
+  bool Decode(double first, bool track, double bit, std::vector<Frame>& frames) const;
   std::optional<CallerIdMessage> Accept(std::vector<uint8_t> bytes, Standard* layout) const;
   std::optional<CallerIdMessage> FlipOneBit(const std::vector<Frame>& frames, Standard* layout) const;
+  bool Guessed(const std::vector<Frame>& frames) const;
   bool CarrierThroughout(const std::vector<Frame>& frames, double* quality) const;
+  double MarkHz(double first) const;
 
   Standard tones_;
   Standard only_;
-  double bit_;  // samples per bit
-  float markTable_[80][2], spaceTable_[80][2];
+  double bit_;  // nominal samples per bit
+  double mark_hz_;
+  float mark_table_[kTablePeriod][2], space_table_[kTablePeriod][2];
   float zm_[kTaps][2] = {}, zs_[kTaps][2] = {}, sq_[kTaps] = {};
-  static constexpr int kLongTaps = 20;
-  float longZm_[kLongTaps][2] = {}, longZs_[kLongTaps][2] = {}, longSq_[kLongTaps] = {};
-  double longM_[2] = {}, longS_[2] = {}, longP_ = 0;
-  std::vector<float> d_, e_, purity_;
+  float long_zm_[kLongTaps][2] = {}, long_zs_[kLongTaps][2] = {}, long_sq_[kLongTaps] = {};
+  double long_m_[2] = {}, long_s_[2] = {}, long_p_ = 0;
+  std::vector<float> d_, e_, purity_, x_;
   int64_t n_ = 0;     // samples demodulated
   int64_t hunt_ = 1;  // next sample the start-bit hunt looks at
-  bool hunting_started_ = false;
+  Phase phase_ = Phase::kPriming;
   int marks_ = 0;          // samples of the ten bits before the hunt cursor that read mark
   double purity_sum_ = 0;  // and their tone purity, summed
-  double first_ = -1;      // start of the message being collected, -1 when hunting
+  double first_ = 0;       // start of the message being collected
   int64_t candidate_ = 0;  // where the hunt found that start
 };
 

@@ -1,9 +1,11 @@
 #include "device/audio/dsp/line_decoder.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "device/audio/dsp/dtmf_receiver.h"
 #include "device/audio/dsp/fsk_receiver.h"
+#include "device/audio/dsp/line_front_end.h"
 
 namespace device::audio {
 namespace {
@@ -12,9 +14,14 @@ constexpr int64_t kHold = kSampleRate / 5;
 // Spans of settled bursts are remembered this long, so a receiver that
 // reports the same burst late does not make it a second call.
 constexpr int64_t kRemember = 5 * kSampleRate;
+// V.23 marks at 1300 Hz, Bell 202 at 1200 Hz (each within 1.5 % or 1 %):
+// the middle tells them apart with room for twice the tolerance.
+constexpr double kMarkBetweenHz = 1250.0;
 }  // namespace
 
 struct LineDecoder::Impl {
+  Standard fixed = Standard::Auto;
+  LineFrontEnd front_end;
   std::vector<std::unique_ptr<FskReceiver>> fsk;
   std::unique_ptr<DtmfReceiver> dtmf;
   std::vector<FskBurst> pending;
@@ -23,10 +30,19 @@ struct LineDecoder::Impl {
   };
   std::vector<Span> settled;
   std::vector<float> x;
-  float lastIn = 0, lastOut = 0;
+  std::vector<int16_t> x16;
   int64_t n = 0;
+  BurstMeasurement last;
 
   static bool Overlap(int64_t a0, int64_t a1, int64_t b0, int64_t b1) { return a0 < b1 && b0 < a1; }
+
+  // In automatic mode a CLIP or CLASS layout says nothing of the tones (the
+  // two layouts are the same bytes); the measured mark does.
+  Standard ByTones(Standard layout, double mark_hz) const {
+    if (fixed != Standard::Auto || mark_hz <= 0) return layout;
+    if (layout != Standard::ClipV23 && layout != Standard::Bell202) return layout;
+    return mark_hz < kMarkBetweenHz ? Standard::Bell202 : Standard::ClipV23;
+  }
 
   void Settle(std::vector<LineEvent>& out) {
     while (!pending.empty()) {
@@ -37,28 +53,37 @@ struct LineDecoder::Impl {
       for (bool grew = true; grew;) {
         grew = false;
         for (const FskBurst& b : pending)
-          if (Overlap(start, end, b.start, b.end) && (b.start < start || b.end > end))
-            start = std::min(start, b.start), end = std::max(end, b.end), grew = true;
+          if (Overlap(start, end, b.start, b.end) && (b.start < start || b.end > end)) {
+            start = std::min(start, b.start);
+            end = std::max(end, b.end);
+            grew = true;
+          }
       }
       if (n < end + kHold) return;
       const FskBurst* best = nullptr;
-      const FskBurst* bestFailure = nullptr;
+      const FskBurst* best_failure = nullptr;
       std::vector<FskBurst> rest;
       for (const FskBurst& b : pending) {
         if (!Overlap(start, end, b.start, b.end)) {
           rest.push_back(b);
           continue;
         }
-        const FskBurst*& slot = b.message ? best : bestFailure;
+        const FskBurst*& slot = b.message ? best : best_failure;
         if (!slot || b.quality > slot->quality) slot = &b;
       }
       const bool known = std::any_of(settled.begin(), settled.end(),
                                      [&](const Span& s) { return Overlap(start, end, s.start, s.end); });
-      if (!known) {
-        if (best)
-          out.push_back(*best->message);
-        else if (bestFailure)
-          out.push_back(ChecksumFailure{bestFailure->standard});
+      if (!known && (best || best_failure)) {
+        const FskBurst& b = best ? *best : *best_failure;
+        const Standard standard = ByTones(b.standard, b.mark_hz);
+        if (best) {
+          CallerIdMessage m = *best->message;
+          m.standard = standard;
+          out.push_back(m);
+        } else {
+          out.push_back(ChecksumFailure{standard});
+        }
+        last = {standard, b.mark_hz, b.bit_rate, b.quality, b.start, b.end};
       }
       settled.push_back({start, end});
       pending = std::move(rest);
@@ -66,7 +91,8 @@ struct LineDecoder::Impl {
   }
 };
 
-LineDecoder::LineDecoder(Standard fixed) : fixed_(fixed), impl_(std::make_unique<Impl>()) {
+LineDecoder::LineDecoder(Standard fixed) : impl_(std::make_unique<Impl>()) {
+  impl_->fixed = fixed;
   switch (fixed) {
     case Standard::Auto:
       impl_->fsk.push_back(std::make_unique<FskReceiver>(Standard::ClipV23));
@@ -82,22 +108,20 @@ LineDecoder::LineDecoder(Standard fixed) : fixed_(fixed), impl_(std::make_unique
 
 LineDecoder::~LineDecoder() = default;
 
+const BurstMeasurement& LineDecoder::LastBurst() const { return impl_->last; }
+
 void LineDecoder::Feed(const int16_t* samples, size_t count, std::vector<LineEvent>& out) {
   Impl& d = *impl_;
+  d.x.resize(count);
+  d.front_end.Filter(samples, count, d.x.data());
   if (d.dtmf) {
+    d.x16.resize(count);
+    for (size_t i = 0; i < count; ++i) d.x16[i] = int16_t(std::clamp(std::lround(d.x[i]), -32768L, 32767L));
     std::vector<CallerIdMessage> calls;
-    d.dtmf->Feed(samples, count, calls);
+    d.dtmf->Feed(d.x16.data(), count, calls);
     out.insert(out.end(), calls.begin(), calls.end());
   }
   if (!d.fsk.empty()) {
-    // DC blocker: a coupler's offset must not bias the tone filters.
-    d.x.resize(count);
-    for (size_t i = 0; i < count; ++i) {
-      const float in = samples[i];
-      d.lastOut = in - d.lastIn + 0.995f * d.lastOut;
-      d.lastIn = in;
-      d.x[i] = d.lastOut;
-    }
     std::vector<FskBurst> bursts;
     for (auto& r : d.fsk) r->Feed(d.x.data(), count, bursts);
     d.pending.insert(d.pending.end(), bursts.begin(), bursts.end());

@@ -30,13 +30,21 @@ bool ReadDateTime(const uint8_t* p, int n, CallerIdMessage& m) {
   return true;
 }
 
-// Numbers may carry the usual dialling symbols besides digits.
+// Numbers may carry the usual dialling symbols besides digits, but they are
+// digits above all: a "number" of mostly symbols is noise that passed the
+// checksum.
+constexpr int kMostSymbols = 2;
+
 bool ReadNumber(const uint8_t* p, int n, QString& out) {
   if (n <= 0 || n > 32) return false;
+  int symbols = 0;
   for (int i = 0; i < n; ++i) {
     const uint8_t c = p[i];
-    if (!((c >= '0' && c <= '9') || c == '+' || c == '*' || c == '#' || c == ' ' || c == '-')) return false;
+    if (c >= '0' && c <= '9') continue;
+    if (!(c == '+' || c == '*' || c == '#' || c == ' ' || c == '-')) return false;
+    ++symbols;
   }
+  if (symbols > kMostSymbols || symbols >= n) return false;
   out = QString::fromLatin1(reinterpret_cast<const char*>(p), n);
   return true;
 }
@@ -106,6 +114,9 @@ std::optional<CallerIdMessage> ParseClipOrClass(Standard standard, const uint8_t
         any = true;
         break;
       case CLIP_CALLER_NAME:
+        // A name is text: control characters mean the bytes are not one.
+        for (int i = 0; i < fieldLen; ++i)
+          if (body[i] < 0x20 || body[i] == 0x7F) return std::nullopt;
         m.name = platform::FromAnsi(QByteArray(reinterpret_cast<const char*>(body), fieldLen)).trimmed();
         break;
       default: break;  // fields a caller-ID display has no use for

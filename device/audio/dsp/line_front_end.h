@@ -1,0 +1,28 @@
+#pragma once
+// What every receiver hears first: a high-pass that keeps the telephone band
+// and removes what lies below it. Couplers pass mains hum (50 or 60 Hz and
+// its odd harmonics, often louder than the burst), the 25 Hz ringing voltage
+// and the DC steps a ring or a line reversal leaves; none of it carries
+// caller ID, and left in it biases the tone filters and DTMF twist.
+#include <cstddef>
+#include <cstdint>
+
+namespace device::audio {
+
+class LineFrontEnd {
+ public:
+  LineFrontEnd();
+  // Filters `count` samples of 8 kHz line audio into `out`.
+  void Filter(const int16_t* in, size_t count, float* out);
+
+ private:
+  // A sixth-order Butterworth high-pass as three second-order sections.
+  static constexpr int kSections = 3;
+  struct Section {
+    double b0, b1, b2, a1, a2;
+    double z1 = 0, z2 = 0;  // transposed direct form II state
+  };
+  Section sections_[kSections];
+};
+
+}  // namespace device::audio
