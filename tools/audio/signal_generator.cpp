@@ -95,7 +95,6 @@ double GainToLevel(const Samples& s, double levelDbm0) {
   return RmsForDbm0(levelDbm0) / std::sqrt(sum / n);
 }
 
-
 // Second-order sections (audio-EQ cookbook forms), run in double.
 struct Biquad {
   double b0, b1, b2, a1, a2, z1 = 0, z2 = 0;
@@ -156,8 +155,8 @@ Samples DtmfDigitsAudio(const QByteArray& digits, const BurstShape& shape) {
     const double fl = kLow[i / 4] * shape.toneFactor, fh = kHigh[i % 4] * shape.toneFactor;
     const int n = shape.dtmfToneMs * 8;
     for (int t = 0; t < n; ++t)
-      out.push_back(Saturate(8000 * (low * std::sin(2 * M_PI * fl * t / 8000.0) +
-                                     high * std::sin(2 * M_PI * fh * t / 8000.0))));
+      out.push_back(
+          Saturate(8000 * (low * std::sin(2 * M_PI * fl * t / 8000.0) + high * std::sin(2 * M_PI * fh * t / 8000.0))));
     Append(out, Silence(shape.dtmfGapMs / 1000.0));
   }
   return out;
@@ -275,7 +274,8 @@ void AddHum(Samples& samples, double hz, double levelDbm0) {
   const double third = std::pow(10.0, -12 / 20.0), fifth = std::pow(10.0, -30 / 20.0);
   for (size_t i = 0; i < samples.size(); ++i) {
     const double t = 2 * M_PI * hz * double(i) / 8000.0;
-    samples[i] = Saturate(samples[i] + amp * (std::sin(t) + third * std::sin(3 * t + 0.7) + fifth * std::sin(5 * t + 1.9)));
+    samples[i] =
+        Saturate(samples[i] + amp * (std::sin(t) + third * std::sin(3 * t + 0.7) + fifth * std::sin(5 * t + 1.9)));
   }
 }
 

@@ -59,22 +59,16 @@ BurstShape Digits(int toneMs, int gapMs) { return BurstShape{.dtmfToneMs = toneM
 
 INSTANTIATE_TEST_SUITE_P(
     Envelope, ShapedBurst,
-    ::testing::Values(Shaped{"V23Rate98", Standard::ClipV23, Rate(0.98)},
-                      Shaped{"V23Rate99", Standard::ClipV23, Rate(0.99)},
-                      Shaped{"V23Rate101", Standard::ClipV23, Rate(1.01)},
-                      Shaped{"V23Rate102", Standard::ClipV23, Rate(1.02)},
-                      Shaped{"BellRate98", Standard::Bell202, Rate(0.98)},
-                      Shaped{"BellRate102", Standard::Bell202, Rate(1.02)},
-                      Shaped{"JapanRate98", Standard::JapanV23, Rate(0.98)},
-                      Shaped{"JapanRate102", Standard::JapanV23, Rate(1.02)},
-                      Shaped{"V23TonesLow", Standard::ClipV23, Tones(0.985)},
-                      Shaped{"V23TonesHigh", Standard::ClipV23, Tones(1.015)},
-                      Shaped{"BellTonesLow", Standard::Bell202, Tones(0.99)},
-                      Shaped{"BellTonesHigh", Standard::Bell202, Tones(1.01)},
-                      Shaped{"V23SpaceDown6", Standard::ClipV23, Twist(-6)},
-                      Shaped{"BellSpaceUp10", Standard::Bell202, Twist(10)},
-                      Shaped{"DtmfHighUp8", Standard::ClipDtmf, Twist(8)},
-                      Shaped{"DtmfShortest", Standard::ClipDtmf, Digits(40, 40)}),
+    ::testing::Values(
+        Shaped{"V23Rate98", Standard::ClipV23, Rate(0.98)}, Shaped{"V23Rate99", Standard::ClipV23, Rate(0.99)},
+        Shaped{"V23Rate101", Standard::ClipV23, Rate(1.01)}, Shaped{"V23Rate102", Standard::ClipV23, Rate(1.02)},
+        Shaped{"BellRate98", Standard::Bell202, Rate(0.98)}, Shaped{"BellRate102", Standard::Bell202, Rate(1.02)},
+        Shaped{"JapanRate98", Standard::JapanV23, Rate(0.98)}, Shaped{"JapanRate102", Standard::JapanV23, Rate(1.02)},
+        Shaped{"V23TonesLow", Standard::ClipV23, Tones(0.985)}, Shaped{"V23TonesHigh", Standard::ClipV23, Tones(1.015)},
+        Shaped{"BellTonesLow", Standard::Bell202, Tones(0.99)}, Shaped{"BellTonesHigh", Standard::Bell202, Tones(1.01)},
+        Shaped{"V23SpaceDown6", Standard::ClipV23, Twist(-6)}, Shaped{"BellSpaceUp10", Standard::Bell202, Twist(10)},
+        Shaped{"DtmfHighUp8", Standard::ClipDtmf, Twist(8)},
+        Shaped{"DtmfShortest", Standard::ClipDtmf, Digits(40, 40)}),
     [](const ::testing::TestParamInfo<Shaped>& i) { return std::string(i.param.label); });
 
 // A sound card whose clock is off shifts tones and bit rate together.
@@ -124,7 +118,8 @@ TEST(LineFaults, StandardIsTheOneSent) {
     for (double tones : {0.985, 1.0, 1.015}) {
       SCOPED_TRACE(qPrintable(StandardName(st) + QString::number(tones)));
       const CallBurst c = Call(st);
-      for (int seed = 10; seed < 14; ++seed) ExpectOneCall(OnLine(audiogen::CallerIdBurst(c, -20, Tones(tones)), seed), c);
+      for (int seed = 10; seed < 14; ++seed)
+        ExpectOneCall(OnLine(audiogen::CallerIdBurst(c, -20, Tones(tones)), seed), c);
     }
   }
   LineDecoder decoder;
