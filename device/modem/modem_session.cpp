@@ -26,8 +26,12 @@ void ModemSession::OnBytes(const QByteArray& bytes, qint64 nowMs) {
 void ModemSession::Handle(std::vector<ModemParser::Event>& events, qint64 nowMs) {
   for (const auto& ev : events) {
     std::visit(Overload{
-                   [&](const CallRecord& c) { owner_->SessionCall(this, c); },
+                   [&](const CallRecord& c) {
+                     cycles_.CallerId(1, nowMs);
+                     owner_->SessionCall(this, c);
+                   },
                    [&](const ModemParser::Ring&) {
+                     if (cycles_.Ring(1, nowMs)) owner_->SessionError(this, NoCallerIdText(0));
                      lastRingMs_ = nowMs;
                      owner_->SessionLevels(this, rings_.Ring(1, nowMs));
                    },

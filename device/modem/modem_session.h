@@ -6,6 +6,7 @@
 // when it has been quiet.
 #include <QStringList>
 
+#include "device/core/ring_cycles.h"
 #include "device/core/ring_levels.h"
 #include "device/modem/modem_parser.h"
 #include "device/serial/serial_session.h"
@@ -61,6 +62,7 @@ class ModemSession : public SerialSession {
   int retries_ = 0;
   QStringList info_;
   QString model_candidate_;
+  RingCycles cycles_;
   qint64 lastRingMs_ = -1;
   RingLevels rings_;
   bool stalled_ = false;

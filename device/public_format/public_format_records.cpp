@@ -43,11 +43,14 @@ void PublicFormatRecords::Handle(qint64 nowMs) {
                        owner_->SessionError(session_, QStringLiteral("Hat %1: arayan bilgisinin sağlaması hatalı; "
                                                                      "arama bildirilmedi")
                                                           .arg(c.line));
+                     // A start record, even one that fails its checksum, is caller ID heard.
+                     if (c.inbound && c.start) cycles_.CallerId(c.line, nowMs);
                      if (const auto call = ReportedCall(c)) owner_->SessionCall(session_, *call);
                    },
                    [&](const PublicFormatDetail& d) {
-                     // Lines above 8 have no place among the levels.
-                     if (d.kind != PublicFormatDetail::Ring || d.line > 8) return;
+                     if (d.kind != PublicFormatDetail::Ring) return;
+                     if (cycles_.Ring(d.line, nowMs)) owner_->SessionError(session_, NoCallerIdText(d.line));
+                     if (d.line > 8) return;  // no place among the levels
                      owner_->SessionLevels(session_, rings_.Ring(d.line, nowMs));
                    },
                    [&](const ParseError& e) { owner_->SessionError(session_, e.message); },

@@ -5,6 +5,7 @@
 // units take no commands, so nothing is ever sent back.
 #include "device/core/device_session.h"
 #include "device/core/ring_levels.h"
+#include "device/core/ring_cycles.h"
 #include "device/public_format/public_format_parser.h"
 
 namespace device {
@@ -35,6 +36,7 @@ class PublicFormatRecords {
   PublicFormatParser parser_;
   std::vector<PublicFormatParser::Event> events_;
   RingLevels rings_;  // these units report no levels of their own
+  RingCycles cycles_;
   int lines_ = 0;
 };
 

@@ -108,14 +108,15 @@ void Simulator::DemoLevels() {
   if (ringingLeft_ > 0) {
     --ringingLeft_;
     if (!emulation_->HasLevels()) {
+      // Devices that report rings get the caller ID between the first and
+      // the second ring, as the exchange sends it.
       if (ringingLeft_ % 2 == 1) Send(emulation_->Ringing(ringingLine_, 0));
+      if (ringingLeft_ == 2) Send(emulation_->CallBytes(nextCall_, QDateTime::currentDateTime()));
     } else {
       levels[ringingLine_ - 1] = 30 + rng_.bounded(30);
+      if (ringingLeft_ == 0) Send(emulation_->CallBytes(nextCall_, QDateTime::currentDateTime()));
     }
-    if (ringingLeft_ == 0) {
-      Send(emulation_->CallBytes(nextCall_, QDateTime::currentDateTime()));
-      ScheduleDemoCall();
-    }
+    if (ringingLeft_ == 0) ScheduleDemoCall();
   }
   Send(emulation_->Levels(levels));
 }
@@ -123,7 +124,7 @@ void Simulator::DemoLevels() {
 void Simulator::DemoCall() {
   nextCall_ = RandomCall(rng_, emulation_->Lines());
   ringingLine_ = nextCall_.line;
-  ringingLeft_ = 4;  // two seconds of ringing before the caller ID
+  ringingLeft_ = 4;  // two seconds of ringing around the caller ID
 }
 
 void Simulator::ScheduleDemoCall() {

@@ -1,12 +1,14 @@
 // Device timing on devices plugged in long after the control started, with
 // time driven by hand: keep-alive probes, the idle time that ends a modem
-// record, the quiet rule after RING and how long a ring level is shown.
+// record, the quiet rule after RING, how long a ring level is shown and the
+// ring cycles that bring no caller ID.
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "device/core/builtin_control.h"
+#include "device/core/ring_cycles.h"
 #include "device/event_log.h"
 #include "device/fake_device.h"
 #include "device/modem/modem_session.h"
@@ -135,6 +137,51 @@ TEST_F(TimingTest, ModemIsProbedAfterTwoQuietSecondsButNotWithinEightSecondsOfAR
   EXPECT_TRUE(Settled(modem, "AT\r", before));
   Advance(200);
   EXPECT_TRUE(Received(modem, "AT\r", before + 1));
+}
+
+// R a ring, C a caller-ID record, a number the seconds that pass.
+TEST_F(TimingTest, ModemRingCycleWithoutCallerIdIsToldOncePerCycle) {
+  struct Case {
+    const char* events;
+    int messages;
+  };
+  const Case cases[] = {
+      {"R 5 R", 1},              // nothing before or between the rings
+      {"R 5 R 5 R 5 R", 1},      // once per cycle, however long it rings
+      {"R 1 C 4 R 5 R", 0},      // the usual call: caller ID after the first ring
+      {"C 1 R 5 R", 0},          // sent before ringing
+      {"R 9 R", 0},              // two calls of one ring each
+      {"R 5 R 9 R 5 R", 2},      // two cycles
+      {"C 9 R 5 R", 1},          // that caller ID was another call's
+      {"R 1 C 4 R 9 R 5 R", 1},  // the next call brought none
+  };
+  FakeDevice modem(dir.path(), QStringLiteral("modem-ring"), sim::MakeModem(QStringLiteral("M9")));
+  PlugAndIdentify(modem);
+  // The device's errors surface as the next call's failure.
+  const auto takeFailure = [&]() -> std::optional<QString> {
+    QString v;
+    if (Succeeded(control->GetInfo(QStringLiteral("serial"), &v))) return std::nullopt;
+    return control->ErrorDescription();
+  };
+  for (const Case& c : cases) {
+    Advance(20000);  // a fresh start for each case
+    while (takeFailure()) {
+    }
+    int messages = 0;
+    for (const QString& event : QString::fromLatin1(c.events).split(' ')) {
+      if (event == QLatin1String("R"))
+        Session().InjectBytes("\r\nRING\r\n", clock.NowMs());
+      else if (event == QLatin1String("C"))
+        Session().InjectBytes("\r\nDATE = 1207\r\nTIME = 1405\r\nNMBR = 05321234567\r\n\r\n", clock.NowMs());
+      else
+        for (int i = event.toInt() * 5; i > 0; --i) Advance(200);
+      while (auto failure = takeFailure()) {
+        EXPECT_EQ(*failure, QStringLiteral("Cihaz M9: ") + NoCallerIdText(0)) << c.events;
+        ++messages;
+      }
+    }
+    EXPECT_EQ(messages, c.messages) << c.events;
+  }
 }
 
 }  // namespace

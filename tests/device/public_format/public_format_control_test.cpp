@@ -9,6 +9,7 @@
 #include <QUdpSocket>
 
 #include "device/core/builtin_control.h"
+#include "device/core/ring_cycles.h"
 #include "device/event_log.h"
 #include "device/fake_device.h"
 #include "device/public_format/public_format_parser.h"
@@ -134,6 +135,39 @@ TEST_F(LineUnitControlTest, BadChecksumAndGarbageGiveMessagesNotCalls) {
   unit.Write(kStart);
   ASSERT_TRUE(WaitCalls(1));
   EXPECT_EQ(sink.calls.size(), 1u);
+}
+
+// Ring detail records with no start record of their line before or between
+// them: the exchange sends no caller ID there. Lines are judged apart, and a
+// start record that fails its checksum still is caller ID heard.
+TEST_F(LineUnitControlTest, RingsWithoutAStartRecordTellTheLineGetsNoCallerId) {
+  FakeDevice unit(dir.path(), QStringLiteral("lineunit-desk"), sim::MakePublicFormatUnit(4));
+  ASSERT_TRUE(unit.Plug());
+  Advance(200);
+  std::vector<QString> failures;
+  const auto send = [&](const QByteArray& bytes, qint64 thenMs) {
+    const size_t events = sink.levels.size() + sink.calls.size();
+    unit.Write(bytes);
+    (void)QTest::qWaitFor([&] { return sink.levels.size() + sink.calls.size() > events; }, 1000);
+    QString v;
+    while (Failed(control->GetInfo(QStringLiteral("serial"), &v))) failures.push_back(control->ErrorDescription());
+    for (; thenMs > 0; thenMs -= 200) Advance(200);
+  };
+  const QByteArray ring1 = "01 R 09/26 11:28:03\r\n", ring2 = "02 R 09/26 11:28:03\r\n",
+                   ring3 = "03 R 09/26 11:28:03\r\n";
+  send(ring3, 0);
+  send(ring1, 2000);
+  send(kStart, 3000);  // line 3's caller ID
+  send(ring3, 0);
+  send(ring1, 5000);
+  send(ring2, 1000);
+  send("02 I S 0000 B A1 09/26 11:28 AM 05321234567    AYSE YILMAZ    \r\n", 4000);
+  send(ring2, 1000);
+  const QString prefix = QStringLiteral("Cihaz lineunit-desk: ");
+  EXPECT_EQ(failures, (std::vector<QString>{
+                          prefix + NoCallerIdText(1),
+                          prefix + QStringLiteral("Hat 2: arayan bilgisinin sağlaması hatalı; arama bildirilmedi"),
+                      }));
 }
 
 class EthUnitTest : public LineUnitControlTest {
