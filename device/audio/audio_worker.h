@@ -26,7 +26,7 @@ class AudioWorker {
   // finished just before the end is still reported.
   static constexpr int kFlushSamples = audio::kSampleRate / 2;
   // Level above which a line is taken to carry a signal (about -45 dBm0).
-  static constexpr int kSignalLevel = 60;
+  static constexpr int kSignalLevel = 16;
 
   struct Message {
     int line = 1;

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <cerrno>
 
+#include "device/audio/dsp/level_meter.h"
 #include "device/directory/device_directory.h"
 
 namespace sim {
@@ -97,7 +98,7 @@ void AudioLine::Ring(int line) {
 
 void AudioLine::SetNoiseLevel(int line, int level) {
   // Inverse of the level bars' scale: level = 4 * (dBm0 + 60).
-  noiseDbm0_[size_t(line - 1)] = level <= 0 ? options_.levelDbm0 - options_.snrDb : level / 4.0 - 60.0;
+  noiseDbm0_[size_t(line - 1)] = level <= 0 ? options_.levelDbm0 - options_.snrDb : device::audio::LevelMeter::Dbm0FromLevel(level);
 }
 
 void AudioLine::Garbage() {

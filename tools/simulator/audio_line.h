@@ -41,7 +41,7 @@ class AudioLine : public QObject {
   // A call: ringing, the caller-ID burst, ringing again.
   void Call(int line, const audiogen::CallBurst& call);
   void Ring(int line);
-  // The quiet noise of a line as a level-bar value (0..255; 0: the default).
+  // The quiet noise of a line as a level-bar value (1..64; 0: the default).
   void SetNoiseLevel(int line, int level);
   // Full-scale junk on every line for a moment.
   void Garbage();

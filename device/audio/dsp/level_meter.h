@@ -14,13 +14,17 @@ class LevelMeter {
   // full-scale sine +3.14 dBm0 (the telephony library's reference). Silence
   // reads -100.
   double Dbm0() const;
-  // The level on the 0..255 scale of the level bars, linear in dB:
-  //   Level = clamp(round(4 * (Dbm0 + 60)), 0, 255)
-  // so -60 dBm0 and below (a quiet line) reads 0, -34 dBm0 (a weak burst)
-  // 104, -20 dBm0 (speech) 160, 0 dBm0 (ringing through a coupler) 240 and a
-  // full-scale sine or clipping 253 to 255.
+  // The level on the 0..64 scale of the window's level bars, one step per
+  // dB from a quiet line to full scale, so the bar tells lines apart:
+  //   Level = clamp(round(Dbm0 + 61), 0, 64)
+  // -60 dBm0 and below (a quiet line) reads 0 or 1, -34 dBm0 (a weak burst)
+  // 27, -13 dBm0 (a normal burst) 48, 0 dBm0 (ringing through a coupler) 61
+  // and a full-scale sine or clipping 64.
   int Level() const;
+  static constexpr int kMaxLevel = 64;
   static int LevelFromDbm0(double dbm0);
+  // The dBm0 a level stands for (the middle of its step).
+  static double Dbm0FromLevel(int level) { return level - 61.0; }
 
  private:
   std::vector<int64_t> squares_;  // per-sample squares of the last 100 ms
