@@ -4,8 +4,8 @@
 // rings shown as levels, and the number of lines it has shown so far. Such
 // units take no commands, so nothing is ever sent back.
 #include "device/core/device_session.h"
-#include "device/core/ring_levels.h"
 #include "device/core/ring_cycles.h"
+#include "device/core/ring_levels.h"
 #include "device/public_format/public_format_parser.h"
 
 namespace device {

@@ -98,7 +98,8 @@ void AudioLine::Ring(int line) {
 
 void AudioLine::SetNoiseLevel(int line, int level) {
   // Inverse of the level bars' scale.
-  noiseDbm0_[size_t(line - 1)] = level <= 0 ? options_.levelDbm0 - options_.snrDb : device::audio::LevelMeter::Dbm0FromLevel(level);
+  noiseDbm0_[size_t(line - 1)] =
+      level <= 0 ? options_.levelDbm0 - options_.snrDb : device::audio::LevelMeter::Dbm0FromLevel(level);
 }
 
 void AudioLine::Garbage() {

@@ -30,9 +30,7 @@ double LevelMeter::Dbm0() const {
   return std::max(-100.0, 20.0 * std::log10(rms / 32768.0) + kFullScaleDbm0);
 }
 
-int LevelMeter::LevelFromDbm0(double dbm0) {
-  return int(std::clamp(std::lround(dbm0 + 61.0), 0L, long(kMaxLevel)));
-}
+int LevelMeter::LevelFromDbm0(double dbm0) { return int(std::clamp(std::lround(dbm0 + 61.0), 0L, long(kMaxLevel))); }
 
 int LevelMeter::Level() const { return LevelFromDbm0(Dbm0()); }
 
