@@ -170,9 +170,9 @@ TEST_F(TimingTest, ModemRingCycleWithoutCallerIdIsToldOncePerCycle) {
     int messages = 0;
     for (const QString& event : QString::fromLatin1(c.events).split(' ')) {
       if (event == QLatin1String("R"))
-        Session().InjectBytes("\r\nRING\r\n", clock.NowMs());
+        ASSERT_TRUE(probe.Feed("\r\nRING\r\n", clock.NowMs()));
       else if (event == QLatin1String("C"))
-        Session().InjectBytes("\r\nDATE = 1207\r\nTIME = 1405\r\nNMBR = 05321234567\r\n\r\n", clock.NowMs());
+        ASSERT_TRUE(probe.Feed("\r\nDATE = 1207\r\nTIME = 1405\r\nNMBR = 05321234567\r\n\r\n", clock.NowMs()));
       else
         for (int i = event.toInt() * 5; i > 0; --i) Advance(200);
       while (auto failure = takeFailure()) {
