@@ -27,6 +27,11 @@ QByteArray DeviceClass(unsigned maj, unsigned min) {
   return target.mid(target.lastIndexOf('/') + 1);
 }
 
+bool HasDevice(unsigned maj, unsigned min) {
+  const QByteArray link = "/sys/dev/char/" + QByteArray::number(maj) + ':' + QByteArray::number(min) + "/device";
+  return access(link.constData(), F_OK) == 0;
+}
+
 }  // namespace
 
 bool IsSerialDeviceNode(const QString& path, QString* why) {
@@ -37,11 +42,23 @@ bool IsSerialDeviceNode(const QString& path, QString* why) {
   }
   const unsigned maj = major(st.st_rdev);
   const unsigned min = minor(st.st_rdev);
-  if (maj >= kPtsFirstMajor && maj <= kPtsLastMajor) return true;
+  if (maj >= kPtsFirstMajor && maj <= kPtsLastMajor) {
+    // A pseudo-terminal a dead bridge left behind can be handed out again to
+    // anyone who opens /dev/ptmx: only the user's own is the user's device.
+    if (st.st_uid == getuid()) return true;
+    *why = QStringLiteral("%1 başka bir kullanıcının sözde uçbirimi (sahibi %2, olması gereken %3)")
+               .arg(path)
+               .arg(st.st_uid)
+               .arg(getuid());
+    return false;
+  }
   const bool consoleLike = maj == kTtyAuxMajor || (maj == kTtyMajor && min < kFirstSerialMinorOfTtyMajor);
-  // Without sysfs (some containers) only the known non-serial nodes are refused.
+  // A real port has hardware (or a USB interface) behind it in sysfs; a
+  // terminal of the tty class without one is some virtual terminal. Without
+  // sysfs (some containers) only the known non-serial nodes are refused.
   const QByteArray cls = DeviceClass(maj, min);
-  if (!consoleLike && (cls == "tty" || (cls.isEmpty() && access("/sys/dev/char", F_OK) != 0 && maj != 1))) return true;
+  if (!consoleLike && cls == "tty" && HasDevice(maj, min)) return true;
+  if (!consoleLike && cls.isEmpty() && access("/sys/dev/char", F_OK) != 0 && maj != 1) return true;
   *why = QStringLiteral("%1 bir seri aygıt değil").arg(path);
   return false;
 }

@@ -6,10 +6,11 @@
 
 namespace device {
 
-// True for a serial port or a pseudo-terminal: a character device of the
-// tty class, other than the controlling terminal, the console, the
-// pseudo-terminal multiplexer and the virtual consoles. Does not open it
-// (opening a real serial port toggles its modem lines).
+// True for a serial port or one of the user's own pseudo-terminals: a
+// character device of the tty class with a device behind it in sysfs, other
+// than the controlling terminal, the console, the pseudo-terminal
+// multiplexer and the virtual consoles. Does not open it (opening a real
+// serial port toggles its modem lines).
 bool IsSerialDeviceNode(const QString& path, QString* why);
 
 }  // namespace device

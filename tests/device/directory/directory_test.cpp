@@ -160,6 +160,29 @@ TEST(DeviceDirectory, DirectoriesOthersCanWriteAreNotRead) {
   EXPECT_EQ(ScanDeviceDirectories({base.path() + "/made/on/demand"}).size(), 1u);
 }
 
+// A pseudo-terminal left behind by a dead bridge can be handed out again to
+// another user, who would then play a unit of their own: only the user's own
+// pseudo-terminals count.
+TEST(DeviceDirectory, PseudoTerminalsOfAnotherUserAreRefused) {
+  if (getuid() != 0) GTEST_SKIP() << "only root can give a pseudo-terminal to another user";
+  QTemporaryDir dir;
+  Pty mine, theirs;
+  ASSERT_EQ(::chown(QFile::encodeName(theirs.Slave()).constData(), 65534, 65534), 0);
+  for (const char* family : {"unit", "modem", "lineunit"}) {
+    Link(theirs.Slave(), dir.path() + "/" + family + "-theirs");
+  }
+  Link(mine.Slave(), dir.path() + "/unit-mine");
+  QStringList refusals;
+  const auto entries = ScanDeviceDirectories({dir.path()}, &refusals);
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].name, QStringLiteral("unit-mine"));
+  ASSERT_EQ(refusals.size(), 3) << refusals.join('\n').toStdString();
+  for (const QString& r : refusals) {
+    EXPECT_TRUE(r.contains(QStringLiteral("başka bir kullanıcının sözde uçbirimi"))) << r.toStdString();
+    EXPECT_TRUE(r.endsWith(QStringLiteral("kayıt kullanılmadı"))) << r.toStdString();
+  }
+}
+
 TEST(DeviceDirectory, EntryNamesMustNameAFamily) {
   QTemporaryDir dir;
   QString error;
