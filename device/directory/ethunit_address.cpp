@@ -1,6 +1,9 @@
 #include "device/directory/ethunit_address.h"
 
+#include <arpa/inet.h>
+
 #include <QStringList>
+#include <cstring>
 
 namespace device {
 
@@ -29,7 +32,28 @@ bool Ipv6(const QString& s) {
   return true;
 }
 
+// The address as 16 bytes, IPv4 in its IPv6-mapped form.
+bool AddressBytes(const QString& host, unsigned char out[16]) {
+  const QByteArray text = host.toLatin1();
+  in_addr v4{};
+  if (inet_pton(AF_INET, text.constData(), &v4) == 1) {
+    std::memset(out, 0, 16);
+    out[10] = out[11] = 0xff;
+    std::memcpy(out + 12, &v4, 4);
+    return true;
+  }
+  return inet_pton(AF_INET6, text.constData(), out) == 1;
+}
+
 }  // namespace
+
+bool SameUnitAddress(const QString& a, const QString& b) {
+  QString hostA, hostB;
+  quint16 portA = 0, portB = 0;
+  unsigned char bytesA[16], bytesB[16];
+  return ParseUnitAddress(a, &hostA, &portA) && ParseUnitAddress(b, &hostB, &portB) && portA == portB &&
+         AddressBytes(hostA, bytesA) && AddressBytes(hostB, bytesB) && std::memcmp(bytesA, bytesB, 16) == 0;
+}
 
 bool ParseUnitAddress(const QString& text, QString* host, quint16* port) {
   QString h = text;

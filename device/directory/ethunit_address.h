@@ -13,4 +13,8 @@ inline constexpr quint16 kDefaultRecordPort = 3520;
 // optional port 1 to 65535; host names are refused, so nothing is looked up.
 bool ParseUnitAddress(const QString& text, QString* host, quint16* port);
 
+// Whether two such targets name one unit: the same address and port, however
+// written ("192.168.1.20" and "192.168.1.20:3520" are one).
+bool SameUnitAddress(const QString& a, const QString& b);
+
 }  // namespace device

@@ -103,7 +103,12 @@ RecordListener::~RecordListener() {
   if (auto it = all.find(port_); it != all.end() && it->second.expired()) all.erase(it);
 }
 
-void RecordListener::Add(RecordReceiver* receiver, const PeerAddress& from) { receivers_.emplace_back(receiver, from); }
+RecordReceiver* RecordListener::Add(RecordReceiver* receiver, const PeerAddress& from) {
+  for (const auto& [other, address] : receivers_)
+    if (address == from && other != receiver) return other;
+  receivers_.emplace_back(receiver, from);
+  return nullptr;
+}
 
 void RecordListener::Remove(RecordReceiver* receiver) {
   std::erase_if(receivers_, [&](const auto& r) { return r.first == receiver; });
@@ -134,7 +139,10 @@ void RecordListener::ReadPending() {
     // Copy first: a receiver's report may end a session and so remove it.
     const auto receivers = receivers_;
     for (const auto& [receiver, address] : receivers)
-      if (address == from) receiver->Datagram(bytes);
+      if (address == from) {
+        receiver->Datagram(bytes);
+        break;
+      }
   }
 }
 

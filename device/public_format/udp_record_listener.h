@@ -2,7 +2,7 @@
 // The UDP socket on which Ethernet units' record packets arrive. One socket
 // per port, shared by the sessions of every unit declared on that port, and
 // bound only while at least one of them exists. It hands a datagram to the
-// session of the address it came from and drops datagrams from any other
+// session of the address it came from (one session per address) and drops datagrams from any other
 // address unread by anyone. It never sends.
 //
 // A plain socket watched by the event loop: the program needs no more of a
@@ -32,6 +32,8 @@ class RecordReceiver {
  public:
   virtual ~RecordReceiver() = default;
   virtual void Datagram(const QByteArray& bytes) = 0;
+  // The entry the receiver stands for, to name it to a second one.
+  virtual QString ReceiverName() const = 0;
 };
 
 class RecordListener : public QObject {
@@ -46,7 +48,10 @@ class RecordListener : public QObject {
   static std::shared_ptr<RecordListener> Acquire(quint16 port, QString* error);
   ~RecordListener() override;
 
-  void Add(RecordReceiver* receiver, const PeerAddress& from);
+  // Takes the receiver of datagrams from `from`; when another receiver has
+  // that address already (one unit declared twice), returns it instead and
+  // adds nothing, so each datagram is taken once.
+  RecordReceiver* Add(RecordReceiver* receiver, const PeerAddress& from);
   void Remove(RecordReceiver* receiver);
 
  private:

@@ -29,7 +29,14 @@ bool PublicFormatUdpSession::Open(QString* error) {
     *error = QStringLiteral("%1 açılamadı: %2").arg(entry_.name, why);
     return false;
   }
-  listener_->Add(this, *from);
+  if (const RecordReceiver* first = listener_->Add(this, *from)) {
+    // The same unit under a second entry would count each of its calls twice.
+    *error = QStringLiteral("%1: %2 kaydıyla aynı birim (%3, kapı %4); ikinci kayıt kullanılmadı")
+                 .arg(entry_.name, first->ReceiverName(), host)
+                 .arg(port);
+    listener_.reset();
+    return false;
+  }
   return true;
 }
 

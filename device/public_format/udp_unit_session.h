@@ -25,6 +25,7 @@ class PublicFormatUdpSession : public DeviceSession, private RecordReceiver {
 
   // Handles a datagram as if it had come from the unit's address.
   void Datagram(const QByteArray& bytes) override;
+  QString ReceiverName() const override { return entry_.name; }
 
  private:
   PublicFormatRecords records_;

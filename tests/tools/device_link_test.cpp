@@ -107,6 +107,22 @@ TEST(DeviceLinkCommand, PublicFormatUnitsOnASerialPortOrAnAddress) {
   EXPECT_STREQ(link, "192.168.1.20:3521");
 }
 
+// An address with the default port written out or left off is the same
+// unit; declaring it again under another name is refused naming the first.
+TEST(DeviceLinkCommand, OneEthernetUnitIsDeclaredOnce) {
+  QTemporaryDir runtime;
+  ASSERT_EQ(LinkCommand(runtime.path(), {"add", "192.168.1.20", "--ethunit", "--name", "a"}).code, 0);
+  for (const char* again : {"192.168.1.20", "192.168.1.20:3520"}) {
+    const Result r = LinkCommand(runtime.path(), {"add", again, "--ethunit", "--name", "b"});
+    EXPECT_EQ(r.code, 1) << again;
+    EXPECT_TRUE(r.err.contains(QStringLiteral("ethunit-a kaydıyla aynı birim"))) << r.err.toStdString();
+  }
+  EXPECT_FALSE(QFileInfo(runtime.path() + "/callerid-devices/ethunit-b").isSymLink());
+  EXPECT_EQ(LinkCommand(runtime.path(), {"add", "192.168.1.20:3521", "--ethunit", "--name", "b"}).code, 0);
+  EXPECT_EQ(LinkCommand(runtime.path(), {"add", "192.168.1.20:3520", "--ethunit", "--name", "a"}).code, 0)
+      << "the entry itself may be made again";
+}
+
 // list shows what the program would use; remove takes an entry by name only.
 TEST(DeviceLinkCommand, ListsUsableEntriesAndRemovesByName) {
   QTemporaryDir runtime;

@@ -13,6 +13,7 @@
 
 #include "device/directory/audio_target.h"
 #include "device/directory/device_directory.h"
+#include "device/directory/ethunit_address.h"
 
 namespace {
 
@@ -99,6 +100,13 @@ int Add(const QStringList& args) {
   }
   const QString directory = device::UserDeviceDirectory();
   const QString entry = device::FamilyPrefix(family) + name;
+  if (family == device::DeviceFamily::PublicFormatUdp) {
+    // The program would count each of the unit's calls under both entries.
+    for (const device::DeviceEntry& e : device::ScanDeviceDirectories(device::DefaultDeviceDirectories()))
+      if (e.family == family && e.name != entry && device::SameUnitAddress(e.target, target))
+        return Fail(QStringLiteral("%1, %2 kaydıyla aynı birim (adres ve kapı aynı); ikinci kayıt yapılmadı")
+                        .arg(port, e.name));
+  }
   QString error;
   if (!device::CreateDeviceEntry(directory, entry, target, &error)) return Fail(error);
   std::printf("%s -> %s\n", QFile::encodeName(QDir(directory).filePath(entry)).constData(),

@@ -253,6 +253,24 @@ TEST_F(EthUnitTest, IllFormedPacketsAreReportedAndTwoUnitsShareThePort) {
   EXPECT_EQ(sink.calls[1][2], QStringLiteral("888"));
 }
 
+// Two entries for one address and port are one unit declared twice: its
+// records count once, and the second entry is refused naming the first.
+TEST_F(EthUnitTest, OneUnitDeclaredTwiceCountsEachRecordOnce) {
+  ASSERT_TRUE(Declare(QStringLiteral("ethunit-a"), Target("127.0.0.1")));
+  Advance(200);
+  ASSERT_TRUE(Declare(QStringLiteral("ethunit-b"), Target("127.0.0.1")));
+  Advance(200);
+  EXPECT_EQ(control->LinkedCount(), 1u);
+  const QString refusal = NextFailure();
+  EXPECT_TRUE(refusal.contains(QStringLiteral("ethunit-b"))) << refusal.toStdString();
+  EXPECT_TRUE(refusal.contains(QStringLiteral("ethunit-a kaydıyla aynı birim"))) << refusal.toStdString();
+  for (int i = 0; i < 10; ++i)
+    SendFrom("127.0.0.1", MakeRecordPacket(1, 7, QByteArray("01 I S 0000 G A1 09/26 11:28 AM 55") + char('0' + i)));
+  ASSERT_TRUE(WaitCalls(10));
+  for (int i = 0; i < 20; ++i) QCoreApplication::processEvents();
+  EXPECT_EQ(sink.calls.size(), 10u);
+}
+
 TEST_F(EthUnitTest, AnIpv6UnitIsHeardAndAPortHeldElsewhereIsRefusedWithTheReason) {
   {
     QUdpSocket holder;  // another program on the port
