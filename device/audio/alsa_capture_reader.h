@@ -28,6 +28,7 @@ class AlsaCaptureReader : public AudioSource {
   Status Read(int wakeFd, int waitMs, std::vector<int16_t>& out, QString* message) override;
   int Channels() const override { return channels_; }
   QString TakeNote() override;
+  bool CanWait() const override { return false; }
 
  private:
   int ProbeChannels() const;

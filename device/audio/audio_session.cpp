@@ -3,6 +3,7 @@
 #include "device/audio/alsa_capture_reader.h"
 #include "device/audio/audio_call.h"
 #include "device/audio/wav_stream_reader.h"
+#include "device/core/error_limiter.h"
 #include "device/directory/audio_target.h"
 
 namespace device {
@@ -71,6 +72,8 @@ void AudioSession::Tick(qint64 nowMs) {
       Notice(std::get<AudioWorker::Notice>(e).text);
   }
   snapshot_.events.clear();
+  if (snapshot_.lostCalls > 0)
+    Notice(QStringLiteral("Ses kartına yetişilemedi: %1 arama kaydı atlandı").arg(snapshot_.lostCalls));
   if (snapshot_.dropped > 0)
     Notice(QStringLiteral("Ses aygıtından çok fazla bildirim: %1 tanesi atlandı").arg(snapshot_.dropped));
 

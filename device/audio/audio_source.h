@@ -30,6 +30,9 @@ class AudioSource {
   // A note about the stream worth one message line (e.g. a declared rate that
   // needs resampling, extra channels ignored); empty when none. Taken once.
   virtual QString TakeNote() { return {}; }
+  // Whether the source may be left unread for a while without losing audio:
+  // a file or a FIFO's writer waits, a sound card's buffer overruns.
+  virtual bool CanWait() const { return true; }
 };
 
 }  // namespace device

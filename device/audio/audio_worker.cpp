@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QStringList>
+#include <algorithm>
 
 #include "device/audio/audio_signal_check.h"
 #include "device/audio/dsp/level_meter.h"
@@ -27,7 +28,7 @@ struct AudioWorker::Line {
 };
 
 AudioWorker::AudioWorker(std::unique_ptr<AudioSource> source, audio::Standard standard)
-    : source_(std::move(source)), standard_(standard) {
+    : source_(std::move(source)), standard_(standard), canWait_(source_->CanWait()) {
   if (pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) wake_[0] = wake_[1] = -1;
 }
 
@@ -43,7 +44,11 @@ void AudioWorker::Start() {
 
 void AudioWorker::Stop() {
   if (!thread_.joinable()) return;
-  stop_ = true;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stop_ = true;
+  }
+  taken_.notify_all();
   const char c = 1;
   if (wake_[1] >= 0) [[maybe_unused]]
     auto n = ::write(wake_[1], &c, 1);
@@ -54,8 +59,12 @@ void AudioWorker::Take(Snapshot* out) {
   std::lock_guard<std::mutex> lock(mutex_);
   out->events.swap(shared_.events);
   shared_.events.clear();
+  queuedCalls_ = queuedNotices_ = 0;
+  taken_.notify_all();
   out->dropped = shared_.dropped;
   shared_.dropped = 0;
+  out->lostCalls = shared_.lostCalls;
+  shared_.lostCalls = 0;
   out->channels = shared_.channels;
   out->levels = shared_.levels;
   out->frames = shared_.frames;
@@ -65,10 +74,25 @@ void AudioWorker::Take(Snapshot* out) {
 }
 
 void AudioWorker::Post(Event event) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (shared_.events.size() >= kMaxQueued) {
-    shared_.events.pop_front();
-    ++shared_.dropped;
+  std::unique_lock<std::mutex> lock(mutex_);
+  if (std::holds_alternative<Notice>(event)) {
+    if (queuedNotices_ >= kMaxNotices) {
+      ++shared_.dropped;
+      return;
+    }
+    ++queuedNotices_;
+  } else if (canWait_) {
+    // The source keeps what is not read yet; the window catches up.
+    taken_.wait(lock, [&] { return queuedCalls_ < kMaxQueued || stop_; });
+    if (stop_) return;
+    ++queuedCalls_;
+  } else if (queuedCalls_ >= kMaxQueued) {
+    auto oldest = std::find_if(shared_.events.begin(), shared_.events.end(),
+                               [](const Event& e) { return std::holds_alternative<Message>(e); });
+    shared_.events.erase(oldest);
+    ++shared_.lostCalls;
+  } else {
+    ++queuedCalls_;
   }
   shared_.events.push_back(std::move(event));
 }

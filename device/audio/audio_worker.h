@@ -3,11 +3,16 @@
 // measures each line and runs its caller-ID decoder. Only small results
 // cross to the window's thread, through a bounded queue under a lock that is
 // never held while reading or decoding: decoded messages, notices and the
-// latest levels. Stop() wakes the thread at once, so closing never waits on
-// the device.
+// latest levels. A call is never dropped for a notice. When the queue holds
+// as many calls as it may, a source that can wait (a file, a FIFO) is left
+// unread until the window has taken them, so every call of any recording
+// arrives; only a sound card, which cannot wait, loses the oldest calls, and
+// they are counted. Stop() wakes the thread at once, waiting or not, so
+// closing never waits on the device.
 #include <QString>
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -21,7 +26,9 @@ namespace device {
 
 class AudioWorker {
  public:
+  // Calls held for the window, and notices besides them.
   static constexpr size_t kMaxQueued = 64;
+  static constexpr size_t kMaxNotices = 64;
   // Audio fed to the decoders after the stream ends, so a message that
   // finished just before the end is still reported.
   static constexpr int kFlushSamples = audio::kSampleRate / 2;
@@ -41,7 +48,8 @@ class AudioWorker {
   // What the window's thread takes each tick.
   struct Snapshot {
     std::deque<Event> events;
-    int dropped = 0;  // events lost because the queue was full
+    int dropped = 0;    // notices lost because the queue held enough of them
+    int lostCalls = 0;  // calls of a sound card lost because the window fell behind
     int channels = 0;
     std::array<int, AudioSource::kMaxLines> levels{};
     quint64 frames = 0;   // frames read so far (progress)
@@ -72,8 +80,13 @@ class AudioWorker {
   std::atomic<bool> stop_{false};
   int wake_[2] = {-1, -1};
 
+  bool canWait_ = true;
+
   std::mutex mutex_;
-  Snapshot shared_;  // under mutex_
+  std::condition_variable taken_;  // the window took the queue, or Stop()
+  Snapshot shared_;                // under mutex_
+  size_t queuedCalls_ = 0;         // under mutex_
+  size_t queuedNotices_ = 0;       // under mutex_
 };
 
 }  // namespace device

@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <set>
+#include <thread>
 
 #include "device/audio/audio_session.h"
 #include "device/audio/dsp/level_meter.h"
@@ -323,6 +325,60 @@ TEST(AudioEntryName, TheDirectorysSuffixesAreTheDecodersStandards) {
     Standard read = Standard::Auto;
     EXPECT_FALSE(IsAudioStandardSuffix(AudioEntrySuffix(QString::fromLatin1(name)))) << name;
     EXPECT_FALSE(AudioSession::StandardOfEntry(QString::fromLatin1(name), &read)) << name;
+  }
+}
+
+// Far more calls than the audio thread may hold, back to back, from sources
+// that can wait: every call arrives, at the pace of the control's own timer
+// (the manual clock stands still, so no tick but the timer's takes them).
+TEST_F(AudioDeviceTest, EveryCallOfALongRecordingArrivesFromAFileAndAnUnpacedFifo) {
+  constexpr int kCalls = 300;
+  Samples calls;
+  for (int i = 0; i < kCalls; ++i) {
+    audiogen::Append(calls,
+                     audiogen::CallerIdBurst(
+                         Call(Standard::ClipV23, QStringLiteral("0532%1").arg(i, 7, 10, QLatin1Char('0'))), -20));
+    audiogen::Append(calls, audiogen::Silence(0.2));
+  }
+  const QString wav = files.filePath(QStringLiteral("many.wav"));
+  ASSERT_TRUE(audiogen::WriteWav(wav, calls));
+  QFile read(wav);
+  ASSERT_TRUE(read.open(QIODevice::ReadOnly));
+  const QByteArray bytes = read.readAll();
+  const QString fifo = files.filePath(QStringLiteral("many.fifo"));
+  ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+
+  for (const QString& target : {wav, fifo}) {
+    SCOPED_TRACE(target.toStdString());
+    sink.calls.clear();
+    std::thread writer;
+    if (target == fifo)
+      writer = std::thread([&] {  // as fast as the pipe takes it
+        const int w = ::open(QFile::encodeName(fifo).constData(), O_WRONLY);
+        for (qsizetype at = 0; w >= 0 && at < bytes.size();) {
+          const ssize_t n = ::write(w, bytes.constData() + at, size_t(bytes.size() - at));
+          if (n <= 0) break;
+          at += n;
+        }
+        if (w >= 0) ::close(w);
+      });
+    QString error;
+    ASSERT_TRUE(CreateDeviceEntry(dir.path(), QStringLiteral("audio-many"), target, &error));
+    control->Tick();
+    (void)QTest::qWaitFor(
+        [&] { return sink.calls.size() >= size_t(kCalls) || Errors().join(u'\n').contains(QStringLiteral("atlandı")); },
+        60000);
+    if (writer.joinable()) writer.join();
+    for (int i = 0; i < 5; ++i) Step();
+    std::set<QString> numbers;
+    for (const QStringList& c : sink.calls) numbers.insert(c[2]);
+    EXPECT_EQ(sink.calls.size(), size_t(kCalls));
+    EXPECT_EQ(numbers.size(), size_t(kCalls));
+    const QString lines = Errors().join(QLatin1Char('\n'));
+    EXPECT_FALSE(lines.contains(QStringLiteral("atlandı"))) << lines.toStdString();
+    ASSERT_TRUE(RemoveDeviceEntry(dir.path(), QStringLiteral("audio-many"), &error));
+    Step();
+    reported.clear();
   }
 }
 
