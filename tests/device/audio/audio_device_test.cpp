@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "device/audio/audio_session.h"
+#include "device/audio/audio_worker.h"
 #include "device/audio/dsp/level_meter.h"
 #include "device/core/builtin_control.h"
 #include "device/directory/audio_target.h"
@@ -380,6 +381,56 @@ TEST_F(AudioDeviceTest, EveryCallOfALongRecordingArrivesFromAFileAndAnUnpacedFif
     Step();
     reported.clear();
   }
+}
+
+// A sound card cannot wait: when the window falls behind its oldest calls
+// go, and every one of them is counted as a lost call, never as a notice.
+class CardOfManyCalls : public AudioSource {
+ public:
+  explicit CardOfManyCalls(Samples samples) : samples_(std::move(samples)) {}
+  bool Open(QString*) override { return true; }
+  Status Read(int, int, std::vector<int16_t>& out, QString*) override {
+    if (reads_++ == 0) {
+      out = samples_;
+      return Status::Data;
+    }
+    return Status::Ended;
+  }
+  int Channels() const override { return 1; }
+  bool CanWait() const override { return false; }
+  bool AllDecoded() const { return reads_ >= 2; }
+
+ private:
+  Samples samples_;
+  std::atomic<int> reads_{0};
+};
+
+TEST(AudioWorkerQueue, ASoundCardsCallsBeyondTheQueueAreCountedAsLost) {
+  constexpr int kCalls = 100;
+  Samples calls;
+  for (int i = 0; i < kCalls; ++i) {
+    audiogen::Append(calls, audiogen::CallerIdBurst(Call(Standard::ClipV23, QStringLiteral("0212%1").arg(i)), -20));
+    audiogen::Append(calls, audiogen::Silence(0.2));
+  }
+  auto source = std::make_unique<CardOfManyCalls>(calls);
+  const CardOfManyCalls* card = source.get();
+  AudioWorker worker(std::move(source), Standard::ClipV23);
+  worker.Start();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return card->AllDecoded(); }, 20000));
+  AudioWorker::Snapshot s;
+  int messages = 0, lost = 0, dropped = 0;
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        worker.Take(&s);
+        for (const AudioWorker::Event& e : s.events) messages += std::holds_alternative<AudioWorker::Message>(e);
+        lost += s.lostCalls;
+        dropped += s.dropped;
+        return s.state != AudioWorker::State::Running;
+      },
+      20000));
+  EXPECT_EQ(dropped, 0);
+  EXPECT_EQ(messages, int(AudioWorker::kMaxQueued));
+  EXPECT_EQ(messages + lost, kCalls);
 }
 
 TEST_F(AudioDeviceTest, UnknownSuffixAndUnsuitableTargetsAreRefused) {
