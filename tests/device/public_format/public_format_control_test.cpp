@@ -260,7 +260,7 @@ TEST_F(EthUnitTest, OneUnitDeclaredTwiceCountsEachRecordOnce) {
   Advance(200);
   ASSERT_TRUE(Declare(QStringLiteral("ethunit-b"), Target("127.0.0.1")));
   Advance(200);
-  EXPECT_EQ(control->LinkedCount(), 1u);
+  EXPECT_EQ(probe.Linked(), 1u);
   const QString refusal = NextFailure();
   EXPECT_TRUE(refusal.contains(QStringLiteral("ethunit-b"))) << refusal.toStdString();
   EXPECT_TRUE(refusal.contains(QStringLiteral("ethunit-a kaydıyla aynı birim"))) << refusal.toStdString();
