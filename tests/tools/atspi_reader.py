@@ -106,20 +106,7 @@ def walk_extents(node, origin, path):
             walk_extents(child, origin, path)
 
 
-def geometry(name):
-    app = find_application(name)
-    if app is None:
-        sys.stdout.write("absent\n")
-        return
-    app.clear_cache()
-    app.set_cache_mask(Atspi.Cache.NONE)
-    for i in range(app.get_child_count()):
-        window = app.get_child_at_index(i)
-        if window is not None:
-            walk_extents(window, None, [])
-
-
-def snapshot(name):
+def each_window(name, visit):
     app = find_application(name)
     if app is None:
         sys.stdout.write("absent\n")
@@ -130,7 +117,15 @@ def snapshot(name):
     for i in range(app.get_child_count()):
         window = app.get_child_at_index(i)
         if window is not None:
-            walk(window)
+            visit(window)
+
+
+def geometry(name):
+    each_window(name, lambda window: walk_extents(window, None, []))
+
+
+def snapshot(name):
+    each_window(name, walk)
 
 
 def main():
