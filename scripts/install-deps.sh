@@ -10,6 +10,8 @@ PACKAGES=(
   libasound2-dev libjpeg-dev
   # line audio devices: caller-ID decoding, resampling
   libspandsp-dev libsamplerate0-dev
+  # recordings in every format phone recorders write (ADPCM, A-law, FLAC)
+  libsndfile1-dev
   # the decoding benchmark's peer decoder; regenerating the test recordings
   minimodem espeak-ng sox
   # tests and benchmarks

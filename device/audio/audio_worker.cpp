@@ -23,8 +23,8 @@ struct AudioWorker::Line {
   audio::LevelMeter meter;
   // DC blocker state for the level: an offset is no signal. The decoder gets
   // the raw samples; its own front end removes DC together with hum.
-  double last_in = 0, last_out = 0;
-  std::vector<int16_t> samples, level_samples;
+  double lastIn = 0, lastOut = 0;
+  std::vector<int16_t> samples, levelSamples;
 };
 
 AudioWorker::AudioWorker(std::unique_ptr<AudioSource> source, audio::Standard standard)
@@ -139,14 +139,14 @@ void AudioWorker::Process(const std::vector<int16_t>& frames, int channels) {
     l.samples.resize(count);
     for (size_t i = 0; i < count; ++i) l.samples[i] = frames[i * size_t(channels) + size_t(c)];
     l.check.Feed(l.samples.data(), count, notices);
-    l.level_samples.resize(count);
+    l.levelSamples.resize(count);
     for (size_t i = 0; i < count; ++i) {
       const double in = l.samples[i];
-      l.last_out = in - l.last_in + 0.995 * l.last_out;
-      l.last_in = in;
-      l.level_samples[i] = int16_t(std::clamp(l.last_out, -32768.0, 32767.0));
+      l.lastOut = in - l.lastIn + 0.995 * l.lastOut;
+      l.lastIn = in;
+      l.levelSamples[i] = int16_t(std::clamp(l.lastOut, -32768.0, 32767.0));
     }
-    l.meter.Feed(l.level_samples.data(), count);
+    l.meter.Feed(l.levelSamples.data(), count);
     levels[size_t(c)] = l.meter.Level();
     signal = signal || levels[size_t(c)] > kSignalLevel;
     decoded.clear();

@@ -63,9 +63,9 @@ bool DtmfReceiver::TimingHolds() const {
     return v[v.size() / 2];
   };
   const int64_t length = median(lengths), gap = median(gaps);
-  const double longest_gap = double(gap) + kGapSlackPeriods * double(gap + length) + double(kTimingSlack);
+  const double longestGap = double(gap) + kGapSlackPeriods * double(gap + length) + double(kTimingSlack);
   for (int64_t g : gaps)
-    if (double(g) > longest_gap) return false;
+    if (double(g) > longestGap) return false;
   for (size_t i = 1; i + 1 < pending_.size(); ++i)
     if (double(lengths[i]) + double(kTimingSlack) < kShortestShare * double(length)) return false;
   return true;

@@ -45,17 +45,17 @@ FskReceiver::FskReceiver(Standard tones, Standard only)
     : tones_(tones),
       only_(only),
       bit_(double(kSampleRate) / 1200.0),
-      mark_hz_(tones == Standard::Bell202 ? 1200.0 : 1300.0),
+      markHz_(tones == Standard::Bell202 ? 1200.0 : 1300.0),
       d_(kHistory, 0.f),
       e_(kHistory, 0.f),
       purity_(kHistory, 0.f),
       x_(kHistory, 0.f) {
   const double space = tones == Standard::Bell202 ? 2200.0 : 2100.0;
   for (int i = 0; i < kTablePeriod; ++i) {
-    mark_table_[i][0] = float(std::cos(2 * M_PI * mark_hz_ * i / kSampleRate));
-    mark_table_[i][1] = float(-std::sin(2 * M_PI * mark_hz_ * i / kSampleRate));
-    space_table_[i][0] = float(std::cos(2 * M_PI * space * i / kSampleRate));
-    space_table_[i][1] = float(-std::sin(2 * M_PI * space * i / kSampleRate));
+    markTable_[i][0] = float(std::cos(2 * M_PI * markHz_ * i / kSampleRate));
+    markTable_[i][1] = float(-std::sin(2 * M_PI * markHz_ * i / kSampleRate));
+    spaceTable_[i][0] = float(std::cos(2 * M_PI * space * i / kSampleRate));
+    spaceTable_[i][1] = float(-std::sin(2 * M_PI * space * i / kSampleRate));
   }
   hunt_ = int64_t(std::lround(10 * bit_)) + 1;
 }
@@ -63,17 +63,17 @@ FskReceiver::FskReceiver(Standard tones, Standard only)
 void FskReceiver::Demodulate(float x) {
   const int p = int(n_ % kTaps);
   const int t = int(n_ % kTablePeriod);
-  zm_[p][0] = x * mark_table_[t][0];
-  zm_[p][1] = x * mark_table_[t][1];
-  zs_[p][0] = x * space_table_[t][0];
-  zs_[p][1] = x * space_table_[t][1];
+  zm_[p][0] = x * markTable_[t][0];
+  zm_[p][1] = x * markTable_[t][1];
+  zs_[p][0] = x * spaceTable_[t][0];
+  zs_[p][1] = x * spaceTable_[t][1];
   sq_[p] = x * x;
   // One bit of window: the newest six samples in full, the oldest in part.
   const int oldest = (p + 1) % kTaps;
-  const float w_old = float(bit_ - (kTaps - 1));
+  const float wOld = float(bit_ - (kTaps - 1));
   float mr = 0, mi = 0, sr = 0, si = 0, pw = 0;
   for (int k = 0; k < kTaps; ++k) {
-    const float w = k == oldest ? w_old : 1.f;
+    const float w = k == oldest ? wOld : 1.f;
     mr += w * zm_[k][0];
     mi += w * zm_[k][1];
     sr += w * zs_[k][0];
@@ -89,16 +89,16 @@ void FskReceiver::Demodulate(float x) {
   // spreads over the band, read low, and a steady carrier reads near 1.
   const int q = int(n_ % kLongTaps);
   for (int k = 0; k < 2; ++k) {
-    long_m_[k] += double(zm_[p][k]) - long_zm_[q][k];
-    long_zm_[q][k] = zm_[p][k];
-    long_s_[k] += double(zs_[p][k]) - long_zs_[q][k];
-    long_zs_[q][k] = zs_[p][k];
+    longM_[k] += double(zm_[p][k]) - longZm_[q][k];
+    longZm_[q][k] = zm_[p][k];
+    longS_[k] += double(zs_[p][k]) - longZs_[q][k];
+    longZs_[q][k] = zs_[p][k];
   }
-  long_p_ += double(sq_[p]) - long_sq_[q];
-  long_sq_[q] = sq_[p];
-  const double lm = long_m_[0] * long_m_[0] + long_m_[1] * long_m_[1];
-  const double ls = long_s_[0] * long_s_[0] + long_s_[1] * long_s_[1];
-  purity_[i] = long_p_ > 1.0 ? float(2.0 * std::max(lm, ls) / (kLongTaps * long_p_)) : 0.f;
+  longP_ += double(sq_[p]) - longSq_[q];
+  longSq_[q] = sq_[p];
+  const double lm = longM_[0] * longM_[0] + longM_[1] * longM_[1];
+  const double ls = longS_[0] * longS_[0] + longS_[1] * longS_[1];
+  purity_[i] = longP_ > 1.0 ? float(2.0 * std::max(lm, ls) / (kLongTaps * longP_)) : 0.f;
   ++n_;
 }
 
@@ -304,35 +304,35 @@ double FskReceiver::MarkHz(double first) const {
   std::complex<double> a, b;
   for (int64_t i = begin; i < end; ++i) {
     const std::complex<double> z =
-        double(X(i)) * std::polar(1.0, -2 * M_PI * mark_hz_ * double(i % kSampleRate) / kSampleRate);
+        double(X(i)) * std::polar(1.0, -2 * M_PI * markHz_ * double(i % kSampleRate) / kSampleRate);
     (i < begin + half ? a : b) += z;
   }
   if (std::abs(a) == 0 || std::abs(b) == 0) return 0;
-  return mark_hz_ + std::arg(b * std::conj(a)) * kSampleRate / (2 * M_PI * half);
+  return markHz_ + std::arg(b * std::conj(a)) * kSampleRate / (2 * M_PI * half);
 }
 
 void FskReceiver::RestartHunt(int64_t at) {
   const int window = int(std::lround(10 * bit_));
   hunt_ = std::max<int64_t>(at, window + 1);
   marks_ = 0;
-  purity_sum_ = 0;
+  puritySum_ = 0;
   for (int64_t i = hunt_ - window; i < hunt_; ++i) {
     marks_ += D(i) > 0;
-    purity_sum_ += Purity(i);
+    puritySum_ += Purity(i);
   }
   phase_ = Phase::kHunting;
 }
 
 // The whole message is in: read it at every bit-rate hypothesis and keep the
 // best-scoring reading that passes.
-void FskReceiver::Finish(std::vector<FskBurst>& out, const std::vector<Frame>& nominal, bool nominal_complete) {
+void FskReceiver::Finish(std::vector<FskBurst>& out, const std::vector<Frame>& nominal, bool nominalComplete) {
   FskBurst burst;
   burst.start = int64_t(first_);
   burst.end = int64_t(nominal.back().start + 10 * bit_);
   Standard layout = tones_;
   std::optional<CallerIdMessage> message;
-  double taken_score = 0, bit = bit_;
-  Reading best_scoring;  // the best reading, passing or not
+  double takenScore = 0, bit = bit_;
+  Reading bestScoring;  // the best reading, passing or not
   std::vector<Frame> frames;
   for (double offset : kRateOffsets) {
     const double b = bit_ / (1 + offset);
@@ -340,27 +340,27 @@ void FskReceiver::Finish(std::vector<FskBurst>& out, const std::vector<Frame>& n
     double score = 0;
     for (const Frame& f : frames) score += f.score;
     score /= double(frames.size());
-    if (score > best_scoring.score) best_scoring = {frames, b, score};
-    if (message && score <= taken_score) continue;
+    if (score > bestScoring.score) bestScoring = {frames, b, score};
+    if (message && score <= takenScore) continue;
     Standard l = tones_;
     std::optional<CallerIdMessage> m = Accept(BytesOf(frames), &l);
     if (m && !Guessed(frames)) {
       message = m;
       layout = l;
-      taken_score = score;
+      takenScore = score;
       bit = b;
       burst.end = int64_t(frames.back().start + 10 * b);
     }
   }
-  if (!message && best_scoring.bit > 0) bit = best_scoring.bit;
+  if (!message && bestScoring.bit > 0) bit = bestScoring.bit;
   // Whether the carrier lasted, judged on the frames of the rate taken.
   if (Decode(first_, true, bit, frames)) burst.end = int64_t(frames.back().start + 10 * bit);
   const bool carrier = CarrierThroughout(frames.empty() ? nominal : frames, &burst.quality);
   // A failure is only reported for a burst the nominal reading framed whole
   // with the carrier throughout: a cut-off burst or other tones read at an
   // odd rate are no failed caller ID.
-  double nominal_quality = 0;
-  const bool failed_burst = nominal_complete && CarrierThroughout(nominal, &nominal_quality);
+  double nominalQuality = 0;
+  const bool failedBurst = nominalComplete && CarrierThroughout(nominal, &nominalQuality);
   for (double shift : {0.0, -bit / 8, bit / 8}) {
     if (message) break;
     if (Decode(first_ + shift, false, bit, frames)) {
@@ -372,15 +372,15 @@ void FskReceiver::Finish(std::vector<FskBurst>& out, const std::vector<Frame>& n
       }
     }
   }
-  if (!message && !best_scoring.frames.empty()) message = FlipOneBit(best_scoring.frames, &layout);
-  burst.bit_rate = kSampleRate / bit;
-  burst.mark_hz = MarkHz(first_);
+  if (!message && !bestScoring.frames.empty()) message = FlipOneBit(bestScoring.frames, &layout);
+  burst.bitRate = kSampleRate / bit;
+  burst.markHz = MarkHz(first_);
   if (message && carrier) {
     message->standard = layout;
     burst.standard = layout;
     burst.message = message;
     out.push_back(burst);
-  } else if (carrier && failed_burst) {
+  } else if (carrier && failedBurst) {
     burst.standard = nominal[0].byte == kJapanStart && tones_ != Standard::Bell202 ? Standard::JapanV23 : tones_;
     out.push_back(burst);
   }
@@ -423,7 +423,7 @@ void FskReceiver::Step(std::vector<FskBurst>& out) {
     }
     if (hunt_ >= n_ - 1) return;
     const int64_t i = hunt_;
-    if (D(i) < 0 && D(i - 1) >= 0 && marks_ >= window * 8 / 10 && purity_sum_ >= kMarkPurity * window) {
+    if (D(i) < 0 && D(i - 1) >= 0 && marks_ >= window * 8 / 10 && puritySum_ >= kMarkPurity * window) {
       const double crossing = double(i - 1) + D(i - 1) / (D(i - 1) - D(i));
       const double s0 = crossing - bit_ / 2;
       if (s0 + 11 * bit_ + bit_ / 2 + 2 >= double(n_)) return;  // wait for the whole first character
@@ -436,7 +436,7 @@ void FskReceiver::Step(std::vector<FskBurst>& out) {
       }
     }
     marks_ += (D(i) > 0) - (D(i - window) > 0);
-    purity_sum_ += double(Purity(i)) - Purity(i - window);
+    puritySum_ += double(Purity(i)) - Purity(i - window);
     ++hunt_;
   }
 }

@@ -25,8 +25,8 @@ struct FskBurst {
   std::optional<CallerIdMessage> message;  // empty: the checksum failed
   int64_t start = 0, end = 0;              // sample positions of the message
   double quality = 0;                      // how cleanly the tones matched, 0..1
-  double mark_hz = 0;                      // measured on the mark run before the message
-  double bit_rate = 0;                     // bits per second of the reading that was taken
+  double markHz = 0;                       // measured on the mark run before the message
+  double bitRate = 0;                      // bits per second of the reading that was taken
 };
 
 class FskReceiver {
@@ -71,7 +71,7 @@ class FskReceiver {
   void Demodulate(float x);
   void Step(std::vector<FskBurst>& out);
   void RestartHunt(int64_t at);
-  void Finish(std::vector<FskBurst>& out, const std::vector<Frame>& nominal, bool nominal_complete);
+  void Finish(std::vector<FskBurst>& out, const std::vector<Frame>& nominal, bool nominalComplete);
 
   Frame FrameAt(double s, double bit) const;
   Frame BestFrame(double s, int steps, double bit) const;
@@ -88,17 +88,17 @@ class FskReceiver {
   Standard tones_;
   Standard only_;
   double bit_;  // nominal samples per bit
-  double mark_hz_;
-  float mark_table_[kTablePeriod][2], space_table_[kTablePeriod][2];
+  double markHz_;
+  float markTable_[kTablePeriod][2], spaceTable_[kTablePeriod][2];
   float zm_[kTaps][2] = {}, zs_[kTaps][2] = {}, sq_[kTaps] = {};
-  float long_zm_[kLongTaps][2] = {}, long_zs_[kLongTaps][2] = {}, long_sq_[kLongTaps] = {};
-  double long_m_[2] = {}, long_s_[2] = {}, long_p_ = 0;
+  float longZm_[kLongTaps][2] = {}, longZs_[kLongTaps][2] = {}, longSq_[kLongTaps] = {};
+  double longM_[2] = {}, longS_[2] = {}, longP_ = 0;
   std::vector<float> d_, e_, purity_, x_;
   int64_t n_ = 0;     // samples demodulated
   int64_t hunt_ = 1;  // next sample the start-bit hunt looks at
   Phase phase_ = Phase::kPriming;
   int marks_ = 0;          // samples of the ten bits before the hunt cursor that read mark
-  double purity_sum_ = 0;  // and their tone purity, summed
+  double puritySum_ = 0;   // and their tone purity, summed
   double first_ = 0;       // start of the message being collected
   int64_t candidate_ = 0;  // where the hunt found that start
 };

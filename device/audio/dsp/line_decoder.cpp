@@ -21,7 +21,7 @@ constexpr double kMarkBetweenHz = 1250.0;
 
 struct LineDecoder::Impl {
   Standard fixed = Standard::Auto;
-  LineFrontEnd front_end;
+  LineFrontEnd frontEnd;
   std::vector<std::unique_ptr<FskReceiver>> fsk;
   std::unique_ptr<DtmfReceiver> dtmf;
   std::vector<FskBurst> pending;
@@ -38,10 +38,10 @@ struct LineDecoder::Impl {
 
   // In automatic mode a CLIP or CLASS layout says nothing of the tones (the
   // two layouts are the same bytes); the measured mark does.
-  Standard ByTones(Standard layout, double mark_hz) const {
-    if (fixed != Standard::Auto || mark_hz <= 0) return layout;
+  Standard ByTones(Standard layout, double markHz) const {
+    if (fixed != Standard::Auto || markHz <= 0) return layout;
     if (layout != Standard::ClipV23 && layout != Standard::Bell202) return layout;
-    return mark_hz < kMarkBetweenHz ? Standard::Bell202 : Standard::ClipV23;
+    return markHz < kMarkBetweenHz ? Standard::Bell202 : Standard::ClipV23;
   }
 
   void Settle(std::vector<LineEvent>& out) {
@@ -61,21 +61,21 @@ struct LineDecoder::Impl {
       }
       if (n < end + kHold) return;
       const FskBurst* best = nullptr;
-      const FskBurst* best_failure = nullptr;
+      const FskBurst* bestFailure = nullptr;
       std::vector<FskBurst> rest;
       for (const FskBurst& b : pending) {
         if (!Overlap(start, end, b.start, b.end)) {
           rest.push_back(b);
           continue;
         }
-        const FskBurst*& slot = b.message ? best : best_failure;
+        const FskBurst*& slot = b.message ? best : bestFailure;
         if (!slot || b.quality > slot->quality) slot = &b;
       }
       const bool known = std::any_of(settled.begin(), settled.end(),
                                      [&](const Span& s) { return Overlap(start, end, s.start, s.end); });
-      if (!known && (best || best_failure)) {
-        const FskBurst& b = best ? *best : *best_failure;
-        const Standard standard = ByTones(b.standard, b.mark_hz);
+      if (!known && (best || bestFailure)) {
+        const FskBurst& b = best ? *best : *bestFailure;
+        const Standard standard = ByTones(b.standard, b.markHz);
         if (best) {
           CallerIdMessage m = *best->message;
           m.standard = standard;
@@ -83,7 +83,7 @@ struct LineDecoder::Impl {
         } else {
           out.push_back(ChecksumFailure{standard});
         }
-        last = {standard, b.mark_hz, b.bit_rate, b.quality, b.start, b.end};
+        last = {standard, b.markHz, b.bitRate, b.quality, b.start, b.end};
       }
       settled.push_back({start, end});
       pending = std::move(rest);
@@ -113,7 +113,7 @@ const BurstMeasurement& LineDecoder::LastBurst() const { return impl_->last; }
 void LineDecoder::Feed(const int16_t* samples, size_t count, std::vector<LineEvent>& out) {
   Impl& d = *impl_;
   d.x.resize(count);
-  d.front_end.Filter(samples, count, d.x.data());
+  d.frontEnd.Filter(samples, count, d.x.data());
   if (d.dtmf) {
     d.x16.resize(count);
     for (size_t i = 0; i < count; ++i) d.x16[i] = int16_t(std::clamp(std::lround(d.x[i]), -32768L, 32767L));

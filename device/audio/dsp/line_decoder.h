@@ -18,8 +18,8 @@ namespace device::audio {
 // checksum failure): for line checks built on the decoder.
 struct BurstMeasurement {
   Standard standard = Standard::Auto;  // as reported
-  double mark_hz = 0;                  // mark tone, from the mark run before the message
-  double bit_rate = 0;                 // bit/s of the reading taken (to within 0.4 %)
+  double markHz = 0;                   // mark tone, from the mark run before the message
+  double bitRate = 0;                  // bit/s of the reading taken (to within 0.4 %)
   double quality = 0;                  // tone purity over the message, 0..1
   int64_t start = 0, end = 0;          // sample positions of the message
 };

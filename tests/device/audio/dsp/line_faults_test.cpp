@@ -128,8 +128,8 @@ TEST(LineFaults, StandardIsTheOneSent) {
   audiogen::Append(line, audiogen::Silence(1.0));
   decoder.Feed(line.data(), line.size(), events);
   EXPECT_EQ(decoder.LastBurst().standard, Standard::Bell202);
-  EXPECT_NEAR(decoder.LastBurst().mark_hz, 1200, 15);
-  EXPECT_NEAR(decoder.LastBurst().bit_rate, 1212, 6);
+  EXPECT_NEAR(decoder.LastBurst().markHz, 1200, 15);
+  EXPECT_NEAR(decoder.LastBurst().bitRate, 1212, 6);
 }
 
 // A digit lost between the start and end codes leaves a gap no exchange
