@@ -23,7 +23,7 @@ class PublicFormatUdpSession : public DeviceSession, private RecordReceiver {
   bool RunSelfTest(QString* error) override;
   bool HasPartialRecord() const override { return false; }  // a packet is a whole record
 
-  // Handles a datagram as if it had come from the unit's address.
+  // Each datagram the listener took from the unit's address.
   void Datagram(const QByteArray& bytes) override;
   QString ReceiverName() const override { return entry_.name; }
 
