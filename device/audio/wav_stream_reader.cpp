@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "device/audio/dsp/caller_id_message.h"
+#include "device/directory/audio_target.h"
 
 namespace device {
 
@@ -35,14 +36,30 @@ WavStreamReader::~WavStreamReader() {
 }
 
 bool WavStreamReader::Open(QString* error) {
-  // Non-blocking: opening a FIFO would otherwise wait for its writer.
-  fd_ = ::open(QFile::encodeName(path_).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd_ < 0) {
-    *error = QStringLiteral("Ses akışı %1 açılamadı: %2").arg(path_, QString::fromLocal8Bit(strerror(errno)));
+  const auto refuse = [&](const QString& why) {
+    *error = QStringLiteral("Ses akışı %1 açılamadı: %2").arg(path_, why);
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
     return false;
-  }
+  };
+  // The target may have changed since the directory was read: what is
+  // checked is what was opened. Its directories first, so that no one else
+  // can swap it between the check and the opening; then the stream itself,
+  // never through a link, and never taking a terminal as ours.
+  // Non-blocking: opening a FIFO would otherwise wait for its writer.
   struct stat st {};
-  fifo_ = fstat(fd_, &st) == 0 && S_ISFIFO(st.st_mode);
+  QString why;
+  if (::lstat(QFile::encodeName(path_).constData(), &st) == 0 && !S_ISLNK(st.st_mode) &&
+      !IsPrivateStream(path_, st, &why))
+    return refuse(why);
+  fd_ = ::open(QFile::encodeName(path_).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY);
+  if (fd_ < 0)
+    return refuse(errno == ELOOP ? QStringLiteral("yerine bir sembolik bağ konmuş")
+                                 : QString::fromLocal8Bit(strerror(errno)));
+  if (fstat(fd_, &st) != 0) return refuse(QString::fromLocal8Bit(strerror(errno)));
+  if (!S_ISFIFO(st.st_mode) && !S_ISREG(st.st_mode)) return refuse(QStringLiteral("bir FIFO ya da WAV dosyası değil"));
+  if (!IsPrivateStream(path_, st, &why)) return refuse(why);
+  fifo_ = S_ISFIFO(st.st_mode);
   return true;
 }
 

@@ -12,13 +12,14 @@ constexpr size_t kMaxPendingErrors = 16;
 TBuiltinControl::TBuiltinControl(const QStringList& directories, const MonotonicClock& clock, SessionMaker makeSession)
     : clock_(clock),
       errors_([this](const QString& text) { PushError(text); }),
-      queue_(
-          [this](const RecordQueue::Item& item) { Deliver(item); },
-          [this](int calls) { PushError(QStringLiteral("Çok hızlı kayıt akışı: %1 arama kaydı atlandı").arg(calls)); }),
+      queue_([this](const RecordQueue::Item& item) { Deliver(item); },
+             [this](const RecordQueue::Item& call) { errors_.LostCalls(call.source, call.label, 1, clock_.NowMs()); }),
       linker_(
           directories, [this, make = std::move(makeSession)](const DeviceEntry& e) { return make(e, this, clock_); },
-          [this](const QString& text) { PushError(text); },
-          [this](DeviceSession* s) { errors_.Forget(s, s->Label()); }) {
+          [this](const QString& path, const QString& label, const QString& text) {
+            errors_.Line(path, label, text, clock_.NowMs());
+          },
+          [this](DeviceSession* s) { Dropping(s); }) {
   timer_.setInterval(kTickMs);
   connect(&timer_, &QTimer::timeout, this, &TBuiltinControl::Tick);
 }
@@ -102,13 +103,26 @@ void TBuiltinControl::Tick() {
   // Ticking may report and so change nothing in the links but the queue.
   for (const auto& s : linker_.Sessions()) {
     s->Tick(now);
-    errors_.Flush(s.get(), s->Label(), now);
+    errors_.Flush(s->Entry().path, s->Label(), now);
   }
+  // Refused entries and devices gone have their held-back lines too.
+  errors_.FlushAll(now);
+}
+
+void TBuiltinControl::Dropping(DeviceSession* s) {
+  // Its last words wait their turn, and go out at once as it is forgotten.
+  if (s->HasPartialRecord())
+    errors_.InTurn(s->Entry().path, s->Label(),
+                   QStringLiteral("Cihaz %1 kayıt ortasında ayrıldı; yarım kalan kayıt atıldı").arg(s->Label()),
+                   clock_.NowMs());
+  errors_.Forget(s->Entry().path, s->Label());
 }
 
 void TBuiltinControl::SessionCall(DeviceSession* session, const CallRecord& call) {
   RecordQueue::Item item;
   item.isCall = true;
+  item.source = session->Entry().path;
+  item.label = session->Label();
   item.deviceId = session->Serial();
   item.call = call;
   queue_.Enqueue(std::move(item));
@@ -123,11 +137,11 @@ void TBuiltinControl::SessionLevels(DeviceSession* session, const LevelRecord& l
 }
 
 void TBuiltinControl::SessionError(DeviceSession* session, const QString& message) {
-  errors_.Report(session, session->Label(), message, clock_.NowMs());
+  errors_.Report(session->Entry().path, session->Label(), message, clock_.NowMs());
 }
 
 void TBuiltinControl::SessionNotice(DeviceSession* session, const QString& message) {
-  errors_.Notice(session, session->Label(), message, clock_.NowMs());
+  errors_.Notice(session->Entry().path, session->Label(), message, clock_.NowMs());
 }
 
 void TBuiltinControl::Deliver(const RecordQueue::Item& item) {

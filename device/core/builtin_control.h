@@ -53,6 +53,7 @@ class TBuiltinControl : public QObject, public ITevra, public SessionOwner {
  private:
   DeviceSession* Primary() const { return linker_.Primary(); }
   void Deliver(const RecordQueue::Item& item);
+  void Dropping(DeviceSession* session);
   void PushError(const QString& message);
   HRESULT Ok();
   HRESULT Fail(HRESULT hr, const QString& description);

@@ -17,12 +17,14 @@ DeviceSession* DeviceLinker::Primary() const {
 }
 
 void DeviceLinker::Scan(qint64 nowMs) {
-  QStringList refusals;
+  std::vector<Refusal> refusals;
   const std::vector<DeviceEntry> entries = ScanDeviceDirectories(directories_, &refusals);
   // Each refusal once while it lasts; again if it comes back later.
-  std::set<QString> current(refusals.begin(), refusals.end());
-  for (const QString& r : current)
-    if (!refusals_.count(r)) report_(r);
+  std::set<std::pair<QString, QString>> current;
+  for (const Refusal& r : refusals) {
+    if (!refusals_.count({r.path, r.text})) report_(r.path, r.label, r.text);
+    current.insert({r.path, r.text});
+  }
   refusals_ = std::move(current);
   // Drop links whose entry went away, changed, or whose port failed.
   for (size_t i = linked_.size(); i-- > 0;) {
@@ -53,7 +55,7 @@ void DeviceLinker::Scan(qint64 nowMs) {
       HeldBack& h = heldBack_[e.path];
       h.entry = e;
       h.retryAfterMs = nowMs + kOpenRetryMs;
-      if (!h.reported) report_(why);
+      if (!h.reported) report_(e.path, e.name, why);
       h.reported = true;
       continue;
     }
@@ -69,8 +71,6 @@ void DeviceLinker::Unlink(size_t index, qint64 nowMs) {
     h.entry = s.Entry();
     h.retryAfterMs = nowMs + kOpenRetryMs;
   }
-  if (s.HasPartialRecord())
-    report_(QStringLiteral("Cihaz %1 kayıt ortasında ayrıldı; yarım kalan kayıt atıldı").arg(s.Label()));
   dropping_(&s);
   linked_.erase(linked_.begin() + static_cast<std::ptrdiff_t>(index));
 }

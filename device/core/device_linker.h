@@ -18,9 +18,11 @@ namespace device {
 class DeviceLinker {
  public:
   static constexpr qint64 kOpenRetryMs = 2000;
-  using Report = std::function<void(const QString&)>;
+  // A line about the entry or directory at `path`, shown as `label`.
+  using Report = std::function<void(const QString& path, const QString& label, const QString& text)>;
   using Factory = std::function<std::unique_ptr<DeviceSession>(const DeviceEntry&)>;
-  // Told before a session is dropped, while it still exists.
+  // Told before a session is dropped, while it still exists (and can say
+  // whether it was cut in the middle of a record).
   using Dropping = std::function<void(DeviceSession*)>;
 
   DeviceLinker(QStringList directories, Factory factory, Report report, Dropping dropping);
@@ -46,8 +48,8 @@ class DeviceLinker {
     qint64 retryAfterMs = 0;
     bool reported = false;
   };
-  std::map<QString, HeldBack> heldBack_;  // entry path -> its failed port
-  std::set<QString> refusals_;            // directory or entry refusals already reported
+  std::map<QString, HeldBack> heldBack_;            // entry path -> its failed port
+  std::set<std::pair<QString, QString>> refusals_;  // (path, line) of refusals already reported
 };
 
 }  // namespace device

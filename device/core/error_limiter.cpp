@@ -4,57 +4,100 @@
 
 namespace device {
 
-void ErrorLimiter::Emit(State& s, const QString& label, const QString& message, qint64 nowMs) {
-  QString text = QStringLiteral("Cihaz %1: %2").arg(label, message);
+namespace {
+QString DeviceLine(const QString& label, const QString& message) {
+  return QStringLiteral("Cihaz %1: %2").arg(label, message);
+}
+}  // namespace
+
+QString ErrorLimiter::LostCallsText(int calls) {
+  return QStringLiteral("Çok hızlı kayıt akışı: %1 arama kaydı atlandı").arg(calls);
+}
+
+ErrorLimiter::State& ErrorLimiter::Of(const QString& key, const QString& label) {
+  State& s = devices_[key];
+  s.label = label;
+  return s;
+}
+
+void ErrorLimiter::Emit(State& s, const QString& line, qint64 nowMs) {
+  QString text = line;
   if (s.suppressed > 0) text += QStringLiteral(" (öncesinde %1 hata daha)").arg(s.suppressed);
   s.lastMs = nowMs;
   s.suppressed = 0;
   output_(text);
 }
 
-void ErrorLimiter::Report(const void* key, const QString& label, const QString& message, qint64 nowMs) {
-  State& s = devices_[key];
+void ErrorLimiter::Report(const QString& key, const QString& label, const QString& message, qint64 nowMs) {
+  Line(key, label, DeviceLine(label, message), nowMs);
+}
+
+void ErrorLimiter::Line(const QString& key, const QString& label, const QString& line, qint64 nowMs) {
+  State& s = Of(key, label);
   if (!Due(s, nowMs)) {
     ++s.suppressed;
     return;
   }
-  Emit(s, label, message, nowMs);
+  Emit(s, line, nowMs);
 }
 
-void ErrorLimiter::Notice(const void* key, const QString& label, const QString& message, qint64 nowMs) {
-  State& s = devices_[key];
-  if (Due(s, nowMs) && s.waiting.empty())
-    Emit(s, label, message, nowMs);
+void ErrorLimiter::Notice(const QString& key, const QString& label, const QString& message, qint64 nowMs) {
+  InTurn(key, label, DeviceLine(label, message), nowMs);
+}
+
+void ErrorLimiter::InTurn(const QString& key, const QString& label, const QString& line, qint64 nowMs) {
+  State& s = Of(key, label);
+  if (Due(s, nowMs) && s.waiting.empty() && s.lostCalls == 0)
+    Emit(s, line, nowMs);
   else if (s.waiting.size() < kMaxWaiting)
-    s.waiting.push_back(message);
+    s.waiting.push_back(line);
   else
     ++s.noticesDropped;
 }
 
-void ErrorLimiter::Flush(const void* key, const QString& label, qint64 nowMs) {
-  auto it = devices_.find(key);
-  if (it == devices_.end()) return;
-  State& s = it->second;
+void ErrorLimiter::LostCalls(const QString& key, const QString& label, int calls, qint64 nowMs) {
+  if (calls <= 0) return;
+  State& s = Of(key, label);
+  s.lostCalls += calls;
+  if (Due(s, nowMs)) FlushState(s, nowMs);
+}
+
+void ErrorLimiter::FlushState(State& s, qint64 nowMs) {
   if (!Due(s, nowMs)) return;
-  if (!s.waiting.empty()) {
+  if (s.lostCalls > 0) {
+    Emit(s, DeviceLine(s.label, LostCallsText(std::exchange(s.lostCalls, 0))), nowMs);
+  } else if (!s.waiting.empty()) {
     const QString next = std::move(s.waiting.front());
     s.waiting.pop_front();
-    Emit(s, label, next, nowMs);
+    Emit(s, next, nowMs);
   } else if (s.noticesDropped > 0) {
     const int dropped = std::exchange(s.noticesDropped, 0);
-    Emit(s, label, QStringLiteral("%1 bildirim daha atlandı").arg(dropped), nowMs);
+    Emit(s, DeviceLine(s.label, QStringLiteral("%1 bildirim daha atlandı").arg(dropped)), nowMs);
   } else if (s.suppressed > 0) {
-    output_(QStringLiteral("Cihaz %1: %2 hata daha oldu").arg(label).arg(s.suppressed));
+    output_(DeviceLine(s.label, QStringLiteral("%1 hata daha oldu").arg(s.suppressed)));
     s.lastMs = nowMs;
     s.suppressed = 0;
   }
 }
 
-void ErrorLimiter::Forget(const void* key, const QString& label) {
+void ErrorLimiter::Flush(const QString& key, const QString& label, qint64 nowMs) {
   auto it = devices_.find(key);
   if (it == devices_.end()) return;
-  for (const QString& n : it->second.waiting) output_(QStringLiteral("Cihaz %1: %2").arg(label, n));
-  devices_.erase(it);
+  it->second.label = label;
+  FlushState(it->second, nowMs);
+}
+
+void ErrorLimiter::FlushAll(qint64 nowMs) {
+  for (auto& [key, s] : devices_) FlushState(s, nowMs);
+}
+
+void ErrorLimiter::Forget(const QString& key, const QString& label) {
+  auto it = devices_.find(key);
+  if (it == devices_.end()) return;
+  State& s = it->second;
+  if (s.lostCalls > 0) output_(DeviceLine(label, LostCallsText(std::exchange(s.lostCalls, 0))));
+  for (const QString& line : s.waiting) output_(line);
+  s.waiting.clear();
 }
 
 }  // namespace device

@@ -6,7 +6,7 @@ void RecordQueue::Enqueue(Item item) {
   if (!item.isCall && !queue_.empty() && !queue_.back().isCall) {
     queue_.back() = std::move(item);
   } else if (queue_.size() >= kMaxQueued) {
-    if (item.isCall) ++droppedCalls_;
+    if (item.isCall) dropped_(item);
     return;
   } else {
     queue_.push_back(std::move(item));
@@ -22,10 +22,6 @@ void RecordQueue::Post() {
 
 void RecordQueue::Drain() {
   drainPosted_ = false;
-  if (droppedCalls_ > 0) {
-    dropped_(droppedCalls_);
-    droppedCalls_ = 0;
-  }
   for (int n = 0; n < kEventsPerTurn && !queue_.empty(); ++n) {
     const Item item = std::move(queue_.front());
     queue_.pop_front();

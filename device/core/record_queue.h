@@ -1,8 +1,8 @@
 #pragma once
 // Calls and levels on their way to the window. Delivered a few per turn of
 // the event loop, so a flood of records never freezes the window; bounded,
-// so a device that floods cannot eat memory (dropped calls are counted and
-// said). Only the newest levels matter, so levels waiting are replaced.
+// so a device that floods cannot eat memory (each dropped call is handed
+// to whoever counts and says them). Only the newest levels matter, so levels waiting are replaced.
 #include <QObject>
 #include <deque>
 #include <functional>
@@ -19,12 +19,14 @@ class RecordQueue : public QObject {
 
   struct Item {
     bool isCall = true;
+    QString source;  // the entry path of the session it came from
+    QString label;   // and how that session is named
     QString deviceId;
     CallRecord call;
     LevelRecord levels;
   };
   using Deliver = std::function<void(const Item&)>;
-  using Dropped = std::function<void(int calls)>;
+  using Dropped = std::function<void(const Item& call)>;
 
   RecordQueue(Deliver deliver, Dropped dropped) : deliver_(std::move(deliver)), dropped_(std::move(dropped)) {}
 
@@ -38,7 +40,6 @@ class RecordQueue : public QObject {
   Dropped dropped_;
   std::deque<Item> queue_;
   bool drainPosted_ = false;
-  int droppedCalls_ = 0;
 };
 
 }  // namespace device

@@ -1,9 +1,12 @@
 #include "device/directory/audio_target.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QRegularExpression>
+#include <cerrno>
+#include <cstring>
 
 namespace device {
 
@@ -31,11 +34,42 @@ bool IsAudioTarget(const QString& path, QString* why) {
       if (S_ISCHR(st.st_mode)) return true;
       break;
     case AudioTargetKind::Fifo:
-    case AudioTargetKind::File: return true;
+    case AudioTargetKind::File: return IsPrivateStream(path, st, why);
     case AudioTargetKind::None: break;
   }
   *why = NotAnAudioTargetText(path);
   return false;
+}
+
+bool IsPrivateStream(const QString& path, const struct stat& st, QString* why) {
+  const uid_t me = getuid();
+  if (st.st_uid != me) {
+    *why =
+        QStringLiteral("%1 başka bir kullanıcıya ait (sahibi %2, olması gereken %3)").arg(path).arg(st.st_uid).arg(me);
+    return false;
+  }
+  QString dir = path;
+  while (dir != u"/") {
+    const qsizetype slash = dir.lastIndexOf(u'/');
+    if (slash < 0) break;
+    dir = slash == 0 ? QStringLiteral("/") : dir.left(slash);
+    struct stat ds {};
+    if (stat(QFile::encodeName(dir).constData(), &ds) != 0) {
+      *why = QStringLiteral("%1 denetlenemedi: %2: %3").arg(path, dir, QString::fromLocal8Bit(strerror(errno)));
+      return false;
+    }
+    if (ds.st_uid != me && ds.st_uid != 0) {
+      *why = QStringLiteral("%1 başka bir kullanıcının dizininde: %2 (sahibi %3)").arg(path, dir).arg(ds.st_uid);
+      return false;
+    }
+    if ((ds.st_mode & (S_IWGRP | S_IWOTH)) && !(ds.st_mode & S_ISVTX)) {
+      *why = QStringLiteral("%1 başkalarının da yazabildiği bir dizinde: %2 (izinler %3)")
+                 .arg(path, dir)
+                 .arg(ds.st_mode & 07777, 4, 8, QLatin1Char('0'));
+      return false;
+    }
+  }
+  return true;
 }
 
 QString NotAnAudioTargetText(const QString& path) {

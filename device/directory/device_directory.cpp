@@ -130,15 +130,23 @@ int OpenDeviceDirectory(const QString& directory, QString* why) {
 }
 
 std::vector<DeviceEntry> ScanDeviceDirectories(const QStringList& directories, QStringList* refusals) {
+  std::vector<Refusal> found;
+  std::vector<DeviceEntry> entries = ScanDeviceDirectories(directories, &found);
+  if (refusals)
+    for (const Refusal& r : found) refusals->append(r.text);
+  return entries;
+}
+
+std::vector<DeviceEntry> ScanDeviceDirectories(const QStringList& directories, std::vector<Refusal>* refusals) {
   std::vector<DeviceEntry> entries;
   QString why;
-  auto refuse = [&](const QString& text) {
-    if (refusals && !text.isEmpty()) refusals->append(text);
+  auto refuse = [&](const QString& path, const QString& label, const QString& text) {
+    if (refusals && !text.isEmpty()) refusals->push_back({path, label, text});
   };
   for (const QString& dirPath : directories) {
     const int fd = OpenDeviceDirectory(dirPath, &why);
     if (fd < 0) {
-      refuse(why);
+      refuse(dirPath, dirPath, why);
       continue;
     }
     // Read through the checked descriptor, so the directory cannot be swapped
@@ -161,7 +169,7 @@ std::vector<DeviceEntry> ScanDeviceDirectories(const QStringList& directories, Q
       e.path = QDir(dirPath).filePath(name);
       e.linkedAtNs = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
       if (!ResolveEntryTarget(e.family, dirPath, QByteArray(link, n), &e.target, &why)) {
-        if (!why.isEmpty()) refuse(QStringLiteral("%1: %2; kayıt kullanılmadı").arg(e.path, why));
+        if (!why.isEmpty()) refuse(e.path, e.name, QStringLiteral("%1: %2; kayıt kullanılmadı").arg(e.path, why));
         continue;
       }
       entries.push_back(e);

@@ -69,9 +69,18 @@ int OpenDeviceDirectory(const QString& directory, QString* why);
 bool ResolveEntryTarget(DeviceFamily family, const QString& directory, const QByteArray& linkText, QString* target,
                         QString* why);
 
+// A directory or entry that was not trusted: its path, its name as shown,
+// and one Turkish line saying why.
+struct Refusal {
+  QString path;
+  QString label;
+  QString text;
+};
+
 // Entries whose target exists and suits their family, ordered by when they
-// were made (oldest first). refusals (if given) gets one Turkish line per
-// directory or entry that was not trusted.
+// were made (oldest first). refusals (if given) gets one line per directory
+// or entry that was not trusted.
+std::vector<DeviceEntry> ScanDeviceDirectories(const QStringList& directories, std::vector<Refusal>* refusals);
 std::vector<DeviceEntry> ScanDeviceDirectories(const QStringList& directories, QStringList* refusals = nullptr);
 
 // Creates or replaces the entry <directory>/<name> -> target (creating the

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <vector>
 
 namespace {
 
@@ -80,6 +81,34 @@ TEST(DeviceLinkCommand, DeclaresSoundCardsFifosAndWavFilesAsAudioOnly) {
   EXPECT_EQ(ok.code, 0) << ok.err.toStdString();
   EXPECT_EQ(QFileInfo(dir + "/audio-hat.bell").symLinkTarget(), fifo);
   EXPECT_EQ(LinkCommand(runtime.path(), {"add", fifo, "--audio", "--standard", "v21"}).code, 1);
+}
+
+// A FIFO or file someone else could write into or replace is refused, saying why.
+TEST(DeviceLinkCommand, RefusesStreamsInAnotherUsersReach) {
+  QTemporaryDir runtime, files;
+  struct Case {
+    const char* dir;
+    mode_t mode;
+    uid_t owner;
+    const char* says;
+  };
+  std::vector<Case> cases = {{"open", 0777, getuid(), "başkalarının da yazabildiği bir dizinde"}};
+  if (getuid() == 0) cases.push_back({"theirs", 0755, 65534, "başka bir kullanıcının dizininde"});
+  for (const Case& c : cases) {
+    const QString d = files.filePath(QString::fromLatin1(c.dir));
+    const QString fifo = d + "/line.fifo";
+    ASSERT_EQ(::mkdir(QFile::encodeName(d).constData(), 0700), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    if (c.owner != getuid()) {
+      ASSERT_EQ(::chown(QFile::encodeName(d).constData(), c.owner, c.owner), 0);
+    }
+    ASSERT_EQ(::chmod(QFile::encodeName(d).constData(), c.mode), 0);
+    const Result r = LinkCommand(runtime.path(), {"add", fifo, "--audio"});
+    EXPECT_EQ(r.code, 1) << c.dir;
+    EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.says))) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("kayıt yapılmadı"))) << r.err.toStdString();
+  }
+  EXPECT_FALSE(QFileInfo::exists(runtime.path() + "/callerid-devices/audio-line.fifo"));
 }
 
 }  // namespace

@@ -41,14 +41,17 @@ int Fail(const QString& message) {
   return 1;
 }
 
-// What the user is told when the port does not suit the kind of entry.
-QString WrongTarget(device::DeviceFamily family, const QString& port) {
+// What the user is told when the port does not suit the kind of entry; why
+// is the check's own reason, said when it is more than "not of the kind".
+QString WrongTarget(device::DeviceFamily family, const QString& port, const QString& target, const QString& why) {
   switch (family) {
     case device::DeviceFamily::PublicFormatUdp:
       return QStringLiteral(
                  "%1 bir IP adresi değil (ethunit kaydı 192.168.1.20 ya da 192.168.1.20:3520 gibi bir adres ister)")
           .arg(port);
-    case device::DeviceFamily::Audio: return device::NotAnAudioTargetText(port);
+    case device::DeviceFamily::Audio:
+      if (why.isEmpty() || why == device::NotAnAudioTargetText(target)) return device::NotAnAudioTargetText(port);
+      return QStringLiteral("%1; kayıt yapılmadı").arg(why);
     default:
       return QStringLiteral("%1 bir seri aygıt değil (unit, modem ve lineunit kayıtları bir seri port ister)")
           .arg(port);
@@ -83,7 +86,7 @@ int Add(const QStringList& args) {
   // A relative port is taken from where the command runs, as the user meant.
   QString target, why;
   if (!device::ResolveEntryTarget(family, QDir::currentPath(), QFile::encodeName(port), &target, &why))
-    return Fail(WrongTarget(family, port));
+    return Fail(WrongTarget(family, port, target, why));
   if (name.isEmpty()) {
     if (family == device::DeviceFamily::PublicFormatUdp) {
       // An address makes a readable name once ':' and brackets are gone.

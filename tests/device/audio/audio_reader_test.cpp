@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <cmath>
 #include <cstring>
+#include <functional>
 
 #include "device/audio/alsa_capture_reader.h"
 #include "device/audio/audio_signal_check.h"
@@ -199,6 +200,43 @@ TEST_F(WavReaderTest, LiveStreamFromAFifoArrivesInPiecesAndEndsWithItsWriter) {
   EXPECT_EQ(out, (std::vector<int16_t>{0, 1000, 2000, 3000, 4000}));
   EXPECT_EQ(end, AudioSource::Status::Ended);
   EXPECT_TRUE(message.contains(QStringLiteral("yazan taraf kapattı"))) << message.toStdString();
+}
+
+// What is opened is checked, not what was there when the entry was read: a
+// target swapped for a link, a node or another user's file is not read.
+TEST_F(WavReaderTest, ATargetSwappedAfterTheCheckIsRefusedWhenOpened) {
+  const QString target = dir.filePath(QStringLiteral("line.wav"));
+  struct Case {
+    const char* name;
+    std::function<bool()> swap;
+    const char* refusal;
+  };
+  std::vector<Case> cases = {
+      {"link to a node", [&] { return QFile::link(QStringLiteral("/dev/null"), target); }, "bağ"},
+      {"world-writable directory",
+       [&] {
+         QFile f(target);
+         return f.open(QIODevice::WriteOnly) && ::chmod(QFile::encodeName(dir.path()).constData(), 0777) == 0;
+       },
+       "başkalarının da yazabildiği"},
+  };
+  if (getuid() == 0)
+    cases.push_back({"another user's fifo",
+                     [&] {
+                       return ::mkfifo(QFile::encodeName(target).constData(), 0666) == 0 &&
+                              ::chown(QFile::encodeName(target).constData(), 65534, 65534) == 0;
+                     },
+                     "başka bir kullanıcıya ait"});
+  for (const Case& c : cases) {
+    QFile::remove(target);
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0700), 0);
+    ASSERT_TRUE(c.swap()) << c.name;
+    WavStreamReader r(target);
+    QString message;
+    EXPECT_FALSE(r.Open(&message)) << c.name;
+    EXPECT_TRUE(message.contains(QString::fromUtf8(c.refusal))) << c.name << ": " << message.toStdString();
+  }
+  ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0700), 0);
 }
 
 TEST(AudioTarget, CaptureNodesAreKnownByTheirNameAndCarryCardAndDevice) {

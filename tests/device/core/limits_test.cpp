@@ -4,8 +4,12 @@
 
 #include <QStringList>
 
+#include <QTemporaryDir>
+
+#include "device/core/builtin_control.h"
 #include "device/core/error_limiter.h"
 #include "device/core/ring_levels.h"
+#include "support/manual_clock.h"
 
 namespace device {
 namespace {
@@ -13,12 +17,12 @@ namespace {
 TEST(ErrorLimiter, NoticesWaitInTheirOwnWordsErrorsAreCountedAndAGoneDeviceSaysTheRest) {
   QStringList out;
   ErrorLimiter limiter([&](const QString& t) { out << t; });
-  const int key = 0;
+  const QString key = QStringLiteral("/run/devices/audio-a");
   const QString label = QStringLiteral("audio-a");
-  for (int i = 0; i < 3; ++i) limiter.Notice(&key, label, QStringLiteral("n%1").arg(i), 0);
-  limiter.Report(&key, label, QStringLiteral("e"), 10);
+  for (int i = 0; i < 3; ++i) limiter.Notice(key, label, QStringLiteral("n%1").arg(i), 0);
+  limiter.Report(key, label, QStringLiteral("e"), 10);
   // Ten waiting beyond the first: eight wait, two are counted.
-  for (int i = 3; i < 11; ++i) limiter.Notice(&key, label, QStringLiteral("n%1").arg(i), 20);
+  for (int i = 3; i < 11; ++i) limiter.Notice(key, label, QStringLiteral("n%1").arg(i), 20);
   const struct {
     qint64 at;
     const char* says;  // empty: nothing yet
@@ -35,17 +39,44 @@ TEST(ErrorLimiter, NoticesWaitInTheirOwnWordsErrorsAreCountedAndAGoneDeviceSaysT
   int step = 0;
   for (const auto& s : steps) {
     // The steps between 2000 and 8000 pass n3 to n7.
-    for (qint64 t = 3000; step == 4 && t < s.at; t += 1000) limiter.Flush(&key, label, t);
+    for (qint64 t = 3000; step == 4 && t < s.at; t += 1000) limiter.Flush(key, label, t);
     out.clear();
-    limiter.Flush(&key, label, s.at);
+    limiter.Flush(key, label, s.at);
     EXPECT_EQ(out.join(u'|'), QString::fromUtf8(s.says)) << "at " << s.at;
     ++step;
   }
-  limiter.Notice(&key, label, QStringLiteral("x"), 10000);
-  limiter.Notice(&key, label, QStringLiteral("y"), 10000);
+  limiter.Notice(key, label, QStringLiteral("x"), 10000);
+  limiter.Notice(key, label, QStringLiteral("y"), 10000);
   out.clear();
-  limiter.Forget(&key, label);
+  limiter.Forget(key, label);
   EXPECT_EQ(out, QStringList{QStringLiteral("Cihaz audio-a: y")});
+}
+
+// An entry whose target keeps changing between things that are refused gives
+// a new refusal on every reading of the directory; they share the device's
+// one line a second with everything else it says.
+TEST(ErrorLimiter, RefusalsOfAFlappingEntryKeepToOneLineASecond) {
+  QTemporaryDir dir;
+  test::ManualClock clock{1000};
+  TBuiltinControl control({dir.path()}, clock);
+  QStringList lines;
+  const auto drain = [&] {
+    QString v;
+    while (Failed(control.GetInfo(QStringLiteral("serial"), &v))) lines << control.ErrorDescription();
+  };
+  QString error;
+  for (int tick = 0; tick < 10; ++tick) {
+    const QString target = tick % 2 ? QStringLiteral("/dev/null") : QStringLiteral("/dev/zero");
+    ASSERT_TRUE(CreateDeviceEntry(dir.path(), QStringLiteral("audio-x"), target, &error));
+    control.Tick();
+    drain();
+    clock.Advance(TBuiltinControl::kTickMs);
+  }
+  // Two seconds: a line each, and the count of those held back.
+  ASSERT_GE(lines.size(), 2) << lines.join('\n').toStdString();
+  EXPECT_LE(lines.size(), 3) << lines.join('\n').toStdString();
+  EXPECT_TRUE(lines[0].contains(QStringLiteral("kayıt kullanılmadı"))) << lines[0].toStdString();
+  EXPECT_TRUE(lines.join('\n').contains(QStringLiteral("hata daha"))) << lines.join('\n').toStdString();
 }
 
 TEST(RingLevels, ARingingLineReadsItsLevelForOneSecond) {

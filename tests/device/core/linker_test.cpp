@@ -48,7 +48,7 @@ class LinkerTest : public ::testing::Test {
             opened << e.name + "->" + e.target;
             return std::make_unique<StubSession>(e, clock, opens);
           },
-          [this](const QString& text) { reports << text; }, [](DeviceSession*) {});
+          [this](const QString&, const QString&, const QString& text) { reports << text; }, [](DeviceSession*) {});
     return *linker;
   }
   void Scan(qint64 advanceMs = 200) {

@@ -183,6 +183,63 @@ TEST(DeviceDirectory, PseudoTerminalsOfAnotherUserAreRefused) {
   }
 }
 
+// A FIFO or a WAV file is the user's line only while no one else can write
+// into it or put another file in its place: it must be the user's own, in
+// directories that only the user (or root) can change, or that are sticky.
+TEST(DeviceDirectory, StreamTargetsOthersCouldFeedOrSwapAreRefused) {
+  QTemporaryDir base;
+  const uid_t other = 65534;
+  struct Case {
+    const char* name;
+    bool fifo;
+    mode_t dirMode;
+    uid_t dirOwner, fileOwner;
+    const char* refusal;  // empty: accepted
+  };
+  std::vector<Case> cases = {
+      {"private-fifo", true, 0700, getuid(), getuid(), ""},
+      {"private-wav", false, 0755, getuid(), getuid(), ""},
+      {"sticky-fifo", true, 01777, getuid(), getuid(), ""},
+      {"world-writable-fifo", true, 0777, getuid(), getuid(), "başkalarının da yazabildiği bir dizinde"},
+      {"group-writable-wav", false, 0770, getuid(), getuid(), "başkalarının da yazabildiği bir dizinde"},
+  };
+  if (getuid() == 0) {  // only root can give files away
+    cases.push_back({"their-fifo", true, 0700, getuid(), other, "başka bir kullanıcıya ait"});
+    cases.push_back({"their-wav", false, 0700, getuid(), other, "başka bir kullanıcıya ait"});
+    cases.push_back({"fifo-in-their-dir", true, 0755, other, getuid(), "başka bir kullanıcının dizininde"});
+  }
+  for (const Case& c : cases) {
+    const QString d = base.path() + "/" + c.name;
+    const QString target = d + (c.fifo ? "/line.fifo" : "/line.wav");
+    ASSERT_EQ(::mkdir(QFile::encodeName(d).constData(), 0700), 0);
+    if (c.fifo) {
+      ASSERT_EQ(::mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+    } else {
+      ASSERT_TRUE(QFile(target).open(QIODevice::WriteOnly));
+    }
+    if (c.fileOwner != getuid()) {
+      ASSERT_EQ(::lchown(QFile::encodeName(target).constData(), c.fileOwner, c.fileOwner), 0);
+    }
+    if (c.dirOwner != getuid()) {
+      ASSERT_EQ(::chown(QFile::encodeName(d).constData(), c.dirOwner, c.dirOwner), 0);
+    }
+    ASSERT_EQ(::chmod(QFile::encodeName(d).constData(), c.dirMode), 0);
+    QTemporaryDir entries;
+    Link(target, entries.path() + "/audio-line");
+    QStringList refusals;
+    const auto found = ScanDeviceDirectories({entries.path()}, &refusals);
+    if (!*c.refusal) {
+      EXPECT_EQ(found.size(), 1u) << c.name;
+      EXPECT_TRUE(refusals.isEmpty()) << c.name << refusals.join('\n').toStdString();
+      continue;
+    }
+    EXPECT_TRUE(found.empty()) << c.name;
+    ASSERT_EQ(refusals.size(), 1) << c.name;
+    EXPECT_TRUE(refusals[0].contains(QString::fromUtf8(c.refusal))) << c.name << ": " << refusals[0].toStdString();
+    EXPECT_TRUE(refusals[0].endsWith(QStringLiteral("kayıt kullanılmadı"))) << refusals[0].toStdString();
+  }
+}
+
 TEST(DeviceDirectory, EntryNamesMustNameAFamily) {
   QTemporaryDir dir;
   QString error;
