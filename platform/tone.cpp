@@ -9,11 +9,6 @@ namespace platform {
 
 namespace {
 
-std::function<void(int, int)>& Handler() {
-  static std::function<void(int, int)> h;
-  return h;
-}
-
 void SilentAlsaError(const char*, int, const char*, int, const char*, ...) {}
 
 void AlsaBeep(int frequencyHz, int durationMs) {
@@ -46,14 +41,8 @@ void AlsaBeep(int frequencyHz, int durationMs) {
 }  // namespace
 
 void Beep(int frequencyHz, int durationMs) {
-  if (Handler()) {
-    Handler()(frequencyHz, durationMs);
-    return;
-  }
   if (frequencyHz <= 0 || durationMs <= 0) return;
   AlsaBeep(frequencyHz, durationMs);
 }
-
-void SetBeepHandler(std::function<void(int, int)> handler) { Handler() = std::move(handler); }
 
 }  // namespace platform

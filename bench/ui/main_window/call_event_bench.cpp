@@ -4,8 +4,8 @@
 
 #include "../../support/ratio_main.h"
 #include "device/host/ttevra.h"
-#include "platform/tone.h"
 #include "support/fake_control.h"
+#include "support/recorded_tone.h"
 #include "ui/main_window/form1.h"
 
 namespace {
@@ -24,12 +24,12 @@ void BM_EmptyEventDispatch(benchmark::State& state) {
 BENCHMARK(BM_EmptyEventDispatch);
 
 void BM_CallEventHandler(benchmark::State& state) {
-  platform::SetBeepHandler([](int, int) {});
+  testsupport::SetToneRecorder([](int, int) {});
   testsupport::ScopedFakeControl fake;
   mainwindow::TForm1 form;
   form.Timer1->stop();
   for (auto _ : state) fake.state->RaiseCallerID("SN-0042", "2", "05321234567", "07.12.2026 14:05", "");
-  platform::SetBeepHandler(nullptr);
+  testsupport::SetToneRecorder(nullptr);
 }
 BENCHMARK(BM_CallEventHandler);
 

@@ -8,8 +8,8 @@
 
 #include "device/core/builtin_control.h"
 #include "platform/application.h"
-#include "platform/tone.h"
 #include "support/manual_clock.h"
+#include "support/recorded_tone.h"
 #include "support/scoped_control_registration.h"
 #include "tools/audio/signal_generator.h"
 #include "ui/main_window/form1.h"
@@ -43,7 +43,7 @@ TEST(AudioWindow, TwoLinesOfAudioBecomeRowsWithTheirLinesAndABadBurstAMessage) {
     return std::unique_ptr<device::ITevra>(std::move(c));
   });
   QList<int> beeps;
-  platform::SetBeepHandler([&](int hz, int) { beeps << hz; });
+  testsupport::SetToneRecorder([&](int hz, int) { beeps << hz; });
   auto form = std::make_unique<mainwindow::TForm1>();
   form->Timer1->stop();
   form->Timer2->stop();
@@ -85,7 +85,7 @@ TEST(AudioWindow, TwoLinesOfAudioBecomeRowsWithTheirLinesAndABadBurstAMessage) {
   EXPECT_EQ(form->Label9->text(), QStringLiteral("Cihaz bağlı"));
   EXPECT_TRUE(form->StatusBar1->currentMessage().contains(QStringLiteral("Ses akışı, 2 hat")))
       << form->StatusBar1->currentMessage().toStdString();
-  platform::SetBeepHandler(nullptr);
+  testsupport::SetToneRecorder(nullptr);
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "platform/application.h"
-#include "platform/tone.h"
 #include "support/fake_control.h"
+#include "support/recorded_tone.h"
 #include "ui/main_window/form1.h"
 
 namespace testsupport {
@@ -15,13 +15,13 @@ namespace testsupport {
 class MainWindowFixture {
  public:
   MainWindowFixture() {
-    platform::SetBeepHandler([this](int hz, int ms) { beeps.append({hz, ms}); });
+    testsupport::SetToneRecorder([this](int hz, int ms) { beeps.append({hz, ms}); });
     form.reset(new mainwindow::TForm1());
     form->Timer1->stop();
     form->Timer2->stop();
     form->show();
   }
-  ~MainWindowFixture() { platform::SetBeepHandler(nullptr); }
+  ~MainWindowFixture() { testsupport::SetToneRecorder(nullptr); }
 
   // One tick of the connection poll, dispatched as the timer would.
   void Tick() {
