@@ -1,9 +1,5 @@
 #include "device/audio/dsp/dtmf_receiver.h"
 
-extern "C" {
-#include <spandsp.h>
-}
-
 #include <algorithm>
 
 #include "device/audio/dsp/message_parser.h"
@@ -14,42 +10,19 @@ namespace {
 // means the start code belonged to something else.
 constexpr int64_t kDigitGap = kSampleRate;
 constexpr int kMaxDigits = 40;
-// The detector's default floor (-26 dBm0 per tone) misses the weak end of
-// the lines' receive range; a tone of a -40 dBm0 pair is about -43 dBm0.
-constexpr int kThresholdDbm0 = -46;
-// Telephone DTMF receivers accept 8 dB of twist either way (the detector's
-// own defaults are 8 dB normal and only 4 dB reverse); the measured twist of
-// a pair at 8 dB wanders by a dB or two in noise, hence the margin.
-constexpr int kTwistDb = 10;
-// The detector works in blocks of 102 samples; feeding it that much at a
-// time times each digit to within a block.
-constexpr int kBlock = 102;
+// A digit is heard when two steps in a row (32 ms of tone) hear it, and has
+// ended when two steps in a row do not: a 40 ms digit and a 40 ms gap each
+// hold at least two whole steps, and one step lost to a noise peak inside a
+// digit does not split it.
+constexpr int kStepsToEnd = 2;
 // Timing of the digits of one string against its own medians: a gap longer
 // than the usual gap plus half a digit period leaves room for a lost digit;
 // a digit under half the usual length was split by a dropout. The slack
-// covers the detector's block timing.
+// covers the steps' timing (a step either side of each edge).
 constexpr double kGapSlackPeriods = 0.5;
-constexpr int64_t kTimingSlack = 2 * kBlock;
+constexpr int64_t kTimingSlack = 3 * DtmfToneDetector::kHop;
 constexpr double kShortestShare = 0.5;
 }  // namespace
-
-DtmfReceiver::DtmfReceiver() : rx_(dtmf_rx_init(nullptr, nullptr, nullptr)) {
-  dtmf_rx_parms(rx_, 0, kTwistDb, kTwistDb, kThresholdDbm0);
-  dtmf_rx_set_realtime_callback(rx_, &DtmfReceiver::OnTone, this);
-}
-
-DtmfReceiver::~DtmfReceiver() { dtmf_rx_free(rx_); }
-
-void DtmfReceiver::OnTone(void* user, int code, int, int) {
-  auto* self = static_cast<DtmfReceiver*>(user);
-  if (self->current_ != 0) self->DigitEnded();
-  if (code != 0) self->DigitStarted(char(code));
-}
-
-void DtmfReceiver::DigitStarted(char code) {
-  current_ = code;
-  current_on_ = n_;
-}
 
 bool DtmfReceiver::TimingHolds() const {
   if (pending_.size() < 3) return true;
@@ -71,8 +44,10 @@ bool DtmfReceiver::TimingHolds() const {
   return true;
 }
 
-void DtmfReceiver::DigitEnded() {
-  const Digit d{current_, current_on_, n_};
+void DtmfReceiver::DigitEnded(std::vector<CallerIdMessage>& out) {
+  // The steps heard the pair from the earlier window of the first step to
+  // the end of the later window of the last.
+  const Digit d{current_, currentOn_, currentLast_ + DtmfToneDetector::kHop + DtmfToneDetector::kWindow};
   current_ = 0;
   if (!pending_.empty() && d.on - pending_.back().off > kDigitGap) pending_.clear();
   if (d.code == 'A' || d.code == 'B' || d.code == 'D') {
@@ -85,23 +60,36 @@ void DtmfReceiver::DigitEnded() {
     QByteArray digits;
     for (const Digit& p : pending_) digits.append(p.code);
     if (TimingHolds())
-      if (auto m = ParseDtmfMessage(digits.constData(), int(digits.size())); m && out_) out_->push_back(*m);
+      if (auto m = ParseDtmfMessage(digits.constData(), int(digits.size()))) out.push_back(*m);
     pending_.clear();
   } else if (pending_.size() > size_t(kMaxDigits)) {
     pending_.clear();
   }
 }
 
-void DtmfReceiver::Feed(const int16_t* samples, size_t count, std::vector<CallerIdMessage>& out) {
-  out_ = &out;
-  size_t done = 0;
-  while (done < count) {
-    const int slice = int(std::min<size_t>(count - done, kBlock));
-    dtmf_rx(rx_, samples + done, slice);
-    n_ += slice;
-    done += size_t(slice);
+void DtmfReceiver::Heard(const DtmfToneDetector::Step& step, std::vector<CallerIdMessage>& out) {
+  if (current_ != 0) {
+    if (step.key == current_) {
+      misses_ = 0;
+      currentLast_ = step.at;
+    } else if (++misses_ >= kStepsToEnd) {
+      DigitEnded(out);
+    }
   }
-  out_ = nullptr;
+  if (current_ == 0 && step.key != 0 && step.key == previous_.key) {
+    // Two steps agree: a digit is sounding since the first of them.
+    current_ = step.key;
+    currentOn_ = previous_.at;
+    currentLast_ = step.at;
+    misses_ = 0;
+  }
+  previous_ = step;
+}
+
+void DtmfReceiver::Feed(const float* samples, size_t count, std::vector<CallerIdMessage>& out) {
+  steps_.clear();
+  detector_.Feed(samples, count, steps_);
+  for (const DtmfToneDetector::Step& s : steps_) Heard(s, out);
 }
 
 }  // namespace device::audio

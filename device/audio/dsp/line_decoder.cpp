@@ -30,7 +30,6 @@ struct LineDecoder::Impl {
   };
   std::vector<Span> settled;
   std::vector<float> x;
-  std::vector<int16_t> x16;
   int64_t n = 0;
   BurstMeasurement last;
 
@@ -115,10 +114,8 @@ void LineDecoder::Feed(const int16_t* samples, size_t count, std::vector<LineEve
   d.x.resize(count);
   d.frontEnd.Filter(samples, count, d.x.data());
   if (d.dtmf) {
-    d.x16.resize(count);
-    for (size_t i = 0; i < count; ++i) d.x16[i] = int16_t(std::clamp(std::lround(d.x[i]), -32768L, 32767L));
     std::vector<CallerIdMessage> calls;
-    d.dtmf->Feed(d.x16.data(), count, calls);
+    d.dtmf->Feed(d.x.data(), count, calls);
     out.insert(out.end(), calls.begin(), calls.end());
   }
   if (!d.fsk.empty()) {

@@ -1,0 +1,136 @@
+#include "device/audio/dsp/dtmf_tone_detector.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "device/audio/dsp/caller_id_message.h"
+
+namespace device::audio {
+namespace {
+constexpr double kTonesHz[8] = {697, 770, 852, 941, 1209, 1336, 1477, 1633};
+constexpr char kKeys[4][4] = {{'1', '2', '3', 'A'}, {'4', '5', '6', 'B'}, {'7', '8', '9', 'C'}, {'*', '0', '#', 'D'}};
+constexpr double kBinHz = double(kSampleRate) / DtmfToneDetector::kWindow;
+// Receivers must take a tone 1.5 % off and must refuse one 3.5 % off; the
+// line between leaves room for the measurement's own error on either side.
+constexpr double kMostOffset = 0.03;
+// Twist up to 8 dB either way is the line's; the measured twist of a pair
+// at 8 dB wanders by a dB or so in noise.
+constexpr double kMostTwistDb = 10;
+// The weakest tone taken, per tone: a pair at -40 dBm0 with 8 dB twist has
+// its weaker tone near -47 dBm0.
+constexpr double kWeakestToneDbm0 = -50;
+// Speech and music carry harmonics and many partials; a DTMF pair carries
+// its two tones only. Energy beyond the two tones (second harmonics
+// included) of more than 15 % of the window's, in either window of a step,
+// is no digit. Line noise 15 dB below the pair takes 3 %, white noise 9 dB
+// below it 12 %.
+constexpr double kLeastPurity = 0.85;
+// The high tone's second harmonic lies above the whole DTMF band, where
+// nothing else of a pair can reach its bin: a voiced sound's shows there. A
+// line's distortion keeps it well below a quarter of the tone's amplitude;
+// a lower limit would be crossed by white noise 9 dB below the pair.
+constexpr double kMostHarmonicDb = -12;
+
+double MeanSquareForDbm0(double dbm0) {
+  const double rms = 32768.0 * std::pow(10.0, (dbm0 - 6.16) / 20.0);
+  return rms * rms;
+}
+
+// Share of a tone's amplitude a Hann window's bin keeps when the tone lies
+// `bins` from its centre (within the main lobe).
+double HannGain(double bins) {
+  const double d = std::fabs(bins);
+  if (d < 1e-6) return 1.0;
+  if (std::fabs(1 - d * d) < 1e-6) return 0.5;
+  return std::fabs(std::sin(M_PI * d) / (M_PI * d) / (1 - d * d));
+}
+}  // namespace
+
+DtmfToneDetector::DtmfToneDetector() {
+  for (int m = 0; m < kWindow; ++m) {
+    w_[m] = float(0.5 - 0.5 * std::cos(2 * M_PI * m / kWindow));
+    for (int k = 0; k < 8; ++k) {
+      const double phase = 2 * M_PI * kTonesHz[k] * m / kSampleRate;
+      wcos_[k][m] = float(w_[m] * std::cos(phase));
+      wsin_[k][m] = float(w_[m] * std::sin(phase));
+    }
+  }
+}
+
+DtmfToneDetector::Window DtmfToneDetector::Analyse() const {
+  // For a sine of mean-square power P at a bin's centre, |Y|^2 = P (sum w)^2 / 2
+  // and the windowed energy is P sum w^2.
+  constexpr double kSumW = kWindow / 2.0, kSumW2 = 3.0 * kWindow / 8.0;
+  Window r;
+  float e = 0;
+  for (int m = 0; m < kWindow; ++m) e += (w_[m] * buf_[m]) * (w_[m] * buf_[m]);
+  r.power = double(e) / kSumW2;
+  double p[8];
+  std::complex<double> y[8];
+  for (int k = 0; k < 8; ++k) {
+    float re = 0, im = 0;
+    for (int m = 0; m < kWindow; ++m) re += buf_[m] * wcos_[k][m], im += buf_[m] * wsin_[k][m];
+    y[k] = {double(re), -double(im)};
+    p[k] = 2 * std::norm(y[k]) / (kSumW * kSumW);
+  }
+  r.low = int(std::max_element(p, p + 4) - p);
+  r.high = 4 + int(std::max_element(p + 4, p + 8) - (p + 4));
+  r.yLow = y[r.low], r.yHigh = y[r.high];
+  r.pLow = p[r.low], r.pHigh = p[r.high];
+  return r;
+}
+
+char DtmfToneDetector::Judge(const Window& before, const Window& now) const {
+  if (before.low < 0 || before.low != now.low || before.high != now.high || now.power <= 0) return 0;
+  static const double kWeakest = MeanSquareForDbm0(kWeakestToneDbm0);
+  double powers[2], highHz = 0;
+  const int tones[2] = {now.low, now.high};
+  const std::complex<double> ys[2][2] = {{before.yLow, now.yLow}, {before.yHigh, now.yHigh}};
+  const double binPowers[2] = {now.pLow, now.pHigh};
+  for (int i = 0; i < 2; ++i) {
+    // Phase measured from each window's own start: the nominal tone's own
+    // turn over a hop is taken out, what is left is the offset's.
+    const double omega = 2 * M_PI * kTonesHz[tones[i]] / kSampleRate;
+    const std::complex<double> turn = ys[i][1] * std::conj(ys[i][0]) * std::polar(1.0, -omega * kHop);
+    const double offsetHz = std::arg(turn) * kSampleRate / (2 * M_PI * kHop);
+    if (std::fabs(offsetHz) > kMostOffset * kTonesHz[tones[i]]) return 0;
+    if (i == 1) highHz = kTonesHz[tones[i]] + offsetHz;
+    const double gain = HannGain(offsetHz / kBinHz);
+    powers[i] = binPowers[i] / (gain * gain);
+    if (powers[i] < kWeakest) return 0;
+  }
+  if (std::fabs(10 * std::log10(powers[1] / powers[0])) > kMostTwistDb) return 0;
+  if (powers[0] + powers[1] < kLeastPurity * now.power) return 0;
+  const double before0 = before.pLow * powers[0] / now.pLow, before1 = before.pHigh * powers[1] / now.pHigh;
+  if (before0 + before1 < kLeastPurity * before.power) return 0;
+  if (10 * std::log10(HarmonicPower(2 * highHz) / powers[1]) > kMostHarmonicDb) return 0;
+  return kKeys[now.low][now.high - 4];
+}
+
+double DtmfToneDetector::HarmonicPower(double hz) const {
+  // Only for pairs that passed everything else, so the tone is made here.
+  const std::complex<double> step = std::polar(1.0, -2 * M_PI * hz / kSampleRate);
+  std::complex<double> turn = 1, y = 0;
+  for (int m = 0; m < kWindow; ++m, turn *= step) y += double(w_[m] * buf_[m]) * turn;
+  constexpr double kSumW = kWindow / 2.0;
+  return 2 * std::norm(y) / (kSumW * kSumW);
+}
+
+void DtmfToneDetector::Feed(const float* x, size_t count, std::vector<Step>& out) {
+  for (size_t i = 0; i < count;) {
+    const int take = int(std::min<size_t>(count - i, size_t(kWindow - filled_)));
+    std::memcpy(buf_ + filled_, x + i, size_t(take) * sizeof(float));
+    filled_ += take;
+    n_ += take;
+    i += size_t(take);
+    if (filled_ < kWindow) break;
+    const Window now = Analyse();
+    out.push_back({n_ - kWindow - kHop, Judge(last_, now)});
+    last_ = now;
+    std::memmove(buf_, buf_ + kHop, (kWindow - kHop) * sizeof(float));
+    filled_ = kWindow - kHop;
+  }
+}
+
+}  // namespace device::audio
