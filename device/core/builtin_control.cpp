@@ -144,6 +144,10 @@ void TBuiltinControl::SessionNotice(DeviceSession* session, const QString& messa
   errors_.Notice(session->Entry().path, session->Label(), message, clock_.NowMs());
 }
 
+void TBuiltinControl::SessionCallsLost(DeviceSession* session, int calls) {
+  errors_.LostCalls(session->Entry().path, session->Label(), calls, clock_.NowMs());
+}
+
 void TBuiltinControl::Deliver(const RecordQueue::Item& item) {
   if (!sink_) return;
   if (item.isCall) {

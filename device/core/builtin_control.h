@@ -46,6 +46,7 @@ class TBuiltinControl : public QObject, public ITevra, public SessionOwner {
   void SessionLevels(DeviceSession* session, const LevelRecord& levels) override;
   void SessionError(DeviceSession* session, const QString& message) override;
   void SessionNotice(DeviceSession* session, const QString& message) override;
+  void SessionCallsLost(DeviceSession* session, int calls) override;
 
   // One round of looking after the links, now (also run by the timer).
   void Tick();

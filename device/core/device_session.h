@@ -21,6 +21,8 @@ class SessionOwner {
   virtual void SessionError(DeviceSession* session, const QString& message) = 0;
   // What the device says of its own state; shown in its own words, in turn.
   virtual void SessionNotice(DeviceSession* session, const QString& message) = 0;
+  // Calls the device sent that were lost before they could be read.
+  virtual void SessionCallsLost(DeviceSession* session, int calls) = 0;
 };
 
 class DeviceSession : public QObject {

@@ -1,12 +1,14 @@
 #include "device/public_format/udp_record_listener.h"
 
 #include <arpa/inet.h>
+#include <linux/sock_diag.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <QSocketNotifier>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <map>
 
@@ -90,6 +92,13 @@ bool RecordListener::Bind(QString* error) {
     *error = QStringLiteral("UDP %1 kapısı dinlenemedi: %2").arg(port_).arg(BindFailure(why));
     return false;
   }
+  // Forcing the size needs the right to; without it the kernel caps the
+  // request at its own maximum.
+  const int buffer = kBurstDatagrams * kChargePerDatagram;
+  if (::setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &buffer, sizeof buffer) != 0)
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
+  const int on = 1;
+  ::setsockopt(fd, SOL_SOCKET, SO_RXQ_OVFL, &on, sizeof on);
   fd_ = fd;
   notifier_ = new QSocketNotifier(fd_, QSocketNotifier::Read, this);
   connect(notifier_, &QSocketNotifier::activated, this, &RecordListener::ReadPending);
@@ -121,13 +130,32 @@ void RecordListener::ReadPending() {
     // the rest of a longer datagram is dropped by the kernel.
     QByteArray bytes(RecordPacket::kMaxSize + 1, '\0');
     sockaddr_storage peer{};
-    socklen_t peerSize = sizeof peer;
-    const ssize_t got = ::recvfrom(fd_, bytes.data(), static_cast<size_t>(bytes.size()), MSG_DONTWAIT,
-                                   reinterpret_cast<sockaddr*>(&peer), &peerSize);
+    iovec iov{bytes.data(), static_cast<size_t>(bytes.size())};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(quint32))];
+    msghdr msg{};
+    msg.msg_name = &peer;
+    msg.msg_namelen = sizeof peer;
+    msg.msg_iov = &iov;
+    msg.msg_iovlen = 1;
+    msg.msg_control = control;
+    msg.msg_controllen = sizeof control;
+    const ssize_t got = ::recvmsg(fd_, &msg, MSG_DONTWAIT);
     if (got < 0) {
       if (errno == EINTR) continue;
-      return;  // nothing left (or an error the next datagram will not have)
+      // Nothing left: drops after the last datagram read come with none, so
+      // the socket's own count is read too.
+      quint32 meminfo[SK_MEMINFO_VARS] = {};
+      socklen_t size = sizeof meminfo;
+      if (::getsockopt(fd_, SOL_SOCKET, SO_MEMINFO, meminfo, &size) == 0 && size > SK_MEMINFO_DROPS * sizeof(quint32))
+        KernelDrops(meminfo[SK_MEMINFO_DROPS]);
+      return;
     }
+    for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c; c = CMSG_NXTHDR(&msg, c))
+      if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SO_RXQ_OVFL) {
+        quint32 count = 0;
+        std::memcpy(&count, CMSG_DATA(c), sizeof count);
+        KernelDrops(count);
+      }
     bytes.resize(got);
     PeerAddress from{};
     if (peer.ss_family == AF_INET6)
@@ -144,6 +172,14 @@ void RecordListener::ReadPending() {
         break;
       }
   }
+}
+
+void RecordListener::KernelDrops(quint32 count) {
+  // A running total that wraps: the difference is what is new.
+  const quint32 lost = count - kernelDrops_;
+  if (lost == 0 || lost > quint32(INT_MAX)) return;
+  kernelDrops_ = count;
+  if (!receivers_.empty()) receivers_.front().first->DatagramsLost(int(lost));
 }
 
 }  // namespace device

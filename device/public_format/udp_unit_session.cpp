@@ -62,4 +62,10 @@ void PublicFormatUdpSession::Datagram(const QByteArray& bytes) {
   records_.Record(packet.record, NowMs());
 }
 
+void PublicFormatUdpSession::DatagramsLost(int count) {
+  // Said like calls the window's queue had no room for: in a flood nearly
+  // every datagram is a call's record.
+  owner_->SessionCallsLost(this, count);
+}
+
 }  // namespace device

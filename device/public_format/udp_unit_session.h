@@ -26,6 +26,7 @@ class PublicFormatUdpSession : public DeviceSession, private RecordReceiver {
   // Each datagram the listener took from the unit's address.
   void Datagram(const QByteArray& bytes) override;
   QString ReceiverName() const override { return entry_.name; }
+  void DatagramsLost(int count) override;
 
  private:
   PublicFormatRecords records_;

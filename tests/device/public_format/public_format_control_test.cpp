@@ -1,9 +1,14 @@
 // Units of the public multi-line call-record format behind the built-in
 // control: on a serial link (a pseudo-terminal) and as Ethernet units whose
 // record packets come over UDP on the loopback. Time is driven by hand.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUdpSocket>
@@ -269,6 +274,51 @@ TEST_F(EthUnitTest, OneUnitDeclaredTwiceCountsEachRecordOnce) {
   ASSERT_TRUE(WaitCalls(10));
   for (int i = 0; i < 20; ++i) QCoreApplication::processEvents();
   EXPECT_EQ(sink.calls.size(), 10u);
+}
+
+// A flood far beyond what the window is handed: whatever the kernel's
+// buffer or the queue towards the window could not hold is said in numbers,
+// so the calls that arrive and the calls said lost add up to those sent.
+TEST_F(EthUnitTest, AFloodEndsWithEveryRecordCountedOrSaidLost) {
+  ASSERT_TRUE(Declare(QStringLiteral("ethunit-flood"), Target("127.0.0.1")));
+  Advance(200);
+  ASSERT_EQ(probe.Linked(), 1u);
+  const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  ASSERT_GE(fd, 0);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(port);
+  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  constexpr int kRecords = 100000;
+  int sent = 0;
+  for (int i = 0; i < kRecords; ++i) {
+    const QByteArray p = MakeRecordPacket(1, 9, "01 I S 0000 G A1 09/26 11:28 AM " + QByteArray::number(1000000 + i));
+    if (::sendto(fd, p.constData(), size_t(p.size()), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to) == p.size())
+      ++sent;
+  }
+  ::close(fd);
+  ASSERT_GT(sent, kRecords / 2);
+  static const QRegularExpression kLost(QStringLiteral("Çok hızlı kayıt akışı: (\\d+) arama kaydı atlandı"));
+  qint64 lost = 0;
+  const auto drain = [&] {
+    QString v;
+    while (Failed(control->GetInfo(QStringLiteral("serial"), &v))) {
+      const QRegularExpressionMatch m = kLost.match(control->ErrorDescription());
+      EXPECT_TRUE(m.hasMatch()) << control->ErrorDescription().toStdString();
+      lost += m.captured(1).toLongLong();
+    }
+  };
+  (void)QTest::qWaitFor(
+      [&] {
+        Advance(1000);  // each second of the limit lets the next count out
+        drain();
+        return qint64(sink.calls.size()) + lost >= sent;
+      },
+      10000);
+  RecordProperty("calls", int(sink.calls.size()));
+  RecordProperty("lost", int(lost));
+  EXPECT_GT(lost, 0);
+  EXPECT_EQ(qint64(sink.calls.size()) + lost, sent) << sink.calls.size() << " calls, " << lost << " said lost";
 }
 
 TEST_F(EthUnitTest, AnIpv6UnitIsHeardAndAPortHeldElsewhereIsRefusedWithTheReason) {
