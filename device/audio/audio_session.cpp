@@ -2,6 +2,7 @@
 
 #include "device/audio/alsa_capture_reader.h"
 #include "device/audio/audio_call.h"
+#include "device/audio/recording_reader.h"
 #include "device/audio/wav_stream_reader.h"
 #include "device/core/error_limiter.h"
 #include "device/directory/audio_target.h"
@@ -32,10 +33,10 @@ bool AudioSession::Open(QString* error) {
       card_ = true;
       cardSerial_ = AlsaCaptureReader::CardSerial(target.card);
       break;
-    case AudioTargetKind::Fifo:
+    case AudioTargetKind::Fifo: source = std::make_unique<WavStreamReader>(entry_.target); break;
     case AudioTargetKind::File:
-      source = std::make_unique<WavStreamReader>(entry_.target);
-      file_ = target.kind == AudioTargetKind::File;
+      source = std::make_unique<RecordingReader>(entry_.target);
+      file_ = true;
       break;
     case AudioTargetKind::None:
       *error = QStringLiteral("%1: %2").arg(entry_.name, NotAnAudioTargetText(entry_.target));

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <samplerate.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,7 +12,7 @@
 #include <cstring>
 
 #include "device/audio/dsp/caller_id_message.h"
-#include "device/directory/audio_target.h"
+#include "device/audio/stream_opener.h"
 
 namespace device {
 
@@ -21,44 +20,22 @@ namespace {
 
 constexpr qsizetype kReadBytes = 16384;
 
-int16_t ToInt16(float v) {
-  const float s = std::round(v * 32768.0f);
-  return int16_t(std::clamp(s, -32768.0f, 32767.0f));
-}
-
 }  // namespace
 
 WavStreamReader::WavStreamReader(QString path) : path_(std::move(path)) {}
 
 WavStreamReader::~WavStreamReader() {
   if (fd_ >= 0) ::close(fd_);
-  if (resampler_) src_delete(resampler_);
 }
 
 bool WavStreamReader::Open(QString* error) {
-  const auto refuse = [&](const QString& why) {
-    *error = QStringLiteral("Ses akışı %1 açılamadı: %2").arg(path_, why);
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-    return false;
-  };
-  // The target may have changed since the directory was read: what is
-  // checked is what was opened. Its directories first, so that no one else
-  // can swap it between the check and the opening; then the stream itself,
-  // never through a link, and never taking a terminal as ours.
-  // Non-blocking: opening a FIFO would otherwise wait for its writer.
   struct stat st {};
   QString why;
-  if (::lstat(QFile::encodeName(path_).constData(), &st) == 0 && !S_ISLNK(st.st_mode) &&
-      !IsPrivateStream(path_, st, &why))
-    return refuse(why);
-  fd_ = ::open(QFile::encodeName(path_).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY);
-  if (fd_ < 0)
-    return refuse(errno == ELOOP ? QStringLiteral("yerine bir sembolik bağ konmuş")
-                                 : QString::fromLocal8Bit(strerror(errno)));
-  if (fstat(fd_, &st) != 0) return refuse(QString::fromLocal8Bit(strerror(errno)));
-  if (!S_ISFIFO(st.st_mode) && !S_ISREG(st.st_mode)) return refuse(QStringLiteral("bir FIFO ya da WAV dosyası değil"));
-  if (!IsPrivateStream(path_, st, &why)) return refuse(why);
+  fd_ = OpenPrivateStream(path_, &st, &why);
+  if (fd_ < 0) {
+    *error = QStringLiteral("Ses akışı %1 açılamadı: %2").arg(path_, why);
+    return false;
+  }
   fifo_ = S_ISFIFO(st.st_mode);
   return true;
 }
@@ -115,15 +92,7 @@ AudioSource::Status WavStreamReader::Header(QString* message) {
     note_ = QStringLiteral("Ses akışında %1 kanal var; ilk %2 kanal hat olarak kullanılıyor")
                 .arg(format_.channels)
                 .arg(kMaxLines);
-  if (format_.rate != audio::kSampleRate) {
-    int err = 0;
-    resampler_ = src_new(SRC_SINC_FASTEST, used_, &err);
-    if (!resampler_) {
-      *message = QStringLiteral("Örnekleme hızı dönüştürülemiyor: %1").arg(QString::fromUtf8(src_strerror(err)));
-      return Status::Failed;
-    }
-  }
-  return Status::Data;
+  return converter_.Start(format_.rate, used_, message) ? Status::Data : Status::Failed;
 }
 
 AudioSource::Status WavStreamReader::Samples(const char* data, qsizetype bytes, std::vector<int16_t>& out, QString*) {
@@ -167,37 +136,13 @@ void WavStreamReader::Convert(const char* frames, qsizetype count, std::vector<i
         case WavFormat::Encoding::Float32: {
           uint32_t bits = uint32_t(s[0]) | uint32_t(s[1]) << 8 | uint32_t(s[2]) << 16 | uint32_t(s[3]) << 24;
           std::memcpy(&v, &bits, sizeof v);
-          if (!std::isfinite(v)) v = 0;
-          v = std::clamp(v, -1.0f, 1.0f);
           break;
         }
       }
       in_[size_t(f) * size_t(used_) + size_t(c)] = v;
     }
   }
-  Emit(in_.data(), long(count), out);
-}
-
-void WavStreamReader::Emit(const float* frames, long count, std::vector<int16_t>& out) {
-  if (!resampler_) {
-    for (long i = 0; i < count * used_; ++i) out.push_back(ToInt16(frames[i]));
-    return;
-  }
-  const double ratio = double(audio::kSampleRate) / format_.rate;
-  SRC_DATA d{};
-  d.data_in = frames;
-  d.input_frames = count;
-  d.src_ratio = ratio;
-  d.end_of_input = count == 0 ? 1 : 0;
-  resampled_.resize(size_t(std::ceil(count * ratio) + 256) * size_t(used_));
-  do {
-    d.data_out = resampled_.data();
-    d.output_frames = long(resampled_.size()) / used_;
-    if (src_process(resampler_, &d) != 0) return;
-    for (long i = 0; i < d.output_frames_gen * used_; ++i) out.push_back(ToInt16(resampled_[size_t(i)]));
-    d.data_in += d.input_frames_used * used_;
-    d.input_frames -= d.input_frames_used;
-  } while (d.input_frames > 0 || (d.end_of_input && d.output_frames_gen > 0));
+  converter_.Convert(in_.data(), long(count), out);
 }
 
 AudioSource::Status WavStreamReader::Finish(std::vector<int16_t>& out, QString* message) {
@@ -206,7 +151,7 @@ AudioSource::Status WavStreamReader::Finish(std::vector<int16_t>& out, QString* 
                                : QStringLiteral("Ses akışı WAV başlığı bitmeden kesildi (%1 bayt)").arg(head_.size());
     return Status::Failed;
   }
-  if (resampler_) Emit(nullptr, 0, out);  // what the resampler still holds
+  converter_.Finish(out);
   if (format_.dataBytes >= 0 && dataRead_ < format_.dataBytes)
     *message = QStringLiteral("Ses akışı yarıda kesildi: başlıkta %1 bayt bildirildi, %2 bayt geldi")
                    .arg(format_.dataBytes)

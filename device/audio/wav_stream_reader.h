@@ -1,13 +1,13 @@
 #pragma once
-// A WAV stream from a FIFO (written live, e.g. by the simulator) or a file:
-// any declared rate is resampled to 8 kHz (libsamplerate), any of the usual
-// sample encodings becomes 16-bit, and the first four channels are used.
+// A live WAV stream from a FIFO (e.g. the simulator's), of unknown length:
+// any declared rate is resampled to 8 kHz, any of the usual PCM and float
+// encodings becomes 16-bit, and the first four channels are used. Regular
+// files, in any format, go through RecordingReader.
 #include <QByteArray>
 
 #include "device/audio/audio_source.h"
+#include "device/audio/rate_converter.h"
 #include "device/audio/wav_header.h"
-
-struct SRC_STATE_tag;
 
 namespace device {
 
@@ -28,7 +28,6 @@ class WavStreamReader : public AudioSource {
   Status Samples(const char* data, qsizetype bytes, std::vector<int16_t>& out, QString* message);
   Status Finish(std::vector<int16_t>& out, QString* message);
   void Convert(const char* frames, qsizetype count, std::vector<int16_t>& out);
-  void Emit(const float* frames, long count, std::vector<int16_t>& out);
 
   QString path_;
   int fd_ = -1;
@@ -39,8 +38,8 @@ class WavStreamReader : public AudioSource {
   WavFormat format_;
   int used_ = 0;         // channels passed on
   qint64 dataRead_ = 0;  // sample bytes read so far
-  SRC_STATE_tag* resampler_ = nullptr;
-  std::vector<float> in_, resampled_;
+  RateConverter converter_;
+  std::vector<float> in_;
   QString note_;
 };
 

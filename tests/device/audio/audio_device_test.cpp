@@ -21,6 +21,7 @@
 #include "device/directory/audio_target.h"
 #include "device/event_log.h"
 #include "support/manual_clock.h"
+#include "support/recording_writer.h"
 #include "support/session_probe.h"
 #include "tools/audio/signal_generator.h"
 
@@ -194,6 +195,42 @@ TEST_F(AudioDeviceTest, AnyDeclaredRateIsResampled) {
   EXPECT_EQ(sink.calls[0][2], QStringLiteral("05321234567"));
 }
 
+// Recordings as recorders, exchanges and sound cards save them: each
+// encoding, rate and channel count gives every line its call.
+TEST_F(AudioDeviceTest, RecordingsInEveryEncodingGiveTheirCalls) {
+  const struct {
+    const char* what;
+    int format, rate, lines;
+  } cases[] = {
+      {"ima", SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, 8000, 1}, {"msadpcm", SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM, 11025, 1},
+      {"alaw", SF_FORMAT_WAV | SF_FORMAT_ALAW, 8000, 1},     {"ulaw", SF_FORMAT_WAV | SF_FORMAT_ULAW, 8000, 2},
+      {"float", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2},  {"pcm24", SF_FORMAT_WAV | SF_FORMAT_PCM_24, 48000, 1},
+      {"flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 16000, 2}, {"aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 22050, 1},
+  };
+  const QString numbers[] = {QStringLiteral("05321234567"), QStringLiteral("02125550011")};
+  std::vector<Samples> lines;
+  for (const QString& n : numbers) lines.push_back(Line(Call(Standard::ClipV23, n)));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    sink.calls.clear();
+    const QString path = files.filePath(QString::fromLatin1(c.what));
+    ASSERT_TRUE(testsupport::WriteRecording(path, std::vector<Samples>(lines.begin(), lines.begin() + c.lines), c.rate,
+                                            c.format));
+    const QString entry = QStringLiteral("audio-%1").arg(QString::fromLatin1(c.what));
+    QString error;
+    ASSERT_TRUE(CreateDeviceEntry(dir.path(), entry, path, &error)) << error.toStdString();
+    ASSERT_TRUE(CallsArrived(size_t(c.lines)));
+    ReadToEnd();
+    std::map<QString, QString> byLine;
+    for (const QStringList& call : sink.calls) byLine[call[3]] = call[2];
+    EXPECT_EQ(sink.calls.size(), size_t(c.lines));
+    for (int l = 0; l < c.lines; ++l) EXPECT_EQ(byLine[QString::number(l + 1)], numbers[l]) << l;
+    ASSERT_TRUE(RemoveDeviceEntry(dir.path(), entry, &error));
+    Step();
+    reported.clear();
+  }
+}
+
 TEST_F(AudioDeviceTest, ChecksumFailureAndHalfAMessageAreLinesNeverCalls) {
   Samples s = audiogen::Silence(0.5);
   audiogen::Append(s, audiogen::CallerIdBurst(Call(Standard::ClipV23, QStringLiteral("05321234567")), -20, true));
@@ -211,8 +248,9 @@ TEST_F(AudioDeviceTest, ChecksumFailureAndHalfAMessageAreLinesNeverCalls) {
 }
 
 TEST_F(AudioDeviceTest, BrokenHeadersAreSaidAndGiveNoCall) {
-  auto header = [](int channels, int rate, int bits, QByteArray tail) {
-    QByteArray h("RIFF\0\0\0\0WAVEfmt \x10\0\0\0\x01\0", 22);
+  auto header = [](int channels, int rate, int bits, QByteArray tail, int tag = 1) {
+    QByteArray h("RIFF\0\0\0\0WAVEfmt \x10\0\0\0", 20);
+    h += char(tag), h += char(tag >> 8);
     h += char(channels), h += char(channels >> 8);
     for (int i = 0; i < 4; ++i) h += char(rate >> (8 * i));
     h += QByteArray(4, '\0');
@@ -223,11 +261,12 @@ TEST_F(AudioDeviceTest, BrokenHeadersAreSaidAndGiveNoCall) {
     QByteArray bytes;
     QString says;
   } cases[] = {
-      {QByteArray("ID3\x03 not a wave file at all"), QStringLiteral("RIFF")},
+      {QByteArray("ID3\x03 not a wave file at all"), QStringLiteral("biçimi okunamıyor: MP3")},
       {header(1, 0, 16, QByteArray(100, '\0')), QStringLiteral("örnekleme hızı 0")},
       {header(0, 8000, 16, QByteArray(100, '\0')), QStringLiteral("kanal sayısı 0")},
       {header(9, 8000, 16, QByteArray(100, '\0')), QStringLiteral("9 kanal")},
-      {header(1, 8000, 12, QByteArray(100, '\0')), QStringLiteral("desteklenmiyor")},
+      {header(1, 8000, 16, QByteArray(100, '\0'), 0x0161),
+       QStringLiteral("biçimi okunamıyor: WAV, WMA (biçim kodu 0x0161)")},
       {QByteArray("RIFF\0\0\0\0WAVEfmt ", 16), QStringLiteral("başlığı bitmeden kesildi")},
   };
   int n = 0;

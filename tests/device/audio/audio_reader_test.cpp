@@ -15,6 +15,7 @@
 
 #include "device/audio/alsa_capture_reader.h"
 #include "device/audio/audio_signal_check.h"
+#include "device/audio/recording_reader.h"
 #include "device/audio/wav_header.h"
 #include "device/audio/wav_stream_reader.h"
 
@@ -231,12 +232,61 @@ TEST_F(WavReaderTest, ATargetSwappedAfterTheCheckIsRefusedWhenOpened) {
     QFile::remove(target);
     ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0700), 0);
     ASSERT_TRUE(c.swap()) << c.name;
-    WavStreamReader r(target);
-    QString message;
-    EXPECT_FALSE(r.Open(&message)) << c.name;
-    EXPECT_TRUE(message.contains(QString::fromUtf8(c.refusal))) << c.name << ": " << message.toStdString();
+    WavStreamReader stream(target);
+    RecordingReader recording(target);
+    for (AudioSource* r : {static_cast<AudioSource*>(&stream), static_cast<AudioSource*>(&recording)}) {
+      QString message;
+      EXPECT_FALSE(r->Open(&message)) << c.name;
+      EXPECT_TRUE(message.contains(QString::fromUtf8(c.refusal))) << c.name << ": " << message.toStdString();
+    }
   }
   ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0700), 0);
+}
+
+TEST_F(WavReaderTest, RecordingsTheLibraryCannotReadAreRefusedNamingTheirFormat) {
+  QByteArray extensibleWma = Header(0xFFFE, 1, 8000, 16, 100);
+  extensibleWma.replace(16, 4, QByteArray("\x28\0\0\0", 4));  // a 40-byte format chunk
+  extensibleWma.insert(36, QByteArray(24, '\0'));
+  extensibleWma[36 + 8] = char(0x61), extensibleWma[36 + 9] = char(0x01);  // sub-format 0x0161
+  const struct {
+    QByteArray bytes;
+    const char* says;
+  } cases[] = {
+      {{}, "Ses dosyası boş"},
+      {Header(0x0055, 1, 8000, 16, 100) + QByteArray(100, '\x55'), "WAV, MP3 (biçim kodu 0x0055)"},
+      {extensibleWma + QByteArray(100, '\0'), "WAV, WMA (biçim kodu 0x0161)"},
+      {Header(0x1234, 1, 8000, 16, 100) + QByteArray(100, '\0'), "WAV, biçim kodu 0x1234"},
+      {Header(1, 1, 0, 16, 100) + QByteArray(100, '\0'), "okunamadı: WAV başlığında örnekleme hızı 0"},
+      {QByteArray("#!AMR\n") + QByteArray(200, '\x3c'), "AMR"},
+      {QByteArray(4, '\0') + "ftypM4A " + QByteArray(200, '\0'), "MP4/M4A (AAC)"},
+      {QByteArray("\x30\x26\xB2\x75\x8E\x66\xCF\x11", 8) + QByteArray(200, '\0'), "WMA (ASF)"},
+      {QByteArray("hello, this is text, not audio\n").repeated(10), "tanınmayan bir biçim (ilk baytlar 68 65 6c 6c)"},
+  };
+  for (const auto& c : cases) {
+    RecordingReader r(Write(c.bytes));
+    QString message;
+    ASSERT_TRUE(r.Open(&message)) << "what the file holds is read on the audio thread";
+    std::vector<int16_t> out;
+    EXPECT_EQ(r.Read(-1, 0, out, &message), AudioSource::Status::Failed) << c.says;
+    EXPECT_TRUE(message.contains(QString::fromUtf8(c.says))) << message.toStdString();
+    EXPECT_TRUE(out.empty());
+  }
+}
+
+TEST_F(WavReaderTest, ARecordingCutShortIsReadToItsCutAndSaidSo) {
+  QByteArray w = Header(1, 1, 8000, 16, 8000);  // declares 4000 frames
+  for (int i = 0; i < 1000; ++i) U16(w, i);
+  RecordingReader r(Write(w));
+  QString message;
+  ASSERT_TRUE(r.Open(&message));
+  AudioSource::Status end;
+  const std::vector<int16_t> out = ReadAll(r, &end, &message);
+  ASSERT_EQ(out.size(), 1000u);
+  EXPECT_EQ(out[999], 999);
+  EXPECT_EQ(end, AudioSource::Status::Ended);
+  EXPECT_TRUE(message.contains(QStringLiteral("yarıda kesildi"))) << message.toStdString();
+  EXPECT_EQ(r.Channels(), 1);
+  EXPECT_EQ(r.Frames8k(), 1000);
 }
 
 TEST(AudioTarget, CaptureNodesAreKnownByTheirNameAndCarryCardAndDevice) {
