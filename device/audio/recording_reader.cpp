@@ -1,5 +1,6 @@
 #include "device/audio/recording_reader.h"
 
+#include <fcntl.h>
 #include <sndfile.h>
 #include <unistd.h>
 
@@ -160,8 +161,11 @@ bool RecordingReader::Start(QString* message) {
   const qint64 fileBytes = fstat(fd_, &st) == 0 ? qint64(st.st_size) : 0;
 
   SF_INFO info{};
-  // The library reads the descriptor that was checked; it stays ours to close.
-  file_ = sf_open_fd(fd_, SFM_READ, &info, SF_FALSE);
+  // The library reads a copy of the descriptor that was checked: it closes
+  // the one it is given when it cannot read the file, whatever it is told,
+  // and that number may by then be another thread's.
+  const int copy = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+  file_ = copy >= 0 ? sf_open_fd(copy, SFM_READ, &info, SF_TRUE) : nullptr;
   if (!file_ || info.channels <= 0 || info.samplerate <= 0) {
     *message = RefusalOf(head);
     return false;

@@ -263,13 +263,23 @@ TEST_F(WavReaderTest, RecordingsTheLibraryCannotReadAreRefusedNamingTheirFormat)
       {QByteArray("hello, this is text, not audio\n").repeated(10), "tanınmayan bir biçim (ilk baytlar 68 65 6c 6c)"},
   };
   for (const auto& c : cases) {
-    RecordingReader r(Write(c.bytes));
-    QString message;
-    ASSERT_TRUE(r.Open(&message)) << "what the file holds is read on the audio thread";
-    std::vector<int16_t> out;
-    EXPECT_EQ(r.Read(-1, 0, out, &message), AudioSource::Status::Failed) << c.says;
-    EXPECT_TRUE(message.contains(QString::fromUtf8(c.says))) << message.toStdString();
-    EXPECT_TRUE(out.empty());
+    int other[2] = {-1, -1};
+    {
+      RecordingReader r(Write(c.bytes));
+      QString message;
+      ASSERT_TRUE(r.Open(&message)) << "what the file holds is read on the audio thread";
+      std::vector<int16_t> out;
+      EXPECT_EQ(r.Read(-1, 0, out, &message), AudioSource::Status::Failed) << c.says;
+      EXPECT_TRUE(message.contains(QString::fromUtf8(c.says))) << message.toStdString();
+      EXPECT_TRUE(out.empty());
+      // Descriptors opened meanwhile elsewhere (they take the lowest free
+      // numbers) survive the refused reader.
+      ASSERT_EQ(::pipe(other), 0);
+    }
+    EXPECT_NE(::fcntl(other[0], F_GETFD), -1) << c.says;
+    EXPECT_NE(::fcntl(other[1], F_GETFD), -1) << c.says;
+    ::close(other[0]);
+    ::close(other[1]);
   }
 }
 
