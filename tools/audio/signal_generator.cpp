@@ -254,6 +254,18 @@ Samples Tone(double hz, double seconds, double levelDbm0) {
   return out;
 }
 
+Samples AlertTone(double seconds, double levelDbm0, double twistDb) {
+  Samples low = Tone(2130, seconds, levelDbm0), high = Tone(2750, seconds, levelDbm0 + twistDb);
+  for (size_t i = 0; i < low.size(); ++i) low[i] = Saturate(double(low[i]) + high[i]);
+  return low;
+}
+
+void AddReversal(Samples& samples, size_t at, double step, double decayMs) {
+  const double decay = decayMs > 0 ? std::exp(-1000.0 / (decayMs * 8000)) : 1.0;
+  double dc = step * 32768;
+  for (size_t i = at; i < samples.size(); ++i, dc *= decay) samples[i] = Saturate(samples[i] + dc);
+}
+
 void AddNoise(Samples& samples, double levelDbm0, int seed) {
   awgn_state_t* noise = awgn_init_dbm0(nullptr, seed == 0 ? 1 : seed, float(levelDbm0));
   for (int16_t& s : samples) s = Saturate(double(s) + awgn(noise));

@@ -57,6 +57,13 @@ Samples Silence(double seconds);
 Samples Ring(double seconds, double levelDbm0 = 0.0);
 // A steady sine, e.g. for talk-off and level checks.
 Samples Tone(double hz, double seconds, double levelDbm0);
+// The dual-tone alert before on-hook caller ID without ringing: 2130 and
+// 2750 Hz, each at `levelDbm0`, the upper one `twistDb` above it.
+Samples AlertTone(double seconds = 0.09, double levelDbm0 = -20, double twistDb = 0);
+// A line reversal from sample `at` on: the DC steps by `step` (a share of
+// full scale, signed) and, through a sound card's coupling capacitor, decays
+// back with the time constant `decayMs` (0: it stays).
+void AddReversal(Samples& samples, size_t at, double step, double decayMs = 0);
 
 // Adds white Gaussian noise at `levelDbm0` (RMS over the whole band),
 // saturating at full scale. The same seed gives the same noise.

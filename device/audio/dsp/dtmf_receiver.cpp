@@ -10,6 +10,9 @@ namespace {
 // means the start code belonged to something else.
 constexpr int64_t kDigitGap = kSampleRate;
 constexpr int kMaxDigits = 40;
+// A start code and this many digits after it are a caller-ID string that was
+// cut off when no end code follows; fewer are as likely a stray tone.
+constexpr size_t kCutOffDigits = 3;
 // A digit is heard when two steps in a row (32 ms of tone) hear it, and has
 // ended when two steps in a row do not: a 40 ms digit and a 40 ms gap each
 // hold at least two whole steps, and one step lost to a noise peak inside a
@@ -44,12 +47,12 @@ bool DtmfReceiver::TimingHolds() const {
   return true;
 }
 
-void DtmfReceiver::DigitEnded(std::vector<CallerIdMessage>& out) {
+void DtmfReceiver::DigitEnded(std::vector<DtmfString>& out) {
   // The steps heard the pair from the earlier window of the first step to
   // the end of the later window of the last.
   const Digit d{current_, currentOn_, currentLast_ + DtmfToneDetector::kHop + DtmfToneDetector::kWindow};
   current_ = 0;
-  if (!pending_.empty() && d.on - pending_.back().off > kDigitGap) pending_.clear();
+  if (!pending_.empty() && d.on - pending_.back().off > kDigitGap) GiveUp(out);
   if (d.code == 'A' || d.code == 'B' || d.code == 'D') {
     pending_.assign(1, d);
     return;
@@ -59,15 +62,32 @@ void DtmfReceiver::DigitEnded(std::vector<CallerIdMessage>& out) {
   if (d.code == 'C' || d.code == '#') {
     QByteArray digits;
     for (const Digit& p : pending_) digits.append(p.code);
-    if (TimingHolds())
-      if (auto m = ParseDtmfMessage(digits.constData(), int(digits.size()))) out.push_back(*m);
+    DtmfString s;
+    s.digits = pending_;
+    if (!TimingHolds()) {
+      s.fate = DtmfString::Fate::DigitsLost;
+    } else {
+      s.message = ParseDtmfMessage(digits.constData(), int(digits.size()));
+      s.fate = s.message ? DtmfString::Fate::Decoded : DtmfString::Fate::NotAMessage;
+    }
+    out.push_back(std::move(s));
     pending_.clear();
   } else if (pending_.size() > size_t(kMaxDigits)) {
     pending_.clear();
   }
 }
 
-void DtmfReceiver::Heard(const DtmfToneDetector::Step& step, std::vector<CallerIdMessage>& out) {
+void DtmfReceiver::GiveUp(std::vector<DtmfString>& out) {
+  if (pending_.size() >= kCutOffDigits) {
+    DtmfString s;
+    s.fate = DtmfString::Fate::NoEndCode;
+    s.digits = pending_;
+    out.push_back(std::move(s));
+  }
+  pending_.clear();
+}
+
+void DtmfReceiver::Heard(const DtmfToneDetector::Step& step, std::vector<DtmfString>& out) {
   if (current_ != 0) {
     if (step.key == current_) {
       misses_ = 0;
@@ -86,10 +106,19 @@ void DtmfReceiver::Heard(const DtmfToneDetector::Step& step, std::vector<CallerI
   previous_ = step;
 }
 
-void DtmfReceiver::Feed(const float* samples, size_t count, std::vector<CallerIdMessage>& out) {
+void DtmfReceiver::Feed(const float* samples, size_t count, std::vector<DtmfString>& out) {
   steps_.clear();
   detector_.Feed(samples, count, steps_);
   for (const DtmfToneDetector::Step& s : steps_) Heard(s, out);
+  n_ += int64_t(count);
+  if (current_ == 0 && !pending_.empty() && n_ - pending_.back().off > kDigitGap) GiveUp(out);
+}
+
+void DtmfReceiver::Feed(const float* samples, size_t count, std::vector<CallerIdMessage>& out) {
+  strings_.clear();
+  Feed(samples, count, strings_);
+  for (DtmfString& s : strings_)
+    if (s.message) out.push_back(std::move(*s.message));
 }
 
 }  // namespace device::audio

@@ -6,6 +6,7 @@
 // shorter than the rest, means a digit was lost or split and the string is
 // no call.
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "device/audio/dsp/caller_id_message.h"
@@ -13,18 +14,37 @@
 
 namespace device::audio {
 
+struct DtmfDigit {
+  char code = 0;
+  int64_t on = 0, off = 0;  // sample positions the tone pair was heard from and to
+};
+
+// A string of digits from a start code on, whatever became of it.
+struct DtmfString {
+  enum class Fate {
+    Decoded,
+    NotAMessage,  // start and end codes, but no call between them
+    DigitsLost,   // the timing leaves room for a lost or split digit
+    NoEndCode,    // the digits stopped before an end code
+  } fate = Fate::Decoded;
+  std::optional<CallerIdMessage> message;
+  std::vector<DtmfDigit> digits;
+};
+
 class DtmfReceiver {
  public:
-  // `samples` without anything below the telephone band.
+  // `samples` without anything below the telephone band; `out` gets every
+  // string that ended (decoded or not).
+  void Feed(const float* samples, size_t count, std::vector<DtmfString>& out);
+  // The same, the calls alone.
   void Feed(const float* samples, size_t count, std::vector<CallerIdMessage>& out);
 
  private:
-  struct Digit {
-    char code;
-    int64_t on, off;  // sample positions the tone pair was heard from and to
-  };
-  void Heard(const DtmfToneDetector::Step& step, std::vector<CallerIdMessage>& out);
-  void DigitEnded(std::vector<CallerIdMessage>& out);
+  using Digit = DtmfDigit;
+  void Heard(const DtmfToneDetector::Step& step, std::vector<DtmfString>& out);
+  void DigitEnded(std::vector<DtmfString>& out);
+  // The string stopped without its end code.
+  void GiveUp(std::vector<DtmfString>& out);
   bool TimingHolds() const;
 
   DtmfToneDetector detector_;
@@ -36,6 +56,8 @@ class DtmfReceiver {
   int64_t currentOn_ = 0, currentLast_ = 0;
   int misses_ = 0;
   DtmfToneDetector::Step previous_;  // the step before, for a digit's onset
+  int64_t n_ = 0;                    // samples fed
+  std::vector<DtmfString> strings_;
 };
 
 }  // namespace device::audio

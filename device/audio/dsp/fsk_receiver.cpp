@@ -28,6 +28,9 @@ constexpr double kRateOffsets[] = {0.0, -0.0075, 0.0075, -0.015, 0.015, -0.0225,
 // A bit whose soft value is under this share of the message's median was as
 // good as a coin toss.
 constexpr float kGuessShare = 0.1f;
+// Characters with the carrier (type, length and one more) that make a burst
+// that failed worth reporting: fewer are as likely a false start.
+constexpr int kHeardCharacters = 3;
 
 bool IsClipType(uint8_t b) { return b == 0x80 || b == 0x04 || b == 0x82 || b == 0x06; }
 
@@ -267,29 +270,45 @@ bool FskReceiver::Guessed(const std::vector<Frame>& frames) const {
 }
 
 bool FskReceiver::CarrierThroughout(const std::vector<Frame>& frames, double* quality) const {
-  std::vector<double> energy;
   double purity = 0;
   int count = 0;
   for (const Frame& f : frames) {
-    double e = 0;
     for (int b = 0; b < 10; ++b) {
-      const int64_t c = int64_t(std::lround(f.start + (b + 1) * bit_));
-      e += Energy(c);
-      purity += std::min(1.f, Purity(c));
+      purity += std::min(1.f, Purity(int64_t(std::lround(f.start + (b + 1) * bit_))));
       ++count;
     }
-    energy.push_back(e);
   }
   *quality = count ? purity / count : 0;
-  if (energy.empty()) return false;
+  if (frames.empty() || CarrierFrames(frames) < frames.size()) return false;  // the carrier went away mid-message
+  return *quality >= kMessagePurity;
+}
+
+// Tone purity over the first `count` frames: noise that happened to frame
+// reads well under a carrier's, cut off or not.
+double FskReceiver::HeardQuality(const std::vector<Frame>& frames, size_t count) const {
+  double purity = 0;
+  int n = 0;
+  for (size_t i = 0; i < std::min(count, frames.size()); ++i)
+    for (int b = 0; b < 10; ++b, ++n)
+      purity += std::min(1.f, Purity(int64_t(std::lround(frames[i].start + (b + 1) * bit_))));
+  return n ? purity / n : 0;
+}
+
+size_t FskReceiver::CarrierFrames(const std::vector<Frame>& frames) const {
+  std::vector<double> energy;
+  for (const Frame& f : frames) {
+    double e = 0;
+    for (int b = 0; b < 10; ++b) e += Energy(int64_t(std::lround(f.start + (b + 1) * bit_)));
+    energy.push_back(e);
+  }
   // The first characters came right after a mark run, so they had the
   // carrier; a character with a quarter of their energy did not.
   const size_t head = std::min<size_t>(3, energy.size());
   double reference = 0;
   for (size_t i = 0; i < head; ++i) reference += energy[i] / double(head);
-  for (double e : energy)
-    if (e < 0.25 * reference) return false;  // the carrier went away mid-message
-  return *quality >= kMessagePurity;
+  for (size_t i = 0; i < energy.size(); ++i)
+    if (energy[i] < 0.25 * reference) return i;
+  return energy.size();
 }
 
 // The mark tone's frequency from the mark run before the first start bit:
@@ -375,13 +394,26 @@ void FskReceiver::Finish(std::vector<FskBurst>& out, const std::vector<Frame>& n
   if (!message && !bestScoring.frames.empty()) message = FlipOneBit(bestScoring.frames, &layout);
   burst.bitRate = kSampleRate / bit;
   burst.markHz = MarkHz(first_);
+  const std::vector<Frame>& heard = frames.empty() ? nominal : frames;
+  burst.messageType = nominal[0].byte;
+  burst.bytesRead = int(CarrierFrames(heard));
+  burst.bytesExpected = std::max(0, MessageLength(BytesOf(nominal)));
+  const Standard framed = nominal[0].byte == kJapanStart && tones_ != Standard::Bell202 ? Standard::JapanV23 : tones_;
   if (message && carrier) {
     message->standard = layout;
     burst.standard = layout;
     burst.message = message;
     out.push_back(burst);
   } else if (carrier && failedBurst) {
-    burst.standard = nominal[0].byte == kJapanStart && tones_ != Standard::Bell202 ? Standard::JapanV23 : tones_;
+    burst.fate = FskBurst::Fate::ChecksumFailed;
+    burst.standard = framed;
+    out.push_back(burst);
+  } else if (burst.bytesRead >= kHeardCharacters && HeardQuality(heard, size_t(burst.bytesRead)) >= kMessagePurity) {
+    // Not a call and no checksum failure, but a burst all the same, for the
+    // line check to judge: cut off, or a carrier too disturbed to read.
+    burst.fate =
+        burst.bytesRead < int(heard.size()) || !nominalComplete ? FskBurst::Fate::CutOff : FskBurst::Fate::Unreadable;
+    burst.standard = framed;
     out.push_back(burst);
   }
   // After a failed reading, hunt on just past its start: the "message" may

@@ -21,12 +21,21 @@
 namespace device::audio {
 
 struct FskBurst {
+  enum class Fate {
+    Decoded,
+    ChecksumFailed,  // framed whole with the carrier throughout
+    CutOff,          // the carrier went away before the message's length
+    Unreadable,      // the carrier lasted, too disturbed to frame or pass
+  } fate = Fate::Decoded;
   Standard standard = Standard::Auto;
-  std::optional<CallerIdMessage> message;  // empty: the checksum failed
+  std::optional<CallerIdMessage> message;  // empty unless decoded
   int64_t start = 0, end = 0;              // sample positions of the message
   double quality = 0;                      // how cleanly the tones matched, 0..1
   double markHz = 0;                       // measured on the mark run before the message
   double bitRate = 0;                      // bits per second of the reading that was taken
+  uint8_t messageType = 0;                 // the first character (the layout)
+  int bytesRead = 0;                       // characters heard with the carrier
+  int bytesExpected = 0;                   // the message's length, 0 when it never said
 };
 
 class FskReceiver {
@@ -83,6 +92,9 @@ class FskReceiver {
   std::optional<CallerIdMessage> FlipOneBit(const std::vector<Frame>& frames, Standard* layout) const;
   bool Guessed(const std::vector<Frame>& frames) const;
   bool CarrierThroughout(const std::vector<Frame>& frames, double* quality) const;
+  // Frames read before the carrier went away (all of them when it lasted).
+  size_t CarrierFrames(const std::vector<Frame>& frames) const;
+  double HeardQuality(const std::vector<Frame>& frames, size_t count) const;
   double MarkHz(double first) const;
 
   Standard tones_;

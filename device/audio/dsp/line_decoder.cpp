@@ -43,6 +43,8 @@ struct LineDecoder::Impl {
     return markHz < kMarkBetweenHz ? Standard::Bell202 : Standard::ClipV23;
   }
 
+  std::vector<BurstMeasurement>* bursts = nullptr;  // during Feed
+
   void Settle(std::vector<LineEvent>& out) {
     while (!pending.empty()) {
       // The earliest burst and everything overlapping it is one burst on the line.
@@ -59,30 +61,48 @@ struct LineDecoder::Impl {
           }
       }
       if (n < end + kHold) return;
-      const FskBurst* best = nullptr;
-      const FskBurst* bestFailure = nullptr;
+      // Of the readings of one burst a call is best, then a checksum failure
+      // (framed whole), then a cut-off burst, then an unreadable one.
+      const FskBurst* taken = nullptr;
       std::vector<FskBurst> rest;
       for (const FskBurst& b : pending) {
         if (!Overlap(start, end, b.start, b.end)) {
           rest.push_back(b);
           continue;
         }
-        const FskBurst*& slot = b.message ? best : bestFailure;
-        if (!slot || b.quality > slot->quality) slot = &b;
+        if (!taken || b.fate < taken->fate || (b.fate == taken->fate && b.quality > taken->quality)) taken = &b;
       }
       const bool known = std::any_of(settled.begin(), settled.end(),
                                      [&](const Span& s) { return Overlap(start, end, s.start, s.end); });
-      if (!known && (best || bestFailure)) {
-        const FskBurst& b = best ? *best : *bestFailure;
+      if (!known && taken) {
+        const FskBurst& b = *taken;
         const Standard standard = ByTones(b.standard, b.markHz);
-        if (best) {
-          CallerIdMessage m = *best->message;
-          m.standard = standard;
-          out.push_back(m);
-        } else {
-          out.push_back(ChecksumFailure{standard});
+        BurstMeasurement m;
+        m.standard = standard;
+        m.markHz = b.markHz;
+        m.bitRate = b.bitRate;
+        m.quality = b.quality;
+        m.start = b.start;
+        m.end = b.end;
+        m.messageType = b.messageType;
+        m.bytesRead = b.bytesRead;
+        m.bytesExpected = b.bytesExpected;
+        switch (b.fate) {
+          case FskBurst::Fate::Decoded:
+            m.fate = BurstFate::Decoded;
+            m.message = *b.message;
+            m.message->standard = standard;
+            out.push_back(*m.message);
+            break;
+          case FskBurst::Fate::ChecksumFailed:
+            m.fate = BurstFate::ChecksumFailed;
+            out.push_back(ChecksumFailure{standard});
+            break;
+          case FskBurst::Fate::CutOff: m.fate = BurstFate::CutOff; break;
+          case FskBurst::Fate::Unreadable: m.fate = BurstFate::Unreadable; break;
         }
-        last = {standard, b.markHz, b.bitRate, b.quality, b.start, b.end};
+        if (m.fate == BurstFate::Decoded || m.fate == BurstFate::ChecksumFailed) last = m;
+        if (bursts) bursts->push_back(std::move(m));
       }
       settled.push_back({start, end});
       pending = std::move(rest);
@@ -109,22 +129,40 @@ LineDecoder::~LineDecoder() = default;
 
 const BurstMeasurement& LineDecoder::LastBurst() const { return impl_->last; }
 
-void LineDecoder::Feed(const int16_t* samples, size_t count, std::vector<LineEvent>& out) {
+const float* LineDecoder::Filtered() const { return impl_->x.data(); }
+
+void LineDecoder::Feed(const int16_t* samples, size_t count, std::vector<LineEvent>& out,
+                       std::vector<BurstMeasurement>* bursts) {
   Impl& d = *impl_;
+  d.bursts = bursts;
   d.x.resize(count);
   d.frontEnd.Filter(samples, count, d.x.data());
   if (d.dtmf) {
-    std::vector<CallerIdMessage> calls;
-    d.dtmf->Feed(d.x.data(), count, calls);
-    out.insert(out.end(), calls.begin(), calls.end());
+    std::vector<DtmfString> strings;
+    d.dtmf->Feed(d.x.data(), count, strings);
+    for (DtmfString& s : strings) {
+      if (s.message) out.push_back(*s.message);
+      if (!bursts || s.fate == DtmfString::Fate::NotAMessage) continue;
+      BurstMeasurement m;
+      m.standard = Standard::ClipDtmf;
+      m.start = s.digits.front().on;
+      m.end = s.digits.back().off;
+      m.fate = s.fate == DtmfString::Fate::Decoded      ? BurstFate::Decoded
+               : s.fate == DtmfString::Fate::DigitsLost ? BurstFate::DigitsLost
+                                                        : BurstFate::NoEndCode;
+      m.message = std::move(s.message);
+      m.digits = std::move(s.digits);
+      bursts->push_back(std::move(m));
+    }
   }
   if (!d.fsk.empty()) {
-    std::vector<FskBurst> bursts;
-    for (auto& r : d.fsk) r->Feed(d.x.data(), count, bursts);
-    d.pending.insert(d.pending.end(), bursts.begin(), bursts.end());
+    std::vector<FskBurst> framed;
+    for (auto& r : d.fsk) r->Feed(d.x.data(), count, framed);
+    d.pending.insert(d.pending.end(), framed.begin(), framed.end());
   }
   d.n += int64_t(count);
   d.Settle(out);
+  d.bursts = nullptr;
   std::erase_if(d.settled, [&](const Impl::Span& s) { return s.end + kRemember < d.n; });
 }
 

@@ -1,0 +1,39 @@
+#pragma once
+// The figures of a caller-ID burst the decoder framed, taken from the band
+// audio it heard: level, the noise just before the burst and the SNR, the
+// FSK tones, bit rate, twist and preamble lengths, each DTMF digit's tones.
+// Works only when a burst was settled, on a few seconds of history, so it
+// costs nothing between calls.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "device/audio/dsp/line_decoder.h"
+#include "device/audio/dsp/line_events.h"
+
+namespace device::audio {
+
+class BurstMeter {
+ public:
+  static constexpr int kHistory = 1 << 16;  // 8 s: a burst with its preamble and the line before it
+
+  BurstMeter();
+  // `band`: line audio in the telephone band, as the receivers heard it.
+  void Feed(const float* band, size_t count);
+  // The report of `m`, every figure but what came before it. The noise is
+  // measured on the line before the burst, from `quietFrom` on at the
+  // earliest (after whatever signal preceded it).
+  BurstReport Measure(const BurstMeasurement& m, int64_t quietFrom = 0) const;
+
+ private:
+  float X(int64_t i) const { return i < 0 || i + kHistory <= n_ || i >= n_ ? 0.f : x_[size_t(i & (kHistory - 1))]; }
+  double MeanSquare(int64_t from, int64_t to) const;
+  double NoiseMeanSquare(int64_t burstStart, int64_t quietFrom) const;
+  void MeasureFsk(const BurstMeasurement& m, int64_t quietFrom, BurstReport& r) const;
+  void MeasureDtmf(const BurstMeasurement& m, BurstReport& r) const;
+
+  std::vector<float> x_;
+  int64_t n_ = 0;
+};
+
+}  // namespace device::audio

@@ -1,0 +1,186 @@
+#include "device/audio/dsp/line_diagnosis.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace device::audio {
+namespace {
+
+// A figure as a Turkish reader writes it: decimal comma.
+QString Number(double v, int decimals = 1) {
+  return QString::number(v, 'f', decimals).replace(QLatin1Char('.'), QLatin1Char(','));
+}
+QString Signed(double v, int decimals = 1) { return (v > 0 ? QStringLiteral("+") : QString()) + Number(v, decimals); }
+
+QString Prefix(int line) { return line > 0 ? QStringLiteral("Hat %1: ").arg(line) : QStringLiteral("Hat: "); }
+
+double TonePct(Standard s) {
+  return s == Standard::Bell202    ? LineLimits::kBellTonePct
+         : s == Standard::ClipDtmf ? LineLimits::kDtmfTonePct
+                                   : LineLimits::kV23TonePct;
+}
+
+// The largest tone offset of a DTMF string: each digit's worse tone, the
+// median over the digits (one digit caught at its edge says little).
+double DtmfOffsetPct(const BurstReport& b, bool* low) {
+  static const double kLow[] = {697, 770, 852, 941}, kHigh[] = {1209, 1336, 1477, 1633};
+  std::vector<std::pair<double, bool>> worst;
+  for (const DtmfDigitReport& d : b.digits) {
+    double lo = 0, hi = 0;
+    for (double f : kLow)
+      if (d.lowHz > 0 && std::fabs(d.lowHz / f - 1) < 0.05) lo = 100 * (d.lowHz / f - 1);
+    for (double f : kHigh)
+      if (d.highHz > 0 && std::fabs(d.highHz / f - 1) < 0.05) hi = 100 * (d.highHz / f - 1);
+    worst.push_back(std::fabs(lo) >= std::fabs(hi) ? std::pair{lo, true} : std::pair{hi, false});
+  }
+  if (worst.empty()) return 0;
+  std::nth_element(worst.begin(), worst.begin() + long(worst.size() / 2), worst.end(),
+                   [](const auto& a, const auto& c) { return std::fabs(a.first) < std::fabs(c.first); });
+  *low = worst[worst.size() / 2].second;
+  return worst[worst.size() / 2].first;
+}
+
+bool TwistOut(const BurstReport& b) {
+  switch (b.standard) {
+    case Standard::Bell202:
+      return b.twistDb < -LineLimits::kBellTwistBelowDb || b.twistDb > LineLimits::kBellTwistAboveDb;
+    case Standard::ClipDtmf: return std::fabs(b.twistDb) > LineLimits::kDtmfTwistDb;
+    default: return std::fabs(b.twistDb) > LineLimits::kV23TwistDb;
+  }
+}
+
+}  // namespace
+
+Diagnosis DiagnoseBurst(const BurstReport& b, double* figure) {
+  *figure = 0;
+  if (b.otherFamily) return b.standard == Standard::ClipDtmf ? Diagnosis::DtmfOnFskLine : Diagnosis::FskOnDtmfLine;
+  if (b.fate == BurstFate::Decoded) return Diagnosis::Good;
+  if (b.levelDbm0 < LineLimits::kWeakestDbm0) {
+    *figure = b.levelDbm0;
+    return Diagnosis::TooWeak;
+  }
+  if (b.snrDb < LineLimits::kLeastSnrDb) {
+    *figure = b.snrDb;
+    return Diagnosis::TooNoisy;
+  }
+  const bool dtmf = b.standard == Standard::ClipDtmf;
+  const double limit = TonePct(b.standard);
+  if (dtmf) {
+    bool low = false;
+    const double off = DtmfOffsetPct(b, &low);
+    if (std::fabs(off) > limit) {
+      *figure = off;
+      return Diagnosis::OffFrequency;
+    }
+  } else {
+    const double off = std::fabs(b.markOffsetPct) >= std::fabs(b.spaceOffsetPct) ? b.markOffsetPct : b.spaceOffsetPct;
+    if (std::fabs(off) > limit) {
+      *figure = off;
+      return Diagnosis::OffFrequency;
+    }
+    // A clock this far off reads another length, so it also looks cut off.
+    if (b.bitRate > 0 && std::fabs(b.bitRateOffsetPct) > LineLimits::kRatePct) {
+      *figure = b.bitRateOffsetPct;
+      return Diagnosis::OffSpeed;
+    }
+  }
+  if (b.fate == BurstFate::CutOff || b.fate == BurstFate::NoEndCode) {
+    *figure = dtmf ? double(b.digits.size()) : b.bytesRead;
+    return Diagnosis::CutOff;
+  }
+  if (TwistOut(b)) {
+    *figure = b.twistDb;
+    return Diagnosis::Twist;
+  }
+  switch (b.fate) {
+    case BurstFate::DigitsLost: *figure = double(b.digits.size()); return Diagnosis::DigitsLost;
+    case BurstFate::Unreadable: *figure = b.snrDb; return Diagnosis::Distorted;
+    default: *figure = b.levelDbm0; return Diagnosis::ChecksumFailure;
+  }
+}
+
+QString NoCallerIdLine(int line) {
+  const QString text = QStringLiteral(
+      "çaldı ama arayan bilgisi gelmedi (ilk çalıştan önce de iki çalış arasında da); santral bu hatta arayan "
+      "numara göndermiyor, hizmetin açılmasını santralden isteyin");
+  return line > 0 ? QStringLiteral("Hat %1 %2").arg(line).arg(text) : QStringLiteral("Hat %1").arg(text);
+}
+
+QString DiagnosisText(int line, Diagnosis d, double figure, const BurstReport* b) {
+  const QString p = Prefix(line);
+  const QString failed = p + QStringLiteral("arayan bilgisi geldi ama çözülemedi: ");
+  const QString name = b ? StandardName(b->standard) : QStringLiteral("?");
+  switch (d) {
+    case Diagnosis::Good: return {};
+    case Diagnosis::NoCallerId: return NoCallerIdLine(line);
+    case Diagnosis::TooWeak:
+      return failed + QStringLiteral(
+                          "sinyal çok zayıf (%1 dBm0, en az %2 gerekir); hattın ya da bağlayıcının kaybını "
+                          "denetleyin")
+                          .arg(Number(figure), Number(LineLimits::kWeakestDbm0, 0));
+    case Diagnosis::TooNoisy:
+      return failed + QStringLiteral(
+                          "hatta gürültü çok (sinyal/gürültü %1 dB, en az %2 dB gerekir); hattı, topraklamayı ve "
+                          "bağlayıcıyı denetleyin")
+                          .arg(Number(figure), Number(LineLimits::kLeastSnrDb, 0));
+    case Diagnosis::OffFrequency: {
+      QString tone = QStringLiteral("tonlar");
+      if (b && b->standard != Standard::ClipDtmf)
+        tone = std::fabs(b->markOffsetPct) >= std::fabs(b->spaceOffsetPct)
+                   ? QStringLiteral("işaret tonu %1 Hz").arg(Number(b->markHz, 0))
+                   : QStringLiteral("boşluk tonu %1 Hz").arg(Number(b->spaceHz, 0));
+      return failed + QStringLiteral(
+                          "frekans kaymış (%1, yüzde %2; en çok yüzde %3 olabilir); santralin ya da ses "
+                          "kartının saati kaymış olabilir")
+                          .arg(tone, Signed(figure), Number(b ? TonePct(b->standard) : LineLimits::kV23TonePct));
+    }
+    case Diagnosis::OffSpeed:
+      return failed + QStringLiteral("hız kaymış (%1 bit/sn, yüzde %2; en çok yüzde %3 olabilir)")
+                          .arg(Number(b ? b->bitRate : 1200 * (1 + figure / 100), 0), Signed(figure),
+                               Number(LineLimits::kRatePct));
+    case Diagnosis::Twist:
+      return failed + QStringLiteral(
+                          "iki tonun seviyeleri çok farklı (%1 dB); uzun hat ya da hattaki bir süzgeç "
+                          "yüksek tonu zayıflatıyor")
+                          .arg(Signed(figure));
+    case Diagnosis::CutOff:
+      if (b && b->standard == Standard::ClipDtmf)
+        return p + QStringLiteral(
+                       "arayan bilgisi yarıda kesildi (%1 DTMF hanesi geldi, bitiş kodu gelmedi); kayıt "
+                       "atıldı")
+                       .arg(int(figure));
+      return p + QStringLiteral(
+                     "arayan bilgisi yarıda kesildi (%1, %2/%3 karakter geldi); çalış ya da hattaki bir "
+                     "kesinti iletiyi bölüyor; kayıt atıldı")
+                     .arg(name)
+                     .arg(int(figure))
+                     .arg(b && b->bytesExpected > 0 ? QString::number(b->bytesExpected) : QStringLiteral("?"));
+    case Diagnosis::ChecksumFailure:
+      return p + QStringLiteral(
+                     "arayan bilgisinin sağlama toplamı tutmadı (%1, %2 dBm0, sinyal/gürültü %3 dB); "
+                     "seviye iyi, hat arızası ya da parazit olabilir; kayıt atıldı")
+                     .arg(name, Number(figure), Number(b ? b->snrDb : 0));
+    case Diagnosis::Distorted:
+      return failed + QStringLiteral(
+                          "sinyal güçlü ve temiz (sinyal/gürültü %1 dB) ama biçimi bozuk; ses kartının "
+                          "otomatik kazancı ya da gürültü bastırması açık olabilir")
+                          .arg(Number(figure));
+    case Diagnosis::DigitsLost:
+      return p + QStringLiteral(
+                     "DTMF arayan bilgisinde hane kayboldu (%1 hane geldi, aralarında bir hanelik boşluk "
+                     "var); kayıt atıldı")
+                     .arg(int(figure));
+    case Diagnosis::DtmfOnFskLine:
+      return p + QStringLiteral(
+                     "hatta DTMF arayan bilgisi var ama aygıt FSK'ya ayarlı; girişin standart ekini .dtmf "
+                     "yapın ya da kaldırın");
+    case Diagnosis::FskOnDtmfLine:
+      return p + QStringLiteral(
+                     "hatta FSK arayan bilgisi var (%1) ama aygıt DTMF'e ayarlı; girişin standart ekini "
+                     ".%1 yapın ya da kaldırın")
+                     .arg(name);
+  }
+  return {};
+}
+
+}  // namespace device::audio

@@ -1,0 +1,215 @@
+#include "device/audio/dsp/line_watch.h"
+
+#include <algorithm>
+
+#include "device/audio/dsp/alert_tone_detector.h"
+#include "device/audio/dsp/burst_meter.h"
+#include "device/audio/dsp/line_decoder.h"
+#include "device/audio/dsp/line_diagnosis.h"
+#include "device/audio/dsp/ring_detector.h"
+
+namespace device::audio {
+namespace {
+constexpr int64_t kNever = -(int64_t(1) << 40);
+// Quiet line fed at the end, so a burst that ended just before it settles.
+constexpr int kSettle = kSampleRate / 2;
+
+bool IsFsk(Standard s) { return s == Standard::ClipV23 || s == Standard::Bell202 || s == Standard::JapanV23; }
+
+// Where an event ends, to put what one Feed produced in the order it happened.
+int64_t EndOf(const WatchEvent& e) {
+  return std::visit(
+      [](const auto& v) -> int64_t {
+        using T = std::decay_t<decltype(v)>;
+        if constexpr (std::is_same_v<T, ReversalEvent>)
+          return v.at;
+        else if constexpr (std::is_same_v<T, CycleVerdict>)
+          return v.at;
+        else
+          return v.end;
+      },
+      e);
+}
+}  // namespace
+
+struct LineWatch::Impl {
+  int line = 0;
+  Standard fixed = Standard::Auto;
+  LineDecoder decoder;
+  // A device fixed to one family still hears the other, to say so; never a call.
+  std::unique_ptr<LineDecoder> other;
+  RingDetector rings;
+  AlertToneDetector alerts;
+  BurstMeter meter;
+  std::vector<LineEvent> calls;  // the decoder's own list; the bursts say the same
+  std::vector<BurstMeasurement> bursts, otherBursts;
+  std::vector<WatchEvent> heard;
+  int64_t n = 0;
+
+  int64_t lastRingEnd = kNever, lastReversal = kNever, lastAlertEnd = kNever;
+
+  struct Cycle {
+    bool open = false;
+    bool judged = false;
+    int rings = 0;
+    int64_t lastRingStart = kNever;
+    int64_t lastActivity = kNever;  // end of its last ring or burst
+    std::vector<BurstReport> bursts;
+  } cycle;
+
+  Impl(int l, Standard f) : line(l), fixed(f), decoder(f) {
+    if (IsFsk(f))
+      other = std::make_unique<LineDecoder>(Standard::ClipDtmf);
+    else if (f == Standard::ClipDtmf)
+      other = std::make_unique<LineDecoder>(Standard::ClipV23);
+  }
+
+  void Precede(BurstReport& b) const {
+    const std::pair<int64_t, Precursor> candidates[] = {
+        {lastRingEnd, Precursor::Ring}, {lastReversal, Precursor::Reversal}, {lastAlertEnd, Precursor::AlertTone}};
+    for (const auto& [at, kind] : candidates) {
+      if (at <= b.start && b.start - at <= kCycleGap && at > b.beforeEnd) {
+        b.beforeEnd = at;
+        b.before = kind;
+      }
+    }
+  }
+
+  void Judge(int64_t at, std::vector<WatchEvent>& out) {
+    Cycle& c = cycle;
+    if (c.judged) return;
+    CycleVerdict v;
+    v.at = at;
+    v.rings = c.rings;
+    const auto good = std::find_if(c.bursts.begin(), c.bursts.end(),
+                                   [](const BurstReport& b) { return b.fate == BurstFate::Decoded && !b.otherFamily; });
+    const auto other = std::find_if(c.bursts.begin(), c.bursts.end(), [](const BurstReport& b) {
+      return b.otherFamily && (b.fate == BurstFate::Decoded || b.fate == BurstFate::ChecksumFailed);
+    });
+    if (good != c.bursts.end()) {
+      v.diagnosis = Diagnosis::Good;
+      v.burst = *good;
+    } else if (other != c.bursts.end()) {
+      v.burst = *other;
+      v.diagnosis = DiagnoseBurst(*other, &v.figure);
+    } else {
+      // The other family's bursts that are not even readable say nothing.
+      auto own = std::find_if(c.bursts.rbegin(), c.bursts.rend(), [](const BurstReport& b) { return !b.otherFamily; });
+      if (own != c.bursts.rend()) {
+        v.burst = *own;
+        v.diagnosis = DiagnoseBurst(*own, &v.figure);
+      } else if (c.rings >= 2) {
+        v.diagnosis = Diagnosis::NoCallerId;
+      } else {
+        return;  // one ring and nothing: the call may have been answered
+      }
+    }
+    c.judged = true;
+    v.text = DiagnosisText(line, v.diagnosis, v.figure, v.burst ? &*v.burst : nullptr);
+    out.push_back(std::move(v));
+  }
+
+  // Starts a new cycle at `at` unless the open one still holds it.
+  void Join(int64_t at, std::vector<WatchEvent>& out) {
+    if (cycle.open && at - cycle.lastActivity <= kCycleGap) return;
+    Close(out);
+    cycle = Cycle{};
+    cycle.open = true;
+  }
+
+  void Close(std::vector<WatchEvent>& out) {
+    if (cycle.open) Judge(std::max(n, cycle.lastActivity), out);
+    cycle.open = false;
+  }
+
+  // What came before a burst ended this long before the noise under it is
+  // measured: an alert tone's or a ring's own tail stays out.
+  static constexpr int64_t kQuietAfter = 3 * kSampleRate / 100;  // the detectors time a signal to within 20 ms
+
+  void Take(WatchEvent e, std::vector<WatchEvent>& out) {
+    if (auto* r = std::get_if<RingEvent>(&e)) {
+      Join(r->start, out);
+      ++cycle.rings;
+      r->ringInCycle = cycle.rings;
+      r->period = cycle.rings > 1 ? r->start - cycle.lastRingStart : -1;
+      cycle.lastRingStart = r->start;
+      cycle.lastActivity = std::max(cycle.lastActivity, r->end);
+      lastRingEnd = r->end;
+      out.push_back(e);
+      // Caller ID comes before the first ring or between the first two: by
+      // the second the cycle can be judged.
+      if (cycle.rings == 2) Judge(r->end, out);
+      return;
+    }
+    if (const auto* r = std::get_if<ReversalEvent>(&e)) lastReversal = r->at;
+    if (const auto* a = std::get_if<AlertToneEvent>(&e)) lastAlertEnd = a->end;
+    out.push_back(e);
+  }
+
+  void TakeBurst(const BurstMeasurement& m, bool otherFamily, std::vector<WatchEvent>& out) {
+    BurstReport b = meter.Measure(m, std::max({lastRingEnd, lastReversal, lastAlertEnd}) + kQuietAfter);
+    b.otherFamily = otherFamily;
+    Precede(b);
+    Join(b.start, out);
+    cycle.lastActivity = std::max(cycle.lastActivity, b.end);
+    cycle.bursts.push_back(b);
+    out.push_back(std::move(b));
+  }
+
+  void Feed(const int16_t* samples, size_t count, std::vector<WatchEvent>& out) {
+    heard.clear();
+    bursts.clear();
+    otherBursts.clear();
+    calls.clear();
+    decoder.Feed(samples, count, calls, &bursts);
+    const float* band = decoder.Filtered();
+    meter.Feed(band, count);
+    rings.Feed(samples, band, count, heard);
+    alerts.Feed(band, count, heard);
+    n += int64_t(count);
+    if (other) {
+      calls.clear();
+      other->Feed(samples, count, calls, &otherBursts);
+      std::erase_if(otherBursts, [](const BurstMeasurement& m) {
+        return m.fate != BurstFate::Decoded && m.fate != BurstFate::ChecksumFailed && m.fate != BurstFate::DigitsLost;
+      });
+    }
+    // In the order things ended on the line, so each burst knows what came
+    // before it.
+    struct Next {
+      int64_t end;
+      WatchEvent* event;
+      const BurstMeasurement* burst;
+      bool other;
+    };
+    std::vector<Next> order;
+    for (WatchEvent& e : heard) order.push_back({EndOf(e), &e, nullptr, false});
+    for (const BurstMeasurement& m : bursts) order.push_back({m.end, nullptr, &m, false});
+    for (const BurstMeasurement& m : otherBursts) order.push_back({m.end, nullptr, &m, true});
+    std::stable_sort(order.begin(), order.end(), [](const Next& a, const Next& b) { return a.end < b.end; });
+    for (const Next& x : order) {
+      if (x.event)
+        Take(std::move(*x.event), out);
+      else
+        TakeBurst(*x.burst, x.other, out);
+    }
+    if (cycle.open && n - cycle.lastActivity > kCycleGap) Close(out);
+  }
+};
+
+LineWatch::LineWatch(int line, Standard fixed) : impl_(std::make_unique<Impl>(line, fixed)) {}
+LineWatch::~LineWatch() = default;
+
+void LineWatch::Feed(const int16_t* samples, size_t count, std::vector<WatchEvent>& out) {
+  impl_->Feed(samples, count, out);
+}
+
+void LineWatch::Finish(std::vector<WatchEvent>& out) {
+  const std::vector<int16_t> quiet(kSettle, 0);
+  impl_->Feed(quiet.data(), quiet.size(), out);
+  impl_->Close(out);
+}
+
+int64_t LineWatch::Position() const { return impl_->n; }
+
+}  // namespace device::audio

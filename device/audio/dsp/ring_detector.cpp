@@ -1,0 +1,147 @@
+#include "device/audio/dsp/ring_detector.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace device::audio {
+namespace {
+// dBm0 of an RMS of full scale: a full-scale square wave.
+constexpr double kFullScaleDbm0 = 3.14 + 3.02;
+// Ringing through a coupler is loud: well above the line's own background
+// (hum included) and above this floor in absolute terms.
+constexpr double kRingFloorDbm0 = -35;
+constexpr double kRingAboveDb = 15;
+// At least this share of a ring's power lies below the telephone band; a
+// clipped 25 Hz ring keeps about 97 % there, speech a few per cent.
+constexpr double kRingLowShare = 0.6;
+// Blocks that do not look like ringing before a ring is over: bridges a
+// coupler's limiter catching a block badly.
+constexpr int kRingHangover = 3;
+// A sample this close to full scale is clipped.
+constexpr int kClipped = 32000;
+// The background follows a quieter line at once and a louder one slowly
+// (about a second), so a ring never lifts it much.
+constexpr double kBackgroundRise = 0.04;
+// A reversal: the DC moves by this share of full scale between two steady
+// stretches, away from ringing (whose own decaying step is no reversal).
+constexpr double kStep = 0.02 * 32768;
+constexpr int64_t kAfterRing = kSampleRate;
+constexpr int64_t kBetweenSteps = kSampleRate / 2;
+
+double Dbm0(double meanSquare) {
+  if (meanSquare <= 0) return -100.0;
+  return std::max(-100.0, 10.0 * std::log10(meanSquare / (32768.0 * 32768.0)) + kFullScaleDbm0);
+}
+}  // namespace
+
+void RingDetector::Feed(const int16_t* raw, const float* band, size_t count, std::vector<WatchEvent>& out) {
+  for (size_t i = 0; i < count; ++i) {
+    const double x = raw[i];
+    sum_ += x;
+    squares_ += x * x;
+    band_ += double(band[i]) * band[i];
+    clipped_ += std::abs(raw[i]) >= kClipped;
+    raw_.push_back(raw[i]);
+    ++n_;
+    if (++filled_ == kBlock) EndOfBlock(out);
+  }
+}
+
+void RingDetector::EndOfBlock(std::vector<WatchEvent>& out) {
+  Block b;
+  b.start = n_ - kBlock;
+  b.mean = sum_ / kBlock;
+  const double variance = std::max(0.0, squares_ / kBlock - b.mean * b.mean);
+  b.levelDbm0 = Dbm0(variance);
+  const double lowShare = variance > 0 ? 1.0 - std::min(1.0, band_ / kBlock / variance) : 0.0;
+  if (!started_) {
+    backgroundDbm0_ = b.levelDbm0;
+    started_ = true;
+  }
+  b.ringLike =
+      b.levelDbm0 >= kRingFloorDbm0 && b.levelDbm0 >= backgroundDbm0_ + kRingAboveDb && lowShare >= kRingLowShare;
+  b.samples.swap(raw_);
+  raw_.clear();
+  const int clipped = clipped_;
+  const double ac = variance * kBlock;
+  filled_ = 0;
+  sum_ = squares_ = band_ = 0;
+  clipped_ = 0;
+
+  if (b.ringLike) {
+    if (!ringing_) {
+      ringing_ = true;
+      ringStart_ = b.start;
+      ringSquares_ = 0;
+      ringSamples_ = ringClipped_ = 0;
+    }
+    quietBlocks_ = 0;
+    ringEnd_ = b.start + kBlock;
+    ringSquares_ += ac;
+    ringSamples_ += kBlock;
+    ringClipped_ += clipped;
+    if (ringEnd_ - ringStart_ > kLongestRing) {
+      // A steady loud signal (hum switched on, a coupler plugged in): the
+      // line's new background, not a ring.
+      ringing_ = false;
+      backgroundDbm0_ = b.levelDbm0;
+    }
+  } else if (ringing_ && ++quietBlocks_ >= kRingHangover) {
+    ringing_ = false;
+    if (ringEnd_ - ringStart_ >= kShortestRing) {
+      lastRingEnd_ = ringEnd_;
+      RingEvent r;
+      r.start = ringStart_;
+      r.end = ringEnd_;
+      r.levelDbm0 = Dbm0(ringSquares_ / double(ringSamples_));
+      r.clipped = ringClipped_ * 100 >= ringSamples_;
+      out.push_back(r);
+    }
+  }
+  if (!ringing_ && !b.ringLike) {
+    if (b.levelDbm0 < backgroundDbm0_)
+      backgroundDbm0_ = b.levelDbm0;
+    else
+      backgroundDbm0_ += kBackgroundRise * (b.levelDbm0 - backgroundDbm0_);
+  }
+  recent_.push_back(std::move(b));
+  if (recent_.size() > 5) recent_.erase(recent_.begin());
+  if (recent_.size() == 5) CheckStep(out);
+}
+
+// The middle of the last five blocks is where the DC may have stepped: two
+// steady blocks before it, two after (the later ones may already decay
+// towards zero through a sound card's coupling capacitor).
+void RingDetector::CheckStep(std::vector<WatchEvent>& out) {
+  const Block& mid = recent_[2];
+  // The step's own block has the variance of a step, low in frequency: it
+  // may have started what looked like a ring.
+  const bool ringFromStep = ringing_ && ringStart_ == mid.start;
+  if ((ringing_ && !ringFromStep) || mid.start - lastRingEnd_ < kAfterRing || mid.start - lastStep_ < kBetweenSteps)
+    return;
+  for (int i : {0, 1, 3, 4})
+    if (recent_[size_t(i)].ringLike) return;
+  const double before = (recent_[0].mean + recent_[1].mean) / 2;
+  const double after = (recent_[3].mean + recent_[4].mean) / 2;
+  const double step = after - before;
+  if (std::fabs(step) < kStep) return;
+  if (std::fabs(recent_[1].mean - recent_[0].mean) > std::fabs(step) / 4) return;
+  if (std::fabs(recent_[4].mean - recent_[3].mean) > std::fabs(step) / 2) return;
+  // Steady stretches: no loud signal riding on them.
+  if (std::max(recent_[0].levelDbm0, recent_[4].levelDbm0) > kRingFloorDbm0) return;
+  // Time the step by the first sample of the middle block past half of it.
+  int64_t at = mid.start;
+  for (size_t i = 0; i < mid.samples.size(); ++i)
+    if (std::fabs(mid.samples[i] - before) > std::fabs(step) / 2) {
+      at = mid.start + int64_t(i);
+      break;
+    }
+  lastStep_ = at;
+  if (ringFromStep) ringing_ = false;
+  ReversalEvent r;
+  r.at = at;
+  r.step = step / 32768.0;
+  out.push_back(r);
+}
+
+}  // namespace device::audio

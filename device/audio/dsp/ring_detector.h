@@ -1,0 +1,60 @@
+#pragma once
+// What a line coupler passes below the telephone band: the ringing voltage
+// (about 25 Hz, tens of volts, flattened by the coupler's limiter into a
+// loud low-frequency or clipped signal of 0.2 to 3 s) and the DC step of a
+// line reversal. Works on 40 ms blocks, a whole period of the ringing
+// voltage, so a ring's level does not swing with its phase and a step
+// shows in one block's variance only, not as a ring.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "device/audio/dsp/line_events.h"
+
+namespace device::audio {
+
+class RingDetector {
+ public:
+  static constexpr int kBlock = kSampleRate / 25;  // 40 ms
+  // A ring lasts this long at least (a short ring pulse before on-hook data
+  // is 200 to 450 ms) and at most (a steady signal is no ring).
+  static constexpr int64_t kShortestRing = kSampleRate * 3 / 20;
+  static constexpr int64_t kLongestRing = 3 * kSampleRate;
+
+  // `raw`: the line audio as it came; `band`: the same in the telephone
+  // band (the decoder's front end), which tells ringing from speech.
+  // Appends RingEvent (start, end, level, clipped) and ReversalEvent.
+  void Feed(const int16_t* raw, const float* band, size_t count, std::vector<WatchEvent>& out);
+  bool Ringing() const { return ringing_; }
+
+ private:
+  struct Block {
+    int64_t start = 0;
+    double mean = 0;       // DC
+    double levelDbm0 = 0;  // RMS about the mean
+    bool ringLike = false;
+    std::vector<int16_t> samples;  // to time a step within the block
+  };
+  void EndOfBlock(std::vector<WatchEvent>& out);
+  void CheckStep(std::vector<WatchEvent>& out);
+
+  // Running sums of the block being filled.
+  int filled_ = 0;
+  double sum_ = 0, squares_ = 0, band_ = 0;
+  int clipped_ = 0;
+  std::vector<int16_t> raw_;  // the block's raw samples
+  int64_t n_ = 0;
+
+  double backgroundDbm0_ = -100;
+  bool started_ = false;
+  bool ringing_ = false;
+  int quietBlocks_ = 0;  // blocks since the ring last looked like one
+  int64_t ringStart_ = 0, ringEnd_ = 0;
+  double ringSquares_ = 0;
+  int64_t ringSamples_ = 0, ringClipped_ = 0;
+  int64_t lastRingEnd_ = -kSampleRate * 10;
+  int64_t lastStep_ = -kSampleRate * 10;
+  std::vector<Block> recent_;  // the last five blocks, oldest first
+};
+
+}  // namespace device::audio

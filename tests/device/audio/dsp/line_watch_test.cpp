@@ -1,0 +1,329 @@
+// The line watch on generated line audio: rings, reversals and the alert
+// tone are heard as such, every burst carries its figures, and each ring
+// cycle gets the verdict its fault calls for.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "watch_helpers.h"
+
+namespace device::audio {
+namespace {
+
+using namespace testing;
+using audiogen::BurstShape;
+using audiogen::CallBurst;
+
+CallBurst Call(Standard standard) {
+  return audiogen::MakeCallBurst(standard, QStringLiteral("02125550123"), QStringLiteral("Ayşe Yılmaz"),
+                                 QDateTime(QDate(2026, 12, 9), QTime(7, 5)));
+}
+
+// A ring cycle as an exchange sends it: ring, the burst 0.6 s after it,
+// the second ring, all under band noise at `noiseDbm0`.
+Samples Cycle(const Samples& burst, double noiseDbm0 = -55, int seed = 1) {
+  Samples s = audiogen::Silence(0.5);
+  audiogen::Append(s, audiogen::Ring(1.0));
+  audiogen::Append(s, audiogen::Silence(0.6));
+  audiogen::Append(s, burst);
+  audiogen::Append(s, audiogen::Silence(1.5));
+  audiogen::Append(s, audiogen::Ring(1.0));
+  audiogen::Append(s, audiogen::Silence(1.0));
+  audiogen::AddBandNoise(s, noiseDbm0, seed);
+  return s;
+}
+
+Samples Burst(Standard st, double levelDbm0 = -13, const BurstShape& shape = {}) {
+  return audiogen::CallerIdBurst(Call(st), levelDbm0, shape);
+}
+
+// DTMF digits 70 ms on, 70 off, with the sixth digit's tones left out.
+Samples DtmfWithADigitLost() {
+  Samples b = Burst(Standard::ClipDtmf, -13, BurstShape{.dtmfToneMs = 70, .dtmfGapMs = 71});
+  const size_t from = 400 + 5 * 141 * 8;
+  std::fill(b.begin() + long(from), b.begin() + long(from + 70 * 8), int16_t(0));
+  return b;
+}
+
+Samples Cut(Samples s, double share) {
+  s.resize(size_t(double(s.size()) * share));
+  return s;
+}
+
+struct VerdictCase {
+  const char* label;
+  std::function<Samples()> line;
+  Standard fixed;
+  Diagnosis diagnosis;
+  const char* says;  // a part of the message line; empty for none
+};
+
+class CycleVerdicts : public ::testing::TestWithParam<VerdictCase> {};
+
+TEST_P(CycleVerdicts, OneVerdictNamingTheCause) {
+  const VerdictCase& c = GetParam();
+  const Samples line = c.line();
+  // The verdict does not depend on how the audio is cut into reads.
+  for (size_t chunk : {size_t(4000), size_t(333)}) {
+    SCOPED_TRACE(chunk);
+    const Watched w = Watch(line, c.fixed, chunk);
+    ASSERT_EQ(w.rings.size(), 2u);
+    ASSERT_EQ(w.verdicts.size(), 1u);
+    const CycleVerdict& v = w.verdicts[0];
+    EXPECT_EQ(v.diagnosis, c.diagnosis) << v.text.toStdString();
+    EXPECT_EQ(v.rings, 2);
+    if (*c.says)
+      EXPECT_TRUE(v.text.contains(QString::fromUtf8(c.says))) << v.text.toStdString();
+    else
+      EXPECT_TRUE(v.text.isEmpty()) << v.text.toStdString();
+    EXPECT_FALSE(v.text.contains(QLatin1Char('\n')));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Line, CycleVerdicts,
+    ::testing::Values(
+        VerdictCase{"GoodV23", [] { return Cycle(Burst(Standard::ClipV23)); }, Standard::Auto, Diagnosis::Good, ""},
+        VerdictCase{"GoodBell", [] { return Cycle(Burst(Standard::Bell202)); }, Standard::Bell202, Diagnosis::Good, ""},
+        VerdictCase{"GoodDtmf", [] { return Cycle(Burst(Standard::ClipDtmf)); }, Standard::ClipDtmf, Diagnosis::Good,
+                    ""},
+        VerdictCase{"GoodJapan", [] { return Cycle(Burst(Standard::JapanV23)); }, Standard::Auto, Diagnosis::Good, ""},
+        VerdictCase{"NoCallerId", [] { return Cycle(audiogen::Silence(0.5)); }, Standard::Auto, Diagnosis::NoCallerId,
+                    "Hat 1 çaldı ama arayan bilgisi gelmedi"},
+        VerdictCase{"Checksum", [] { return Cycle(audiogen::CallerIdBurst(Call(Standard::ClipV23), -13, true)); },
+                    Standard::Auto, Diagnosis::ChecksumFailure, "sağlama toplamı tutmadı (clip, -13,0 dBm0"},
+        VerdictCase{"TooNoisy", [] { return Cycle(Burst(Standard::ClipV23, -20), -26.5); }, Standard::Auto,
+                    Diagnosis::TooNoisy, "gürültü çok (sinyal/gürültü"},
+        VerdictCase{"TooWeak", [] { return Cycle(Burst(Standard::ClipV23, -50), -56.5); }, Standard::Auto,
+                    Diagnosis::TooWeak, "sinyal çok zayıf (-"},
+        VerdictCase{"OffSpeed", [] { return Cycle(Burst(Standard::ClipV23, -13, {.bitRateFactor = 1.05})); },
+                    Standard::Auto, Diagnosis::OffSpeed, "hız kaymış (1260 bit/sn, yüzde +5,0"},
+        VerdictCase{"CutOff", [] { return Cycle(Cut(Burst(Standard::ClipV23), 0.6)); }, Standard::Auto,
+                    Diagnosis::CutOff, "yarıda kesildi (clip, 9/39 karakter"},
+        VerdictCase{"DtmfCutOff", [] { return Cycle(Cut(Burst(Standard::ClipDtmf), 0.7)); }, Standard::Auto,
+                    Diagnosis::CutOff, "9 DTMF hanesi geldi"},
+        VerdictCase{"DtmfDigitLost", [] { return Cycle(DtmfWithADigitLost()); }, Standard::Auto, Diagnosis::DigitsLost,
+                    "hane kayboldu (12 hane"},
+        VerdictCase{"DtmfOnV23Line", [] { return Cycle(Burst(Standard::ClipDtmf)); }, Standard::ClipV23,
+                    Diagnosis::DtmfOnFskLine, "DTMF arayan bilgisi var ama aygıt FSK'ya ayarlı"},
+        VerdictCase{"V23OnDtmfLine", [] { return Cycle(Burst(Standard::ClipV23)); }, Standard::ClipDtmf,
+                    Diagnosis::FskOnDtmfLine, "FSK arayan bilgisi var (clip) ama aygıt DTMF'e ayarlı"}),
+    [](const ::testing::TestParamInfo<VerdictCase>& i) { return std::string(i.param.label); });
+
+// A burst's figures, against what the generator sent.
+struct FigureCase {
+  const char* label;
+  Standard standard;
+  double levelDbm0, noiseDbm0;
+  BurstShape shape;
+  double markPct, spacePct, ratePct;  // expected offsets
+  double seizureBits, markBits;
+};
+
+class BurstFigures : public ::testing::TestWithParam<FigureCase> {};
+
+TEST_P(BurstFigures, AsSent) {
+  const FigureCase& c = GetParam();
+  const Watched w = Watch(Cycle(Burst(c.standard, c.levelDbm0, c.shape), c.noiseDbm0));
+  ASSERT_EQ(w.bursts.size(), 1u);
+  const BurstReport& b = w.bursts[0];
+  EXPECT_EQ(b.fate, BurstFate::Decoded);
+  EXPECT_EQ(b.standard, c.standard);
+  EXPECT_EQ(b.layout, c.standard == Standard::JapanV23 ? QStringLiteral("DLE") : QStringLiteral("MDMF"));
+  EXPECT_NEAR(b.levelDbm0, c.levelDbm0, 0.5);
+  EXPECT_NEAR(b.noiseDbm0, c.noiseDbm0, 1.0);
+  EXPECT_NEAR(b.snrDb, c.levelDbm0 - c.noiseDbm0, 1.0);
+  EXPECT_NEAR(b.markOffsetPct, c.markPct, 0.15);
+  if (c.seizureBits > 0) {
+    EXPECT_NEAR(b.spaceOffsetPct, c.spacePct, 0.25);
+    EXPECT_NEAR(b.bitRateOffsetPct, c.ratePct, 0.1);
+  }
+  EXPECT_NEAR(b.seizureBits, c.seizureBits, 3);
+  EXPECT_NEAR(b.markBits, c.markBits, 3);
+  EXPECT_EQ(b.bytesRead, b.bytesExpected);
+  EXPECT_EQ(b.before, Precursor::Ring);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Line, BurstFigures,
+    ::testing::Values(
+        FigureCase{"V23Nominal", Standard::ClipV23, -13, -50, {}, 0, 0, 0, 300, 80},
+        FigureCase{"V23Weak", Standard::ClipV23, -36, -60, {}, 0, 0, 0, 300, 80},
+        FigureCase{"V23TonesHigh", Standard::ClipV23, -20, -50, {.toneFactor = 1.015}, 1.5, 1.5, 0, 300, 80},
+        FigureCase{"V23Fast", Standard::ClipV23, -20, -50, {.bitRateFactor = 1.01}, 0, 0, 1, 300, 80},
+        FigureCase{"V23UkPreamble", Standard::ClipV23, -20, -50, {.seizureBits = 96, .markBits = 55}, 0, 0, 0, 96, 55},
+        FigureCase{"BellSlowLow",
+                   Standard::Bell202,
+                   -20,
+                   -50,
+                   {.bitRateFactor = 0.99, .toneFactor = 0.99},
+                   -1,
+                   -1,
+                   -1,
+                   300,
+                   80},
+        FigureCase{"Japan", Standard::JapanV23, -20, -50, {}, 0, 0, 0, 0, 75}),
+    [](const ::testing::TestParamInfo<FigureCase>& i) { return std::string(i.param.label); });
+
+// DTMF digits: each tone's level and the twist between them.
+TEST(BurstFigures, DtmfDigitsTonesAndTwist) {
+  for (double twist : {-6.0, 0.0, 6.0}) {
+    SCOPED_TRACE(twist);
+    const Watched w = Watch(Cycle(Burst(Standard::ClipDtmf, -20, {.twistDb = twist, .dtmfToneMs = 60})));
+    ASSERT_EQ(w.bursts.size(), 1u);
+    const BurstReport& b = w.bursts[0];
+    EXPECT_EQ(b.layout, QStringLiteral("A…C"));
+    ASSERT_EQ(b.digits.size(), 13u);
+    EXPECT_EQ(b.digits.front().code, 'A');
+    EXPECT_EQ(b.digits.back().code, 'C');
+    for (const DtmfDigitReport& d : b.digits) {
+      EXPECT_NEAR(d.twistDb, twist, 0.5) << d.code;
+      EXPECT_NEAR(d.highDbm0 - d.lowDbm0, twist, 0.5) << d.code;
+      EXPECT_GT(d.lowHz, 690);
+      EXPECT_LT(d.highHz, 1640);
+      EXPECT_NEAR(double(d.off - d.on) / kSampleRate, 0.060, 0.016) << d.code;
+    }
+    EXPECT_NEAR(b.twistDb, twist, 0.5);
+  }
+}
+
+// What came before a burst, and that each such signal is heard as itself.
+TEST(LineSignals, WhatCameBeforeTheBurst) {
+  struct Case {
+    const char* label;
+    bool reversal, alert, ring;
+    Precursor before;
+  };
+  const Case cases[] = {
+      {"nothing", false, false, false, Precursor::Nothing},
+      {"reversal", true, false, false, Precursor::Reversal},
+      {"reversal and alert", true, true, false, Precursor::AlertTone},
+      {"ring pulse", false, false, true, Precursor::Ring},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    Samples s = audiogen::Silence(1.0);
+    if (c.ring) audiogen::Append(s, audiogen::Ring(0.3));
+    audiogen::Append(s, audiogen::Silence(0.3));
+    if (c.alert) audiogen::Append(s, audiogen::AlertTone(0.09, -20));
+    audiogen::Append(s, audiogen::Silence(0.1));
+    audiogen::Append(s, Burst(Standard::ClipV23));
+    audiogen::Append(s, audiogen::Silence(1.0));
+    if (c.reversal) audiogen::AddReversal(s, 4000, 0.1, 300);
+    audiogen::AddBandNoise(s, -55, 2);
+    const Watched w = Watch(s);
+    ASSERT_EQ(w.bursts.size(), 1u);
+    EXPECT_EQ(w.bursts[0].before, c.before);
+    EXPECT_EQ(w.reversals.size(), c.reversal ? 1u : 0u);
+    EXPECT_EQ(w.alerts.size(), c.alert ? 1u : 0u);
+    EXPECT_EQ(w.rings.size(), c.ring ? 1u : 0u);
+    // The noise is the line's, not the signal before the burst.
+    EXPECT_NEAR(w.bursts[0].noiseDbm0, -55, 1.5);
+    if (c.reversal) EXPECT_NEAR(double(w.reversals[0].at) / kSampleRate, 0.5, 0.01);
+    if (c.alert) {
+      EXPECT_NEAR(w.alerts[0].levelDbm0, -20, 1);
+      EXPECT_NEAR(w.alerts[0].twistDb, 0, 1);
+    }
+    // A cycle of one burst and no second ring is judged when it is over.
+    ASSERT_EQ(w.verdicts.size(), 1u);
+    EXPECT_EQ(w.verdicts[0].diagnosis, Diagnosis::Good);
+  }
+}
+
+// Rings and their cadence, and the loud low signals that are no ring.
+TEST(LineSignals, RingsAndWhatIsNoRing) {
+  struct Case {
+    const char* label;
+    std::function<Samples()> line;
+    size_t rings;
+  };
+  auto cadence = [](double on, double off, int count, double level) {
+    Samples s = audiogen::Silence(0.5);
+    for (int i = 0; i < count; ++i) {
+      audiogen::Append(s, audiogen::Ring(on, level));
+      audiogen::Append(s, audiogen::Silence(off));
+    }
+    return s;
+  };
+  const Case cases[] = {
+      {"Turkish cadence", [&] { return cadence(1.0, 4.0, 3, 0); }, 3},
+      {"short ring pulse", [&] { return cadence(0.25, 2.0, 1, 0); }, 1},
+      {"long rings, weaker", [&] { return cadence(2.0, 4.0, 2, -20); }, 2},
+      {"under hum",
+       [&] {
+         Samples s = cadence(1.0, 4.0, 2, 0);
+         audiogen::AddHum(s, 50, -20);
+         return s;
+       },
+       2},
+      {"steady hum",
+       [] {
+         Samples s = audiogen::Silence(6);
+         audiogen::AddHum(s, 50, -10);
+         return s;
+       },
+       0},
+      {"a 5 s low tone", [] { return audiogen::Tone(25, 5, 0); }, 0},
+      {"speech-loud band noise",
+       [] {
+         Samples s = audiogen::Silence(3);
+         Samples loud = audiogen::Silence(1);
+         audiogen::AddBandNoise(loud, -10, 3);
+         std::copy(loud.begin(), loud.end(), s.begin() + 8000);
+         return s;
+       },
+       0},
+      {"too quiet to be ringing", [&] { return cadence(1.0, 4.0, 2, -45); }, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    const Watched w = Watch(c.line());
+    ASSERT_EQ(w.rings.size(), c.rings);
+    for (size_t i = 0; i < w.rings.size(); ++i) {
+      EXPECT_EQ(w.rings[i].ringInCycle, int(i) + 1);
+      if (i > 0)
+        EXPECT_NEAR(double(w.rings[i].period) / kSampleRate, double(w.rings[1].start - w.rings[0].start) / kSampleRate,
+                    0.05);
+    }
+    EXPECT_TRUE(w.reversals.empty());
+    EXPECT_TRUE(w.bursts.empty());
+  }
+  const Watched turkish = Watch(cadence(1.0, 4.0, 2, 0));
+  ASSERT_EQ(turkish.rings.size(), 2u);
+  EXPECT_NEAR(double(turkish.rings[0].end - turkish.rings[0].start) / kSampleRate, 1.0, 0.1);
+  EXPECT_NEAR(double(turkish.rings[1].period) / kSampleRate, 5.0, 0.05);
+  EXPECT_NEAR(turkish.rings[0].levelDbm0, 0, 1);
+  Samples clipped = cadence(1.0, 4.0, 1, 0);
+  audiogen::Amplify(clipped, 8);
+  const Watched c = Watch(clipped);
+  ASSERT_EQ(c.rings.size(), 1u);
+  EXPECT_TRUE(c.rings[0].clipped);
+  EXPECT_FALSE(turkish.rings[0].clipped);
+}
+
+// Ring cycles: a gap longer than a cycle's starts a new one, each judged
+// once; a cycle of one ring and nothing gets no verdict.
+TEST(LineSignals, EachCycleJudgedOnce) {
+  Samples s = audiogen::Silence(0.5);
+  for (int call = 0; call < 2; ++call) {
+    for (int ring = 0; ring < 3; ++ring) {
+      audiogen::Append(s, audiogen::Ring(1.0));
+      audiogen::Append(s, audiogen::Silence(4.0));
+    }
+    audiogen::Append(s, audiogen::Silence(10.0));
+  }
+  audiogen::Append(s, audiogen::Ring(1.0));
+  audiogen::Append(s, audiogen::Silence(10.0));
+  const Watched w = Watch(s, Standard::Auto, 4000, 3);
+  ASSERT_EQ(w.rings.size(), 7u);
+  ASSERT_EQ(w.verdicts.size(), 2u);
+  for (const CycleVerdict& v : w.verdicts) {
+    EXPECT_EQ(v.diagnosis, Diagnosis::NoCallerId);
+    EXPECT_TRUE(v.text.startsWith(QStringLiteral("Hat 3 çaldı"))) << v.text.toStdString();
+  }
+  EXPECT_EQ(w.rings[3].ringInCycle, 1);
+  EXPECT_EQ(w.rings[6].ringInCycle, 1);
+}
+
+}  // namespace
+}  // namespace device::audio
