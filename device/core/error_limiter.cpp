@@ -1,5 +1,6 @@
 #include "device/core/error_limiter.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace device {
@@ -49,6 +50,8 @@ void ErrorLimiter::InTurn(const QString& key, const QString& label, const QStrin
   State& s = Of(key, label);
   if (Due(s, nowMs) && s.waiting.empty() && s.lostCalls == 0)
     Emit(s, line, nowMs);
+  else if (std::find(s.waiting.begin(), s.waiting.end(), line) != s.waiting.end())
+    return;  // the same words would only be said twice in a row
   else if (s.waiting.size() < kMaxWaiting)
     s.waiting.push_back(line);
   else

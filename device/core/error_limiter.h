@@ -27,7 +27,8 @@ class ErrorLimiter {
   // A line that names its subject itself (a refused entry or directory);
   // held back and counted like an error.
   void Line(const QString& key, const QString& label, const QString& line, qint64 nowMs);
-  // A notice of that device.
+  // A notice of that device; one whose words are already waiting is not
+  // queued again.
   void Notice(const QString& key, const QString& label, const QString& message, qint64 nowMs);
   // A line that names its subject itself and waits its turn like a notice.
   void InTurn(const QString& key, const QString& label, const QString& line, qint64 nowMs);

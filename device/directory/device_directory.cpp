@@ -67,6 +67,16 @@ QString ResolvedPath(const QString& directory, const QByteArray& linkText) {
   return QFile::decodeName(resolved);
 }
 
+// Left as it is, a refused user directory (in /tmp anyone may make it
+// first) would be refused for good: the line says the way out.
+void AddWayOut(const QString& directory, QString* why) {
+  if (directory == UdevDeviceDirectory()) return;
+  if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+    *why += QStringLiteral("; XDG_RUNTIME_DIR ortam değişkenini ayarlayın ya da %1 dizinini kaldırın").arg(directory);
+  else
+    *why += QStringLiteral("; %1 dizinini kaldırın").arg(directory);
+}
+
 }  // namespace
 
 bool ResolveEntryTarget(DeviceFamily family, const QString& directory, const QByteArray& linkText, QString* target,
@@ -105,6 +115,7 @@ int OpenDeviceDirectory(const QString& directory, QString* why) {
                  .arg(directory);
     else
       *why = QStringLiteral("Cihaz dizini %1 açılamadı: %2").arg(directory, ErrnoText());
+    AddWayOut(directory, why);
     return -1;
   }
   struct stat st {};
@@ -124,6 +135,7 @@ int OpenDeviceDirectory(const QString& directory, QString* why) {
                .arg(st.st_mode & 07777, 4, 8, QLatin1Char('0'));
   if (!why->isEmpty()) {
     close(fd);
+    AddWayOut(directory, why);
     return -1;
   }
   return fd;

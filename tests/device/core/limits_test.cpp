@@ -52,6 +52,34 @@ TEST(ErrorLimiter, NoticesWaitInTheirOwnWordsErrorsAreCountedAndAGoneDeviceSaysT
   EXPECT_EQ(out, QStringList{QStringLiteral("Cihaz audio-a: y")});
 }
 
+// A notice that is already waiting in the same words is not queued again: a
+// recording read in moments says each of its silent gaps, but not one a
+// second long after it was read.
+TEST(ErrorLimiter, ANoticeAlreadyWaitingInTheSameWordsIsNotRepeated) {
+  QStringList out;
+  ErrorLimiter limiter([&](const QString& t) { out << t; });
+  const QString key = QStringLiteral("/run/devices/audio-gaps");
+  const QString label = QStringLiteral("audio-gaps");
+  for (const char* n : {"sessiz", "sessiz", "kırpılıyor", "sessiz", "kırpılıyor", "sessiz"})
+    limiter.Notice(key, label, QString::fromUtf8(n), 0);
+  const struct {
+    qint64 at;
+    const char* says;
+  } steps[] = {{0, "Cihaz audio-gaps: sessiz"},
+               {1000, "Cihaz audio-gaps: sessiz"},
+               {2000, "Cihaz audio-gaps: kırpılıyor"},
+               {3000, ""},
+               {4000, ""}};
+  for (const auto& s : steps) {
+    if (s.at > 0) limiter.Flush(key, label, s.at);
+    EXPECT_EQ(out.join(u'|'), QString::fromUtf8(s.says)) << "at " << s.at;
+    out.clear();
+  }
+  // Said and no longer waiting, the same words may come again.
+  limiter.Notice(key, label, QStringLiteral("sessiz"), 5000);
+  EXPECT_EQ(out, QStringList{QStringLiteral("Cihaz audio-gaps: sessiz")});
+}
+
 // An entry whose target keeps changing between things that are refused gives
 // a new refusal on every reading of the directory; they share the device's
 // one line a second with everything else it says.

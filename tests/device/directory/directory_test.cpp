@@ -261,6 +261,39 @@ TEST(DeviceDirectory, EntryNamesMustNameAFamily) {
   EXPECT_TRUE(QFile::exists(elsewhere.filePath("unit-a")));
 }
 
+// A user directory someone else has taken (the fallback in /tmp can be made
+// first by anyone) stays refused; the line says how to get out of it.
+TEST(DeviceDirectory, ARefusedUserDirectorySaysWhatToDo) {
+  const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+  QTemporaryDir base;
+  const QString d = base.path() + "/callerid-devices";
+  ASSERT_EQ(::mkdir(QFile::encodeName(d).constData(), 0700), 0);
+  const bool root = getuid() == 0;
+  if (root) {
+    ASSERT_EQ(::chown(QFile::encodeName(d).constData(), 65534, 65534), 0);
+  } else {
+    ASSERT_EQ(::chmod(QFile::encodeName(d).constData(), 0777), 0);
+  }
+  const struct {
+    const char* runtime;  // empty: not set
+    bool namesRuntime;
+  } cases[] = {{"", true}, {"/run/user/4242", false}};
+  for (const auto& c : cases) {
+    if (*c.runtime)
+      qputenv("XDG_RUNTIME_DIR", c.runtime);
+    else
+      qunsetenv("XDG_RUNTIME_DIR");
+    QString why;
+    EXPECT_LT(OpenDeviceDirectory(d, &why), 0);
+    EXPECT_TRUE(why.contains(QStringLiteral("dizinini kaldırın"))) << why.toStdString();
+    EXPECT_EQ(why.contains(QStringLiteral("XDG_RUNTIME_DIR")), c.namesRuntime) << why.toStdString();
+  }
+  if (!saved.isEmpty())
+    qputenv("XDG_RUNTIME_DIR", saved);
+  else
+    qunsetenv("XDG_RUNTIME_DIR");
+}
+
 TEST(DeviceDirectory, UserDirectoryFollowsTheRuntimeDirectoryAndUdevsBelongsToRoot) {
   const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
   qputenv("XDG_RUNTIME_DIR", "/run/user/4242");
