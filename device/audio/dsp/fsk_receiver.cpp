@@ -314,20 +314,29 @@ size_t FskReceiver::CarrierFrames(const std::vector<Frame>& frames) const {
 // The mark tone's frequency from the mark run before the first start bit:
 // the phase the signal, mixed down by this receiver's mark, turns through
 // between the two halves of the run. Nine bits give about 60 samples, enough
-// to tell 1200 from 1300 Hz at any SNR a message decodes at.
+// to tell 1200 from 1300 Hz at any SNR a message decodes at. The halves lie
+// 30 samples apart, so that phase alone is ambiguous beyond 133 Hz from our
+// mark, which the other standard's mark reaches 1.7 times its tolerance off;
+// the turn between quarters (ambiguous only beyond 267 Hz) picks the turn.
 double FskReceiver::MarkHz(double first) const {
   const int64_t end = int64_t(first - bit_ / 2);
-  const int half = int(4.5 * bit_);
+  const int half = int(4.5 * bit_), quarter = half / 2;
   const int64_t begin = end - 2 * half;
   if (begin < 0 || begin + kHistory <= n_) return 0;
-  std::complex<double> a, b;
+  std::complex<double> a, b, q[4];
   for (int64_t i = begin; i < end; ++i) {
     const std::complex<double> z =
         double(X(i)) * std::polar(1.0, -2 * M_PI * markHz_ * double(i % kSampleRate) / kSampleRate);
     (i < begin + half ? a : b) += z;
+    if (i < begin + 4 * quarter) q[(i - begin) / quarter] += z;
   }
   if (std::abs(a) == 0 || std::abs(b) == 0) return 0;
-  return markHz_ + std::arg(b * std::conj(a)) * kSampleRate / (2 * M_PI * half);
+  const std::complex<double> quarterTurn = q[1] * std::conj(q[0]) + q[2] * std::conj(q[1]) + q[3] * std::conj(q[2]);
+  const double coarse = std::arg(quarterTurn) * kSampleRate / (2 * M_PI * quarter);
+  const double turn = kSampleRate / double(half);  // what a whole turn between the halves is in Hz
+  double fine = std::arg(b * std::conj(a)) * kSampleRate / (2 * M_PI * half);
+  fine += turn * std::round((coarse - fine) / turn);
+  return markHz_ + fine;
 }
 
 void FskReceiver::RestartHunt(int64_t at) {
