@@ -152,6 +152,36 @@ TEST_F(AudioDeviceTest, EveryStandardBecomesOneCallWithTheMessagesFields) {
   EXPECT_EQ(Model(), QStringLiteral("Ses akışı, 1 hat"));
 }
 
+// What a coupler and a cheap sound card do to the line: mains hum 18 dB
+// above the burst, and a clock 1 % off (tones and bit rate read 1 % high or
+// low), through the entry, the reader, the worker and the control.
+TEST_F(AudioDeviceTest, HumAndAnOffSoundCardStillGiveTheCall) {
+  struct Row {
+    const char* entry;
+    Standard standard;
+    double humHz, clock;
+  };
+  const Row rows[] = {
+      {"audio-hum50", Standard::ClipV23, 50, 1.0},      {"audio-hum60.bell", Standard::Bell202, 60, 1.0},
+      {"audio-hum50dtmf", Standard::ClipDtmf, 50, 1.0}, {"audio-fast", Standard::ClipV23, 0, 1.01},
+      {"audio-slow.bell", Standard::Bell202, 0, 0.99},  {"audio-fastj", Standard::JapanV23, 0, 1.01},
+      {"audio-fastdtmf", Standard::ClipDtmf, 50, 1.01}};
+  size_t n = 0;
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.entry);
+    const QString number = QStringLiteral("0532123456%1").arg(n);
+    Samples s = Line(Call(r.standard, number), -24);
+    if (r.humHz > 0) audiogen::AddHum(s, r.humHz, -24 + 18);
+    if (r.clock != 1.0) s = audiogen::Resample(s, r.clock);
+    DeclareWav(QString::fromLatin1(r.entry), s);
+    ASSERT_TRUE(CallsArrived(++n));
+    EXPECT_EQ(sink.calls.back()[2], number);
+    EXPECT_EQ(sink.calls.back()[4], QString::fromLatin1(r.entry));
+  }
+  for (int i = 0; i < 20; ++i) Step();
+  EXPECT_EQ(sink.calls.size(), std::size(rows)) << "one call per burst";
+}
+
 TEST_F(AudioDeviceTest, WithheldAndUnavailableNumbersReadAsTheirTexts) {
   CallBurst withheld = Call(Standard::ClipV23, QString());
   withheld.absence = Absence::Withheld;
