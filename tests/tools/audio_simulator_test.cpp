@@ -12,6 +12,7 @@
 #include "device/audio/dsp/line_decoder.h"
 #include "device/audio/wav_stream_reader.h"
 #include "tools/simulator/audio_simulator.h"
+#include "tools/simulator/line_faults.h"
 
 namespace sim {
 namespace {
@@ -37,6 +38,83 @@ TEST(AudioSimulator, ScriptCallsBecomeGeneratorCallsAndJapaneseEntriesSaySo) {
   EXPECT_EQ(AudioSimulator::EntryName(o, a), QStringLiteral("audio-x"));
   a.standard = audiogen::Standard::JapanV23;
   EXPECT_EQ(AudioSimulator::EntryName(o, a), QStringLiteral("audio-x.jclip"));
+}
+
+TEST(LineFaults, NamesAndValuesAreReadAndBadOnesRefused) {
+  const struct {
+    QStringList words;
+    bool ok;
+    const char* described;
+  } cases[] = {
+      {{QStringLiteral("weak"), QStringLiteral("hum")}, true, "weak, hum=50"},
+      {{QStringLiteral("hum=60"), QStringLiteral("fast-clock=1.05")}, true, "hum=60, fast-clock=1.05"},
+      {{QStringLiteral("fast-clock"), QStringLiteral("early")}, true, "fast-clock=1.03, early"},
+      {{QStringLiteral("noisy"), QStringLiteral("none"), QStringLiteral("no-cid")}, true, "no-cid"},
+      {{QStringLiteral("other-standard")}, true, "other-standard"},
+      {{QStringLiteral("hum=5")}, false, ""},
+      {{QStringLiteral("fast-clock=x")}, false, ""},
+      {{QStringLiteral("crackle")}, false, ""},
+  };
+  for (const auto& c : cases) {
+    LineFaults f;
+    QString error;
+    EXPECT_EQ(f.Add(c.words, &error), c.ok) << c.words.join(u' ').toStdString();
+    if (c.ok) EXPECT_EQ(f.Describe(), QString::fromLatin1(c.described));
+  }
+  Command cmd;
+  QString error;
+  ASSERT_TRUE(ParseCommand(QStringLiteral("fault weak hum=50 # a bad line"), 2, &cmd, &error));
+  EXPECT_EQ(cmd.kind, Command::Fault);
+  EXPECT_EQ(cmd.words, (QStringList{QStringLiteral("weak"), QStringLiteral("hum=50")}));
+  EXPECT_FALSE(ParseCommand(QStringLiteral("fault"), 2, &cmd, &error));
+}
+
+// Each fault's call audio as the program's decoder hears it on a device
+// fixed to V.23 (or automatic): what the fault makes of the call.
+TEST(LineFaults, EachFaultShowsInTheCallsAudio) {
+  using device::audio::Standard;
+  struct Case {
+    const char* fault;
+    Standard device;
+    bool decodes;
+    double minLevel, maxLevel;  // over the burst's span, dBm0; 0: not checked
+    double bitRate;             // 0: not checked
+  };
+  const Case cases[] = {
+      {"none", Standard::ClipV23, true, -25, -15, 1200},     {"weak", Standard::ClipV23, true, -48, -42, 1200},
+      {"fast-clock", Standard::ClipV23, true, 0, 0, 1236},   {"hum", Standard::ClipV23, true, 0, 0, 1200},
+      {"other-standard", Standard::ClipV23, false, 0, 0, 0}, {"other-standard", Standard::Auto, true, 0, 0, 0},
+      {"early", Standard::ClipV23, true, 0, 0, 1200},        {"no-cid", Standard::Auto, false, 0, 0, 0},
+  };
+  audiogen::CallBurst call;
+  call.number = QStringLiteral("05321234567");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.fault) + " " + device::audio::StandardName(c.device).toStdString());
+    LineFaults faults;
+    QString error;
+    ASSERT_TRUE(faults.Add({QString::fromLatin1(c.fault)}, &error));
+    audiogen::Samples s = CallAudio(call, -20, faults);
+    audiogen::AddNoise(s, NoiseDbm0(-20, 45, faults), 3);
+    device::audio::LineDecoder decoder(c.device);
+    std::vector<device::audio::LineEvent> heard;
+    decoder.Feed(s.data(), s.size(), heard);
+    const audiogen::Samples tail(8000, 0);
+    decoder.Feed(tail.data(), tail.size(), heard);
+    const bool call = !heard.empty() && std::holds_alternative<device::audio::CallerIdMessage>(heard[0]);
+    EXPECT_EQ(call, c.decodes);
+    if (c.bitRate > 0) EXPECT_NEAR(decoder.LastBurst().bitRate, c.bitRate, 6);
+    if (c.maxLevel < 0) {
+      const auto& b = decoder.LastBurst();
+      const double level = audiogen::LevelDbm0(s.data() + b.start, size_t(b.end - b.start));
+      EXPECT_GE(level, c.minLevel);
+      EXPECT_LE(level, c.maxLevel);
+    }
+  }
+  // The burst of an early call lies before its first ring.
+  LineFaults early;
+  early.early = true;
+  const audiogen::Samples e = CallAudio(call, -20, early);
+  EXPECT_LT(audiogen::LevelDbm0(e.data(), 8000), -10) << "the first second holds the burst, not the ring";
 }
 
 // Reads what the line has written so far (the simulator runs on this thread's event loop).

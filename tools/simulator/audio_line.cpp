@@ -45,7 +45,7 @@ AudioLine::AudioLine(QString directory, QString entryName, const AudioOptions& o
       options_(options),
       fifoDir_(QDir::tempPath() + QStringLiteral("/cid-audio-XXXXXX")) {
   fifo_ = fifoDir_.filePath(QStringLiteral("line.wav"));
-  noiseDbm0_.fill(options_.levelDbm0 - options_.snrDb);
+  noiseDbm0_.fill(NoiseDbm0(options_.levelDbm0, options_.snrDb, options_.faults));
   connect(&timer_, &QTimer::timeout, this, &AudioLine::Produce);
 }
 
@@ -84,11 +84,13 @@ void AudioLine::Unplug() {
 
 void AudioLine::Call(int line, const audiogen::CallBurst& call) {
   auto& q = scheduled_[size_t(line - 1)];
-  const double ring = std::min(0.0, options_.levelDbm0 + 20);
-  for (const audiogen::Samples& part :
-       {audiogen::Ring(1.0, ring), audiogen::Silence(0.6), audiogen::CallerIdBurst(call, options_.levelDbm0),
-        audiogen::Silence(1.5), audiogen::Ring(1.0, ring)})
-    q.insert(q.end(), part.begin(), part.end());
+  const audiogen::Samples audio = CallAudio(call, options_.levelDbm0, options_.faults);
+  q.insert(q.end(), audio.begin(), audio.end());
+}
+
+void AudioLine::SetFaults(const LineFaults& faults) {
+  options_.faults = faults;
+  noiseDbm0_.fill(NoiseDbm0(options_.levelDbm0, options_.snrDb, faults));
 }
 
 void AudioLine::Ring(int line) {
@@ -98,8 +100,8 @@ void AudioLine::Ring(int line) {
 
 void AudioLine::SetNoiseLevel(int line, int level) {
   // Inverse of the level bars' scale.
-  noiseDbm0_[size_t(line - 1)] =
-      level <= 0 ? options_.levelDbm0 - options_.snrDb : device::audio::LevelMeter::Dbm0FromLevel(level);
+  noiseDbm0_[size_t(line - 1)] = level <= 0 ? NoiseDbm0(options_.levelDbm0, options_.snrDb, options_.faults)
+                                            : device::audio::LevelMeter::Dbm0FromLevel(level);
 }
 
 void AudioLine::Garbage() {

@@ -13,6 +13,7 @@
 #include <deque>
 
 #include "tools/audio/signal_generator.h"
+#include "tools/simulator/line_faults.h"
 
 namespace sim {
 
@@ -21,6 +22,7 @@ struct AudioOptions {
   audiogen::Standard standard = audiogen::Standard::ClipV23;
   double levelDbm0 = -20;  // caller-ID burst level
   double snrDb = 45;       // line noise this far below the burst level
+  LineFaults faults;       // what is wrong with the line (nothing by default)
 };
 
 class AudioLine : public QObject {
@@ -38,8 +40,11 @@ class AudioLine : public QObject {
   QString EntryPath() const;
   QString FifoPath() const { return fifo_; }
 
-  // A call: ringing, the caller-ID burst, ringing again.
+  // A call: ringing, the caller-ID burst, ringing again, as the line's
+  // faults make it.
   void Call(int line, const audiogen::CallBurst& call);
+  // The faults of every line from now on.
+  void SetFaults(const LineFaults& faults);
   void Ring(int line);
   // The quiet noise of a line as a level-bar value (1..64; 0: the default).
   void SetNoiseLevel(int line, int level);

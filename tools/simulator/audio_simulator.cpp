@@ -28,8 +28,11 @@ AudioSimulator::AudioSimulator(const Options& options, const AudioOptions& audio
 }
 
 QString AudioSimulator::EntryName(const Options& options, const AudioOptions& audio) {
-  return QStringLiteral("audio-") + options.name +
-         (audio.standard == audiogen::Standard::JapanV23 ? QStringLiteral(".jclip") : QString());
+  // A line that sends the other standard is a device fixed to this one.
+  QString suffix;
+  if (audio.standard == audiogen::Standard::JapanV23 || audio.faults.otherStandard)
+    suffix = QLatin1Char('.') + device::audio::StandardName(audio.standard);
+  return QStringLiteral("audio-") + options.name + suffix;
 }
 
 audiogen::CallBurst AudioSimulator::Burst(const sim::Call& call, audiogen::Standard standard, const QDateTime& now) {
@@ -105,6 +108,18 @@ void AudioSimulator::Execute(const Command& cmd) {
       line_.SetStalled(false);
       stallTimer_.stop();
       break;
+    case Command::Fault: {
+      LineFaults faults = audio_.faults;
+      QString error;
+      if (!faults.Add(cmd.words, &error)) {
+        Log(QStringLiteral("ERROR %1").arg(error));
+        break;
+      }
+      audio_.faults = faults;
+      line_.SetFaults(faults);
+      Log(QStringLiteral("FAULTS %1").arg(faults.Describe()));
+      break;
+    }
     case Command::Quit:
       line_.Unplug();
       QCoreApplication::quit();

@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
   cli.setApplicationDescription(QStringLiteral(
       "Simulated caller-ID device. Demo mode by default; --script FILE (or - for standard input) runs commands:\n"
       "call LINE NUMBER [TEXT], ring LINE, levels L1..L4[..L8], unplug, plug, garbage, raw BYTES,\n"
-      "stall [SECONDS], resume, wait MS, quit."));
+      "stall [SECONDS], resume, wait MS, quit; with --audio also fault NAME[=VALUE]... (see --fault)."));
   cli.addHelpOption();
   cli.addOptions({
       {QStringLiteral("lines"), QStringLiteral("Inputs of the unit: 1, 2 or 4 (2, 4 or 8 in the public format)."),
@@ -59,6 +59,12 @@ int main(int argc, char** argv) {
        QStringLiteral("dBm0"), QStringLiteral("-20")},
       {QStringLiteral("snr"), QStringLiteral("Audio: line noise this many dB below the burst (default 45)."),
        QStringLiteral("dB"), QStringLiteral("45")},
+      {QStringLiteral("fault"),
+       QStringLiteral("Audio: what is wrong with the line, comma-separated: weak (burst at -45 dBm0), noisy (noise 8 "
+                      "dB below the burst), hum[=HZ] (50 Hz, 10 dB above the burst), fast-clock[=FACTOR] (bit clock "
+                      "1.03 times fast), other-standard (DTMF sent to a device fixed to --standard, V.23 to a DTMF "
+                      "one), early (caller ID before the first ring), no-cid (rings and no caller ID)."),
+       QStringLiteral("faults")},
   });
   cli.process(app);
 
@@ -128,6 +134,12 @@ int main(int argc, char** argv) {
     if (!device::audio::StandardFromSuffix(cli.value(QStringLiteral("standard")), &a.standard) ||
         a.standard == device::audio::Standard::Auto) {
       std::fprintf(stderr, "--standard must be clip, dtmf, bell or jclip\n");
+      return 2;
+    }
+    QString faultError;
+    if (cli.isSet(QStringLiteral("fault")) &&
+        !a.faults.Add(cli.value(QStringLiteral("fault")).split(QLatin1Char(','), Qt::SkipEmptyParts), &faultError)) {
+      std::fprintf(stderr, "--fault: %s\n", faultError.toLocal8Bit().constData());
       return 2;
     }
     signal(SIGPIPE, SIG_IGN);  // the reader going away is seen as EPIPE

@@ -98,6 +98,12 @@ bool ParseCommand(const QString& lineText, int lines, Command* cmd, QString* err
     cmd->ms *= 1000;
     return true;
   }
+  if (verb == QLatin1String("fault")) {
+    cmd->kind = Command::Fault;
+    if (w.size() < 2) return fail(QStringLiteral("fault NAME[=VALUE]... expected"));
+    cmd->words = w.mid(1);
+    return true;
+  }
   if (verb == QLatin1String("wait")) {
     cmd->kind = Command::Wait;
     if (w.size() != 2 || !ToInt(w[1], 0, 3600000, &cmd->ms)) return fail(QStringLiteral("wait MILLISECONDS expected"));

@@ -8,10 +8,12 @@
 //   raw BYTES                    bytes as written, with \r \n \0 \\ \xNN escapes
 //   stall [SECONDS]              stop answering (until "resume" when no time given)
 //   resume                       answer again
+//   fault NAME[=VALUE]...        the line's faults from now on (line_faults.h)
 //   wait MILLISECONDS            pause the script
 //   quit                         unplug and end the simulator
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <array>
 
 #include "tools/simulator/emulation.h"
@@ -19,11 +21,12 @@
 namespace sim {
 
 struct Command {
-  enum Kind { Nothing, CallCmd, Ring, LevelsCmd, Unplug, Plug, Garbage, Raw, Stall, Resume, Wait, Quit };
+  enum Kind { Nothing, CallCmd, Ring, LevelsCmd, Unplug, Plug, Garbage, Raw, Stall, Resume, Wait, Fault, Quit };
   Kind kind = Nothing;
   Call call;
   std::array<int, 8> levels{};
   QByteArray bytes;
+  QStringList words;  // fault names
   int ms = 0;
 };
 
