@@ -1,0 +1,118 @@
+// cid-line-check on recordings made with the simulator's line faults: the
+// events and verdicts it reports, as text and as one JSON object per line.
+#include <gtest/gtest.h>
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "support/recording_writer.h"
+#include "tools/simulator/line_faults.h"
+
+namespace {
+
+struct CheckRun {
+  int exitCode = -1;
+  QList<QJsonObject> events;
+  QString text, errors;
+};
+
+CheckRun LineCheck(const QStringList& args) {
+  QProcess p;
+  p.start(QStringLiteral(CID_LINE_CHECK), args);
+  CheckRun r;
+  if (!p.waitForFinished(60000)) return r;
+  r.exitCode = p.exitCode();
+  r.text = QString::fromUtf8(p.readAllStandardOutput());
+  r.errors = QString::fromUtf8(p.readAllStandardError());
+  for (const QString& line : r.text.split(u'\n', Qt::SkipEmptyParts))
+    r.events << QJsonDocument::fromJson(line.toUtf8()).object();
+  return r;
+}
+
+// One call with `fault` on line 1 and a good call on line 2, as IMA ADPCM.
+QString Recording(const QTemporaryDir& dir, const QString& fault) {
+  audiogen::CallBurst call;
+  call.number = QStringLiteral("05321234567");
+  std::vector<audiogen::Samples> lines;
+  for (const QString& f : {fault, QStringLiteral("none")}) {
+    sim::LineFaults faults;
+    QString error;
+    EXPECT_TRUE(faults.Add({f}, &error)) << error.toStdString();
+    audiogen::Samples s = audiogen::Silence(0.5);
+    audiogen::Append(s, sim::CallAudio(call, -20, faults));
+    audiogen::Append(s, audiogen::Silence(2));
+    audiogen::AddNoise(s, sim::NoiseDbm0(-20, 45, faults), 5);
+    lines.push_back(s);
+  }
+  const QString path = dir.filePath(fault + QStringLiteral(".wav"));
+  EXPECT_TRUE(testsupport::WriteRecording(path, lines, 8000, SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM));
+  return path;
+}
+
+QList<QJsonObject> Of(const QList<QJsonObject>& events, int line, const char* kind) {
+  QList<QJsonObject> out;
+  for (const QJsonObject& e : events)
+    if (e[QStringLiteral("line")].toInt() == line && e[QStringLiteral("event")].toString() == QLatin1String(kind))
+      out << e;
+  return out;
+}
+
+TEST(LineCheck, EachFaultGivesItsEventsAndVerdict) {
+  const struct {
+    const char* fault;
+    int bursts;
+    bool good;
+    const char* verdictSays;  // in the verdict's text
+    double bitRate;           // 0: not checked
+  } cases[] = {
+      {"none", 1, true, "", 1200},
+      {"fast-clock", 1, true, "", 1236},
+      {"no-cid", 0, false, "arayan bilgisi gelmedi", 0},
+      {"early", 1, true, "", 1200},
+  };
+  QTemporaryDir dir;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fault);
+    const CheckRun r = LineCheck({QStringLiteral("--json"), Recording(dir, QString::fromLatin1(c.fault))});
+    ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
+    EXPECT_EQ(Of(r.events, 1, "ring").size(), 2);
+    const QList<QJsonObject> bursts = Of(r.events, 1, "burst");
+    ASSERT_EQ(bursts.size(), c.bursts);
+    const QList<QJsonObject> verdicts = Of(r.events, 1, "verdict");
+    ASSERT_EQ(verdicts.size(), 1);
+    EXPECT_EQ(verdicts[0][QStringLiteral("good")].toBool(), c.good);
+    EXPECT_TRUE(verdicts[0][QStringLiteral("text")].toString().contains(QString::fromUtf8(c.verdictSays)));
+    if (c.bursts > 0) {
+      EXPECT_EQ(bursts[0][QStringLiteral("number")].toString(), QStringLiteral("05321234567"));
+      EXPECT_NEAR(bursts[0][QStringLiteral("level_dbm0")].toDouble(), -20, 1.5);
+      EXPECT_NEAR(bursts[0][QStringLiteral("bit_rate")].toDouble(), c.bitRate, 6);
+      const double firstRing = Of(r.events, 1, "ring")[0][QStringLiteral("start")].toDouble();
+      EXPECT_EQ(bursts[0][QStringLiteral("start")].toDouble() < firstRing, QLatin1String(c.fault) == "early");
+    }
+    // The good line beside it.
+    ASSERT_EQ(Of(r.events, 2, "verdict").size(), 1);
+    EXPECT_TRUE(Of(r.events, 2, "verdict")[0][QStringLiteral("good")].toBool());
+  }
+}
+
+TEST(LineCheck, TextReportNamesTheRecordingAndAnUnreadableOneFails) {
+  QTemporaryDir dir;
+  const CheckRun r = LineCheck({Recording(dir, QStringLiteral("no-cid"))});
+  ASSERT_EQ(r.exitCode, 0);
+  EXPECT_TRUE(r.text.contains(QStringLiteral("IMA ADPCM, 8000 Hz, 2 kanal"))) << r.text.toStdString();
+  EXPECT_TRUE(r.text.contains(QStringLiteral("Hat 1, "))) << r.text.toStdString();
+  EXPECT_TRUE(r.text.contains(QStringLiteral("santral bu hatta arayan numara göndermiyor"))) << r.text.toStdString();
+
+  const QString junk = dir.filePath(QStringLiteral("junk.amr"));
+  QFile f(junk);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(QByteArray("#!AMR\n") + QByteArray(300, '\x3c'));
+  f.close();
+  const CheckRun bad = LineCheck({junk});
+  EXPECT_EQ(bad.exitCode, 1);
+  EXPECT_TRUE(bad.errors.contains(QStringLiteral("biçimi okunamıyor: AMR"))) << bad.errors.toStdString();
+}
+
+}  // namespace

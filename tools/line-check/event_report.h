@@ -1,0 +1,15 @@
+#pragma once
+// One line-watch event as cid-line-check reports it: a plain Turkish line
+// for the technician, or one JSON object for scripts.
+#include <QJsonObject>
+#include <QString>
+
+#include "device/audio/dsp/line_events.h"
+
+namespace linecheck {
+
+// `line` is the channel (1-based); positions become seconds from the start.
+QString EventText(int line, const device::audio::WatchEvent& event);
+QJsonObject EventJson(int line, const device::audio::WatchEvent& event);
+
+}  // namespace linecheck
