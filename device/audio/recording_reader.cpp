@@ -14,23 +14,13 @@ namespace device {
 
 namespace {
 
-uint32_t U32(const QByteArray& b, qint64 at) {
-  const auto* p = reinterpret_cast<const unsigned char*>(b.constData() + at);
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-uint16_t U16(const QByteArray& b, qint64 at) {
-  const auto* p = reinterpret_cast<const unsigned char*>(b.constData() + at);
-  return uint16_t(p[0] | p[1] << 8);
-}
-
 bool IsWave(const QByteArray& head) { return head.size() >= 12 && head.startsWith("RIFF") && head.mid(8, 4) == "WAVE"; }
 
 // Where a chunk of a RIFF/WAVE head starts (its body) and its declared size;
 // false when it is not within the head.
 bool FindChunk(const QByteArray& head, const char* id, qint64* body, uint32_t* size) {
   for (qint64 at = 12; at + 8 <= head.size();) {
-    const uint32_t s = U32(head, at + 4);
+    const uint32_t s = WavU32(head, at + 4);
     if (head.mid(at, 4) == id) {
       *body = at + 8;
       *size = s;
@@ -48,8 +38,8 @@ bool WaveTag(const QByteArray& head, uint16_t* tag) {
   qint64 body = 0;
   uint32_t size = 0;
   if (!FindChunk(head, "fmt ", &body, &size) || size < 16 || body + 16 > head.size()) return false;
-  *tag = U16(head, body);
-  if (*tag == 0xFFFE && size >= 40 && body + 26 <= head.size()) *tag = U16(head, body + 24);
+  *tag = WavU16(head, body);
+  if (*tag == 0xFFFE && size >= 40 && body + 26 <= head.size()) *tag = WavU16(head, body + 24);
   return true;
 }
 

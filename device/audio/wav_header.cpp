@@ -2,21 +2,21 @@
 
 namespace device {
 
+uint32_t WavU32(const QByteArray& b, qint64 at) {
+  const auto* p = reinterpret_cast<const unsigned char*>(b.constData() + at);
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+uint16_t WavU16(const QByteArray& b, qint64 at) {
+  const auto* p = reinterpret_cast<const unsigned char*>(b.constData() + at);
+  return uint16_t(p[0] | p[1] << 8);
+}
+
 namespace {
 
 constexpr uint16_t kFormatPcm = 1;
 constexpr uint16_t kFormatFloat = 3;
 constexpr uint16_t kFormatExtensible = 0xFFFE;
-
-uint32_t U32(const QByteArray& b, qint64 at) {
-  const auto* p = reinterpret_cast<const unsigned char*>(b.constData() + at);
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-uint16_t U16(const QByteArray& b, qint64 at) {
-  const auto* p = reinterpret_cast<const unsigned char*>(b.constData() + at);
-  return uint16_t(p[0] | p[1] << 8);
-}
 
 WavHeader::Result Fail(QString* error, const QString& text) {
   *error = text;
@@ -26,13 +26,13 @@ WavHeader::Result Fail(QString* error, const QString& text) {
 // Reads a "fmt " chunk body of `size` bytes at `at`.
 WavHeader::Result ReadFormat(const QByteArray& b, qint64 at, uint32_t size, WavFormat* f, QString* error) {
   if (size < 16) return Fail(error, QStringLiteral("WAV başlığında biçim bölümü kısa (%1 bayt)").arg(size));
-  uint16_t tag = U16(b, at);
-  const int channels = U16(b, at + 2);
-  const uint32_t rate = U32(b, at + 4);
-  const int bits = U16(b, at + 14);
+  uint16_t tag = WavU16(b, at);
+  const int channels = WavU16(b, at + 2);
+  const uint32_t rate = WavU32(b, at + 4);
+  const int bits = WavU16(b, at + 14);
   if (tag == kFormatExtensible) {
     if (size < 40) return Fail(error, QStringLiteral("WAV başlığında genişletilmiş biçim bölümü kısa"));
-    tag = U16(b, at + 24);  // the first two bytes of the sub-format identifier
+    tag = WavU16(b, at + 24);  // the first two bytes of the sub-format identifier
   }
   if (channels == 0) return Fail(error, QStringLiteral("WAV başlığında kanal sayısı 0"));
   if (channels > WavHeader::kMaxChannels)
@@ -77,7 +77,7 @@ WavHeader::Result WavHeader::Parse(const QByteArray& head, WavFormat* format, QS
     if (at + 8 > kMaxHeaderBytes) return Fail(error, QStringLiteral("WAV başlığı çok uzun; ses verisi bulunamadı"));
     if (at + 8 > n) return Result::NeedMore;
     const QByteArray id = head.mid(at, 4);
-    const uint32_t size = U32(head, at + 4);
+    const uint32_t size = WavU32(head, at + 4);
     const qint64 body = at + 8;
     if (id == "data") {
       if (!haveFormat) return Fail(error, QStringLiteral("WAV başlığı bozuk: ses verisi biçim bölümünden önce"));

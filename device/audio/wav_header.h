@@ -35,4 +35,8 @@ class WavHeader {
   static Result Parse(const QByteArray& head, WavFormat* format, QString* error);
 };
 
+// Little-endian fields of a RIFF header at byte `at` (the caller checks the size).
+uint32_t WavU32(const QByteArray& b, qint64 at);
+uint16_t WavU16(const QByteArray& b, qint64 at);
+
 }  // namespace device
