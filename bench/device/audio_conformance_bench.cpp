@@ -26,6 +26,7 @@ extern "C" {
 #include <functional>
 #include <set>
 
+#include "compared_decoders.h"
 #include "device/audio/dsp/line_decoder.h"
 #include "device/audio/dsp/message_parser.h"
 #include "tools/audio/signal_generator.h"
@@ -270,46 +271,14 @@ Point Score(const std::vector<CallBurst>& sent, const std::vector<CallerIdMessag
   p.total = int(sent.size());
   for (const CallerIdMessage& m : got) {
     auto it = open.find({m.number, m.name});
-    if (it != open.end() && (!checkStandard || m.standard == sent.front().standard))
-      open.erase(it), ++p.correct;
-    else if (++p.wrong; verbose)
+    if (it != open.end() && (!checkStandard || m.standard == sent.front().standard)) {
+      open.erase(it);
+      ++p.correct;
+    } else if (++p.wrong; verbose)
       std::fprintf(stderr, "  wrong: %s \"%s\" %s\n", qPrintable(m.number), qPrintable(m.name),
                    qPrintable(StandardName(m.standard)));
   }
   return p;
-}
-
-std::vector<CallerIdMessage> Ours(const Samples& s) {
-  LineDecoder d(Standard::Auto);
-  std::vector<LineEvent> events;
-  for (size_t i = 0; i < s.size(); i += 800) d.Feed(s.data() + i, std::min<size_t>(800, s.size() - i), events);
-  Samples tail = audiogen::Silence(1.0);
-  d.Feed(tail.data(), tail.size(), events);
-  std::vector<CallerIdMessage> calls;
-  for (const LineEvent& e : events)
-    if (const auto* c = std::get_if<CallerIdMessage>(&e)) calls.push_back(*c);
-  return calls;
-}
-
-std::vector<CallerIdMessage> Stock(const Samples& s, Standard st) {
-  struct Ctx {
-    Standard st;
-    std::vector<CallerIdMessage> calls;
-  } ctx{st, {}};
-  auto onMessage = [](void* user, const uint8_t* msg, int len) {
-    auto* c = static_cast<Ctx*>(user);
-    auto m = c->st == Standard::ClipDtmf ? ParseDtmfMessage(reinterpret_cast<const char*>(msg), len)
-                                         : ParseFskMessage(c->st, msg, len);
-    if (m) c->calls.push_back(*m);
-  };
-  const int standard = st == Standard::Bell202    ? ADSI_STANDARD_CLASS
-                       : st == Standard::ClipDtmf ? ADSI_STANDARD_CLIP_DTMF
-                       : st == Standard::JapanV23 ? ADSI_STANDARD_JCLIP
-                                                  : ADSI_STANDARD_CLIP;
-  adsi_rx_state_t* rx = adsi_rx_init(nullptr, standard, onMessage, &ctx);
-  for (size_t i = 0; i < s.size(); i += 800) adsi_rx(rx, s.data() + i, int(std::min<size_t>(800, s.size() - i)));
-  adsi_rx_free(rx);
-  return ctx.calls;
 }
 
 // Bell 202: minimodem's caller-ID mode prints "Phone:" and "Name:" lines.
@@ -317,28 +286,14 @@ std::vector<CallerIdMessage> Stock(const Samples& s, Standard st) {
 // bytes it framed; a message is a type byte, a length and the fields whose
 // byte sum with the checksum is zero, and it must parse as a call.
 std::vector<CallerIdMessage> Minimodem(const Samples& s, Standard st, const QString& dir) {
+  if (st == Standard::Bell202) return bench::MinimodemBell202Calls(s, dir);
   const QString wav = dir + "/point.wav";
   audiogen::WriteWav(wav, s);
   QProcess p;
-  if (st == Standard::Bell202)
-    p.start("minimodem", {"--rx", "-q", "-f", wav, "callerid"});
-  else
-    p.start("minimodem", {"--rx", "-q", "-M", "1300", "-S", "2100", "-f", wav, "1200"});
+  p.start("minimodem", {"--rx", "-q", "-M", "1300", "-S", "2100", "-f", wav, "1200"});
   p.waitForFinished(1800000);
   const QByteArray out = p.readAllStandardOutput();
   std::vector<CallerIdMessage> calls;
-  if (st == Standard::Bell202) {
-    for (const QString& line : QString::fromUtf8(out).split('\n')) {
-      if (line.startsWith("CALLER-ID"))
-        calls.emplace_back();
-      else if (!calls.empty() && line.startsWith("Phone:"))
-        calls.back().number = line.mid(6).remove(QRegularExpression("[^0-9]"));
-      else if (!calls.empty() && line.startsWith("Name:"))
-        calls.back().name = line.mid(5).trimmed();
-    }
-    for (CallerIdMessage& m : calls) m.standard = Standard::Bell202;
-    return calls;
-  }
   const auto* b = reinterpret_cast<const uint8_t*>(out.constData());
   const int n = int(out.size());
   for (int i = 0; i + 2 < n; ++i) {
@@ -405,8 +360,8 @@ int main(int argc, char** argv) {
       if (!c.applies(st)) continue;
       std::vector<CallBurst> sent;
       const Samples s = Stream(st, c.line(st), messages, seed++, sent);
-      const Point ours = Score(sent, Ours(s), true);
-      const Point stock = Score(sent, Stock(s, st), false);
+      const Point ours = Score(sent, bench::OurCalls(s, Standard::Auto), true);
+      const Point stock = Score(sent, bench::StockCalls(s, st), false);
       Point mm;
       if (havePeer && (st == Standard::Bell202 || st == Standard::ClipV23))
         mm = Score(sent, Minimodem(s, st, tmp.path()), false);

@@ -27,6 +27,7 @@ extern "C" {
 #include <map>
 #include <set>
 
+#include "compared_decoders.h"
 #include "device/audio/dsp/dtmf_tone_detector.h"
 #include "device/audio/dsp/line_decoder.h"
 #include "device/audio/dsp/line_front_end.h"
@@ -94,66 +95,14 @@ Point Score(const std::vector<CallBurst>& sent, const std::vector<CallerIdMessag
   p.total = int(sent.size());
   for (const CallerIdMessage& m : got) {
     auto it = open.find({m.number, m.name});
-    if (it != open.end())
-      open.erase(it), ++p.correct;
-    else
+    if (it != open.end()) {
+      open.erase(it);
+      ++p.correct;
+    } else {
       ++p.wrong;
+    }
   }
   return p;
-}
-
-std::vector<CallerIdMessage> OurDecoder(const Samples& s, Standard st, double* cpu) {
-  const double t0 = CpuSeconds();
-  LineDecoder d(st);
-  std::vector<LineEvent> events;
-  for (size_t i = 0; i < s.size(); i += 800) d.Feed(s.data() + i, std::min<size_t>(800, s.size() - i), events);
-  Samples tail = audiogen::Silence(1.0);
-  d.Feed(tail.data(), tail.size(), events);
-  if (cpu) *cpu += CpuSeconds() - t0;
-  std::vector<CallerIdMessage> calls;
-  for (const LineEvent& e : events)
-    if (const auto* c = std::get_if<CallerIdMessage>(&e)) calls.push_back(*c);
-  return calls;
-}
-
-std::vector<CallerIdMessage> StockDecoder(const Samples& s, Standard st) {
-  struct Ctx {
-    Standard st;
-    std::vector<CallerIdMessage> calls;
-  } ctx{st, {}};
-  auto onMessage = [](void* user, const uint8_t* msg, int len) {
-    auto* c = static_cast<Ctx*>(user);
-    auto m = c->st == Standard::ClipDtmf ? ParseDtmfMessage(reinterpret_cast<const char*>(msg), len)
-                                         : ParseFskMessage(c->st, msg, len);
-    if (m) c->calls.push_back(*m);
-  };
-  const int standard = st == Standard::Bell202    ? ADSI_STANDARD_CLASS
-                       : st == Standard::ClipDtmf ? ADSI_STANDARD_CLIP_DTMF
-                       : st == Standard::JapanV23 ? ADSI_STANDARD_JCLIP
-                                                  : ADSI_STANDARD_CLIP;
-  adsi_rx_state_t* rx = adsi_rx_init(nullptr, standard, onMessage, &ctx);
-  for (size_t i = 0; i < s.size(); i += 800) adsi_rx(rx, s.data() + i, int(std::min<size_t>(800, s.size() - i)));
-  adsi_rx_free(rx);
-  return ctx.calls;
-}
-
-// minimodem prints "Phone: 212-555-0000" and "Name:  ..." per call.
-std::vector<CallerIdMessage> PeerDecoder(const Samples& s, const QString& dir) {
-  const QString wav = dir + "/point.wav";
-  audiogen::WriteWav(wav, s);
-  QProcess p;
-  p.start("minimodem", {"--rx", "callerid", "-q", "-f", wav});
-  p.waitForFinished(600000);
-  std::vector<CallerIdMessage> calls;
-  for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split('\n')) {
-    if (line.startsWith("CALLER-ID"))
-      calls.emplace_back();
-    else if (!calls.empty() && line.startsWith("Phone:"))
-      calls.back().number = line.mid(6).remove(QRegularExpression("[^0-9]"));
-    else if (!calls.empty() && line.startsWith("Name:"))
-      calls.back().name = line.mid(5).trimmed();
-  }
-  return calls;
 }
 
 QString Cell(const Point& p) {
@@ -322,9 +271,13 @@ int main(int argc, char** argv) {
         std::vector<CallBurst> sent;
         const Samples s = Stream(st, level, snr, o.messages, seed++, sent);
         audioSeconds += double(s.size()) / kSampleRate;
-        ours[{level, snr}] = Score(sent, OurDecoder(s, Standard::Auto, &decodeCpu));
-        stock[{level, snr}] = Score(sent, StockDecoder(s, st));
-        if (havePeer && st == Standard::Bell202) peer[{level, snr}] = Score(sent, PeerDecoder(s, tmp.path()));
+        const double t0 = CpuSeconds();
+        const std::vector<CallerIdMessage> decoded = bench::OurCalls(s, Standard::Auto);
+        decodeCpu += CpuSeconds() - t0;
+        ours[{level, snr}] = Score(sent, decoded);
+        stock[{level, snr}] = Score(sent, bench::StockCalls(s, st));
+        if (havePeer && st == Standard::Bell202)
+          peer[{level, snr}] = Score(sent, bench::MinimodemBell202Calls(s, tmp.path()));
       }
     }
     const QString name = StandardName(st);
