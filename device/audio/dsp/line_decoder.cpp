@@ -31,7 +31,6 @@ struct LineDecoder::Impl {
   std::vector<Span> settled;
   std::vector<float> x;
   int64_t n = 0;
-  BurstMeasurement last;
 
   static bool Overlap(int64_t a0, int64_t a1, int64_t b0, int64_t b1) { return a0 < b1 && b0 < a1; }
 
@@ -101,7 +100,6 @@ struct LineDecoder::Impl {
           case FskBurst::Fate::CutOff: m.fate = BurstFate::CutOff; break;
           case FskBurst::Fate::Unreadable: m.fate = BurstFate::Unreadable; break;
         }
-        if (m.fate == BurstFate::Decoded || m.fate == BurstFate::ChecksumFailed) last = m;
         if (bursts) bursts->push_back(std::move(m));
       }
       settled.push_back({start, end});
@@ -126,8 +124,6 @@ LineDecoder::LineDecoder(Standard fixed) : impl_(std::make_unique<Impl>()) {
 }
 
 LineDecoder::~LineDecoder() = default;
-
-const BurstMeasurement& LineDecoder::LastBurst() const { return impl_->last; }
 
 const float* LineDecoder::Filtered() const { return impl_->x.data(); }
 

@@ -47,8 +47,6 @@ class LineDecoder {
   // unreadable, DTMF strings with lost digits or no end code).
   void Feed(const int16_t* samples, size_t count, std::vector<LineEvent>& out,
             std::vector<BurstMeasurement>* bursts = nullptr);
-  // The last FSK call or checksum failure; standard Auto while there was none.
-  const BurstMeasurement& LastBurst() const;
   // The band-filtered samples of the last Feed (what the receivers heard).
   const float* Filtered() const;
 

@@ -15,6 +15,15 @@ struct Decoded {
   std::vector<ChecksumFailure> failures;
 };
 
+// The last FSK call or checksum failure among the settled bursts; standard
+// Auto when there was none.
+inline BurstMeasurement LastFskBurst(const std::vector<BurstMeasurement>& bursts) {
+  for (auto it = bursts.rbegin(); it != bursts.rend(); ++it)
+    if (it->standard != Standard::ClipDtmf && (it->fate == BurstFate::Decoded || it->fate == BurstFate::ChecksumFailed))
+      return *it;
+  return {};
+}
+
 // Feeds `s` in chunks of `chunk` samples, then a second of quiet line so
 // every burst is settled.
 inline Decoded Decode(const Samples& s, Standard standard = Standard::Auto, size_t chunk = 4000) {
