@@ -23,6 +23,9 @@ inline bool WriteRecording(const QString& path, const std::vector<audiogen::Samp
   info.format = format;
   SNDFILE* f = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
   if (!f) return false;
+  // Into a float file 16-bit samples go scaled to ±1.0, as a sound card writes
+  // them; unscaled they would stand for a signal 90 dB over full scale.
+  sf_command(f, SFC_SET_SCALE_INT_FLOAT_WRITE, nullptr, SF_TRUE);
   const sf_count_t count = sf_count_t(frames.size() / lines.size());
   const bool ok = sf_writef_short(f, frames.data(), count) == count;
   sf_close(f);
