@@ -17,6 +17,7 @@
 #include "device/audio/wav_stream_reader.h"
 #include "device/directory/audio_target.h"
 #include "tools/line-check/event_report.h"
+#include "tools/line-check/heard_audio_file.h"
 
 namespace {
 
@@ -49,6 +50,10 @@ int main(int argc, char** argv) {
       {QStringLiteral("standard"),
        QStringLiteral("Cihazın ayarlı olduğu standart: clip, dtmf, bell, jclip (varsayılan: hepsi)."),
        QStringLiteral("ad")},
+      {QStringLiteral("save"),
+       QStringLiteral("Duyulan sesi bu WAV dosyasına kaydeder (8 kHz, 16 bit PCM, hat başına bir kanal); "
+                      "cid-line-check ve program onu aynı olaylarla yeniden okur."),
+       QStringLiteral("dosya.wav")},
   });
   cli.process(app);
   if (cli.positionalArguments().size() != 1) {
@@ -86,6 +91,14 @@ int main(int argc, char** argv) {
     }
   }
   QString message;
+  std::unique_ptr<linecheck::HeardAudioFile> saved;
+  if (cli.isSet(QStringLiteral("save"))) {
+    saved = std::make_unique<linecheck::HeardAudioFile>(cli.value(QStringLiteral("save")));
+    if (!saved->Create(path, &message)) {
+      Err(message);
+      return 1;
+    }
+  }
   if (!source->Open(&message)) {
     Err(message);
     return 1;
@@ -110,6 +123,12 @@ int main(int argc, char** argv) {
     const QString note = source->TakeNote();
     if (!note.isEmpty()) Err(note);
     const int channels = source->Channels();
+    if (saved && !saved->Write(frames, channels, &message)) {
+      Err(message);
+      saved.reset();
+      status = 1;
+      break;
+    }
     if (channels > 0 && watches.empty()) {
       if (recording && !json) Out(QStringLiteral("%1: %2").arg(path, recording->Description()));
       for (int c = 0; c < channels; ++c) watches.push_back(std::make_unique<device::audio::LineWatch>(c + 1, fixed));
@@ -135,6 +154,10 @@ int main(int argc, char** argv) {
     if (s == device::AudioSource::Status::Ended || (limit >= 0 && done >= limit)) break;
   }
   if (progress && recording) std::fputc('\n', stderr);
+  if (saved && !saved->Close(&message)) {
+    Err(message);
+    status = 1;
+  }
   for (size_t c = 0; c < watches.size(); ++c) {
     watches[c]->Finish(events);
     report(int(c) + 1);
