@@ -14,6 +14,7 @@ expected=(
   usr/bin/callerid-test
   usr/bin/cid-simulator
   usr/bin/cid-device-link
+  usr/bin/cid-line-check
   usr/lib/udev/rules.d/70-callerid.rules
   usr/share/applications/org.cidtest.CallerIdTest.desktop
   usr/share/metainfo/org.cidtest.CallerIdTest.metainfo.xml
@@ -24,6 +25,7 @@ expected=(
   usr/share/man/man1/callerid-test.1.gz
   usr/share/man/man1/cid-simulator.1.gz
   usr/share/man/man1/cid-device-link.1.gz
+  usr/share/man/man1/cid-line-check.1.gz
   usr/share/doc/callerid-test/copyright
   usr/share/doc/callerid-test/changelog.gz
 )
@@ -35,13 +37,13 @@ if [ "$actual" != "$wanted" ]; then
   diff <(echo "$wanted") <(echo "$actual") | grep '^[<>]' | sed 's/^</-/; s/^>/+/'
   status=1
 fi
-for f in usr/bin/callerid-test usr/bin/cid-simulator usr/bin/cid-device-link; do
+for f in usr/bin/callerid-test usr/bin/cid-simulator usr/bin/cid-device-link usr/bin/cid-line-check; do
   [ -x "$root/$f" ] || { echo "$f is not executable"; status=1; }
 done
 
 # Dependencies come from dpkg-shlibdeps: Qt and the C++ runtime must be there.
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6widgets6 libqt6serialport6 libstdc++6 libasound2; do
+for lib in libqt6widgets6 libqt6serialport6 libstdc++6 libasound2 libsndfile1; do
   grep -q "$lib" <<<"$depends" || { echo "Depends lacks $lib: $depends"; status=1; }
 done
 
@@ -50,7 +52,7 @@ appstreamcli validate --no-net "$root/usr/share/metainfo/org.cidtest.CallerIdTes
 
 # No test hooks: no environment variable of the project's own, nor anything
 # named like a test or debug switch, in the shipped programs.
-for f in usr/bin/callerid-test usr/bin/cid-simulator; do
+for f in usr/bin/callerid-test usr/bin/cid-simulator usr/bin/cid-line-check; do
   hooks=$(strings -n 4 "$root/$f" | grep -E '^(CID_[A-Z0-9_]+|[A-Z][A-Z0-9_]*(TEST|DBG|DEBUG|DUMP)[A-Z0-9_]*)$' || true)
   if [ -n "$hooks" ]; then
     echo "$f carries test or debug switches: $hooks"
