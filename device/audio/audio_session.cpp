@@ -1,5 +1,7 @@
 #include "device/audio/audio_session.h"
 
+#include <algorithm>
+
 #include "device/audio/alsa_capture_reader.h"
 #include "device/audio/audio_call.h"
 #include "device/audio/recording_reader.h"
@@ -98,9 +100,14 @@ void AudioSession::Tick(qint64 nowMs) {
   }
   if (ended_) snapshot_.levels.fill(0);
 
+  for (size_t i = 0; i < snapshot_.rang.size(); ++i)
+    if (snapshot_.rang[i]) ringLevels_ = rings_.Ring(int(i) + 1, nowMs);
+  if (LevelRecord ended; rings_.Tick(nowMs, &ended)) ringLevels_ = ended;
+
   if (!Identified()) return;
   LevelRecord levels;
-  for (size_t i = 0; i < snapshot_.levels.size(); ++i) levels.levels[i] = snapshot_.levels[i];
+  for (size_t i = 0; i < snapshot_.levels.size(); ++i)
+    levels.levels[i] = std::max(snapshot_.levels[i], ringLevels_.levels[i]);
   if (levels.levels != levels_.levels || levelsSentMs_ < 0 || nowMs - levelsSentMs_ >= kLevelsEveryMs) {
     levels_ = levels;
     levelsSentMs_ = nowMs;

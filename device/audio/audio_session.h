@@ -4,12 +4,14 @@
 // telephone line per channel (up to four). The audio is read and decoded on
 // the device's own thread (audio_worker.h); each control tick takes the
 // decoded calls, notices and levels from it, so nothing here waits on audio.
+// A ring heard on a line shows on its level bar as ring records do.
 #include <QDateTime>
 #include <functional>
 #include <memory>
 
 #include "device/audio/audio_worker.h"
 #include "device/core/device_session.h"
+#include "device/core/ring_levels.h"
 
 namespace device {
 
@@ -51,6 +53,8 @@ class AudioSession : public DeviceSession {
   quint64 frames_ = 0;
   qint64 progressMs_ = -1;
   LevelRecord levels_;
+  RingLevels rings_;  // a ring heard in the audio holds its bar up for a second
+  LevelRecord ringLevels_;
   qint64 levelsSentMs_ = -1;
 };
 

@@ -33,7 +33,10 @@ void AudioSignalCheck::EndOfSecond(QStringList& notices) {
     notices << QStringLiteral("Hat %1: ses sinyalinde doğru akım kayması var (ortalama %2); süzülerek çözülüyor")
                    .arg(line_)
                    .arg(mean);
+  // A silence ends with sound that lasts, not with a click between silent
+  // stretches (a recorder that gates the line writes those by the dozen).
   if (peak_ <= kSilentPeak) {
+    soundSeconds_ = 0;
     if (++silentSeconds_ >= kSilentSeconds && !silenceSaid_) {
       silenceSaid_ = true;
       notices << QStringLiteral("Hat %1: %2 saniyedir hiç ses yok; hat bağlantısını denetleyin")
@@ -42,7 +45,7 @@ void AudioSignalCheck::EndOfSecond(QStringList& notices) {
     }
   } else {
     silentSeconds_ = 0;
-    silenceSaid_ = false;
+    if (silenceSaid_ && ++soundSeconds_ >= kRearmSeconds) silenceSaid_ = false;
   }
   filled_ = clipped_ = peak_ = 0;
   sum_ = 0;

@@ -18,7 +18,7 @@ class AudioSignalCheck {
   static constexpr int kDcOffset = 1638;        // 5 % of full scale
   static constexpr int kSilentPeak = 2;         // digital silence, give or take a bit
   static constexpr int kSilentSeconds = 10;
-  static constexpr int kRearmSeconds = 10;  // clean seconds before a condition is said again
+  static constexpr int kRearmSeconds = 10;  // clean seconds (for silence: with sound) before a condition is said again
 
   explicit AudioSignalCheck(int line) : line_(line) {}
   void Feed(const int16_t* samples, size_t count, QStringList& notices);
@@ -38,6 +38,7 @@ class AudioSignalCheck {
   int peak_ = 0;
   int64_t sum_ = 0;
   int silentSeconds_ = 0;
+  int soundSeconds_ = 0;  // in a row, since a silence was said
   Episode clipping_, offset_;
   bool silenceSaid_ = false;
 };

@@ -8,7 +8,7 @@
 
 #include "device/audio/audio_signal_check.h"
 #include "device/audio/dsp/level_meter.h"
-#include "device/audio/dsp/line_decoder.h"
+#include "device/audio/dsp/line_watch.h"
 
 namespace device {
 
@@ -17,12 +17,14 @@ constexpr int kWaitMs = 250;
 }  // namespace
 
 struct AudioWorker::Line {
-  Line(int number, audio::Standard standard) : check(number), decoder(standard) {}
+  // Every line is named by its number, as its rows are, on a device of one line too.
+  Line(int number, audio::Standard standard) : check(number), watch(number, standard) {}
   AudioSignalCheck check;
-  audio::LineDecoder decoder;
+  audio::LineWatch watch;
   audio::LevelMeter meter;
-  // DC blocker state for the level: an offset is no signal. The decoder gets
-  // the raw samples; its own front end removes DC together with hum.
+  std::vector<audio::WatchEvent> heard;
+  // DC blocker state for the level: an offset is no signal. The watch gets
+  // the raw samples; its decoder's front end removes DC together with hum.
   double lastIn = 0, lastOut = 0;
   std::vector<int16_t> samples, levelSamples;
 };
@@ -67,6 +69,8 @@ void AudioWorker::Take(Snapshot* out) {
   shared_.lostCalls = 0;
   out->channels = shared_.channels;
   out->levels = shared_.levels;
+  out->rang = shared_.rang;
+  shared_.rang.fill(false);
   out->frames = shared_.frames;
   out->signal = shared_.signal;
   out->state = shared_.state;
@@ -119,7 +123,7 @@ void AudioWorker::Run() {
         for (const auto& l : lines_) signal = signal || l->meter.Level() > kSignalLevel;
         if (signal)
           Post(Notice{QStringLiteral("Ses akışı sinyal sürerken kesildi; yarım kalan arayan bilgisi atıldı")});
-        Process(std::vector<int16_t>(size_t(kFlushSamples) * size_t(channels), 0), channels);
+        Finish();
       }
       End(status == AudioSource::Status::Ended ? State::Ended : State::Failed, message);
       return;
@@ -131,7 +135,6 @@ void AudioWorker::Process(const std::vector<int16_t>& frames, int channels) {
   while (int(lines_.size()) < channels) lines_.push_back(std::make_unique<Line>(int(lines_.size()) + 1, standard_));
   const size_t count = frames.size() / size_t(channels);
   QStringList notices;
-  std::vector<audio::LineEvent> decoded;
   std::array<int, AudioSource::kMaxLines> levels{};
   bool signal = false;
   for (int c = 0; c < channels; ++c) {
@@ -149,16 +152,9 @@ void AudioWorker::Process(const std::vector<int16_t>& frames, int channels) {
     l.meter.Feed(l.levelSamples.data(), count);
     levels[size_t(c)] = l.meter.Level();
     signal = signal || levels[size_t(c)] > kSignalLevel;
-    decoded.clear();
-    l.decoder.Feed(l.samples.data(), count, decoded);
-    for (const audio::LineEvent& e : decoded) {
-      if (const auto* m = std::get_if<audio::CallerIdMessage>(&e))
-        Post(Message{c + 1, *m});
-      else
-        Post(Notice{QStringLiteral("Hat %1: arayan bilgisinin sağlama toplamı tutmadı (%2); kayıt atıldı")
-                        .arg(c + 1)
-                        .arg(audio::StandardName(std::get<audio::ChecksumFailure>(e).standard))});
-    }
+    l.heard.clear();
+    l.watch.Feed(l.samples.data(), count, l.heard);
+    Heard(c + 1, l.heard);
   }
   for (const QString& n : notices) Post(Notice{n});
   std::lock_guard<std::mutex> lock(mutex_);
@@ -166,6 +162,33 @@ void AudioWorker::Process(const std::vector<int16_t>& frames, int channels) {
   shared_.levels = levels;
   shared_.frames += count;
   shared_.signal = signal;
+}
+
+void AudioWorker::Finish() {
+  // The watch settles its bursts on quiet line audio of its own; the level
+  // meter and the signal check hear nothing of it (a file's end is no
+  // silence on the line).
+  for (size_t c = 0; c < lines_.size(); ++c) {
+    Line& l = *lines_[c];
+    l.heard.clear();
+    l.watch.Finish(l.heard);
+    Heard(int(c) + 1, l.heard);
+  }
+}
+
+void AudioWorker::Heard(int line, std::vector<audio::WatchEvent>& events) {
+  for (audio::WatchEvent& e : events) {
+    if (auto* b = std::get_if<audio::BurstReport>(&e)) {
+      if (b->fate == audio::BurstFate::Decoded && b->message && !b->otherFamily)
+        Post(Message{line, std::move(*b->message)});
+    } else if (const auto* v = std::get_if<audio::CycleVerdict>(&e)) {
+      // One line per ring cycle at most, and none for a good one.
+      if (v->diagnosis != audio::Diagnosis::Good) Post(Notice{v->text});
+    } else if (std::holds_alternative<audio::RingEvent>(e)) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      shared_.rang[size_t(line - 1)] = true;
+    }
+  }
 }
 
 }  // namespace device

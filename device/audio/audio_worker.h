@@ -1,9 +1,10 @@
 #pragma once
-// The audio thread of one line-audio device: reads its source, watches and
-// measures each line and runs its caller-ID decoder. Only small results
-// cross to the window's thread, through a bounded queue under a lock that is
-// never held while reading or decoding: decoded messages, notices and the
-// latest levels. A call is never dropped for a notice. When the queue holds
+// The audio thread of one line-audio device: reads its source and watches
+// each line (line_watch.h: rings, bursts decoded or not, one verdict per ring
+// cycle). Only small results cross to the window's thread, through a bounded
+// queue under a lock that is never held while reading or decoding: decoded
+// messages, notices (among them why a ring cycle brought no caller ID), the
+// lines that rang and the latest levels. A call is never dropped for a notice. When the queue holds
 // as many calls as it may, a source that can wait (a file, a FIFO) is left
 // unread until the window has taken them, so every call of any recording
 // arrives; only a sound card, which cannot wait, loses the oldest calls, and
@@ -21,6 +22,7 @@
 
 #include "device/audio/audio_source.h"
 #include "device/audio/dsp/caller_id_message.h"
+#include "device/audio/dsp/line_events.h"
 
 namespace device {
 
@@ -29,9 +31,6 @@ class AudioWorker {
   // Calls held for the window, and notices besides them.
   static constexpr size_t kMaxQueued = 64;
   static constexpr size_t kMaxNotices = 64;
-  // Audio fed to the decoders after the stream ends, so a message that
-  // finished just before the end is still reported.
-  static constexpr int kFlushSamples = audio::kSampleRate / 2;
   // Level above which a line is taken to carry a signal (about -45 dBm0).
   static constexpr int kSignalLevel = 16;
 
@@ -52,8 +51,9 @@ class AudioWorker {
     int lostCalls = 0;  // calls of a sound card lost because the window fell behind
     int channels = 0;
     std::array<int, AudioSource::kMaxLines> levels{};
-    quint64 frames = 0;   // frames read so far (progress)
-    bool signal = false;  // a line carried a signal in the latest audio
+    std::array<bool, AudioSource::kMaxLines> rang{};  // a ring ended on the line since the last take
+    quint64 frames = 0;                               // frames read so far (progress)
+    bool signal = false;                              // a line carried a signal in the latest audio
     State state = State::Running;
     QString endMessage;
   };
@@ -70,6 +70,9 @@ class AudioWorker {
   struct Line;
   void Run();
   void Process(const std::vector<int16_t>& frames, int channels);
+  // The stream ended: what each line's watch still holds.
+  void Finish();
+  void Heard(int line, std::vector<audio::WatchEvent>& events);
   void Post(Event event);
   void End(State state, const QString& message);
 

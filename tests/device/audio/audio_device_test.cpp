@@ -264,7 +264,7 @@ TEST_F(AudioDeviceTest, RecordingsInEveryEncodingGiveTheirCalls) {
 TEST_F(AudioDeviceTest, ChecksumFailureAndHalfAMessageAreLinesNeverCalls) {
   Samples s = audiogen::Silence(0.5);
   audiogen::Append(s, audiogen::CallerIdBurst(Call(Standard::ClipV23, QStringLiteral("05321234567")), -20, true));
-  audiogen::Append(s, audiogen::Silence(1.0));
+  audiogen::Append(s, audiogen::Silence(9.0));  // each burst a call of its own
   const Samples burst = audiogen::CallerIdBurst(Call(Standard::ClipV23, QStringLiteral("05329876543")), -20);
   audiogen::Append(s, Samples(burst.begin(), burst.begin() + long(burst.size() / 2)));
   audiogen::AddNoise(s, -60, 3);
@@ -340,6 +340,43 @@ TEST_F(AudioDeviceTest, TruncatedStreamSilenceClippingAndOffsetAreSaidOnceAndGiv
   // The cut file still carried its whole burst before the cut.
   EXPECT_LE(sink.calls.size(), 1u);
   for (const QStringList& c : sink.calls) EXPECT_EQ(c[2], QStringLiteral("05321234567"));
+}
+
+// A recording read far faster than it plays: a line that stays silent but
+// for short sounds is one silence, said once, and so is each silence after
+// the line has carried sound for a while; the quiet the decoders are given
+// after the end of the file is no silence of the line.
+TEST_F(AudioDeviceTest, ARecordingsSilencesAreSaidOnceEachAndItsEndIsNoSilence) {
+  const struct {
+    int gaps;             // of 11 s of digital silence
+    double soundBetween;  // seconds of tone after each gap
+    double tailSeconds;   // silence at the end of the file
+    int said;
+  } cases[] = {
+      {0, 0, 9.7, 0},                 // the tail falls short of 10 s
+      {1, 1, 0, 1},   {6, 1, 0, 1},   // blips of sound do not end a silence
+      {6, 1, 9.7, 1}, {2, 12, 0, 2},  // a silence, a long stretch of sound, a silence
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.gaps << " gaps, " << c.soundBetween << " s between");
+    Samples s = audiogen::Tone(1000, 1, -30);
+    for (int g = 0; g < c.gaps; ++g) {
+      audiogen::Append(s, audiogen::Silence(11));
+      audiogen::Append(s, audiogen::Tone(1000, c.soundBetween, -30));
+    }
+    audiogen::Append(s, audiogen::Silence(c.tailSeconds));
+    const QString entry = QStringLiteral("audio-gaps%1").arg(++n);
+    DeclareWav(entry, s);
+    ReadToEnd();
+    for (int i = 0; i < 100; ++i) Step();  // 10 s on: everything waiting has had its turn
+    const QString lines = Errors().join(QLatin1Char('\n'));
+    EXPECT_EQ(lines.count(QStringLiteral("hiç ses yok")), c.said) << lines.toStdString();
+    QString error;
+    ASSERT_TRUE(RemoveDeviceEntry(dir.path(), entry, &error));
+    Step();
+    reported.clear();
+  }
 }
 
 TEST_F(AudioDeviceTest, LevelsFollowTheAudioAndAreRepeatedWhileLinked) {
