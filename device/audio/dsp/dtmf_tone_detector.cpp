@@ -52,8 +52,8 @@ DtmfToneDetector::DtmfToneDetector() {
     w_[m] = float(0.5 - 0.5 * std::cos(2 * M_PI * m / kWindow));
     for (int k = 0; k < 8; ++k) {
       const double phase = 2 * M_PI * kTonesHz[k] * m / kSampleRate;
-      wcos_[k][m] = float(w_[m] * std::cos(phase));
-      wsin_[k][m] = float(w_[m] * std::sin(phase));
+      wcos_[m][k] = float(w_[m] * std::cos(phase));
+      wsin_[m][k] = float(w_[m] * std::sin(phase));
     }
   }
 }
@@ -68,10 +68,13 @@ DtmfToneDetector::Window DtmfToneDetector::Analyse() const {
   r.power = double(e) / kSumW2;
   double p[8];
   std::complex<double> y[8];
+  // All eight bins at once, each still summed in sample order: sixteen
+  // independent sums instead of one long chain at a time.
+  float re[8] = {}, im[8] = {};
+  for (int m = 0; m < kWindow; ++m)
+    for (int k = 0; k < 8; ++k) re[k] += buf_[m] * wcos_[m][k], im[k] += buf_[m] * wsin_[m][k];
   for (int k = 0; k < 8; ++k) {
-    float re = 0, im = 0;
-    for (int m = 0; m < kWindow; ++m) re += buf_[m] * wcos_[k][m], im += buf_[m] * wsin_[k][m];
-    y[k] = {double(re), -double(im)};
+    y[k] = {double(re[k]), -double(im[k])};
     p[k] = 2 * std::norm(y[k]) / (kSumW * kSumW);
   }
   r.low = int(std::max_element(p, p + 4) - p);

@@ -45,7 +45,7 @@ class DtmfToneDetector {
   // Mean-square power the latest window holds at `hz`.
   double HarmonicPower(double hz) const;
 
-  float wcos_[8][kWindow], wsin_[8][kWindow], w_[kWindow];
+  float wcos_[kWindow][8], wsin_[kWindow][8], w_[kWindow];  // by sample, then bin
   float buf_[kWindow] = {};
   int filled_ = 0;
   int64_t n_ = 0;  // samples fed

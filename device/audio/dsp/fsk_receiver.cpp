@@ -64,25 +64,35 @@ FskReceiver::FskReceiver(Standard tones, Standard only)
 }
 
 void FskReceiver::Demodulate(float x) {
-  const int p = int(n_ % kTaps);
-  const int t = int(n_ % kTablePeriod);
+  // Ring positions kept as counters rather than divided out of n_ each sample.
+  const int p = tap_, t = phase80_, q = longTap_;
   zm_[p][0] = x * markTable_[t][0];
   zm_[p][1] = x * markTable_[t][1];
   zs_[p][0] = x * spaceTable_[t][0];
   zs_[p][1] = x * spaceTable_[t][1];
   sq_[p] = x * x;
   // One bit of window: the newest six samples in full, the oldest in part.
-  const int oldest = (p + 1) % kTaps;
+  const int oldest = p + 1 == kTaps ? 0 : p + 1;
   const float wOld = float(bit_ - (kTaps - 1));
   float mr = 0, mi = 0, sr = 0, si = 0, pw = 0;
-  for (int k = 0; k < kTaps; ++k) {
-    const float w = k == oldest ? wOld : 1.f;
-    mr += w * zm_[k][0];
-    mi += w * zm_[k][1];
-    sr += w * zs_[k][0];
-    si += w * zs_[k][1];
-    pw += w * sq_[k];
-  }
+  // Summed in tap order, the oldest weighted where it falls: the full taps
+  // need no multiplication.
+  const auto add = [&](int from, int to) {
+    for (int k = from; k < to; ++k) {
+      mr += zm_[k][0];
+      mi += zm_[k][1];
+      sr += zs_[k][0];
+      si += zs_[k][1];
+      pw += sq_[k];
+    }
+  };
+  add(0, oldest);
+  mr += wOld * zm_[oldest][0];
+  mi += wOld * zm_[oldest][1];
+  sr += wOld * zs_[oldest][0];
+  si += wOld * zs_[oldest][1];
+  pw += wOld * sq_[oldest];
+  add(oldest + 1, kTaps);
   const float m2 = mr * mr + mi * mi, s2 = sr * sr + si * si;
   const int64_t i = n_ & (kHistory - 1);
   d_[i] = m2 - s2;
@@ -90,7 +100,6 @@ void FskReceiver::Demodulate(float x) {
   x_[i] = x;
   // Purity over three bits: narrow filters, so noise and speech, whose power
   // spreads over the band, read low, and a steady carrier reads near 1.
-  const int q = int(n_ % kLongTaps);
   for (int k = 0; k < 2; ++k) {
     longM_[k] += double(zm_[p][k]) - longZm_[q][k];
     longZm_[q][k] = zm_[p][k];
@@ -103,6 +112,9 @@ void FskReceiver::Demodulate(float x) {
   const double ls = longS_[0] * longS_[0] + longS_[1] * longS_[1];
   purity_[i] = longP_ > 1.0 ? float(2.0 * std::max(lm, ls) / (kLongTaps * longP_)) : 0.f;
   ++n_;
+  tap_ = oldest;
+  phase80_ = t + 1 == kTablePeriod ? 0 : t + 1;
+  longTap_ = q + 1 == kLongTaps ? 0 : q + 1;
 }
 
 double FskReceiver::DAt(double t) const {

@@ -103,6 +103,7 @@ class FskReceiver {
   double markHz_;
   float markTable_[kTablePeriod][2], spaceTable_[kTablePeriod][2];
   float zm_[kTaps][2] = {}, zs_[kTaps][2] = {}, sq_[kTaps] = {};
+  int tap_ = 0, phase80_ = 0, longTap_ = 0;  // n_ modulo kTaps, kTablePeriod and kLongTaps
   float longZm_[kLongTaps][2] = {}, longZs_[kLongTaps][2] = {}, longSq_[kLongTaps] = {};
   double longM_[2] = {}, longS_[2] = {}, longP_ = 0;
   std::vector<float> d_, e_, purity_, x_;
