@@ -50,15 +50,19 @@ std::vector<CallerIdMessage> StockCalls(const audiogen::Samples& s, Standard st)
   return ctx.calls;
 }
 
-// minimodem prints "CALLER-ID", then "Phone: 212-555-0000" and "Name:  ..." per call.
 std::vector<CallerIdMessage> MinimodemBell202Calls(const audiogen::Samples& s, const QString& dir) {
   const QString wav = dir + "/point.wav";
   audiogen::WriteWav(wav, s);
   QProcess p;
   p.start("minimodem", {"--rx", "-q", "-f", wav, "callerid"});
   p.waitForFinished(1800000);
+  return MinimodemCalls(QString::fromUtf8(p.readAllStandardOutput()));
+}
+
+// minimodem prints "CALLER-ID", then "Phone: 212-555-0000" and "Name:  ..." per call.
+std::vector<CallerIdMessage> MinimodemCalls(const QString& output) {
   std::vector<CallerIdMessage> calls;
-  for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split('\n')) {
+  for (const QString& line : output.split('\n')) {
     if (line.startsWith("CALLER-ID"))
       calls.emplace_back();
     else if (!calls.empty() && line.startsWith("Phone:"))

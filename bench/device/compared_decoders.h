@@ -14,5 +14,7 @@ std::vector<device::audio::CallerIdMessage> OurCalls(const audiogen::Samples& s,
 std::vector<device::audio::CallerIdMessage> StockCalls(const audiogen::Samples& s, device::audio::Standard st);
 // Writes the audio as a WAV file in `dir` for minimodem to read.
 std::vector<device::audio::CallerIdMessage> MinimodemBell202Calls(const audiogen::Samples& s, const QString& dir);
+// The calls in what `minimodem --rx callerid` printed.
+std::vector<device::audio::CallerIdMessage> MinimodemCalls(const QString& output);
 
 }  // namespace bench
