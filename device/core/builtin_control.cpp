@@ -11,9 +11,11 @@ constexpr size_t kMaxPendingErrors = 16;
 
 TBuiltinControl::TBuiltinControl(const QStringList& directories, const MonotonicClock& clock, SessionMaker makeSession)
     : clock_(clock),
+      timer_(this),
       errors_([this](const QString& text) { PushError(text); }),
       queue_([this](const RecordQueue::Item& item) { Deliver(item); },
              [this](const RecordQueue::Item& call) { errors_.LostCalls(call.source, call.label, 1, clock_.NowMs()); }),
+      watch_(directories, [this] { DirectoriesChanged(); }),
       linker_(
           directories, [this, make = std::move(makeSession)](const DeviceEntry& e) { return make(e, this, clock_); },
           [this](const QString& path, const QString& label, const QString& text) {
@@ -52,6 +54,7 @@ HRESULT TBuiltinControl::StartMonitoring() {
   if (TakePendingError()) return E_FAIL;
   if (!timer_.isActive()) {
     timer_.start();
+    watch_.Refresh();  // watching before the first reading, so nothing made between is missed
     Tick();
   }
   return Ok();
@@ -99,14 +102,27 @@ HRESULT TBuiltinControl::Unadvise() {
 
 void TBuiltinControl::Tick() {
   const qint64 now = clock_.NowMs();
-  linker_.Scan(now);
-  // Ticking may report and so change nothing in the links but the queue.
-  for (const auto& s : linker_.Sessions()) {
-    s->Tick(now);
-    errors_.Flush(s->Entry().path, s->Label(), now);
+  if (linker_.ScanDue(now)) {
+    watch_.Refresh();  // a directory the system could not watch before
+    linker_.Scan(now);
   }
+  // Ticking may report and so change nothing in the links but the queue.
+  for (const auto& s : linker_.Sessions()) TickSession(s.get(), now);
   // Refused entries and devices gone have their held-back lines too.
   errors_.FlushAll(now);
+}
+
+void TBuiltinControl::DirectoriesChanged() {
+  const qint64 now = clock_.NowMs();
+  const size_t linked = linker_.Scan(now);
+  // A device just linked asks for its identity now, not at the next tick.
+  const auto& sessions = linker_.Sessions();
+  for (size_t i = sessions.size() - linked; i < sessions.size(); ++i) TickSession(sessions[i].get(), now);
+}
+
+void TBuiltinControl::TickSession(DeviceSession* s, qint64 nowMs) {
+  s->Tick(nowMs);
+  errors_.Flush(s->Entry().path, s->Label(), nowMs);
 }
 
 void TBuiltinControl::Dropping(DeviceSession* s) {

@@ -1,9 +1,10 @@
 #pragma once
 // The program's own caller-ID control, registered under the control's class
 // identifier. It finds declared devices by itself (device_linker.h), talks
-// to each through its session and raises the contract's events. Three helpers
-// do the work: the linker, the record queue towards the window and the
-// once-a-second error limit; the control answers the contract's calls.
+// to each through its session and raises the contract's events. Four helpers
+// do the work: the directory watch and the linker, the record queue towards
+// the window and the once-a-second error limit; the control answers the
+// contract's calls.
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
@@ -12,6 +13,7 @@
 
 #include "device/core/clock.h"
 #include "device/core/device_linker.h"
+#include "device/core/directory_watch.h"
 #include "device/core/error_limiter.h"
 #include "device/core/record_queue.h"
 #include "device/core/session_factory.h"
@@ -22,7 +24,9 @@ namespace device {
 class TBuiltinControl : public QObject, public ITevra, public SessionOwner {
   Q_OBJECT
  public:
-  // How often the device directories are read and the links looked after.
+  // How often the links are looked after (the sessions' timing, and the
+  // linker's rescan when it is due); the directories are read at once when
+  // they change.
   static constexpr int kTickMs = 200;
   static constexpr size_t kMaxQueued = RecordQueue::kMaxQueued;
 
@@ -53,6 +57,9 @@ class TBuiltinControl : public QObject, public ITevra, public SessionOwner {
 
  private:
   DeviceSession* Primary() const { return linker_.Primary(); }
+  // The directories changed: link and drop at once.
+  void DirectoriesChanged();
+  void TickSession(DeviceSession* session, qint64 nowMs);
   void Deliver(const RecordQueue::Item& item);
   void Dropping(DeviceSession* session);
   void PushError(const QString& message);
@@ -68,6 +75,7 @@ class TBuiltinControl : public QObject, public ITevra, public SessionOwner {
   std::deque<QString> pendingErrors_;
   ErrorLimiter errors_;
   RecordQueue queue_;
+  DirectoryWatch watch_;
   DeviceLinker linker_;  // last: its sessions report into the members above
 };
 

@@ -16,7 +16,18 @@ DeviceSession* DeviceLinker::Primary() const {
   return nullptr;
 }
 
-void DeviceLinker::Scan(qint64 nowMs) {
+bool DeviceLinker::ScanDue(qint64 nowMs) const {
+  if (!scanned_ || nowMs - lastScanMs_ >= kRescanMs) return true;
+  for (const auto& s : linked_)
+    if (s->PortFailed()) return true;
+  for (const auto& [path, held] : heldBack_)
+    if (nowMs >= held.retryAfterMs) return true;
+  return false;
+}
+
+size_t DeviceLinker::Scan(qint64 nowMs) {
+  scanned_ = true;
+  lastScanMs_ = nowMs;
   std::vector<Refusal> refusals;
   const std::vector<DeviceEntry> entries = ScanDeviceDirectories(directories_, &refusals);
   // Each refusal once while it lasts; again if it comes back later.
@@ -34,6 +45,7 @@ void DeviceLinker::Scan(qint64 nowMs) {
       if (e == s.Entry()) present = true;
     if (!present || s.PortFailed()) Unlink(i, nowMs);
   }
+  const size_t kept = linked_.size();
   // Forget failed ports whose entry is gone or was made anew.
   for (auto it = heldBack_.begin(); it != heldBack_.end();) {
     bool same = false;
@@ -62,6 +74,7 @@ void DeviceLinker::Scan(qint64 nowMs) {
     heldBack_.erase(e.path);
     linked_.push_back(std::move(session));
   }
+  return linked_.size() - kept;
 }
 
 void DeviceLinker::Unlink(size_t index, qint64 nowMs) {

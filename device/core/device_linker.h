@@ -4,6 +4,10 @@
 // holds back a port that could not be opened before trying it again. A new
 // entry under the same name (a re-plugged device) is a new device and is
 // tried at once.
+//
+// The directories are read when they change (the control's DirectoryWatch)
+// and, besides, when ScanDue says so: a change no directory event tells of
+// (a link's target appearing or going) is found by a slow rescan.
 #include <QStringList>
 #include <functional>
 #include <map>
@@ -18,6 +22,8 @@ namespace device {
 class DeviceLinker {
  public:
   static constexpr qint64 kOpenRetryMs = 2000;
+  // The rescan that finds what no directory event told of.
+  static constexpr qint64 kRescanMs = 2000;
   // A line about the entry or directory at `path`, shown as `label`.
   using Report = std::function<void(const QString& path, const QString& label, const QString& text)>;
   using Factory = std::function<std::unique_ptr<DeviceSession>(const DeviceEntry&)>;
@@ -28,8 +34,12 @@ class DeviceLinker {
   DeviceLinker(QStringList directories, Factory factory, Report report, Dropping dropping);
   ~DeviceLinker();
 
-  // One round: reads the directories and links or drops sessions.
-  void Scan(qint64 nowMs);
+  // One round: reads the directories and links or drops sessions. Returns
+  // how many sessions it linked (the last ones of Sessions()).
+  size_t Scan(qint64 nowMs);
+  // Whether a round is due without a directory event: the first one, the
+  // slow rescan, a session whose port failed, a held-back port to retry.
+  bool ScanDue(qint64 nowMs) const;
   // In the order they were linked.
   const std::vector<std::unique_ptr<DeviceSession>>& Sessions() const { return linked_; }
   // The device the control reports: the first linked one that identified.
@@ -42,6 +52,8 @@ class DeviceLinker {
   Factory factory_;
   Report report_;
   Dropping dropping_;
+  qint64 lastScanMs_ = 0;
+  bool scanned_ = false;
   std::vector<std::unique_ptr<DeviceSession>> linked_;
   struct HeldBack {
     DeviceEntry entry;  // the entry that failed; a different one is not held back

@@ -20,6 +20,7 @@
 #include "device/core/builtin_control.h"
 #include "device/directory/audio_target.h"
 #include "device/event_log.h"
+#include "support/control_events.h"
 #include "support/manual_clock.h"
 #include "support/recording_writer.h"
 #include "support/session_probe.h"
@@ -75,7 +76,7 @@ class AudioDeviceTest : public ::testing::Test {
   void Step() {
     clock.Advance(100);
     control->Tick();
-    QCoreApplication::processEvents();
+    testsupport::ProcessControlEvents();
   }
   bool StepUntil(const std::function<bool()>& done) {
     return QTest::qWaitFor(

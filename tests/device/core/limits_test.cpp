@@ -9,6 +9,7 @@
 #include "device/core/builtin_control.h"
 #include "device/core/error_limiter.h"
 #include "device/core/ring_levels.h"
+#include "support/control_events.h"
 #include "support/manual_clock.h"
 
 namespace device {
@@ -81,12 +82,14 @@ TEST(ErrorLimiter, ANoticeAlreadyWaitingInTheSameWordsIsNotRepeated) {
 }
 
 // An entry whose target keeps changing between things that are refused gives
-// a new refusal on every reading of the directory; they share the device's
-// one line a second with everything else it says.
+// a new refusal on every reading of the directory (each change is read at
+// once); they share the device's one line a second with everything else it
+// says.
 TEST(ErrorLimiter, RefusalsOfAFlappingEntryKeepToOneLineASecond) {
   QTemporaryDir dir;
   test::ManualClock clock{1000};
   TBuiltinControl control({dir.path()}, clock);
+  ASSERT_EQ(control.StartMonitoring(), S_OK);
   QStringList lines;
   const auto drain = [&] {
     QString v;
@@ -96,6 +99,7 @@ TEST(ErrorLimiter, RefusalsOfAFlappingEntryKeepToOneLineASecond) {
   for (int tick = 0; tick < 10; ++tick) {
     const QString target = tick % 2 ? QStringLiteral("/dev/null") : QStringLiteral("/dev/zero");
     ASSERT_TRUE(CreateDeviceEntry(dir.path(), QStringLiteral("audio-x"), target, &error));
+    testsupport::ProcessControlEvents();
     control.Tick();
     drain();
     clock.Advance(TBuiltinControl::kTickMs);

@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <functional>
 
 #include "device/core/device_linker.h"
 #include "device/pty.h"
@@ -134,6 +135,55 @@ TEST_F(LinkerTest, PortsThatDoNotOpenAreRetriedReportedOnceAndForgottenWhenTheir
   Scan();
   EXPECT_EQ(opened.size(), 3);  // a new entry, not held back by the old one
   EXPECT_EQ(reports.size(), 2);
+}
+
+// Between directory events the linker reads the directories only when
+// something waits for it; each row is a state and whether a round is due.
+TEST_F(LinkerTest, ARoundIsDueOnlyWhenSomethingWaitsForIt) {
+  struct Case {
+    const char* name;
+    std::function<void()> setUp;
+    qint64 laterMs;  // after the last round
+    bool due;
+  };
+  Pty pty;
+  const Case cases[] = {
+      {"nothing read yet", [] {}, 0, true},
+      {"just read", [&] { Scan(); }, 0, false},
+      {"read a moment ago", [&] { Scan(); }, DeviceLinker::kRescanMs - 1, false},
+      {"the slow rescan", [&] { Scan(); }, DeviceLinker::kRescanMs, true},
+      {"a linked port failed",
+       [&] {
+         Declare(QStringLiteral("unit-a"), pty.Slave());
+         Scan();
+         static_cast<StubSession&>(*Linker().Sessions()[0]).Fail();
+       },
+       0, true},
+      {"a port held back, not yet to be retried",
+       [&] {
+         opens = false;
+         Declare(QStringLiteral("unit-a"), pty.Slave());
+         Scan();
+       },
+       DeviceLinker::kOpenRetryMs - 1, false},
+      {"a port held back, to be retried",
+       [&] {
+         opens = false;
+         Declare(QStringLiteral("unit-a"), pty.Slave());
+         Scan();
+         clock.Advance(DeviceLinker::kOpenRetryMs / 2);
+         Scan(0);  // a directory event in between does not put the retry off
+       },
+       DeviceLinker::kOpenRetryMs / 2, true},
+  };
+  for (const Case& c : cases) {
+    linker.reset();
+    opens = true;
+    QString error;
+    ASSERT_TRUE(RemoveDeviceEntry(dir.path(), QStringLiteral("unit-a"), &error));
+    c.setUp();
+    EXPECT_EQ(Linker().ScanDue(clock.NowMs() + c.laterMs), c.due) << c.name;
+  }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "device/fake_device.h"
 #include "device/modem/modem_session.h"
 #include "device/native_unit/native_unit_session.h"
+#include "support/control_events.h"
 #include "support/manual_clock.h"
 #include "support/session_probe.h"
 
@@ -38,7 +39,7 @@ class TimingTest : public ::testing::Test {
   void Advance(qint64 ms) {
     clock.Advance(ms);
     control->Tick();
-    QCoreApplication::processEvents();
+    testsupport::ProcessControlEvents();
   }
   // Plugs a device in and steps time until it has identified.
   void PlugAndIdentify(FakeDevice& dev) {

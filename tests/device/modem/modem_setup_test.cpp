@@ -9,6 +9,7 @@
 #include "device/core/builtin_control.h"
 #include "device/fake_device.h"
 #include "device/modem/modem_session.h"
+#include "support/control_events.h"
 #include "support/manual_clock.h"
 #include "support/session_probe.h"
 
@@ -31,7 +32,7 @@ class ModemSetupTest : public ::testing::Test {
   void Advance(qint64 ms) {
     clock.Advance(ms);
     control->Tick();
-    QCoreApplication::processEvents();
+    testsupport::ProcessControlEvents();
   }
   // stalled: the modem answers nothing until the test says so.
   std::unique_ptr<FakeDevice> Modem(const sim::ModemProfile& profile, bool stalled = false) {

@@ -20,6 +20,7 @@
 #include "device/public_format/public_format_parser.h"
 #include "device/public_format/serial_unit_session.h"
 #include "device/public_format/udp_record_listener.h"
+#include "support/control_events.h"
 #include "support/manual_clock.h"
 #include "support/session_probe.h"
 #include "tools/simulator/public_format.h"
@@ -45,7 +46,7 @@ class LineUnitControlTest : public ::testing::Test {
   void Advance(qint64 ms) {
     clock.Advance(ms);
     control->Tick();
-    QCoreApplication::processEvents();
+    testsupport::ProcessControlEvents();
   }
   QString Info(const QString& key) {
     QString v;

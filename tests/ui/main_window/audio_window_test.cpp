@@ -8,6 +8,7 @@
 
 #include "device/core/builtin_control.h"
 #include "platform/application.h"
+#include "support/control_events.h"
 #include "support/manual_clock.h"
 #include "support/recorded_tone.h"
 #include "support/scoped_control_registration.h"
@@ -64,7 +65,7 @@ TEST(AudioWindow, TwoLinesOfAudioBecomeRowsWithTheirLinesAndABadBurstAMessage) {
     clock.Advance(100);
     control->Tick();
     platform::Guarded(form->Timer1, [&] { form->Timer1Timer(form->Timer1); });
-    QCoreApplication::processEvents();
+    testsupport::ProcessControlEvents();
   };
   auto memo = [&] { return form->Memo2->toPlainText(); };
   ASSERT_TRUE(QTest::qWaitFor(
