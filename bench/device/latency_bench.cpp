@@ -1,7 +1,10 @@
 // Time from the last byte of a call record, written on the device side of a
-// pseudo-terminal, to the program's call handler on the host side. Baseline:
-// the same bytes crossing the same kind of terminal to a bare reader in the
-// same event loop, i.e. what the operating system and the loop cost anyway.
+// pseudo-terminal, to the program's call handler on the host side; and from
+// a device's entry appearing to the control reporting its model (linked and
+// identified: the window shows it at its next poll), and from the entry going
+// to the model gone. Baseline: the same record crossing the same kind of
+// terminal to a bare reader in the same event loop, i.e. what the operating
+// system and the loop cost anyway.
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -96,12 +99,50 @@ void BM_RecordToCallHandler(benchmark::State& state) {
   }
 }
 
+// Each plug is a new pseudo-terminal and a new entry, as the simulator and
+// udev make them; the model is asked for at every turn of the loop, as a
+// window polling without pause would.
+void BM_PlugAndUnplug(benchmark::State& state, bool plug) {
+  QTemporaryDir dir;
+  device::TBuiltinControl control(QStringList{dir.path()});
+  control.StartMonitoring();
+  const auto model = [&] {
+    QString m;
+    control.GetInfo(QStringLiteral("devicemodel"), &m);
+    return m;
+  };
+  const auto spinWhile = [&](bool present) {
+    while (model().isEmpty() == !present) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  };
+  for (auto _ : state) {
+    device::test::FakeDevice dev(dir.path(), QStringLiteral("unit-bench"), sim::MakeUnit(4, QStringLiteral("B1")));
+    auto start = Clock::now();
+    if (!dev.Plug()) {
+      state.SkipWithError("no pseudo-terminal");
+      return;
+    }
+    spinWhile(false);
+    auto end = Clock::now();
+    if (!plug) {
+      start = Clock::now();
+      dev.Unplug();
+      spinWhile(true);
+      end = Clock::now();
+    }
+    state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+  }
+}
+
 BENCHMARK(BM_PtyBaseline)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RecordToCallHandler)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_PlugAndUnplug, PlugToModel, true)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_PlugAndUnplug, UnplugToNoModel, false)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
 int main(int argc, char** argv) {
   return benchsupport::RunWithRatios(argc, argv,
-                                     {{"BM_RecordToCallHandler/manual_time", "BM_PtyBaseline/manual_time"}});
+                                     {{"BM_RecordToCallHandler/manual_time", "BM_PtyBaseline/manual_time"},
+                                      {"BM_PlugAndUnplug/PlugToModel/manual_time", "BM_PtyBaseline/manual_time"},
+                                      {"BM_PlugAndUnplug/UnplugToNoModel/manual_time", "BM_PtyBaseline/manual_time"}});
 }

@@ -29,7 +29,8 @@ constexpr char kUsage[] =
     "audio-NAME (--audio, a sound card with a line coupler): PORT is its capture\n"
     "node /dev/snd/pcmC<card>D<dev>c, a FIFO or a WAV file; --standard clip, dtmf,\n"
     "bell or jclip fixes the caller-ID standard (else it is detected).\n"
-    "The caller-ID program notices the change within half a second.\n";
+    "The caller-ID program takes up the change at once; its window shows it\n"
+    "within half a second.\n";
 
 int Usage() {
   std::fputs(kUsage, stderr);
