@@ -20,7 +20,9 @@ namespace {
 using test::FakeDevice;
 
 int OpenDescriptors() {
-  return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::System).size());
+  return int(QDir(QStringLiteral("/proc/self/fd"))
+                 .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot)
+                 .size());
 }
 
 class PlugTest : public ::testing::Test {
