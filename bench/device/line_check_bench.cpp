@@ -89,7 +89,7 @@ const char* kNames[] = {"JOHN SMITH", "MARY JONES", "ACME CORP", "ROBERT BROWN",
 
 struct Line {
   audiogen::Samples audio;
-  std::multiset<QString> numbers;  // sent with caller ID
+  std::multiset<QString> numbers;  // sent with caller ID that can be read
   int calls = 0;
 };
 
@@ -114,11 +114,12 @@ Line MakeLine(double minutes, int seed) {
     call.month = 1 + rng.bounded(12), call.day = 1 + rng.bounded(28);
     call.hour = rng.bounded(24), call.minute = rng.bounded(60);
     audiogen::Samples part = audiogen::Silence(gap);
-    audiogen::Append(part, sim::CallAudio(call, level, faults));
+    audiogen::Append(part, sim::CallAudio(call, level, snr, faults));
     if (line.audio.size() + part.size() > total) break;
     audiogen::AddNoise(part, sim::NoiseDbm0(level, snr, faults), seed * 100003 + line.calls);
     audiogen::Append(line.audio, part);
-    if (!faults.noCallerId) line.numbers.insert(call.number);
+    // The other faults put the burst beyond any decoder's reach.
+    if (faults.Describe() == QLatin1String("none") || faults.early) line.numbers.insert(call.number);
     ++line.calls;
   }
   audiogen::Samples rest = audiogen::Silence(double(total - line.audio.size()) / 8000);

@@ -68,7 +68,7 @@ QString Recording(const QTemporaryDir& dir) {
     QString error;
     EXPECT_TRUE(faults.Add({QString::fromLatin1(fault)}, &error)) << error.toStdString();
     audiogen::Samples s = audiogen::Silence(0.5);
-    audiogen::Append(s, sim::CallAudio(call, -20, faults));
+    audiogen::Append(s, sim::CallAudio(call, -20, 45, faults));
     audiogen::Append(s, audiogen::Silence(2));
     audiogen::AddNoise(s, sim::NoiseDbm0(-20, 40, faults), 7);
     lines.push_back(s);

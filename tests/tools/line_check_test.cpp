@@ -41,7 +41,7 @@ QString Recording(const QTemporaryDir& dir, const QString& fault) {
     QString error;
     EXPECT_TRUE(faults.Add({f}, &error)) << error.toStdString();
     audiogen::Samples s = audiogen::Silence(0.5);
-    audiogen::Append(s, sim::CallAudio(call, -20, faults));
+    audiogen::Append(s, sim::CallAudio(call, -20, 45, faults));
     audiogen::Append(s, audiogen::Silence(2));
     audiogen::AddNoise(s, sim::NoiseDbm0(-20, 45, faults), 5);
     lines.push_back(s);
@@ -68,7 +68,7 @@ TEST(LineCheck, EachFaultGivesItsEventsAndVerdict) {
     double bitRate;           // 0: not checked
   } cases[] = {
       {"none", 1, true, "", 1200},
-      {"fast-clock", 1, true, "", 1236},
+      {"fast-clock", 1, false, "hız kaymış (1260 bit/sn", 1260},
       {"no-cid", 0, false, "arayan bilgisi gelmedi", 0},
       {"early", 1, true, "", 1200},
   };
@@ -85,7 +85,7 @@ TEST(LineCheck, EachFaultGivesItsEventsAndVerdict) {
     EXPECT_EQ(verdicts[0][QStringLiteral("good")].toBool(), c.good);
     EXPECT_TRUE(verdicts[0][QStringLiteral("text")].toString().contains(QString::fromUtf8(c.verdictSays)));
     if (c.bursts > 0) {
-      EXPECT_EQ(bursts[0][QStringLiteral("number")].toString(), QStringLiteral("05321234567"));
+      if (c.good) EXPECT_EQ(bursts[0][QStringLiteral("number")].toString(), QStringLiteral("05321234567"));
       EXPECT_NEAR(bursts[0][QStringLiteral("level_dbm0")].toDouble(), -20, 1.5);
       EXPECT_NEAR(bursts[0][QStringLiteral("bit_rate")].toDouble(), c.bitRate, 6);
       const double firstRing = Of(r.events, 1, "ring")[0][QStringLiteral("start")].toDouble();

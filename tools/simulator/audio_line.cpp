@@ -84,7 +84,7 @@ void AudioLine::Unplug() {
 
 void AudioLine::Call(int line, const audiogen::CallBurst& call) {
   auto& q = scheduled_[size_t(line - 1)];
-  const audiogen::Samples audio = CallAudio(call, options_.levelDbm0, options_.faults);
+  const audiogen::Samples audio = CallAudio(call, options_.levelDbm0, options_.snrDb, options_.faults);
   q.insert(q.end(), audio.begin(), audio.end());
 }
 

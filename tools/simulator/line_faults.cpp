@@ -63,9 +63,10 @@ audiogen::Standard LineFaults::Sent(audiogen::Standard standard) const {
   return standard == audiogen::Standard::ClipDtmf ? audiogen::Standard::ClipV23 : audiogen::Standard::ClipDtmf;
 }
 
-audiogen::Samples CallAudio(const audiogen::CallBurst& call, double levelDbm0, const LineFaults& faults) {
+audiogen::Samples CallAudio(const audiogen::CallBurst& call, double levelDbm0, double snrDb, const LineFaults& faults) {
   using audiogen::Append;
-  const double level = faults.weak ? LineFaults::kWeakDbm0 : levelDbm0;
+  // A weak burst comes over the line's usual quiet noise, which stays where it is.
+  const double level = faults.weak ? levelDbm0 - snrDb + LineFaults::kWeakAboveNoiseDb : levelDbm0;
   // Ringing through a coupler is loud whatever the burst level.
   const double ringDbm0 = std::min(0.0, levelDbm0 + 20);
   audiogen::CallBurst sent = call;
@@ -90,13 +91,12 @@ audiogen::Samples CallAudio(const audiogen::CallBurst& call, double levelDbm0, c
           audiogen::Silence(1.5), audiogen::Ring(1.0, ringDbm0)})
       Append(s, part);
   }
-  if (faults.humHz > 0) audiogen::AddHum(s, faults.humHz, level + LineFaults::kHumAboveBurstDb);
+  if (faults.humHz > 0) audiogen::AddHum(s, faults.humHz, LineFaults::kHumDbm0);
   return s;
 }
 
 double NoiseDbm0(double levelDbm0, double snrDb, const LineFaults& faults) {
-  const double level = faults.weak ? LineFaults::kWeakDbm0 : levelDbm0;
-  return level - (faults.noisy ? LineFaults::kNoisySnrDb : snrDb);
+  return levelDbm0 - (faults.noisy ? LineFaults::kNoisySnrDb : snrDb);
 }
 
 }  // namespace sim

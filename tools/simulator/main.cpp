@@ -60,10 +60,11 @@ int main(int argc, char** argv) {
       {QStringLiteral("snr"), QStringLiteral("Audio: line noise this many dB below the burst (default 45)."),
        QStringLiteral("dB"), QStringLiteral("45")},
       {QStringLiteral("fault"),
-       QStringLiteral("Audio: what is wrong with the line, comma-separated: weak (burst at -45 dBm0), noisy (noise 8 "
-                      "dB below the burst), hum[=HZ] (50 Hz, 10 dB above the burst), fast-clock[=FACTOR] (bit clock "
-                      "1.03 times fast), other-standard (DTMF sent to a device fixed to --standard, V.23 to a DTMF "
-                      "one), early (caller ID before the first ring), no-cid (rings and no caller ID)."),
+       QStringLiteral("Audio: what is wrong with the line, comma-separated: weak (burst 3 dB above the line noise), "
+                      "noisy (noise 3 dB below the burst), hum[=HZ] (50 Hz at +4.5 dBm0, clipping), "
+                      "fast-clock[=FACTOR] (bit clock 1.05 times fast), other-standard (DTMF sent to a device fixed "
+                      "to --standard, V.23 to a DTMF one), early (caller ID before the first ring), no-cid (rings and "
+                      "no caller ID)."),
        QStringLiteral("faults")},
   });
   cli.process(app);

@@ -64,11 +64,30 @@ bool DtmfTones(char code, double* low, double* high) {
 }
 }  // namespace
 
-BurstMeter::BurstMeter() : x_(kHistory, 0.f) {}
+BurstMeter::BurstMeter() : x_(kHistory, 0.f), raw_(kHistory, 0) {}
 
-void BurstMeter::Feed(const float* band, size_t count) {
-  for (size_t i = 0; i < count; ++i) x_[size_t((n_ + int64_t(i)) & (kHistory - 1))] = band[i];
+void BurstMeter::Feed(const int16_t* raw, const float* band, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    const size_t at = size_t((n_ + int64_t(i)) & (kHistory - 1));
+    x_[at] = band[i];
+    raw_[at] = raw[i];
+  }
   n_ += int64_t(count);
+}
+
+void BurstMeter::MeasureBelowBand(BurstReport& r) const {
+  const int64_t from = std::max({r.start, n_ - kHistory + 1, int64_t(0)}), to = std::min(r.end, n_);
+  if (to <= from) return;
+  double all = 0;
+  int64_t clipped = 0;
+  for (int64_t i = from; i < to; ++i) {
+    const double v = raw_[size_t(i & (kHistory - 1))];
+    all += v * v;
+    if (v >= 32767 || v <= -32767) ++clipped;
+  }
+  // The band and what lies below it are all but uncorrelated: their powers add.
+  r.humDbm0 = Dbm0(std::max(0.0, all / double(to - from) - MeanSquare(from, to)));
+  r.clippedPct = 100.0 * double(clipped) / double(to - from);
 }
 
 double BurstMeter::MeanSquare(int64_t from, int64_t to) const {
@@ -106,6 +125,7 @@ BurstReport BurstMeter::Measure(const BurstMeasurement& m, int64_t quietFrom) co
   r.noiseDbm0 = Dbm0(noise);
   if (m.standard != Standard::ClipDtmf) r.levelDbm0 = Dbm0(std::max(total - noise, kLeastSignalShare * total));
   r.snrDb = r.levelDbm0 - r.noiseDbm0;
+  MeasureBelowBand(r);
   return r;
 }
 

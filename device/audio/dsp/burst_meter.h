@@ -18,8 +18,9 @@ class BurstMeter {
   static constexpr int kHistory = 1 << 16;  // 8 s: a burst with its preamble and the line before it
 
   BurstMeter();
-  // `band`: line audio in the telephone band, as the receivers heard it.
-  void Feed(const float* band, size_t count);
+  // `raw`: the line audio as it came; `band`: the same in the telephone
+  // band, as the receivers heard it.
+  void Feed(const int16_t* raw, const float* band, size_t count);
   // The report of `m`, every figure but what came before it. The noise is
   // measured on the line before the burst, from `quietFrom` on at the
   // earliest (after whatever signal preceded it).
@@ -28,11 +29,15 @@ class BurstMeter {
  private:
   float X(int64_t i) const { return i < 0 || i + kHistory <= n_ || i >= n_ ? 0.f : x_[size_t(i & (kHistory - 1))]; }
   double MeanSquare(int64_t from, int64_t to) const;
+  // What lies below the band over a burst (mains hum, the ring's tail), and
+  // how much of the burst the sound card cut at full scale.
+  void MeasureBelowBand(BurstReport& r) const;
   double NoiseMeanSquare(int64_t burstStart, int64_t quietFrom) const;
   void MeasureFsk(const BurstMeasurement& m, int64_t quietFrom, BurstReport& r) const;
   void MeasureDtmf(const BurstMeasurement& m, BurstReport& r) const;
 
   std::vector<float> x_;
+  std::vector<int16_t> raw_;
   int64_t n_ = 0;
 };
 

@@ -55,6 +55,12 @@ Diagnosis DiagnoseBurst(const BurstReport& b, double* figure) {
   *figure = 0;
   if (b.otherFamily) return b.standard == Standard::ClipDtmf ? Diagnosis::DtmfOnFskLine : Diagnosis::FskOnDtmfLine;
   if (b.fate == BurstFate::Decoded) return Diagnosis::Good;
+  // Hum the band filter would take away is harmless until it drives the
+  // sound card into clipping; then every other figure of the burst is off.
+  if (b.clippedPct >= LineLimits::kClippedPct && b.humDbm0 > b.levelDbm0) {
+    *figure = b.humDbm0;
+    return Diagnosis::Hum;
+  }
   if (b.levelDbm0 < LineLimits::kWeakestDbm0) {
     *figure = b.levelDbm0;
     return Diagnosis::TooWeak;
@@ -113,6 +119,11 @@ QString DiagnosisText(int line, Diagnosis d, double figure, const BurstReport* b
   switch (d) {
     case Diagnosis::Good: return {};
     case Diagnosis::NoCallerId: return NoCallerIdLine(line);
+    case Diagnosis::Hum:
+      return failed + QStringLiteral(
+                          "şebeke uğultusu ses kartını kırpıyor (uğultu %1 dBm0, kırpılan örnekler yüzde %2); "
+                          "bağlayıcının topraklamasını denetleyin ya da kayıt seviyesini düşürün")
+                          .arg(Number(figure), Number(b ? b->clippedPct : 0, 0));
     case Diagnosis::TooWeak:
       return failed + QStringLiteral(
                           "sinyal çok zayıf (%1 dBm0, en az %2 gerekir); hattın ya da bağlayıcının kaybını "

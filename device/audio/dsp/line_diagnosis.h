@@ -14,6 +14,9 @@ struct LineLimits {
   // Weaker than this a line is out of the receive range (-36 dBV at the
   // terminal and a coupler's loss).
   static constexpr double kWeakestDbm0 = -40;
+  // A burst this much cut at full scale (the share the bad-audio check
+  // calls clipping) is distorted whatever its other figures.
+  static constexpr double kClippedPct = 1;
   // Test conditions assume 20 to 25 dB SNR in the telephone band.
   static constexpr double kLeastSnrDb = 20;
   // Tones: V.23 and DTMF within 1.5 %, Bell 202 within 1 %; bit rate 1 %.

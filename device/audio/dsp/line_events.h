@@ -73,6 +73,8 @@ struct BurstReport {
   double levelDbm0 = 0;        // RMS over the burst
   double noiseDbm0 = -100;     // in-band RMS just before the burst
   double snrDb = 0;            // level less noise
+  double humDbm0 = -100;       // below the telephone band over the burst: mains hum, the ring's tail
+  double clippedPct = 0;       // share of the burst's samples the sound card cut at full scale
   // FSK figures; 0 where not measured.
   double markHz = 0, spaceHz = 0;
   double markOffsetPct = 0, spaceOffsetPct = 0;  // against the standard's nominal tones
@@ -91,6 +93,7 @@ struct BurstReport {
 enum class Diagnosis {
   Good,             // a call came
   NoCallerId,       // two rings and nothing before the first or between
+  Hum,              // mains hum so loud the sound card clips the burst; figure: the hum's level, dBm0
   TooWeak,          // figure: the burst's level, dBm0
   TooNoisy,         // figure: SNR, dB
   OffFrequency,     // figure: the tone's offset, per cent

@@ -163,7 +163,7 @@ struct LineWatch::Impl {
     calls.clear();
     decoder.Feed(samples, count, calls, &bursts);
     const float* band = decoder.Filtered();
-    meter.Feed(band, count);
+    meter.Feed(samples, band, count);
     rings.Feed(samples, band, count, heard);
     alerts.Feed(band, count, heard);
     n += int64_t(count);

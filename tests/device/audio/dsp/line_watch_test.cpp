@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "device/audio/dsp/line_diagnosis.h"
 #include "watch_helpers.h"
 
 namespace device::audio {
@@ -109,6 +110,31 @@ INSTANTIATE_TEST_SUITE_P(
         VerdictCase{"V23OnDtmfLine", [] { return Cycle(Burst(Standard::ClipV23)); }, Standard::ClipDtmf,
                     Diagnosis::FskOnDtmfLine, "FSK arayan bilgisi var (clip) ama aygıt DTMF'e ayarlı"}),
     [](const ::testing::TestParamInfo<VerdictCase>& i) { return std::string(i.param.label); });
+
+// Mains hum: harmless while the band filter takes it away, named when it
+// drives the sound card into clipping (it hides the rings too, so the cycle
+// is judged when it is over).
+TEST(HumVerdicts, HumIsNamedOnlyWhenItClips) {
+  const struct {
+    double humDbm0;
+    Diagnosis diagnosis;
+    bool clipped;
+  } cases[] = {{-6, Diagnosis::Good, false}, {4.5, Diagnosis::Hum, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.humDbm0);
+    Samples line = Cycle(Burst(Standard::ClipV23, -20));
+    audiogen::AddHum(line, 50, c.humDbm0);
+    const Watched w = Watch(line, Standard::ClipV23);
+    ASSERT_EQ(w.verdicts.size(), 1u);
+    EXPECT_EQ(w.verdicts[0].diagnosis, c.diagnosis) << w.verdicts[0].text.toStdString();
+    ASSERT_FALSE(w.bursts.empty());
+    EXPECT_NEAR(w.bursts[0].humDbm0, c.humDbm0, 1.5);
+    EXPECT_EQ(w.bursts[0].clippedPct >= LineLimits::kClippedPct, c.clipped) << w.bursts[0].clippedPct;
+    if (c.clipped)
+      EXPECT_TRUE(w.verdicts[0].text.contains(QStringLiteral("şebeke uğultusu ses kartını kırpıyor (uğultu 4,")))
+          << w.verdicts[0].text.toStdString();
+  }
+}
 
 // A burst's figures, against what the generator sent.
 struct FigureCase {
