@@ -12,19 +12,6 @@ double Seconds(int64_t samples) { return double(samples) / kSampleRate; }
 QString Sec(int64_t samples) { return QString::number(Seconds(samples), 'f', 2); }
 QString Num(double v, int decimals = 1) { return QString::number(v, 'f', decimals); }
 
-QString FateName(BurstFate fate) {
-  switch (fate) {
-    case BurstFate::Decoded: return QStringLiteral("çözüldü");
-    case BurstFate::ChecksumFailed: return QStringLiteral("sağlama toplamı tutmadı");
-    case BurstFate::CutOff: return QStringLiteral("yarıda kesildi");
-    case BurstFate::Unreadable: return QStringLiteral("okunamadı");
-    case BurstFate::DigitsLost: return QStringLiteral("rakam kayıp");
-    case BurstFate::NoEndCode: return QStringLiteral("bitiş kodu yok");
-    case BurstFate::NotFramed: return QStringLiteral("çerçevelenemedi");
-  }
-  return {};
-}
-
 QString PrecursorName(Precursor p) {
   switch (p) {
     case Precursor::Nothing: return QStringLiteral("hiçbir şey");
@@ -55,6 +42,23 @@ QString Fields(const CallerIdMessage& m) {
 }
 
 }  // namespace
+
+QString FateName(BurstFate fate) {
+  switch (fate) {
+    case BurstFate::Decoded: return QStringLiteral("çözüldü");
+    case BurstFate::ChecksumFailed: return QStringLiteral("sağlama toplamı tutmadı");
+    case BurstFate::CutOff: return QStringLiteral("yarıda kesildi");
+    case BurstFate::Unreadable: return QStringLiteral("okunamadı");
+    case BurstFate::DigitsLost: return QStringLiteral("rakam kayıp");
+    case BurstFate::NoEndCode: return QStringLiteral("bitiş kodu yok");
+    case BurstFate::NotFramed: return QStringLiteral("çerçevelenemedi");
+  }
+  return {};
+}
+
+QString VerdictText(const CycleVerdict& c) {
+  return c.text.isEmpty() ? QStringLiteral("arayan bilgisi sağlam geldi (%1 zil)").arg(c.rings) : c.text;
+}
 
 QString EventText(int line, const WatchEvent& event) {
   const QString at = QStringLiteral("Hat %1, %2 s: ").arg(line);
@@ -90,8 +94,7 @@ QString EventText(int line, const WatchEvent& event) {
     return s;
   }
   const auto& c = std::get<CycleVerdict>(event);
-  return at.arg(Sec(c.at)) + QStringLiteral("karar: ") +
-         (c.text.isEmpty() ? QStringLiteral("arayan bilgisi sağlam geldi (%1 zil)").arg(c.rings) : c.text);
+  return at.arg(Sec(c.at)) + QStringLiteral("karar: ") + VerdictText(c);
 }
 
 QJsonObject EventJson(int line, const WatchEvent& event) {

@@ -12,4 +12,8 @@ namespace linecheck {
 QString EventText(int line, const device::audio::WatchEvent& event);
 QJsonObject EventJson(int line, const device::audio::WatchEvent& event);
 
+// What became of a burst, and a cycle's verdict, in the words of the report.
+QString FateName(device::audio::BurstFate fate);
+QString VerdictText(const device::audio::CycleVerdict& verdict);
+
 }  // namespace linecheck

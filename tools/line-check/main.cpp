@@ -7,6 +7,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <cstdio>
 #include <memory>
@@ -18,6 +19,8 @@
 #include "device/directory/audio_target.h"
 #include "tools/line-check/event_report.h"
 #include "tools/line-check/heard_audio_file.h"
+#include "tools/line-check/plot_application.h"
+#include "tools/line-check/plot_painter.h"
 
 namespace {
 
@@ -34,7 +37,9 @@ void Err(const QString& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
+  const bool plotting = linecheck::PlotAsked(argc, argv);
+  const std::unique_ptr<QCoreApplication> application = linecheck::MakeApplication(argc, argv);
+  QCoreApplication& app = *application;
   QCommandLineParser cli;
   cli.setApplicationDescription(QStringLiteral(
       "Hat denetimi: bir kayıttaki (ya da bir ses kartından veya ses akışından dinlenen) her kanalın zillerini, "
@@ -54,6 +59,9 @@ int main(int argc, char** argv) {
        QStringLiteral("Duyulan sesi bu WAV dosyasına kaydeder (8 kHz, 16 bit PCM, hat başına bir kanal); "
                       "cid-line-check ve program onu aynı olaylarla yeniden okur."),
        QStringLiteral("dosya.wav")},
+      {QStringLiteral("plot"),
+       QStringLiteral("Her kanalın seviyesini, olaylarını ve patlamaların tayfını bu PNG dosyasına çizer."),
+       QStringLiteral("dosya")},
   });
   cli.process(app);
   if (cli.positionalArguments().size() != 1) {
@@ -69,11 +77,19 @@ int main(int argc, char** argv) {
             .arg(cli.value(QStringLiteral("standard"))));
     return 2;
   }
+  QString message;
   bool ok = false;
   const double seconds = cli.value(QStringLiteral("seconds")).toDouble(&ok);
   if (!ok || seconds <= 0) {
     Err(QStringLiteral("cid-line-check: --seconds pozitif bir sayı olmalı"));
     return 2;
+  }
+
+  const QString plotPath = cli.value(QStringLiteral("plot"));
+  std::unique_ptr<linecheck::PlotData> plot;
+  if (plotting && !linecheck::PlotWritable(plotPath, &message)) {
+    Err(message);
+    return 1;
   }
 
   std::unique_ptr<device::AudioSource> source;
@@ -90,7 +106,6 @@ int main(int argc, char** argv) {
       break;
     }
   }
-  QString message;
   std::unique_ptr<linecheck::HeardAudioFile> saved;
   if (cli.isSet(QStringLiteral("save"))) {
     saved = std::make_unique<linecheck::HeardAudioFile>(cli.value(QStringLiteral("save")));
@@ -111,9 +126,11 @@ int main(int argc, char** argv) {
   qint64 done = 0;
   int lastPercent = -1;
   const auto report = [&](int line) {
-    for (const auto& e : events)
+    for (const auto& e : events) {
+      if (plot) plot->Take(line - 1, e);
       Out(json ? QString::fromUtf8(QJsonDocument(linecheck::EventJson(line, e)).toJson(QJsonDocument::Compact))
                : linecheck::EventText(line, e));
+    }
     events.clear();
   };
   int status = 0;
@@ -132,11 +149,17 @@ int main(int argc, char** argv) {
     if (channels > 0 && watches.empty()) {
       if (recording && !json) Out(QStringLiteral("%1: %2").arg(path, recording->Description()));
       for (int c = 0; c < channels; ++c) watches.push_back(std::make_unique<device::audio::LineWatch>(c + 1, fixed));
+      if (plotting) {
+        plot = std::make_unique<linecheck::PlotData>(channels);
+        plot->SetTitle(recording ? QStringLiteral("%1 (%2)").arg(QFileInfo(path).fileName(), recording->Description())
+                                 : path);
+      }
     }
     const size_t count = channels > 0 ? frames.size() / size_t(channels) : 0;
     for (int c = 0; c < channels && count > 0; ++c) {
       channel.resize(count);
       for (size_t i = 0; i < count; ++i) channel[i] = frames[i * size_t(channels) + size_t(c)];
+      if (plot) plot->Feed(c, channel.data(), count);
       watches[size_t(c)]->Feed(channel.data(), count, events);
       report(c + 1);
     }
@@ -161,6 +184,10 @@ int main(int argc, char** argv) {
   for (size_t c = 0; c < watches.size(); ++c) {
     watches[c]->Finish(events);
     report(int(c) + 1);
+  }
+  if (plot && !linecheck::SavePlot(*plot, plotPath, &message)) {
+    Err(message);
+    return 1;
   }
   return status;
 }
