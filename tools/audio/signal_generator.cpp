@@ -8,6 +8,7 @@ extern "C" {
 #include <QFile>
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <cstring>
 
 #include "platform/codepage.h"
@@ -140,8 +141,35 @@ std::vector<Biquad> BandSections() {
   return {Section("h", 300, 0.541), Section("h", 300, 1.307), Section("l", 3400, 0.541), Section("l", 3400, 1.307)};
 }
 
-// A gentle slope across the FSK band: `db` more gain at 2200 Hz than at 1200 Hz.
-void Tilt(Samples& s, double db) { RunSections(s, {Section("s", 1700, 0.5, 2 * db)}); }
+// A section's gain at `hz`, in dB.
+double GainDb(const Biquad& b, double hz) {
+  const std::complex<double> z = std::polar(1.0, -2 * M_PI * hz / 8000.0);  // z^-1
+  const std::complex<double> num = b.b0 + z * (b.b1 + z * b.b2), den = 1.0 + z * (b.a1 + z * b.a2);
+  return 20 * std::log10(std::abs(num / den));
+}
+
+// A slope across the FSK band, as a long loop's loss tilts it: a shelf
+// midway between the two tones whose gain is chosen so that `highHz` comes
+// out exactly `db` above `lowHz`, scaled so they sit `db`/2 either side of
+// where they were (a shelf's own gain figure spreads over more than the
+// interval between the tones, so it cannot be given as it is).
+void Tilt(Samples& s, double db, double lowHz, double highHz) {
+  const double centre = (lowHz + highHz) / 2;
+  auto difference = [&](double shelfDb) {
+    const Biquad b = Section("s", centre, 0.707, shelfDb);
+    return GainDb(b, highHz) - GainDb(b, lowHz);
+  };
+  // The difference grows with the shelf's gain (about half of it); bisect.
+  double lo = std::min(0.0, 4 * db), hi = std::max(0.0, 4 * db);
+  for (int i = 0; i < 60; ++i) {
+    const double mid = (lo + hi) / 2;
+    (difference(mid) < db ? lo : hi) = mid;
+  }
+  Biquad b = Section("s", centre, 0.707, (lo + hi) / 2);
+  const double scale = std::pow(10.0, -(GainDb(b, lowHz) + GainDb(b, highHz)) / 40);
+  b.b0 *= scale, b.b1 *= scale, b.b2 *= scale;
+  RunSections(s, {b});
+}
 
 Samples DtmfDigitsAudio(const QByteArray& digits, const BurstShape& shape) {
   static const char* kKeys = "123A456B789C*0#D";
@@ -227,7 +255,10 @@ Samples Burst(const CallBurst& call, double levelDbm0, bool corruptChecksum, con
     if (n < 160) break;
   }
   adsi_tx_free(tx);
-  if (call.standard != Standard::ClipDtmf && shape.twistDb != 0.0) Tilt(out, shape.twistDb);
+  if (call.standard != Standard::ClipDtmf && shape.twistDb != 0.0) {
+    const bool bell = call.standard == Standard::Bell202;
+    Tilt(out, shape.twistDb, (bell ? 1200 : 1300) * shape.toneFactor, (bell ? 2200 : 2100) * shape.toneFactor);
+  }
   Amplify(out, GainToLevel(out, levelDbm0));
   return out;
 }
@@ -315,7 +346,7 @@ void TelephoneBand(Samples& samples) { RunSections(samples, BandSections()); }
 
 void LongLoop(Samples& samples) {
   std::vector<Biquad> s = BandSections();
-  s.push_back(Section("s", 1700, 0.5, -12));  // about -6 dB at 2200 against 1200 Hz
+  s.push_back(Section("s", 1700, 0.5, -15.5));  // with the edge below, 6 dB at 2200 against 1200 Hz
   s.push_back(Section("l", 3000, 0.707));
   RunSections(samples, s);
 }

@@ -43,8 +43,10 @@ Samples CallerIdBurst(const CallBurst& call, double levelDbm0, bool corruptCheck
 struct BurstShape {
   double bitRateFactor = 1.0;  // FSK: 1.01 sends 1212 bit/s
   double toneFactor = 1.0;     // FSK tones, or each DTMF tone, times this
-  double twistDb = 0.0;        // FSK: space above mark; DTMF: high tones above low ones
-  int seizureBits = -1;        // FSK preamble lengths; -1: the standard's own
+  // FSK: the space tone this much above the mark, exactly at the two tones
+  // sent (a line's tilt across the band); DTMF: the high tones above the low.
+  double twistDb = 0.0;
+  int seizureBits = -1;  // FSK preamble lengths; -1: the standard's own
   int markBits = -1;
   int dtmfToneMs = 70, dtmfGapMs = 70;  // DTMF digit and gap lengths
 };
@@ -78,8 +80,8 @@ void AddHum(Samples& samples, double hz, double levelDbm0);
 // frequency and rate reads 1 % high) delivers of `samples`.
 Samples Resample(const Samples& samples, double factor);
 // The telephone band (300-3400 Hz), and a long loop: the band plus a loss
-// rising with frequency (about 6 dB more at 2200 Hz than at 1200 Hz) and a
-// low-pass edge near 3 kHz.
+// rising with frequency (6 dB more at 2200 Hz than at 1200 Hz, about 5 dB
+// between the V.23 tones) and a low-pass edge near 3 kHz.
 void TelephoneBand(Samples& samples);
 void LongLoop(Samples& samples);
 // Adds a constant offset, saturating.

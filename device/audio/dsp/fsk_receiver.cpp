@@ -31,6 +31,8 @@ constexpr float kGuessShare = 0.1f;
 // Characters with the carrier (type, length and one more) that make a burst
 // that failed worth reporting: fewer are as likely a false start.
 constexpr int kHeardCharacters = 3;
+// Tones this far apart in level are read again, each against its own level.
+constexpr double kTwistWorthDb = 1.5;
 
 bool IsClipType(uint8_t b) { return b == 0x80 || b == 0x04 || b == 0x82 || b == 0x06; }
 
@@ -121,7 +123,30 @@ double FskReceiver::DAt(double t) const {
   const double fl = std::floor(t);
   const int64_t i = int64_t(fl);
   const double f = t - fl;
-  return D(i) + f * (D(i + 1) - D(i));
+  return D(i) + f * (D(i + 1) - D(i)) - slice_;
+}
+
+// Where a reading of `frames` should slice: midway between what its mark
+// bits and its space bits read, where the one-bit filters cover a whole bit.
+// With the tones at one level that is zero; with twist, the louder tone's
+// share in the other's filter moves it towards the louder tone. `twistDb`
+// gets the mark's power over the space's.
+double FskReceiver::SliceLevel(const std::vector<Frame>& frames, double* twistDb) const {
+  double mark = 0, space = 0, markPower = 0, spacePower = 0;
+  int marks = 0, spaces = 0;
+  for (const Frame& f : frames) {
+    for (int b = 0; b < 10; ++b) {
+      const int64_t i = int64_t(std::lround(f.start + (b + 1) * bit_));
+      if (D(i) > 0)
+        mark += D(i), markPower += 0.5 * (Energy(i) + D(i)), ++marks;
+      else
+        space += D(i), spacePower += 0.5 * (Energy(i) - D(i)), ++spaces;
+    }
+  }
+  *twistDb = 0;
+  if (marks == 0 || spaces == 0 || markPower <= 0 || spacePower <= 0) return 0;
+  *twistDb = 10 * std::log10((markPower / marks) / (spacePower / spaces));
+  return (mark / marks + space / spaces) / 2;
 }
 
 FskReceiver::Frame FskReceiver::FrameAt(double s, double bit) const {
@@ -374,45 +399,59 @@ void FskReceiver::Finish(std::vector<FskBurst>& out, const std::vector<Frame>& n
   double takenScore = 0, bit = bit_;
   Reading bestScoring;  // the best reading, passing or not
   std::vector<Frame> frames;
-  for (double offset : kRateOffsets) {
-    const double b = bit_ / (1 + offset);
-    if (!Decode(first_, true, b, frames)) continue;  // read another length: not this rate
-    double score = 0;
-    for (const Frame& f : frames) score += f.score;
-    score /= double(frames.size());
-    if (score > bestScoring.score) bestScoring = {frames, b, score};
-    if (message && score <= takenScore) continue;
-    Standard l = tones_;
-    std::optional<CallerIdMessage> m = Accept(BytesOf(frames), &l);
-    if (m && !Guessed(frames)) {
-      message = m;
-      layout = l;
-      takenScore = score;
-      bit = b;
-      burst.end = int64_t(frames.back().start + 10 * b);
-    }
-  }
-  if (!message && bestScoring.bit > 0) bit = bestScoring.bit;
-  // Whether the carrier lasted, judged on the frames of the rate taken.
-  if (Decode(first_, true, bit, frames)) burst.end = int64_t(frames.back().start + 10 * bit);
-  const bool carrier = CarrierThroughout(frames.empty() ? nominal : frames, &burst.quality);
-  // A failure is only reported for a burst the nominal reading framed whole
-  // with the carrier throughout: a cut-off burst or other tones read at an
-  // odd rate are no failed caller ID.
-  double nominalQuality = 0;
-  const bool failedBurst = nominalComplete && CarrierThroughout(nominal, &nominalQuality);
-  for (double shift : {0.0, -bit / 8, bit / 8}) {
-    if (message) break;
-    if (Decode(first_ + shift, false, bit, frames)) {
+  bool carrier = false, failedBurst = false;
+  // Read sliced at zero; then, when nothing passed and the two tones arrived
+  // at clearly different levels (a line's twist), sliced where this burst's
+  // marks and spaces read alike, so a lone bit of the weaker tone between
+  // the louder one's is not lost to its neighbours.
+  double twistDb = 0;
+  const std::vector<Frame> carried(nominal.begin(), nominal.begin() + long(CarrierFrames(nominal)));
+  const double slice = SliceLevel(carried, &twistDb);
+  for (int pass = 0; pass < 2; ++pass) {
+    if (pass == 1 && (message || std::fabs(twistDb) < kTwistWorthDb)) break;
+    slice_ = pass == 0 ? 0.0 : slice;
+    bestScoring = {};
+    for (double offset : kRateOffsets) {
+      const double b = bit_ / (1 + offset);
+      if (!Decode(first_, true, b, frames)) continue;  // read another length: not this rate
+      double score = 0;
+      for (const Frame& f : frames) score += f.score;
+      score /= double(frames.size());
+      if (score > bestScoring.score) bestScoring = {frames, b, score};
+      if (message && score <= takenScore) continue;
       Standard l = tones_;
       std::optional<CallerIdMessage> m = Accept(BytesOf(frames), &l);
       if (m && !Guessed(frames)) {
         message = m;
         layout = l;
+        takenScore = score;
+        bit = b;
+        burst.end = int64_t(frames.back().start + 10 * b);
       }
     }
+    if (!message && bestScoring.bit > 0) bit = bestScoring.bit;
+    // Whether the carrier lasted, judged on the frames of the rate taken.
+    if (Decode(first_, true, bit, frames)) burst.end = int64_t(frames.back().start + 10 * bit);
+    carrier = CarrierThroughout(frames.empty() ? nominal : frames, &burst.quality);
+    // A failure is only reported for a burst the nominal reading framed whole
+    // with the carrier throughout: a cut-off burst or other tones read at an
+    // odd rate are no failed caller ID.
+    double nominalQuality = 0;
+    failedBurst = nominalComplete && CarrierThroughout(nominal, &nominalQuality);
+    for (double shift : {0.0, -bit / 8, bit / 8}) {
+      if (message) break;
+      if (Decode(first_ + shift, false, bit, frames)) {
+        Standard l = tones_;
+        std::optional<CallerIdMessage> m = Accept(BytesOf(frames), &l);
+        if (m && !Guessed(frames)) {
+          message = m;
+          layout = l;
+        }
+      }
+    }
+    if (!message && !bestScoring.frames.empty()) message = FlipOneBit(bestScoring.frames, &layout);
   }
-  if (!message && !bestScoring.frames.empty()) message = FlipOneBit(bestScoring.frames, &layout);
+  slice_ = 0;
   burst.bitRate = kSampleRate / bit;
   burst.markHz = MarkHz(first_);
   const std::vector<Frame>& heard = frames.empty() ? nominal : frames;
@@ -480,8 +519,16 @@ void FskReceiver::Step(std::vector<FskBurst>& out) {
       const double crossing = double(i - 1) + D(i - 1) / (D(i - 1) - D(i));
       const double s0 = crossing - bit_ / 2;
       if (s0 + 11 * bit_ + bit_ / 2 + 2 >= double(n_)) return;  // wait for the whole first character
-      const Frame f = BestFrame(s0, 4, bit_);
-      if (f.soft[0] < 0 && f.soft[9] > 0 && FirstByteAccepted(f.byte)) {
+      Frame f = BestFrame(s0, 4, bit_);
+      bool framed = f.soft[0] < 0 && f.soft[9] > 0 && FirstByteAccepted(f.byte);
+      // Behind a long mark run much louder than the space, the start bit may
+      // read as mark, and the first space heard is a data bit: frame a bit
+      // earlier, the start bit taken as read.
+      if (!framed && s0 - bit_ > double(n_ - kHistory)) {
+        const Frame earlier = BestFrame(s0 - bit_, 4, bit_);
+        if (earlier.soft[9] > 0 && FirstByteAccepted(earlier.byte)) f = earlier, framed = true;
+      }
+      if (framed) {
         first_ = f.start;
         candidate_ = i;
         phase_ = Phase::kCollecting;

@@ -76,7 +76,8 @@ class FskReceiver {
   float Purity(int64_t i) const { return purity_[i & (kHistory - 1)]; }
   float Energy(int64_t i) const { return e_[i & (kHistory - 1)]; }
   float X(int64_t i) const { return x_[i & (kHistory - 1)]; }
-  double DAt(double t) const;
+  double DAt(double t) const;  // mark power less space power, less the slicing level
+  double SliceLevel(const std::vector<Frame>& frames, double* twistDb) const;
   void Demodulate(float x);
   void Step(std::vector<FskBurst>& out);
   void RestartHunt(int64_t at);
@@ -101,6 +102,7 @@ class FskReceiver {
   Standard only_;
   double bit_;  // nominal samples per bit
   double markHz_;
+  double slice_ = 0;  // the level readings slice the discriminator at
   float markTable_[kTablePeriod][2], spaceTable_[kTablePeriod][2];
   float zm_[kTaps][2] = {}, zs_[kTaps][2] = {}, sq_[kTaps] = {};
   int tap_ = 0, phase80_ = 0, longTap_ = 0;  // n_ modulo kTaps, kTablePeriod and kLongTaps

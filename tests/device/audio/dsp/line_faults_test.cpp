@@ -66,8 +66,11 @@ INSTANTIATE_TEST_SUITE_P(
         Shaped{"JapanRate98", Standard::JapanV23, Rate(0.98)}, Shaped{"JapanRate102", Standard::JapanV23, Rate(1.02)},
         Shaped{"V23TonesLow", Standard::ClipV23, Tones(0.985)}, Shaped{"V23TonesHigh", Standard::ClipV23, Tones(1.015)},
         Shaped{"BellTonesLow", Standard::Bell202, Tones(0.99)}, Shaped{"BellTonesHigh", Standard::Bell202, Tones(1.01)},
-        Shaped{"V23SpaceDown6", Standard::ClipV23, Twist(-6)}, Shaped{"BellSpaceUp10", Standard::Bell202, Twist(10)},
-        Shaped{"DtmfHighUp8", Standard::ClipDtmf, Twist(8)},
+        // Twist at each standard's edges, exact at the two tones.
+        Shaped{"V23SpaceDown6", Standard::ClipV23, Twist(-6)}, Shaped{"V23SpaceUp6", Standard::ClipV23, Twist(6)},
+        Shaped{"BellSpaceDown6", Standard::Bell202, Twist(-6)}, Shaped{"BellSpaceUp10", Standard::Bell202, Twist(10)},
+        Shaped{"JapanSpaceDown6", Standard::JapanV23, Twist(-6)}, Shaped{"JapanSpaceUp6", Standard::JapanV23, Twist(6)},
+        Shaped{"DtmfHighUp8", Standard::ClipDtmf, Twist(8)}, Shaped{"DtmfHighDown8", Standard::ClipDtmf, Twist(-8)},
         Shaped{"DtmfShortest", Standard::ClipDtmf, Digits(40, 40)}),
     [](const ::testing::TestParamInfo<Shaped>& i) { return std::string(i.param.label); });
 

@@ -1,0 +1,90 @@
+// The generator's burst shaping measured on the audio it gives: the
+// conformance figures rest on a twist being the twist asked for.
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <cmath>
+
+#include "tools/audio/signal_generator.h"
+
+namespace audiogen {
+namespace {
+
+// Power at `hz` over the whole of `s` (Goertzel).
+double PowerAt(const Samples& s, double hz) {
+  const double c = 2 * std::cos(2 * M_PI * hz / 8000.0);
+  double s1 = 0, s2 = 0;
+  for (int16_t v : s) {
+    const double s0 = v + c * s1 - s2;
+    s2 = s1, s1 = s0;
+  }
+  return s1 * s1 + s2 * s2 - c * s1 * s2;
+}
+
+struct TwistCase {
+  Standard standard;
+  double twistDb;
+  double toneFactor;
+  friend void PrintTo(const TwistCase& k, std::ostream* os) {
+    *os << int(k.standard) << " twist " << k.twistDb << " dB, tones x" << k.toneFactor;
+  }
+};
+
+class GeneratedTwist : public ::testing::TestWithParam<TwistCase> {};
+
+// The same message with and without twist: whatever share of each tone the
+// bits give, the change between the two bursts is the twist alone.
+TEST_P(GeneratedTwist, IsTheRequestAtTheTonesSent) {
+  const TwistCase& k = GetParam();
+  const CallBurst call = MakeCallBurst(k.standard, QStringLiteral("05321234567"), QStringLiteral("Ayşe Yılmaz"),
+                                       QDateTime(QDate(2026, 12, 9), QTime(7, 5)));
+  const bool bell = k.standard == Standard::Bell202;
+  const double mark = (bell ? 1200 : 1300) * k.toneFactor, space = (bell ? 2200 : 2100) * k.toneFactor;
+  const Samples flat = CallerIdBurst(call, -20, BurstShape{.toneFactor = k.toneFactor});
+  const Samples tilted = CallerIdBurst(call, -20, BurstShape{.toneFactor = k.toneFactor, .twistDb = k.twistDb});
+  const double measured =
+      10 * std::log10((PowerAt(tilted, space) / PowerAt(tilted, mark)) / (PowerAt(flat, space) / PowerAt(flat, mark)));
+  EXPECT_NEAR(measured, k.twistDb, 0.3);
+  // The level asked for still holds.
+  EXPECT_NEAR(LevelDbm0(tilted.data(), tilted.size()), LevelDbm0(flat.data(), flat.size()), 1.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Standards, GeneratedTwist,
+    ::testing::Values(TwistCase{Standard::ClipV23, -6, 1.0}, TwistCase{Standard::ClipV23, -3, 1.0},
+                      TwistCase{Standard::ClipV23, 3, 1.0}, TwistCase{Standard::ClipV23, 6, 1.0},
+                      TwistCase{Standard::ClipV23, 6, 1.015}, TwistCase{Standard::Bell202, -6, 1.0},
+                      TwistCase{Standard::Bell202, 4, 1.0}, TwistCase{Standard::Bell202, 10, 1.0},
+                      TwistCase{Standard::Bell202, 10, 0.99}, TwistCase{Standard::JapanV23, -6, 1.0},
+                      TwistCase{Standard::JapanV23, 6, 1.0}, TwistCase{Standard::JapanV23, -6, 0.985}));
+
+// A line's filters: what they take off a tone at each FSK frequency, against
+// what they take off at 1200 Hz.
+struct FilterCase {
+  const char* label;
+  void (*filter)(Samples&);
+  double hz, lossDb;  // loss at `hz` beyond the loss at 1200 Hz
+  friend void PrintTo(const FilterCase& k, std::ostream* os) { *os << k.label << " at " << k.hz << " Hz"; }
+};
+
+class LineFilter : public ::testing::TestWithParam<FilterCase> {};
+
+TEST_P(LineFilter, TiltsTheBandAsItSays) {
+  const FilterCase& k = GetParam();
+  auto loss = [&](double hz) {
+    Samples s = Tone(hz, 1.0, -20);
+    k.filter(s);
+    const size_t settled = 800;  // the filters' start
+    return -20 - LevelDbm0(s.data() + settled, s.size() - settled);
+  };
+  EXPECT_NEAR(loss(k.hz) - loss(1200), k.lossDb, 0.3);
+}
+
+INSTANTIATE_TEST_SUITE_P(Filters, LineFilter,
+                         ::testing::Values(FilterCase{"telephone band", TelephoneBand, 2200, 0},
+                                           FilterCase{"telephone band", TelephoneBand, 1300, 0},
+                                           FilterCase{"long loop", LongLoop, 2200, 6},
+                                           FilterCase{"long loop", LongLoop, 2100, 5.4}));
+
+}  // namespace
+}  // namespace audiogen
