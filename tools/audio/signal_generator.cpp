@@ -44,7 +44,10 @@ QByteArray DtmfDigits(const CallBurst& c) {
   }
   if (c.absence == Absence::Withheld) return "B10C";
   if (c.absence == Absence::Unavailable) return "B00C";
-  return "A" + c.number.toLatin1() + "C";
+  QByteArray digits = c.dtmfStart + c.number.toLatin1();
+  if (!c.dtmfRedirecting.isEmpty()) digits += "D" + c.dtmfRedirecting.toLatin1();
+  if (!c.dtmfInfo.isEmpty()) digits += "B" + c.dtmfInfo.toLatin1();
+  return digits + "C";
 }
 
 QByteArray FskMessage(const CallBurst& c, adsi_tx_state_t* tx) {

@@ -23,6 +23,11 @@ struct CallBurst {
   int month = -1, day = -1, hour = -1, minute = -1;  // -1: no date/time field
   bool sdmf = false;             // ClipV23/Bell202: single-message layout (date/time and number only)
   bool dtmfHashVariant = false;  // ClipDtmf: "A<number>#" / "D1#" instead of "A<number>C" / "B10C"
+  // ClipDtmf: the number's start code ('A', or 'D' where exchanges use it),
+  // and the redirecting number and information fields sent after the number
+  // ("A<number>D<redirecting>B<info>C"; empty: not sent).
+  char dtmfStart = 'A';
+  QString dtmfRedirecting, dtmfInfo;
 };
 
 // A call with its number (empty for none) and name, and the month, day and

@@ -47,13 +47,20 @@ bool DtmfReceiver::TimingHolds() const {
   return true;
 }
 
+// After "A" and a number, "D" opens the redirecting number and "B" the
+// information field: the string goes on, and the parser judges the fields.
+// Anywhere else these codes start a string of their own.
+bool DtmfReceiver::FieldCode(char code) const {
+  return (code == 'B' || code == 'D') && pending_.size() >= 2 && pending_.front().code == 'A';
+}
+
 void DtmfReceiver::DigitEnded(std::vector<DtmfString>& out) {
   // The steps heard the pair from the earlier window of the first step to
   // the end of the later window of the last.
   const Digit d{current_, currentOn_, currentLast_ + DtmfToneDetector::kHop + DtmfToneDetector::kWindow};
   current_ = 0;
   if (!pending_.empty() && d.on - pending_.back().off > kDigitGap) GiveUp(out);
-  if (d.code == 'A' || d.code == 'B' || d.code == 'D') {
+  if ((d.code == 'A' || d.code == 'B' || d.code == 'D') && !FieldCode(d.code)) {
     pending_.assign(1, d);
     return;
   }

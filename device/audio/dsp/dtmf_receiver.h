@@ -1,6 +1,7 @@
 #pragma once
 // Caller ID sent as DTMF digits: our tone-pair detector, with the digits
-// gathered between a start code (A, B or D) and an end code (C or #). DTMF
+// gathered between a start code (A, B or D) and an end code (C or #); after
+// a number, D and B open its further fields. DTMF
 // has no checksum, so the timing must hold together too: an exchange sends
 // its digits evenly, and a gap that leaves room for a digit, or a digit much
 // shorter than the rest, means a digit was lost or split and the string is
@@ -46,6 +47,7 @@ class DtmfReceiver {
   // The string stopped without its end code.
   void GiveUp(std::vector<DtmfString>& out);
   bool TimingHolds() const;
+  bool FieldCode(char code) const;
 
   DtmfToneDetector detector_;
   std::vector<DtmfToneDetector::Step> steps_;

@@ -177,9 +177,24 @@ std::optional<CallerIdMessage> ParseDtmfMessage(const char* digits, int len) {
     return !b.isEmpty() && AllDigits(reinterpret_cast<const uint8_t*>(b.constData()), int(b.size()));
   };
   if (end == 'C') {
-    // A<number>C, or B<code>C: "00" the number is not available, "10" the
-    // caller restricted it.
-    if (start == 'A' && digitsOnly(body)) {
+    // A<number>C, with a redirecting number and an information field after
+    // the number where the exchange sends them (A<number>D<redirecting>B<info>C,
+    // each field digits); D<number>C; or B<code>C: "00" the number is not
+    // available, "10" the caller restricted it.
+    if (start == 'A') {
+      const qsizetype redirecting = body.indexOf('D'), info = body.indexOf('B');
+      if (redirecting >= 0 && info >= 0 && info < redirecting) return std::nullopt;  // the fields' order
+      const qsizetype numberEnd = redirecting >= 0 ? redirecting : info >= 0 ? info : body.size();
+      const QByteArray number = body.left(numberEnd);
+      if (!digitsOnly(number)) return std::nullopt;
+      if (redirecting >= 0 &&
+          !digitsOnly(body.mid(redirecting + 1, (info >= 0 ? info : body.size()) - redirecting - 1)))
+        return std::nullopt;
+      if (info >= 0 && !digitsOnly(body.mid(info + 1))) return std::nullopt;
+      m.number = QString::fromLatin1(number);
+      return m;
+    }
+    if (start == 'D' && digitsOnly(body)) {
       m.number = QString::fromLatin1(body);
       return m;
     }

@@ -52,6 +52,14 @@ CallBurst With(CallBurst c, Absence a, bool sdmf = false, bool hash = false) {
   return c;
 }
 
+// A DTMF number with its start code and the fields after it.
+CallBurst Fields(CallBurst c, char start, const char* redirecting, const char* info) {
+  c.dtmfStart = start;
+  c.dtmfRedirecting = QString::fromLatin1(redirecting);
+  c.dtmfInfo = QString::fromLatin1(info);
+  return c;
+}
+
 const QString kTurkish = QStringLiteral("Şükrü Çağlayan İĞÖ");
 
 INSTANTIATE_TEST_SUITE_P(
@@ -69,6 +77,11 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"DtmfUnavailable", With(Call(Standard::ClipDtmf, {}), Absence::Unavailable)},
                       Case{"DtmfHashNumber", With(Call(Standard::ClipDtmf, "05321234567"), Absence::None, false, true)},
                       Case{"DtmfHashWithheld", With(Call(Standard::ClipDtmf, {}), Absence::Withheld, false, true)},
+                      Case{"DtmfRedirecting", Fields(Call(Standard::ClipDtmf, "05321234567"), 'A', "02125550123", {})},
+                      Case{"DtmfInformation", Fields(Call(Standard::ClipDtmf, "05321234567"), 'A', {}, "10")},
+                      Case{"DtmfRedirectingAndInformation",
+                           Fields(Call(Standard::ClipDtmf, "05321234567"), 'A', "02125550123", "00")},
+                      Case{"DtmfStartCodeD", Fields(Call(Standard::ClipDtmf, "05321234567"), 'D', {}, {})},
                       Case{"Japan", Call(Standard::JapanV23, "0312345678")},
                       Case{"JapanWithheld", With(Call(Standard::JapanV23, {}), Absence::Withheld)}),
     [](const ::testing::TestParamInfo<Case>& i) { return std::string(i.param.label); });

@@ -170,5 +170,16 @@ TEST(LineFaults, FieldsThatAreNoNumberOrNameAreNoCall) {
   }
 }
 
+// DTMF fields after the number out of the layout's order, empty or twice:
+// one garbled string, no call (nor a call from its tail).
+TEST(LineFaults, DtmfFieldsOutOfOrderAreNoCall) {
+  for (const char* digits : {"05321234567B10D02125550123", "05321234567DB10", "05321234567D0212D0213",
+                             "05321234567B10B00", "05321234567D"}) {
+    SCOPED_TRACE(digits);
+    const Decoded d = Decode(OnLine(audiogen::CallerIdBurst(Call(Standard::ClipDtmf, digits), -20), 9));
+    EXPECT_TRUE(d.calls.empty());
+  }
+}
+
 }  // namespace
 }  // namespace device::audio
