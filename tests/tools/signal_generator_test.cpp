@@ -25,9 +25,6 @@ struct TwistCase {
   Standard standard;
   double twistDb;
   double toneFactor;
-  friend void PrintTo(const TwistCase& k, std::ostream* os) {
-    *os << int(k.standard) << " twist " << k.twistDb << " dB, tones x" << k.toneFactor;
-  }
 };
 
 class GeneratedTwist : public ::testing::TestWithParam<TwistCase> {};
@@ -56,7 +53,13 @@ INSTANTIATE_TEST_SUITE_P(
                       TwistCase{Standard::ClipV23, 6, 1.015}, TwistCase{Standard::Bell202, -6, 1.0},
                       TwistCase{Standard::Bell202, 4, 1.0}, TwistCase{Standard::Bell202, 10, 1.0},
                       TwistCase{Standard::Bell202, 10, 0.99}, TwistCase{Standard::JapanV23, -6, 1.0},
-                      TwistCase{Standard::JapanV23, 6, 1.0}, TwistCase{Standard::JapanV23, -6, 0.985}));
+                      TwistCase{Standard::JapanV23, 6, 1.0}, TwistCase{Standard::JapanV23, -6, 0.985}),
+    [](const ::testing::TestParamInfo<TwistCase>& i) {
+      const TwistCase& k = i.param;
+      return (device::audio::StandardName(k.standard) + (k.twistDb < 0 ? "Down" : "Up") +
+              QString::number(std::fabs(k.twistDb)) + (k.toneFactor == 1.0 ? QString() : QStringLiteral("TonesOff")))
+          .toStdString();
+    });
 
 // A line's filters: what they take off a tone at each FSK frequency, against
 // what they take off at 1200 Hz.
@@ -64,7 +67,6 @@ struct FilterCase {
   const char* label;
   void (*filter)(Samples&);
   double hz, lossDb;  // loss at `hz` beyond the loss at 1200 Hz
-  friend void PrintTo(const FilterCase& k, std::ostream* os) { *os << k.label << " at " << k.hz << " Hz"; }
 };
 
 class LineFilter : public ::testing::TestWithParam<FilterCase> {};
@@ -81,10 +83,13 @@ TEST_P(LineFilter, TiltsTheBandAsItSays) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Filters, LineFilter,
-                         ::testing::Values(FilterCase{"telephone band", TelephoneBand, 2200, 0},
-                                           FilterCase{"telephone band", TelephoneBand, 1300, 0},
-                                           FilterCase{"long loop", LongLoop, 2200, 6},
-                                           FilterCase{"long loop", LongLoop, 2100, 5.4}));
+                         ::testing::Values(FilterCase{"Band", TelephoneBand, 2200, 0},
+                                           FilterCase{"Band", TelephoneBand, 1300, 0},
+                                           FilterCase{"LongLoop", LongLoop, 2200, 6},
+                                           FilterCase{"LongLoop", LongLoop, 2100, 5.4}),
+                         [](const ::testing::TestParamInfo<FilterCase>& i) {
+                           return std::string(i.param.label) + "At" + std::to_string(int(i.param.hz));
+                         });
 
 }  // namespace
 }  // namespace audiogen
