@@ -191,6 +191,7 @@ void PaintTrack(QPainter& g, const PlotLayout& l, const ChannelPlot& plot, int c
   g.setFont(Font(11));
   for (double s = 0; s <= seconds + 1e-9; s += step) {
     const int x = l.X(int64_t(std::llround(s * kSampleRate)));
+    if (x > t.right() - 30) break;  // the unit's place
     g.drawLine(x, t.bottom(), x, t.bottom() + 4);
     g.drawText(QRect(x - 40, t.bottom() + 4, 80, 14), Qt::AlignCenter, Seconds(s));
   }
