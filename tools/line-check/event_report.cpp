@@ -76,6 +76,14 @@ QString EventText(int line, const WatchEvent& event) {
            QStringLiteral("uyarı tonu (%1 ms, %2 dBm0, eğim %3 dB)")
                .arg(Num(1000 * Seconds(a->end - a->start), 0), Num(a->levelDbm0), Num(a->twistDb));
   if (const auto* b = std::get_if<BurstReport>(&event)) {
+    // No receiver framed it: there is no standard, tone or digit to name.
+    if (b->fate == BurstFate::NotFramed)
+      return at.arg(Sec(b->start)) +
+             QStringLiteral(
+                 "bantta arayan bilgisine benzer bir sinyal (%1 s), %2: seviye %3 dBm0, gürültü %4 dBm0, "
+                 "SNR %5 dB; öncesinde %6")
+                 .arg(Num(Seconds(b->end - b->start), 2), FateName(b->fate), Num(b->levelDbm0), Num(b->noiseDbm0),
+                      Num(b->snrDb), PrecursorName(b->before));
     QString s =
         at.arg(Sec(b->start)) + QStringLiteral("arayan bilgisi %1 %2, %3: seviye %4 dBm0, gürültü %5 dBm0, SNR %6 dB")
                                     .arg(StandardName(b->standard), b->layout, FateName(b->fate), Num(b->levelDbm0),

@@ -129,6 +129,20 @@ BurstReport BurstMeter::Measure(const BurstMeasurement& m, int64_t quietFrom) co
   return r;
 }
 
+BurstReport BurstMeter::MeasureUnframed(int64_t start, int64_t end, int64_t quietFrom) const {
+  BurstReport r;
+  r.fate = BurstFate::NotFramed;
+  r.start = r.messageStart = start;
+  r.end = end;
+  const double noise = NoiseMeanSquare(start, quietFrom);
+  const double total = MeanSquare(start, end);
+  r.noiseDbm0 = Dbm0(noise);
+  r.levelDbm0 = Dbm0(std::max(total - noise, kLeastSignalShare * total));
+  r.snrDb = r.levelDbm0 - r.noiseDbm0;
+  MeasureBelowBand(r);
+  return r;
+}
+
 // FSK: the burst mixed down to the middle of its two tones. There the mark
 // turns one way and the space the other, so the phase the signal turns
 // through says the frequency over any stretch, and its envelope says where

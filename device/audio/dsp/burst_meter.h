@@ -25,6 +25,10 @@ class BurstMeter {
   // measured on the line before the burst, from `quietFrom` on at the
   // earliest (after whatever signal preceded it).
   BurstReport Measure(const BurstMeasurement& m, int64_t quietFrom = 0) const;
+  // The report of a signal in the band over [start, end) that no receiver
+  // framed: fate NotFramed, its level with the noise taken off, the noise
+  // before it, the SNR, and what lies below the band.
+  BurstReport MeasureUnframed(int64_t start, int64_t end, int64_t quietFrom = 0) const;
 
  private:
   float X(int64_t i) const { return i < 0 || i + kHistory <= n_ || i >= n_ ? 0.f : x_[size_t(i & (kHistory - 1))]; }

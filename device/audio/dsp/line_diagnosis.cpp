@@ -100,6 +100,8 @@ Diagnosis DiagnoseBurst(const BurstReport& b, double* figure) {
   }
   switch (b.fate) {
     case BurstFate::DigitsLost: *figure = double(b.digits.size()); return Diagnosis::DigitsLost;
+    // A strong, clean signal no receiver could even frame.
+    case BurstFate::NotFramed:
     case BurstFate::Unreadable: *figure = b.snrDb; return Diagnosis::Distorted;
     default: *figure = b.levelDbm0; return Diagnosis::ChecksumFailure;
   }

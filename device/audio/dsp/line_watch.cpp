@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "device/audio/dsp/alert_tone_detector.h"
+#include "device/audio/dsp/band_activity.h"
 #include "device/audio/dsp/burst_meter.h"
 #include "device/audio/dsp/line_decoder.h"
 #include "device/audio/dsp/line_diagnosis.h"
@@ -41,6 +42,13 @@ struct LineWatch::Impl {
   RingDetector rings;
   AlertToneDetector alerts;
   BurstMeter meter;
+  // In-band signals of a burst's length: a burst the receivers could not
+  // frame shows here, held until a ring tells it lies within a ring cycle.
+  BandActivity activity;
+  std::vector<BandActivity::Span> spans, unframed;
+  // Where rings, alert tones and framed bursts were lately: a span over one
+  // of them is that signal, not a burst of its own.
+  std::vector<BandActivity::Span> taken;
   std::vector<LineEvent> calls;  // the decoder's own list; the bursts say the same
   std::vector<BurstMeasurement> bursts, otherBursts;
   std::vector<WatchEvent> heard;
@@ -94,7 +102,11 @@ struct LineWatch::Impl {
       v.diagnosis = DiagnoseBurst(*other, &v.figure);
     } else {
       // The other family's bursts that are not even readable say nothing.
-      auto own = std::find_if(c.bursts.rbegin(), c.bursts.rend(), [](const BurstReport& b) { return !b.otherFamily; });
+      // A burst the receivers framed says more than one they could not.
+      auto own = std::find_if(c.bursts.rbegin(), c.bursts.rend(),
+                              [](const BurstReport& b) { return !b.otherFamily && b.fate != BurstFate::NotFramed; });
+      if (own == c.bursts.rend())
+        own = std::find_if(c.bursts.rbegin(), c.bursts.rend(), [](const BurstReport& b) { return !b.otherFamily; });
       if (own != c.bursts.rend()) {
         v.burst = *own;
         v.diagnosis = DiagnoseBurst(*own, &v.figure);
@@ -128,6 +140,8 @@ struct LineWatch::Impl {
 
   void Take(WatchEvent e, std::vector<WatchEvent>& out) {
     if (auto* r = std::get_if<RingEvent>(&e)) {
+      TakeUnframed(r->start, out);
+      Remember({r->start, r->end});
       Join(r->start, out);
       ++cycle.rings;
       r->ringInCycle = cycle.rings;
@@ -142,14 +156,59 @@ struct LineWatch::Impl {
       return;
     }
     if (const auto* r = std::get_if<ReversalEvent>(&e)) lastReversal = r->at;
-    if (const auto* a = std::get_if<AlertToneEvent>(&e)) lastAlertEnd = a->end;
+    if (const auto* a = std::get_if<AlertToneEvent>(&e)) {
+      lastAlertEnd = a->end;
+      Remember({a->start, a->end});
+    }
     out.push_back(e);
+  }
+
+  // The rings' and tones' edges are timed to a detector block; their tails
+  // in the band stay out with them.
+  static constexpr int64_t kMargin = kSampleRate / 16;
+
+  void Remember(BandActivity::Span s) {
+    std::erase_if(taken, [&](const BandActivity::Span& t) { return s.start - t.end > 2 * kCycleGap; });
+    taken.push_back({s.start - kMargin, s.end + kMargin});
+  }
+
+  static bool Overlap(const BandActivity::Span& a, int64_t start, int64_t end) {
+    return a.start < end && start < a.end;
+  }
+
+  // A ring starting at `ringStart`: the in-band signals before it, after the
+  // ring before and within a cycle's gap, that are no other signal, are
+  // bursts no receiver framed. Speech on a line off hook has no ring after it.
+  void TakeUnframed(int64_t ringStart, std::vector<WatchEvent>& out) {
+    std::vector<BandActivity::Span> before;
+    std::erase_if(unframed, [&](const BandActivity::Span& s) {
+      if (s.start >= ringStart) return false;
+      if (s.end + kMargin <= ringStart && ringStart - s.end <= kCycleGap &&
+          std::none_of(taken.begin(), taken.end(),
+                       [&](const BandActivity::Span& t) { return Overlap(t, s.start, s.end); }))
+        before.push_back(s);
+      return true;
+    });
+    for (const BandActivity::Span& s : before) {
+      BurstReport b =
+          meter.MeasureUnframed(s.start, s.end, std::max({lastRingEnd, lastReversal, lastAlertEnd}) + kQuietAfter);
+      Precede(b);
+      Join(b.start, out);
+      cycle.lastActivity = std::max(cycle.lastActivity, b.end);
+      cycle.bursts.push_back(b);
+      out.push_back(std::move(b));
+    }
   }
 
   void TakeBurst(const BurstMeasurement& m, bool otherFamily, std::vector<WatchEvent>& out) {
     BurstReport b = meter.Measure(m, std::max({lastRingEnd, lastReversal, lastAlertEnd}) + kQuietAfter);
     b.otherFamily = otherFamily;
     Precede(b);
+    Remember({b.start, b.end});
+    // A framed burst settled late is no unframed one (its span came first).
+    std::erase_if(cycle.bursts, [&](const BurstReport& u) {
+      return u.fate == BurstFate::NotFramed && u.start < b.end && b.start < u.end;
+    });
     Join(b.start, out);
     cycle.lastActivity = std::max(cycle.lastActivity, b.end);
     cycle.bursts.push_back(b);
@@ -166,7 +225,11 @@ struct LineWatch::Impl {
     meter.Feed(samples, band, count);
     rings.Feed(samples, band, count, heard);
     alerts.Feed(band, count, heard);
+    spans.clear();
+    activity.Feed(band, count, spans);
+    unframed.insert(unframed.end(), spans.begin(), spans.end());
     n += int64_t(count);
+    std::erase_if(unframed, [&](const BandActivity::Span& s) { return n - s.end > kCycleGap; });
     if (other) {
       calls.clear();
       other->Feed(samples, count, calls, &otherBursts);

@@ -353,3 +353,152 @@ TEST(LineSignals, EachCycleJudgedOnce) {
 
 }  // namespace
 }  // namespace device::audio
+
+namespace device::audio {
+namespace {
+
+using namespace testing;
+
+// Rings with what lies between them, and what the cycle's verdict rests on:
+// a burst below the receivers' reach is named for its cause, never for an
+// exchange that sends nothing; rings with nothing between stay that.
+struct UnframedCase {
+  const char* label;
+  std::function<Samples()> line;
+  Diagnosis diagnosis;
+  bool unframed;                        // a NotFramed report is expected
+  double levelDbm0 = 0, noiseDbm0 = 0;  // its figures, as sent
+};
+
+Samples RingsAround(const Samples& between, double noiseDbm0, double ringDbm0 = 0, int seed = 4) {
+  Samples s = audiogen::Silence(0.5);
+  audiogen::Append(s, audiogen::Ring(1.0, ringDbm0));
+  audiogen::Append(s, audiogen::Silence(0.6));
+  audiogen::Append(s, between);
+  audiogen::Append(s, audiogen::Silence(1.5));
+  audiogen::Append(s, audiogen::Ring(1.0, ringDbm0));
+  audiogen::Append(s, audiogen::Silence(1.0));
+  if (noiseDbm0 > -100) audiogen::AddBandNoise(s, noiseDbm0, seed);
+  return s;
+}
+
+Samples V23(double levelDbm0, const audiogen::BurstShape& shape = {}) {
+  return audiogen::CallerIdBurst(
+      audiogen::MakeCallBurst(Standard::ClipV23, QStringLiteral("02125550123"), QStringLiteral("Ayşe Yılmaz"),
+                              QDateTime(QDate(2026, 12, 9), QTime(7, 5))),
+      levelDbm0, shape);
+}
+
+class UnframedBursts : public ::testing::TestWithParam<UnframedCase> {};
+
+TEST_P(UnframedBursts, VerdictRestsOnWhatWasOnTheLine) {
+  const UnframedCase& c = GetParam();
+  const Samples line = c.line();
+  for (size_t chunk : {size_t(4000), size_t(333)}) {
+    SCOPED_TRACE(chunk);
+    const Watched w = Watch(line, Standard::Auto, chunk);
+    ASSERT_EQ(w.rings.size(), 2u);
+    ASSERT_EQ(w.verdicts.size(), 1u);
+    const CycleVerdict& v = w.verdicts[0];
+    EXPECT_EQ(v.diagnosis, c.diagnosis) << v.text.toStdString();
+    const auto unframed = std::count_if(w.bursts.begin(), w.bursts.end(),
+                                        [](const BurstReport& b) { return b.fate == BurstFate::NotFramed; });
+    EXPECT_EQ(unframed, c.unframed ? 1 : 0);
+    if (c.unframed) {
+      ASSERT_TRUE(v.burst.has_value());
+      EXPECT_EQ(v.burst->fate, BurstFate::NotFramed);
+      EXPECT_EQ(v.burst->before, Precursor::Ring);
+      // Between the rings, where the burst was sent.
+      EXPECT_GT(v.burst->start, w.rings[0].end);
+      EXPECT_LT(v.burst->end, w.rings[1].start);
+      EXPECT_NEAR(v.burst->levelDbm0, c.levelDbm0, 1.5);
+      EXPECT_NEAR(v.burst->noiseDbm0, c.noiseDbm0, 1.0);
+      EXPECT_NEAR(v.burst->snrDb, c.levelDbm0 - c.noiseDbm0, 1.5);
+      EXPECT_FALSE(v.text.contains(QStringLiteral("santral bu hatta"))) << v.text.toStdString();
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Line, UnframedBursts,
+    ::testing::Values(UnframedCase{"WeakOverTheQuietLine", [] { return RingsAround(V23(-57), -60); },
+                                   Diagnosis::TooWeak, true, -57, -60},
+                      UnframedCase{"LowSnr", [] { return RingsAround(V23(-30), -31); }, Diagnosis::TooNoisy, true, -30,
+                                   -31},
+                      UnframedCase{"NothingBetween", [] { return RingsAround(audiogen::Silence(0.5), -55); },
+                                   Diagnosis::NoCallerId, false},
+                      UnframedCase{"NothingOnANoisyLine", [] { return RingsAround(audiogen::Silence(0.5), -25); },
+                                   Diagnosis::NoCallerId, false},
+                      UnframedCase{"NothingOnASilentLine", [] { return RingsAround(audiogen::Silence(0.5), -200); },
+                                   Diagnosis::NoCallerId, false},
+                      UnframedCase{"ClippedRingsOnAQuietLine",
+                                   [] {
+                                     Samples s = RingsAround(audiogen::Silence(0.5), -200);
+                                     audiogen::Amplify(s, 8);
+                                     audiogen::AddBandNoise(s, -65, 5);
+                                     return s;
+                                   },
+                                   Diagnosis::NoCallerId, false}),
+    [](const ::testing::TestParamInfo<UnframedCase>& i) { return std::string(i.param.label); });
+
+// Where an unframed signal counts: before the first ring within the cycle's
+// gap, yes; in-band sound after a single ring (the call answered, speech)
+// has no ring after it and is no burst.
+TEST(UnframedBursts, OnlyWithinARingCycle) {
+  struct Case {
+    const char* label;
+    std::function<Samples()> line;
+    size_t unframed, verdicts;
+  };
+  const Case cases[] = {
+      {"before the first ring",
+       [] {
+         Samples s = audiogen::Silence(0.5);
+         // In-band sound of a burst's length no receiver can frame.
+         Samples burst = audiogen::Silence(0.5);
+         audiogen::AddBandNoise(burst, -57, 8);
+         audiogen::Append(s, burst);
+         audiogen::Append(s, audiogen::Silence(0.3));
+         audiogen::Append(s, audiogen::Ring(1.0));
+         audiogen::Append(s, audiogen::Silence(3.0));
+         audiogen::Append(s, audiogen::Ring(1.0));
+         audiogen::Append(s, audiogen::Silence(1.0));
+         audiogen::AddBandNoise(s, -60, 6);
+         return s;
+       },
+       1, 1},
+      {"speech after one ring",
+       [] {
+         Samples s = audiogen::Silence(0.5);
+         audiogen::Append(s, audiogen::Ring(1.0));
+         audiogen::Append(s, audiogen::Silence(0.8));
+         for (int word = 0; word < 4; ++word) {
+           Samples w = audiogen::Silence(0.4);
+           audiogen::AddBandNoise(w, -20, 10 + word);
+           audiogen::Append(s, w);
+           audiogen::Append(s, audiogen::Silence(0.3));
+         }
+         audiogen::Append(s, audiogen::Silence(10.0));
+         audiogen::AddBandNoise(s, -60, 7);
+         return s;
+       },
+       0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    const Watched w = Watch(c.line());
+    const auto unframed = std::count_if(w.bursts.begin(), w.bursts.end(),
+                                        [](const BurstReport& b) { return b.fate == BurstFate::NotFramed; });
+    EXPECT_EQ(size_t(unframed), c.unframed);
+    ASSERT_EQ(w.verdicts.size(), c.verdicts);
+    if (c.verdicts) {
+      EXPECT_EQ(w.verdicts[0].diagnosis, Diagnosis::TooWeak) << w.verdicts[0].text.toStdString();
+      ASSERT_TRUE(w.verdicts[0].burst.has_value());
+      EXPECT_EQ(w.verdicts[0].burst->fate, BurstFate::NotFramed);
+      EXPECT_LT(w.verdicts[0].burst->end, w.rings[0].start);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace device::audio
