@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Regenerates the line recordings in tests/data/audio: caller-ID calls from
 # the generator (spandsp's transmitters) and a short Turkish speech sample
-# (espeak-ng, resampled with sox) for the talk-off tests.
+# (espeak-ng, resampled with sox) for the talk-off tests. bell-noisy-lucky-sum.wav
+# is kept as recorded from the audio simulator's noisy line, not regenerated.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=tests/data/audio
