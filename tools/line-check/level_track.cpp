@@ -3,18 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "device/audio/dsp/dbm0.h"
+
 namespace linecheck {
-
-namespace {
-// A full-scale square wave is +6.16 dBm0 (the telephony library's reference,
-// as the program's level meter reads it).
-constexpr double kFullScaleDbm0 = 3.14 + 3.02;
-}  // namespace
-
-double PowerDbm0(double meanSquare) {
-  if (meanSquare <= 0) return -100;
-  return std::max(-100.0, 10.0 * std::log10(meanSquare) + kFullScaleDbm0);
-}
 
 void LevelTrack::Feed(const int16_t* samples, size_t count) {
   for (size_t i = 0; i < count; ++i) {
@@ -25,7 +16,7 @@ void LevelTrack::Feed(const int16_t* samples, size_t count) {
 }
 
 void LevelTrack::Close() {
-  const double power = double(squares_) / kBlockSamples / (32768.0 * 32768.0);
+  const double power = double(squares_) / kBlockSamples;
   squares_ = 0;
   filled_ = 0;
   // Running mean over the merged block's 50 ms pieces.
@@ -50,7 +41,8 @@ void LevelTrack::Close() {
 std::vector<LevelTrack::Block> LevelTrack::Blocks() const {
   std::vector<Block> out;
   out.reserve(blocks_.size());
-  for (const Power& p : blocks_) out.push_back({PowerDbm0(p.mean), PowerDbm0(p.peak)});
+  for (const Power& p : blocks_)
+    out.push_back({device::audio::Dbm0FromMeanSquare(p.mean), device::audio::Dbm0FromMeanSquare(p.peak)});
   return out;
 }
 

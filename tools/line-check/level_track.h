@@ -41,7 +41,4 @@ class LevelTrack {
   int64_t openSamples_ = 0;
 };
 
-// dBm0 of a mean square given as a share of full scale squared.
-double PowerDbm0(double meanSquare);
-
 }  // namespace linecheck

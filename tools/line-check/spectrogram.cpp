@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "tools/line-check/level_track.h"
+#include "device/audio/dsp/dbm0.h"
 
 namespace linecheck {
 
@@ -46,8 +46,8 @@ Spectrogram Spectrogram::Of(const int16_t* samples, size_t count, int64_t start)
       goertzel_init(&state, &bands[size_t(r)]);
       goertzel_update(&state, frame, kFrame);
       const double result = goertzel_result(&state);
-      const double meanSquare = result / (windowSum * windowSum) / (32768.0 * 32768.0);
-      s.cells[size_t(c) * size_t(s.rows) + size_t(r)] = float(PowerDbm0(meanSquare));
+      s.cells[size_t(c) * size_t(s.rows) + size_t(r)] =
+          float(device::audio::Dbm0FromMeanSquare(result / (windowSum * windowSum)));
     }
   }
   return s;

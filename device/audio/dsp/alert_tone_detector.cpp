@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "device/audio/dsp/dbm0.h"
+
 namespace device::audio {
 namespace {
 constexpr double kLowHz = 2130, kHighHz = 2750;
@@ -10,12 +12,6 @@ constexpr double kLowHz = 2130, kHighHz = 2750;
 constexpr double kToneShare = 0.2;
 constexpr double kPairShare = 0.7;
 constexpr double kFloorDbm0 = -50;
-constexpr double kFullScaleDbm0 = 3.14 + 3.02;
-
-double Dbm0(double meanSquare) {
-  if (meanSquare <= 0) return -100.0;
-  return std::max(-100.0, 10.0 * std::log10(meanSquare / (32768.0 * 32768.0)) + kFullScaleDbm0);
-}
 
 // Power of the tone at `hz` in `x` (Goertzel), as the mean square a sine of
 // that amplitude has.
@@ -49,7 +45,7 @@ void AlertToneDetector::EndOfBlock(std::vector<WatchEvent>& out) {
   power /= kBlock;
   const double low = TonePower(block_, kBlock, kLowHz), high = TonePower(block_, kBlock, kHighHz);
   const bool tones = power > 0 && low >= kToneShare * power && high >= kToneShare * power &&
-                     low + high >= kPairShare * power && Dbm0(power) >= kFloorDbm0;
+                     low + high >= kPairShare * power && Dbm0FromMeanSquare(power) >= kFloorDbm0;
   if (tones) {
     if (run_ == 0) {
       runStart_ = n_ - kBlock;
@@ -64,7 +60,7 @@ void AlertToneDetector::EndOfBlock(std::vector<WatchEvent>& out) {
     AlertToneEvent a;
     a.start = runStart_;
     a.end = n_ - kBlock;
-    a.levelDbm0 = Dbm0(std::max(lowPower_, highPower_) / run_);
+    a.levelDbm0 = Dbm0FromMeanSquare(std::max(lowPower_, highPower_) / run_);
     a.twistDb = 10 * std::log10(highPower_ / lowPower_);
     out.push_back(a);
   }

@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "device/audio/dsp/dbm0.h"
+
 namespace device::audio {
 namespace {
 // Below this a line is quieter than any sound card hears: a digitally silent
 // line's stray bits make no span.
 constexpr double kQuietestDbm0 = -75;
-constexpr double kFullScaleDbm0 = 3.14 + 3.02;
 }  // namespace
 
 BandActivity::BandActivity() : blocks_(kSmooth, 0.0), smoothed_(kFloorBlocks, 0.0) {}
@@ -38,8 +39,7 @@ void BandActivity::EndOfBlock(std::vector<Span>& out) {
   nextSmoothed_ = (nextSmoothed_ + 1) % smoothed_.size();
   filledSmoothed_ = std::min(filledSmoothed_ + 1, smoothed_.size());
   if (!known) return;
-  static const double kQuietest =
-      32768.0 * 32768.0 * std::pow(10.0, (kQuietestDbm0 - kFullScaleDbm0) / 10) * kBlock * kSmooth;
+  static const double kQuietest = MeanSquareForDbm0(kQuietestDbm0) * kBlock * kSmooth;
   const bool loud = power > std::max(floor, kQuietest) * std::pow(10.0, kAboveNoiseDb / 10);
   // A signal lifts the 50 ms power over the floor within a block or two of
   // its start.

@@ -5,11 +5,12 @@
 #include <complex>
 #include <cstring>
 
+#include "device/audio/dsp/dbm0.h"
+
 namespace device::audio {
 namespace {
 using Complex = std::complex<double>;
 
-constexpr double kFullScaleDbm0 = 3.14 + 3.02;
 // The noise before a burst: 100 ms, ending this long before the carrier
 // started (the burst's own rise and the receivers' timing stay out).
 constexpr int64_t kNoiseWindow = kSampleRate / 10;
@@ -34,11 +35,6 @@ constexpr int kClockChunk = 160;
 // The DTMF receiver times a digit to within a window of its detector at
 // either edge; the tones are measured this far inside them.
 constexpr int64_t kDtmfEdge = 128;
-
-double Dbm0(double meanSquare) {
-  if (meanSquare <= 0) return -100.0;
-  return std::max(-100.0, 10.0 * std::log10(meanSquare / (32768.0 * 32768.0)) + kFullScaleDbm0);
-}
 
 QString FskLayout(uint8_t type) {
   switch (type) {
@@ -86,7 +82,7 @@ void BurstMeter::MeasureBelowBand(BurstReport& r) const {
     if (v >= 32767 || v <= -32767) ++clipped;
   }
   // The band and what lies below it are all but uncorrelated: their powers add.
-  r.humDbm0 = Dbm0(std::max(0.0, all / double(to - from) - MeanSquare(from, to)));
+  r.humDbm0 = Dbm0FromMeanSquare(std::max(0.0, all / double(to - from) - MeanSquare(from, to)));
   r.clippedPct = 100.0 * double(clipped) / double(to - from);
 }
 
@@ -121,9 +117,10 @@ BurstReport BurstMeter::Measure(const BurstMeasurement& m, int64_t quietFrom) co
   // The burst's own level: the noise under it taken off, while there is
   // more burst than noise to tell.
   const double noise = NoiseMeanSquare(r.start, quietFrom);
-  const double total = std::pow(10.0, (r.levelDbm0 - kFullScaleDbm0) / 10) * 32768.0 * 32768.0;
-  r.noiseDbm0 = Dbm0(noise);
-  if (m.standard != Standard::ClipDtmf) r.levelDbm0 = Dbm0(std::max(total - noise, kLeastSignalShare * total));
+  const double total = MeanSquareForDbm0(r.levelDbm0);
+  r.noiseDbm0 = Dbm0FromMeanSquare(noise);
+  if (m.standard != Standard::ClipDtmf)
+    r.levelDbm0 = Dbm0FromMeanSquare(std::max(total - noise, kLeastSignalShare * total));
   r.snrDb = r.levelDbm0 - r.noiseDbm0;
   MeasureBelowBand(r);
   return r;
@@ -136,8 +133,8 @@ BurstReport BurstMeter::MeasureUnframed(int64_t start, int64_t end, int64_t quie
   r.end = end;
   const double noise = NoiseMeanSquare(start, quietFrom);
   const double total = MeanSquare(start, end);
-  r.noiseDbm0 = Dbm0(noise);
-  r.levelDbm0 = Dbm0(std::max(total - noise, kLeastSignalShare * total));
+  r.noiseDbm0 = Dbm0FromMeanSquare(noise);
+  r.levelDbm0 = Dbm0FromMeanSquare(std::max(total - noise, kLeastSignalShare * total));
   r.snrDb = r.levelDbm0 - r.noiseDbm0;
   MeasureBelowBand(r);
   return r;
@@ -162,7 +159,7 @@ void BurstMeter::MeasureFsk(const BurstMeasurement& m, int64_t quietFrom, BurstR
   if (m.bytesRead > 0) end = std::min(end, m.start + int64_t(std::lround(m.bytesRead * 10 * bit)));
   const int64_t lo = std::max({m.start - int64_t(kPreambleBits * bit), n_ - kHistory + 16, int64_t(8)});
   if (end <= lo + 16 || m.start <= lo) {
-    r.levelDbm0 = Dbm0(MeanSquare(m.start, end));
+    r.levelDbm0 = Dbm0FromMeanSquare(MeanSquare(m.start, end));
     return;
   }
   // Baseband over [lo, end): mixed down, summed over 8 samples (a null at
@@ -214,7 +211,7 @@ void BurstMeter::MeasureFsk(const BurstMeasurement& m, int64_t quietFrom, BurstR
   r.seizureBits = std::max(0.0, double(markStart - carrierStart) / bit - 1);
   r.start = lo + int64_t(carrierStart);
   r.end = end;
-  r.levelDbm0 = Dbm0(MeanSquare(r.start, end));
+  r.levelDbm0 = Dbm0FromMeanSquare(MeanSquare(r.start, end));
 
   if (r.markBits >= 8) r.markHz = hz(markStart + size_t(2 * b1), msg - size_t(b1));
   if (r.seizureBits >= kSeizureForFigures) {
@@ -298,7 +295,7 @@ void BurstMeter::MeasureDtmf(const BurstMeasurement& m, BurstReport& r) const {
         if (half <= 0 || std::abs(h1) == 0 || std::abs(h2) == 0) return;
         *hz = f0 + std::arg(h2 * std::conj(h1)) * kSampleRate / (2 * M_PI * double(half));
         const double amplitude = (std::abs(h1) + std::abs(h2)) / double(half);  // 2|X|/N per half, averaged
-        *dbm0 = Dbm0(amplitude * amplitude / 2);
+        *dbm0 = Dbm0FromMeanSquare(amplitude * amplitude / 2);
       };
       tone(low, &dr.lowHz, &dr.lowDbm0);
       tone(high, &dr.highHz, &dr.highDbm0);
@@ -313,7 +310,7 @@ void BurstMeter::MeasureDtmf(const BurstMeasurement& m, BurstReport& r) const {
     std::nth_element(v.begin(), v.begin() + long(v.size() / 2), v.end());
     return v[v.size() / 2];
   };
-  r.levelDbm0 = pairs.empty() ? Dbm0(MeanSquare(r.start, r.end)) : median(pairs);
+  r.levelDbm0 = pairs.empty() ? Dbm0FromMeanSquare(MeanSquare(r.start, r.end)) : median(pairs);
   r.twistDb = median(twists);
 }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "device/audio/dsp/caller_id_message.h"
+#include "device/audio/dsp/dbm0.h"
 
 namespace device::audio {
 namespace {
@@ -31,11 +32,6 @@ constexpr double kLeastPurity = 0.85;
 // line's distortion keeps it well below a quarter of the tone's amplitude;
 // a lower limit would be crossed by white noise 9 dB below the pair.
 constexpr double kMostHarmonicDb = -12;
-
-double MeanSquareForDbm0(double dbm0) {
-  const double rms = 32768.0 * std::pow(10.0, (dbm0 - 6.16) / 20.0);
-  return rms * rms;
-}
 
 // Share of a tone's amplitude a Hann window's bin keeps when the tone lies
 // `bins` from its centre (within the main lobe).

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "device/audio/dsp/dbm0.h"
+
 namespace device::audio {
 namespace {
-// dBm0 of an RMS of full scale: a full-scale square wave.
-constexpr double kFullScaleDbm0 = 3.14 + 3.02;
 // Ringing through a coupler is loud: well above the line's own background
 // (hum included) and above this floor in absolute terms.
 constexpr double kRingFloorDbm0 = -35;
@@ -28,10 +28,6 @@ constexpr double kStep = 0.02 * 32768;
 constexpr int64_t kAfterRing = kSampleRate;
 constexpr int64_t kBetweenSteps = kSampleRate / 2;
 
-double Dbm0(double meanSquare) {
-  if (meanSquare <= 0) return -100.0;
-  return std::max(-100.0, 10.0 * std::log10(meanSquare / (32768.0 * 32768.0)) + kFullScaleDbm0);
-}
 }  // namespace
 
 void RingDetector::Feed(const int16_t* raw, const float* band, size_t count, std::vector<WatchEvent>& out) {
@@ -52,7 +48,7 @@ void RingDetector::EndOfBlock(std::vector<WatchEvent>& out) {
   b.start = n_ - kBlock;
   b.mean = sum_ / kBlock;
   const double variance = std::max(0.0, squares_ / kBlock - b.mean * b.mean);
-  b.levelDbm0 = Dbm0(variance);
+  b.levelDbm0 = Dbm0FromMeanSquare(variance);
   const double lowShare = variance > 0 ? 1.0 - std::min(1.0, band_ / kBlock / variance) : 0.0;
   if (!started_) {
     backgroundDbm0_ = b.levelDbm0;
@@ -93,7 +89,7 @@ void RingDetector::EndOfBlock(std::vector<WatchEvent>& out) {
       RingEvent r;
       r.start = ringStart_;
       r.end = ringEnd_;
-      r.levelDbm0 = Dbm0(ringSquares_ / double(ringSamples_));
+      r.levelDbm0 = Dbm0FromMeanSquare(ringSquares_ / double(ringSamples_));
       r.clipped = ringClipped_ * 100 >= ringSamples_;
       out.push_back(r);
     }
