@@ -1,6 +1,6 @@
 // Program entry: takes no arguments and reads no configuration.
 #include "app/startup.h"
-#include "device/core/builtin_control.h"
+#include "device/control/builtin_control.h"
 #include "platform/application.h"
 
 int main(int argc, char** argv) {

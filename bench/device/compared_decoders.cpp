@@ -11,6 +11,7 @@ extern "C" {
 
 #include "device/audio/dsp/line_decoder.h"
 #include "device/audio/dsp/message_parser.h"
+#include "device/audio/dsp/spandsp_standard.h"
 
 namespace bench {
 
@@ -40,11 +41,7 @@ std::vector<CallerIdMessage> StockCalls(const audiogen::Samples& s, Standard st)
                                          : device::audio::ParseFskMessage(c->st, msg, len);
     if (m) c->calls.push_back(*m);
   };
-  const int standard = st == Standard::Bell202    ? ADSI_STANDARD_CLASS
-                       : st == Standard::ClipDtmf ? ADSI_STANDARD_CLIP_DTMF
-                       : st == Standard::JapanV23 ? ADSI_STANDARD_JCLIP
-                                                  : ADSI_STANDARD_CLIP;
-  adsi_rx_state_t* rx = adsi_rx_init(nullptr, standard, onMessage, &ctx);
+  adsi_rx_state_t* rx = adsi_rx_init(nullptr, device::audio::SpandspAdsiStandard(st), onMessage, &ctx);
   for (size_t i = 0; i < s.size(); i += 800) adsi_rx(rx, s.data() + i, int(std::min<size_t>(800, s.size() - i)));
   adsi_rx_free(rx);
   return ctx.calls;

@@ -15,7 +15,7 @@
 #include <chrono>
 
 #include "bench/support/ratio_main.h"
-#include "device/core/builtin_control.h"
+#include "device/control/builtin_control.h"
 #include "device/fake_device.h"
 #include "device/host/ttevra.h"
 #include "support/scoped_control_registration.h"

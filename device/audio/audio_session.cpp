@@ -2,11 +2,8 @@
 
 #include <algorithm>
 
-#include "device/audio/alsa_capture_reader.h"
 #include "device/audio/audio_call.h"
-#include "device/audio/recording_reader.h"
-#include "device/audio/wav_stream_reader.h"
-#include "device/core/error_limiter.h"
+#include "device/audio/audio_input.h"
 #include "device/directory/audio_target.h"
 
 namespace device {
@@ -27,23 +24,15 @@ bool AudioSession::Open(QString* error) {
     *error = QStringLiteral("%1: bilinmeyen standart eki (.clip, .dtmf, .bell ya da .jclip olmalı)").arg(entry_.name);
     return false;
   }
-  std::unique_ptr<AudioSource> source;
-  const AudioTarget target = ClassifyAudioTarget(entry_.target);
-  switch (target.kind) {
-    case AudioTargetKind::CaptureNode:
-      source = std::make_unique<AlsaCaptureReader>(target);
-      card_ = true;
-      cardSerial_ = AlsaCaptureReader::CardSerial(target.card);
-      break;
-    case AudioTargetKind::Fifo: source = std::make_unique<WavStreamReader>(entry_.target); break;
-    case AudioTargetKind::File:
-      source = std::make_unique<RecordingReader>(entry_.target);
-      file_ = true;
-      break;
-    case AudioTargetKind::None:
-      *error = QStringLiteral("%1: %2").arg(entry_.name, NotAnAudioTargetText(entry_.target));
-      return false;
+  AudioInput input;
+  if (!MakeAudioInput(entry_.target, &input, error)) {
+    *error = QStringLiteral("%1: %2").arg(entry_.name, *error);
+    return false;
   }
+  card_ = input.kind == AudioInput::Kind::SoundCard;
+  file_ = input.kind == AudioInput::Kind::Recording;
+  cardSerial_ = input.cardSerial;
+  std::unique_ptr<AudioSource> source = std::move(input.source);
   if (!source->Open(error)) return false;
   if (source->Channels() > 0) Identify(source->Channels());
   progressMs_ = NowMs();

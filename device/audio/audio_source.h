@@ -33,6 +33,12 @@ class AudioSource {
   // Whether the source may be left unread for a while without losing audio:
   // a file or a FIFO's writer waits, a sound card's buffer overruns.
   virtual bool CanWait() const { return true; }
+  // What the source is, once the first Read() has looked (a recording's
+  // format: "WAV, IMA ADPCM, 11025 Hz, 2 kanal"); empty when it says nothing.
+  virtual QString Description() const { return {}; }
+  // Frames at 8 kHz the whole source gives (a recording), for progress; -1
+  // when it has no end known in advance.
+  virtual qint64 TotalFrames() const { return -1; }
 };
 
 }  // namespace device

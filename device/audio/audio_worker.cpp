@@ -14,6 +14,10 @@ namespace device {
 
 namespace {
 constexpr int kWaitMs = 250;
+// The level's DC blocker: a pole this close to 1 puts its corner near 6 Hz,
+// below the ringing voltage, so an offset reads as no level and a ring still
+// shows in full.
+constexpr double kDcPole = 0.995;
 }  // namespace
 
 struct AudioWorker::Line {
@@ -26,7 +30,7 @@ struct AudioWorker::Line {
   // DC blocker state for the level: an offset is no signal. The watch gets
   // the raw samples; its decoder's front end removes DC together with hum.
   double lastIn = 0, lastOut = 0;
-  std::vector<int16_t> samples, levelSamples;
+  std::vector<int16_t> levelSamples;
 };
 
 AudioWorker::AudioWorker(std::unique_ptr<AudioSource> source, audio::Standard standard)
@@ -133,19 +137,19 @@ void AudioWorker::Run() {
 
 void AudioWorker::Process(const std::vector<int16_t>& frames, int channels) {
   while (int(lines_.size()) < channels) lines_.push_back(std::make_unique<Line>(int(lines_.size()) + 1, standard_));
-  const size_t count = frames.size() / size_t(channels);
+  splitter_.Split(frames, channels);
+  const size_t count = splitter_.Count();
   QStringList notices;
   std::array<int, AudioSource::kMaxLines> levels{};
   bool signal = false;
   for (int c = 0; c < channels; ++c) {
     Line& l = *lines_[size_t(c)];
-    l.samples.resize(count);
-    for (size_t i = 0; i < count; ++i) l.samples[i] = frames[i * size_t(channels) + size_t(c)];
-    l.check.Feed(l.samples.data(), count, notices);
+    const int16_t* samples = splitter_.Line(c);
+    l.check.Feed(samples, count, notices);
     l.levelSamples.resize(count);
     for (size_t i = 0; i < count; ++i) {
-      const double in = l.samples[i];
-      l.lastOut = in - l.lastIn + 0.995 * l.lastOut;
+      const double in = samples[i];
+      l.lastOut = in - l.lastIn + kDcPole * l.lastOut;
       l.lastIn = in;
       l.levelSamples[i] = int16_t(std::clamp(l.lastOut, -32768.0, 32767.0));
     }
@@ -153,7 +157,7 @@ void AudioWorker::Process(const std::vector<int16_t>& frames, int channels) {
     levels[size_t(c)] = l.meter.Level();
     signal = signal || levels[size_t(c)] > kSignalLevel;
     l.heard.clear();
-    l.watch.Feed(l.samples.data(), count, l.heard);
+    l.watch.Feed(samples, count, l.heard);
     Heard(c + 1, l.heard);
   }
   for (const QString& n : notices) Post(Notice{n});

@@ -20,6 +20,7 @@
 #include <thread>
 #include <variant>
 
+#include "device/audio/audio_input.h"
 #include "device/audio/audio_source.h"
 #include "device/audio/dsp/caller_id_message.h"
 #include "device/audio/dsp/line_events.h"
@@ -79,6 +80,7 @@ class AudioWorker {
   std::unique_ptr<AudioSource> source_;
   audio::Standard standard_;
   std::vector<std::unique_ptr<Line>> lines_;  // audio thread only
+  ChannelSplitter splitter_;                  // audio thread only
   std::thread thread_;
   std::atomic<bool> stop_{false};
   int wake_[2] = {-1, -1};

@@ -29,10 +29,9 @@ class RecordingReader : public AudioSource {
   int Channels() const override { return used_; }
   QString TakeNote() override;
 
-  // What the file is, once the first Read() has looked: e.g. "WAV, IMA ADPCM, 11025 Hz, 2 kanal".
-  QString Description() const { return description_; }
-  // Frames at 8 kHz the whole recording gives (for progress); -1 if unknown.
-  qint64 Frames8k() const { return frames8k_; }
+  // What the file is: e.g. "WAV, IMA ADPCM, 11025 Hz, 2 kanal".
+  QString Description() const override { return description_; }
+  qint64 TotalFrames() const override { return frames8k_; }
   // Names the format of a file from its first bytes, for a refusal:
   // "MP3", "WAV, biçim kodu 0x0161 (WMA)", "tanınmayan bir biçim" ...
   static QString FormatOfHead(const QByteArray& head);

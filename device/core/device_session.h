@@ -5,8 +5,8 @@
 #include <QObject>
 
 #include "device/core/clock.h"
+#include "device/core/device_entry.h"
 #include "device/core/records.h"
-#include "device/directory/device_directory.h"
 
 namespace device {
 

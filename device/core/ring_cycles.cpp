@@ -1,7 +1,5 @@
 #include "device/core/ring_cycles.h"
 
-#include "device/audio/dsp/line_diagnosis.h"
-
 namespace device {
 
 bool RingCycles::Ring(int line, qint64 nowMs) {
@@ -26,6 +24,11 @@ void RingCycles::CallerId(int line, qint64 nowMs) {
 }
 
 // One text for every family, the line audio's verdicts included.
-QString NoCallerIdText(int line) { return audio::NoCallerIdLine(line); }
+QString NoCallerIdText(int line) {
+  const QString text = QStringLiteral(
+      "çaldı ama arayan bilgisi gelmedi (ilk çalıştan önce de iki çalış arasında da); santral bu hatta arayan "
+      "numara göndermiyor, hizmetin açılmasını santralden isteyin");
+  return line > 0 ? QStringLiteral("Hat %1 %2").arg(line).arg(text) : QStringLiteral("Hat %1").arg(text);
+}
 
 }  // namespace device

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "device/audio/standard.h"
+
 namespace device {
 
 AudioTarget ClassifyAudioTarget(const QString& path) {
@@ -77,11 +79,8 @@ QString NotAnAudioTargetText(const QString& path) {
 }
 
 bool IsAudioStandardSuffix(const QString& suffix) {
-  static const QString kSuffixes[] = {QStringLiteral("clip"), QStringLiteral("dtmf"), QStringLiteral("bell"),
-                                      QStringLiteral("jclip")};
-  for (const QString& s : kSuffixes)
-    if (suffix.compare(s, Qt::CaseInsensitive) == 0) return true;
-  return false;
+  // An empty suffix reads as automatic detection, but is no suffix.
+  return !suffix.isEmpty() && audio::StandardFromSuffix(suffix, nullptr);
 }
 
 QString AudioEntrySuffix(const QString& entryName) {

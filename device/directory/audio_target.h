@@ -3,7 +3,8 @@
 // sound card's capture node (/dev/snd/pcmC<card>D<device>c), a FIFO carrying
 // a live WAV stream, or a WAV file; its name's suffix the caller-ID standard
 // the line uses. The directory, the audio device and cid-device-link all ask
-// here, so they never disagree.
+// here, and the suffixes themselves are device/audio/standard.h's names, so
+// they never disagree.
 #include <sys/stat.h>
 
 #include <QString>

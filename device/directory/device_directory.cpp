@@ -14,10 +14,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "device/core/printable.h"
 #include "device/directory/audio_target.h"
 #include "device/directory/device_target.h"
 #include "device/directory/ethunit_address.h"
-#include "device/serial/line_splitter.h"
 
 namespace device {
 

@@ -1,5 +1,7 @@
 #include "device/modem/modem_parser.h"
 
+#include "device/core/printable.h"
+
 #include <cctype>
 
 #include "platform/codepage.h"

@@ -1,5 +1,7 @@
 #include "device/modem/modem_session.h"
 
+#include "device/core/printable.h"
+
 #include "device/core/overload.h"
 
 namespace device {

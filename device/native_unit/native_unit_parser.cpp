@@ -1,5 +1,7 @@
 #include "device/native_unit/native_unit_parser.h"
 
+#include "device/core/printable.h"
+
 #include <QDateTime>
 
 namespace device {

@@ -1,5 +1,7 @@
 #include "device/public_format/public_format_parser.h"
 
+#include "device/core/printable.h"
+
 #include "platform/codepage.h"
 
 namespace device {

@@ -7,7 +7,7 @@
 #include <map>
 #include <vector>
 
-#include "device/core/builtin_control.h"
+#include "device/control/builtin_control.h"
 #include "device/modem/modem_session.h"
 #include "device/native_unit/native_unit_session.h"
 #include "device/public_format/serial_unit_session.h"

@@ -100,14 +100,14 @@ TEST(LineFaults, EachFaultShowsInTheCallsAudio) {
     audiogen::AddNoise(s, NoiseDbm0(-20, 45, faults), 3);
     device::audio::LineDecoder decoder(c.device);
     std::vector<device::audio::LineEvent> heard;
-    std::vector<device::audio::BurstMeasurement> bursts;
+    std::vector<device::audio::BurstReport> bursts;
     decoder.Feed(s.data(), s.size(), heard, &bursts);
     const audiogen::Samples tail(8000, 0);
     decoder.Feed(tail.data(), tail.size(), heard, &bursts);
-    const device::audio::BurstMeasurement last = device::audio::testing::LastFskBurst(bursts);
+    const device::audio::BurstReport last = device::audio::testing::LastFskBurst(bursts);
     const bool call = !heard.empty() && std::holds_alternative<device::audio::CallerIdMessage>(heard[0]);
     EXPECT_EQ(call, c.decodes);
-    if (c.bitRate > 0) EXPECT_NEAR(last.bitRate, c.bitRate, 6);
+    if (c.bitRate > 0) EXPECT_NEAR(last.readingBitRate.value_or(0), c.bitRate, 6);
     if (c.maxLevel < 0) {
       const auto& b = last;
       const double level = audiogen::LevelDbm0(s.data() + b.start, size_t(b.end - b.start));

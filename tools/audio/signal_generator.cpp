@@ -11,6 +11,8 @@ extern "C" {
 #include <complex>
 #include <cstring>
 
+#include "device/audio/dsp/spandsp_standard.h"
+#include "device/audio/dsp/tones.h"
 #include "platform/codepage.h"
 
 namespace audiogen {
@@ -22,15 +24,6 @@ constexpr double kFullScaleDbm0 = 3.14 + 3.02;
 int16_t Saturate(double v) { return int16_t(std::clamp(std::lround(v), -32768L, 32767L)); }
 
 double RmsForDbm0(double dbm0) { return 32768.0 * std::pow(10.0, (dbm0 - kFullScaleDbm0) / 20.0); }
-
-int SpandspStandard(Standard s) {
-  switch (s) {
-    case Standard::Bell202: return ADSI_STANDARD_CLASS;
-    case Standard::JapanV23: return ADSI_STANDARD_JCLIP;
-    case Standard::ClipDtmf: return ADSI_STANDARD_CLIP_DTMF;
-    default: return ADSI_STANDARD_CLIP;
-  }
-}
 
 QByteArray DateTimeText(const CallBurst& c) {
   return QString::asprintf("%02d%02d%02d%02d", c.month, c.day, c.hour, c.minute).toLatin1();
@@ -175,15 +168,13 @@ void Tilt(Samples& s, double db, double lowHz, double highHz) {
 }
 
 Samples DtmfDigitsAudio(const QByteArray& digits, const BurstShape& shape) {
-  static const char* kKeys = "123A456B789C*0#D";
-  static const double kLow[] = {697, 770, 852, 941}, kHigh[] = {1209, 1336, 1477, 1633};
   const double low = std::pow(10.0, -shape.twistDb / 40), high = 1 / low;
   Samples out = Silence(0.05);
   for (char d : digits) {
-    const char* k = std::strchr(kKeys, d);
-    if (!k) continue;
-    const int i = int(k - kKeys);
-    const double fl = kLow[i / 4] * shape.toneFactor, fh = kHigh[i % 4] * shape.toneFactor;
+    double fl = 0, fh = 0;
+    if (!device::audio::DtmfKeyTones(d, &fl, &fh)) continue;
+    fl *= shape.toneFactor;
+    fh *= shape.toneFactor;
     const int n = shape.dtmfToneMs * 8;
     for (int t = 0; t < n; ++t)
       out.push_back(
@@ -213,7 +204,7 @@ CallBurst MakeCallBurst(Standard standard, const QString& number, const QString&
 
 QByteArray MessageBytes(const CallBurst& call) {
   if (call.standard == Standard::ClipDtmf) return DtmfDigits(call);
-  adsi_tx_state_t* tx = adsi_tx_init(nullptr, SpandspStandard(call.standard));
+  adsi_tx_state_t* tx = adsi_tx_init(nullptr, device::audio::SpandspAdsiStandard(call.standard));
   QByteArray m = FskMessage(call, tx);
   adsi_tx_free(tx);
   return m;
@@ -237,7 +228,7 @@ Samples Burst(const CallBurst& call, double levelDbm0, bool corruptChecksum, con
     Amplify(out, GainToLevel(out, levelDbm0));
     return out;
   }
-  adsi_tx_state_t* tx = adsi_tx_init(nullptr, SpandspStandard(call.standard));
+  adsi_tx_state_t* tx = adsi_tx_init(nullptr, device::audio::SpandspAdsiStandard(call.standard));
   if (call.standard != Standard::ClipDtmf && (shape.seizureBits >= 0 || shape.markBits >= 0)) {
     const bool japan = call.standard == Standard::JapanV23;
     adsi_tx_set_preamble(tx, shape.seizureBits >= 0 ? shape.seizureBits : (japan ? 0 : 300),

@@ -11,6 +11,10 @@ using namespace device::audio;
 double Seconds(int64_t samples) { return double(samples) / kSampleRate; }
 QString Sec(int64_t samples) { return QString::number(Seconds(samples), 'f', 2); }
 QString Num(double v, int decimals = 1) { return QString::number(v, 'f', decimals); }
+// A figure that was not measured reads "?".
+QString Num(const std::optional<double>& v, int decimals = 1) { return v ? Num(*v, decimals) : QStringLiteral("?"); }
+// And is null in JSON.
+QJsonValue Json(const std::optional<double>& v) { return v ? QJsonValue(*v) : QJsonValue(QJsonValue::Null); }
 
 QString PrecursorName(Precursor p) {
   switch (p) {
@@ -18,6 +22,16 @@ QString PrecursorName(Precursor p) {
     case Precursor::Ring: return QStringLiteral("zil");
     case Precursor::Reversal: return QStringLiteral("hat polarite değişimi");
     case Precursor::AlertTone: return QStringLiteral("uyarı tonu");
+  }
+  return {};
+}
+
+QString ToneName(CallProgressTone tone) {
+  switch (tone) {
+    case CallProgressTone::Dial: return QStringLiteral("çevir sesi");
+    case CallProgressTone::Busy: return QStringLiteral("meşgul sesi");
+    case CallProgressTone::Reorder: return QStringLiteral("yoğunluk sesi");
+    case CallProgressTone::Ringback: return QStringLiteral("çalıyor sesi");
   }
   return {};
 }
@@ -46,6 +60,7 @@ QString Fields(const CallerIdMessage& m) {
 QString FateName(BurstFate fate) {
   switch (fate) {
     case BurstFate::Decoded: return QStringLiteral("çözüldü");
+    case BurstFate::NotACall: return QStringLiteral("arama değil");
     case BurstFate::ChecksumFailed: return QStringLiteral("sağlama toplamı tutmadı");
     case BurstFate::CutOff: return QStringLiteral("yarıda kesildi");
     case BurstFate::Unreadable: return QStringLiteral("okunamadı");
@@ -75,6 +90,11 @@ QString EventText(int line, const WatchEvent& event) {
     return at.arg(Sec(a->start)) +
            QStringLiteral("uyarı tonu (%1 ms, %2 dBm0, eğim %3 dB)")
                .arg(Num(1000 * Seconds(a->end - a->start), 0), Num(a->levelDbm0), Num(a->twistDb));
+  if (const auto* t = std::get_if<CallProgressToneEvent>(&event))
+    return at.arg(Sec(t->start)) + QStringLiteral("çağrı ilerleme tonu: %1 (%2, %3 Hz%4, %5 s, %6 dBm0)")
+                                       .arg(ToneName(t->tone), t->region, Num(t->lowHz, 0),
+                                            t->highHz ? QStringLiteral(" + %1 Hz").arg(Num(*t->highHz, 0)) : QString(),
+                                            Num(Seconds(t->end - t->start), 2), Num(t->levelDbm0));
   if (const auto* b = std::get_if<BurstReport>(&event)) {
     // No receiver framed it: there is no standard, tone or digit to name.
     if (b->fate == BurstFate::NotFramed)
@@ -96,9 +116,10 @@ QString EventText(int line, const WatchEvent& event) {
                     Num(b->bitRate), Num(b->bitRateOffsetPct), Num(b->twistDb), Num(b->seizureBits, 0),
                     Num(b->markBits, 0));
     else
-      s += QStringLiteral(", %1 rakam, eğim %2 dB").arg(b->digits.size()).arg(Num(b->twistDb));
+      s += QStringLiteral(", %1 rakam, eğim %2 dB").arg(b->DigitCount()).arg(Num(b->twistDb));
     s += QStringLiteral("; öncesinde %1").arg(PrecursorName(b->before));
     if (b->message) s += QStringLiteral("; ") + Fields(*b->message);
+    if (b->nonCall) s += QStringLiteral("; ") + b->nonCall->Text();
     return s;
   }
   const auto& c = std::get<CycleVerdict>(event);
@@ -125,6 +146,15 @@ QJsonObject EventJson(int line, const WatchEvent& event) {
     o[QStringLiteral("end")] = Seconds(a->end);
     o[QStringLiteral("level_dbm0")] = a->levelDbm0;
     o[QStringLiteral("twist_db")] = a->twistDb;
+  } else if (const auto* t = std::get_if<CallProgressToneEvent>(&event)) {
+    o[QStringLiteral("event")] = QStringLiteral("call_progress_tone");
+    o[QStringLiteral("tone")] = CallProgressToneKey(t->tone);
+    o[QStringLiteral("region")] = t->region;
+    o[QStringLiteral("start")] = Seconds(t->start);
+    o[QStringLiteral("end")] = Seconds(t->end);
+    o[QStringLiteral("low_hz")] = t->lowHz;
+    o[QStringLiteral("high_hz")] = Json(t->highHz);
+    o[QStringLiteral("level_dbm0")] = t->levelDbm0;
   } else if (const auto* b = std::get_if<BurstReport>(&event)) {
     o[QStringLiteral("event")] = QStringLiteral("burst");
     o[QStringLiteral("standard")] = StandardName(b->standard);
@@ -134,16 +164,16 @@ QJsonObject EventJson(int line, const WatchEvent& event) {
     o[QStringLiteral("start")] = Seconds(b->start);
     o[QStringLiteral("end")] = Seconds(b->end);
     o[QStringLiteral("level_dbm0")] = b->levelDbm0;
-    o[QStringLiteral("noise_dbm0")] = b->noiseDbm0;
-    o[QStringLiteral("snr_db")] = b->snrDb;
-    o[QStringLiteral("mark_hz")] = b->markHz;
-    o[QStringLiteral("space_hz")] = b->spaceHz;
-    o[QStringLiteral("bit_rate")] = b->bitRate;
-    o[QStringLiteral("bit_rate_offset_pct")] = b->bitRateOffsetPct;
-    o[QStringLiteral("twist_db")] = b->twistDb;
-    o[QStringLiteral("seizure_bits")] = b->seizureBits;
-    o[QStringLiteral("mark_bits")] = b->markBits;
-    o[QStringLiteral("digits")] = int(b->digits.size());
+    o[QStringLiteral("noise_dbm0")] = Json(b->noiseDbm0);
+    o[QStringLiteral("snr_db")] = Json(b->snrDb);
+    o[QStringLiteral("mark_hz")] = Json(b->markHz);
+    o[QStringLiteral("space_hz")] = Json(b->spaceHz);
+    o[QStringLiteral("bit_rate")] = Json(b->bitRate);
+    o[QStringLiteral("bit_rate_offset_pct")] = Json(b->bitRateOffsetPct);
+    o[QStringLiteral("twist_db")] = Json(b->twistDb);
+    o[QStringLiteral("seizure_bits")] = Json(b->seizureBits);
+    o[QStringLiteral("mark_bits")] = Json(b->markBits);
+    o[QStringLiteral("digits")] = b->DigitCount();
     o[QStringLiteral("before")] = PrecursorName(b->before);
     if (b->message) {
       o[QStringLiteral("number")] = b->message->number;
@@ -156,7 +186,7 @@ QJsonObject EventJson(int line, const WatchEvent& event) {
     o[QStringLiteral("rings")] = c.rings;
     o[QStringLiteral("good")] = c.diagnosis == Diagnosis::Good;
     o[QStringLiteral("diagnosis")] = int(c.diagnosis);
-    o[QStringLiteral("figure")] = c.figure;
+    o[QStringLiteral("figure")] = Json(c.figure);
     o[QStringLiteral("text")] = c.text;
   }
   return o;

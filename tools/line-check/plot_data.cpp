@@ -12,6 +12,7 @@ using namespace device::audio;
 
 QString Sec(int64_t samples) { return QString::number(double(samples) / kSampleRate, 'f', 2); }
 QString Num(double v, int decimals = 1) { return QString::number(v, 'f', decimals); }
+QString Num(const std::optional<double>& v, int decimals = 1) { return v ? Num(*v, decimals) : QStringLiteral("?"); }
 
 bool Failed(const BurstReport& b) { return b.fate != BurstFate::Decoded || b.otherFamily; }
 
@@ -66,8 +67,8 @@ void PlotData::Panel(State& s, const BurstReport& b, int number, const QString& 
   p.title = title;
   p.figures = figures;
   if (b.standard != Standard::ClipDtmf) {
-    p.markHz = b.markHz;
-    p.spaceHz = b.spaceHz;
+    p.markHz = b.markHz.value_or(0);
+    p.spaceHz = b.spaceHz.value_or(0);
   }
   // Only the audio still held: a burst longer than the history shows its end.
   const int64_t held = s.historyStart + int64_t(s.history.size());
@@ -99,7 +100,7 @@ void PlotData::Take(int channel, const WatchEvent& event) {
     if (b->standard != Standard::ClipDtmf)
       figures += QStringLiteral(", %1/%2 Hz, %3 bit/s").arg(Num(b->markHz, 0), Num(b->spaceHz, 0), Num(b->bitRate, 0));
     else
-      figures += QStringLiteral(", %1 rakam").arg(b->digits.size());
+      figures += QStringLiteral(", %1 rakam").arg(b->DigitCount());
     if (failed) {
       const QString fate = b->otherFamily ? QStringLiteral("diğer standart") : FateName(b->fate);
       label += QStringLiteral(", ") + fate;
@@ -109,6 +110,8 @@ void PlotData::Take(int channel, const WatchEvent& event) {
     }
     Mark(s, {failed ? MarkKind::FailedBurst : MarkKind::Burst, b->start, b->end, label});
     Panel(s, *b, number, QStringLiteral("#%1 %2, %3 s").arg(number).arg(kind, Sec(b->start)), figures);
+  } else if (const auto* t = std::get_if<CallProgressToneEvent>(&event)) {
+    Mark(s, {MarkKind::AlertTone, t->start, t->end, QStringLiteral("ton: %1").arg(CallProgressToneKey(t->tone))});
   } else {
     const auto& c = std::get<CycleVerdict>(event);
     const int number = ++plot.cycles;

@@ -8,8 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "device/audio/dsp/line_decoder.h"
-#include "device/audio/dsp/line_events.h"
+#include "device/audio/dsp/burst_report.h"
 
 namespace device::audio {
 
@@ -21,10 +20,10 @@ class BurstMeter {
   // `raw`: the line audio as it came; `band`: the same in the telephone
   // band, as the receivers heard it.
   void Feed(const int16_t* raw, const float* band, size_t count);
-  // The report of `m`, every figure but what came before it. The noise is
-  // measured on the line before the burst, from `quietFrom` on at the
-  // earliest (after whatever signal preceded it).
-  BurstReport Measure(const BurstMeasurement& m, int64_t quietFrom = 0) const;
+  // Adds to a burst the receivers settled every figure the meter measures
+  // (burst_report.h). The noise is measured on the line before the burst,
+  // from `quietFrom` on at the earliest (after whatever signal preceded it).
+  void Measure(BurstReport& burst, int64_t quietFrom = 0) const;
   // The report of a signal in the band over [start, end) that no receiver
   // framed: fate NotFramed, its level with the noise taken off, the noise
   // before it, the SNR, and what lies below the band.
@@ -37,8 +36,12 @@ class BurstMeter {
   // how much of the burst the sound card cut at full scale.
   void MeasureBelowBand(BurstReport& r) const;
   double NoiseMeanSquare(int64_t burstStart, int64_t quietFrom) const;
-  void MeasureFsk(const BurstMeasurement& m, int64_t quietFrom, BurstReport& r) const;
-  void MeasureDtmf(const BurstMeasurement& m, BurstReport& r) const;
+  struct Baseband;
+  void MeasureFsk(BurstReport& r, int64_t quietFrom) const;
+  void MeasurePreamble(Baseband& z, BurstReport& r) const;
+  void MeasureSeizure(const Baseband& z, BurstReport& r) const;
+  void MeasureTwist(const Baseband& z, int64_t quietFrom, BurstReport& r) const;
+  void MeasureDtmf(BurstReport& r) const;
 
   std::vector<float> x_;
   std::vector<int16_t> raw_;

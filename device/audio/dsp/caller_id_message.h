@@ -1,27 +1,16 @@
 #pragma once
 // What the line decoders make of caller-ID audio: plain values, no event loop.
 #include <QString>
+#include <cstdint>
+#include <optional>
 #include <variant>
+
+#include "device/audio/standard.h"
 
 namespace device::audio {
 
 // Every decoder works on 8 kHz mono 16-bit samples.
 constexpr int kSampleRate = 8000;
-
-enum class Standard {
-  Auto,      // all receivers in parallel
-  ClipV23,   // V.23 FSK, ETSI message layout (SDMF and MDMF)
-  ClipDtmf,  // digits between start and end codes
-  Bell202,   // Bell 202 FSK, CLASS message layout (SDMF and MDMF)
-  JapanV23,  // V.23 FSK, Japanese framing with CRC-16
-};
-
-// Reads a device entry's name suffix: "clip", "dtmf", "bell", "jclip"; an
-// empty suffix is Auto. Returns false (leaving *out alone) for anything else.
-bool StandardFromSuffix(const QString& suffix, Standard* out);
-// Short lower-case name of a standard, the same words as the suffixes
-// ("auto" for Auto).
-QString StandardName(Standard standard);
 
 struct CallerIdMessage {
   Standard standard = Standard::Auto;
@@ -34,6 +23,20 @@ struct CallerIdMessage {
 
   bool HasDateTime() const { return month > 0; }
   friend bool operator==(const CallerIdMessage&, const CallerIdMessage&) = default;
+};
+
+// A message that passed its checksum but carries no call: message waiting
+// (on or off), advice of charge, a short message and the other types an
+// exchange sends on the same line. A good line, never a failure.
+struct NonCallMessage {
+  enum class Kind { MessageWaiting, AdviceOfCharge, ShortMessage, Other } kind = Kind::Other;
+  uint8_t type = 0;             // the message type byte
+  std::optional<bool> waiting;  // message waiting: a message is waiting (on) or not (off)
+  // "message_waiting", "advice_of_charge", "short_message", "other".
+  QString Key() const;
+  // What it is in Turkish, with its content: "mesaj bekliyor bildirimi (açık)".
+  QString Text() const;
+  friend bool operator==(const NonCallMessage&, const NonCallMessage&) = default;
 };
 
 // A burst that framed as a caller-ID message but failed its checksum.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "device/audio/dsp/median.h"
 #include "device/audio/dsp/message_parser.h"
 
 namespace device::audio {
@@ -34,11 +35,7 @@ bool DtmfReceiver::TimingHolds() const {
     lengths.push_back(pending_[i].off - pending_[i].on);
     if (i > 0) gaps.push_back(pending_[i].on - pending_[i - 1].off);
   }
-  auto median = [](std::vector<int64_t> v) {
-    std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
-    return v[v.size() / 2];
-  };
-  const int64_t length = median(lengths), gap = median(gaps);
+  const int64_t length = MedianOf(lengths), gap = MedianOf(gaps);
   const double longestGap = double(gap) + kGapSlackPeriods * double(gap + length) + double(kTimingSlack);
   for (int64_t g : gaps)
     if (double(g) > longestGap) return false;
@@ -54,10 +51,23 @@ bool DtmfReceiver::FieldCode(char code) const {
   return (code == 'B' || code == 'D') && pending_.size() >= 2 && pending_.front().code == 'A';
 }
 
-void DtmfReceiver::DigitEnded(std::vector<DtmfString>& out) {
+BurstReport DtmfReceiver::StringOf(BurstFate fate) const {
+  BurstReport s;
+  s.standard = Standard::ClipDtmf;
+  s.fate = fate;
+  s.digits = pending_;
+  s.start = s.messageStart = pending_.front().on;
+  s.end = pending_.back().off;
+  return s;
+}
+
+void DtmfReceiver::DigitEnded(std::vector<BurstReport>& out) {
   // The steps heard the pair from the earlier window of the first step to
   // the end of the later window of the last.
-  const Digit d{current_, currentOn_, currentLast_ + DtmfToneDetector::kHop + DtmfToneDetector::kWindow};
+  DtmfDigit d;
+  d.code = current_;
+  d.on = currentOn_;
+  d.off = currentLast_ + DtmfToneDetector::kHop + DtmfToneDetector::kWindow;
   current_ = 0;
   if (!pending_.empty() && d.on - pending_.back().off > kDigitGap) GiveUp(out);
   if ((d.code == 'A' || d.code == 'B' || d.code == 'D') && !FieldCode(d.code)) {
@@ -68,33 +78,26 @@ void DtmfReceiver::DigitEnded(std::vector<DtmfString>& out) {
   pending_.push_back(d);
   if (d.code == 'C' || d.code == '#') {
     QByteArray digits;
-    for (const Digit& p : pending_) digits.append(p.code);
-    DtmfString s;
-    s.digits = pending_;
+    for (const DtmfDigit& p : pending_) digits.append(p.code);
     if (!TimingHolds()) {
-      s.fate = DtmfString::Fate::DigitsLost;
-    } else {
-      s.message = ParseDtmfMessage(digits.constData(), int(digits.size()));
-      s.fate = s.message ? DtmfString::Fate::Decoded : DtmfString::Fate::NotAMessage;
+      out.push_back(StringOf(BurstFate::DigitsLost));
+    } else if (std::optional<CallerIdMessage> m = ParseDtmfMessage(digits.constData(), int(digits.size()))) {
+      BurstReport s = StringOf(BurstFate::Decoded);
+      s.message = std::move(m);
+      out.push_back(std::move(s));
     }
-    out.push_back(std::move(s));
     pending_.clear();
   } else if (pending_.size() > size_t(kMaxDigits)) {
     pending_.clear();
   }
 }
 
-void DtmfReceiver::GiveUp(std::vector<DtmfString>& out) {
-  if (pending_.size() >= kCutOffDigits) {
-    DtmfString s;
-    s.fate = DtmfString::Fate::NoEndCode;
-    s.digits = pending_;
-    out.push_back(std::move(s));
-  }
+void DtmfReceiver::GiveUp(std::vector<BurstReport>& out) {
+  if (pending_.size() >= kCutOffDigits) out.push_back(StringOf(BurstFate::NoEndCode));
   pending_.clear();
 }
 
-void DtmfReceiver::Heard(const DtmfToneDetector::Step& step, std::vector<DtmfString>& out) {
+void DtmfReceiver::Heard(const DtmfToneDetector::Step& step, std::vector<BurstReport>& out) {
   if (current_ != 0) {
     if (step.key == current_) {
       misses_ = 0;
@@ -113,19 +116,12 @@ void DtmfReceiver::Heard(const DtmfToneDetector::Step& step, std::vector<DtmfStr
   previous_ = step;
 }
 
-void DtmfReceiver::Feed(const float* samples, size_t count, std::vector<DtmfString>& out) {
+void DtmfReceiver::Feed(const float* samples, size_t count, std::vector<BurstReport>& out) {
   steps_.clear();
   detector_.Feed(samples, count, steps_);
   for (const DtmfToneDetector::Step& s : steps_) Heard(s, out);
   n_ += int64_t(count);
   if (current_ == 0 && !pending_.empty() && n_ - pending_.back().off > kDigitGap) GiveUp(out);
-}
-
-void DtmfReceiver::Feed(const float* samples, size_t count, std::vector<CallerIdMessage>& out) {
-  strings_.clear();
-  Feed(samples, count, strings_);
-  for (DtmfString& s : strings_)
-    if (s.message) out.push_back(std::move(*s.message));
 }
 
 }  // namespace device::audio

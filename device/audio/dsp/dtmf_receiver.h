@@ -10,48 +10,31 @@
 #include <optional>
 #include <vector>
 
-#include "device/audio/dsp/caller_id_message.h"
+#include "device/audio/dsp/burst_report.h"
 #include "device/audio/dsp/dtmf_tone_detector.h"
 
 namespace device::audio {
 
-struct DtmfDigit {
-  char code = 0;
-  int64_t on = 0, off = 0;  // sample positions the tone pair was heard from and to
-};
-
-// A string of digits from a start code on, whatever became of it.
-struct DtmfString {
-  enum class Fate {
-    Decoded,
-    NotAMessage,  // start and end codes, but no call between them
-    DigitsLost,   // the timing leaves room for a lost or split digit
-    NoEndCode,    // the digits stopped before an end code
-  } fate = Fate::Decoded;
-  std::optional<CallerIdMessage> message;
-  std::vector<DtmfDigit> digits;
-};
-
 class DtmfReceiver {
  public:
   // `samples` without anything below the telephone band; `out` gets every
-  // string that ended (decoded or not).
-  void Feed(const float* samples, size_t count, std::vector<DtmfString>& out);
-  // The same, the calls alone.
-  void Feed(const float* samples, size_t count, std::vector<CallerIdMessage>& out);
+  // string that ended: decoded (fate Decoded, with its message), with a
+  // lost digit (DigitsLost) or without an end code (NoEndCode). A string
+  // between a start and an end code that is no message says nothing.
+  void Feed(const float* samples, size_t count, std::vector<BurstReport>& out);
 
  private:
-  using Digit = DtmfDigit;
-  void Heard(const DtmfToneDetector::Step& step, std::vector<DtmfString>& out);
-  void DigitEnded(std::vector<DtmfString>& out);
+  void Heard(const DtmfToneDetector::Step& step, std::vector<BurstReport>& out);
+  void DigitEnded(std::vector<BurstReport>& out);
   // The string stopped without its end code.
-  void GiveUp(std::vector<DtmfString>& out);
+  void GiveUp(std::vector<BurstReport>& out);
+  BurstReport StringOf(BurstFate fate) const;
   bool TimingHolds() const;
   bool FieldCode(char code) const;
 
   DtmfToneDetector detector_;
   std::vector<DtmfToneDetector::Step> steps_;
-  std::vector<Digit> pending_;  // digits since the start code
+  std::vector<DtmfDigit> pending_;  // digits since the start code
   // The digit sounding now (0 for none), where it began and was last heard,
   // and how many steps in a row have not heard it.
   char current_ = 0;
@@ -59,7 +42,6 @@ class DtmfReceiver {
   int misses_ = 0;
   DtmfToneDetector::Step previous_;  // the step before, for a digit's onset
   int64_t n_ = 0;                    // samples fed
-  std::vector<DtmfString> strings_;
 };
 
 }  // namespace device::audio

@@ -6,11 +6,12 @@
 
 #include "device/audio/dsp/caller_id_message.h"
 #include "device/audio/dsp/dbm0.h"
+#include "device/audio/dsp/tones.h"
 
 namespace device::audio {
 namespace {
-constexpr double kTonesHz[8] = {697, 770, 852, 941, 1209, 1336, 1477, 1633};
-constexpr char kKeys[4][4] = {{'1', '2', '3', 'A'}, {'4', '5', '6', 'B'}, {'7', '8', '9', 'C'}, {'*', '0', '#', 'D'}};
+// The eight tones in one row, the low group first: the bins' order.
+constexpr double ToneHz(int k) { return k < 4 ? kDtmfLowHz[k] : kDtmfHighHz[k - 4]; }
 constexpr double kBinHz = double(kSampleRate) / DtmfToneDetector::kWindow;
 // Receivers must take a tone 1.5 % off and must refuse one 3.5 % off; the
 // line between leaves room for the measurement's own error on either side.
@@ -47,7 +48,7 @@ DtmfToneDetector::DtmfToneDetector() {
   for (int m = 0; m < kWindow; ++m) {
     w_[m] = float(0.5 - 0.5 * std::cos(2 * M_PI * m / kWindow));
     for (int k = 0; k < 8; ++k) {
-      const double phase = 2 * M_PI * kTonesHz[k] * m / kSampleRate;
+      const double phase = 2 * M_PI * ToneHz(k) * m / kSampleRate;
       wcos_[m][k] = float(w_[m] * std::cos(phase));
       wsin_[m][k] = float(w_[m] * std::sin(phase));
     }
@@ -90,11 +91,11 @@ char DtmfToneDetector::Judge(const Window& before, const Window& now) const {
   for (int i = 0; i < 2; ++i) {
     // Phase measured from each window's own start: the nominal tone's own
     // turn over a hop is taken out, what is left is the offset's.
-    const double omega = 2 * M_PI * kTonesHz[tones[i]] / kSampleRate;
+    const double omega = 2 * M_PI * ToneHz(tones[i]) / kSampleRate;
     const std::complex<double> turn = ys[i][1] * std::conj(ys[i][0]) * std::polar(1.0, -omega * kHop);
     const double offsetHz = std::arg(turn) * kSampleRate / (2 * M_PI * kHop);
-    if (std::fabs(offsetHz) > kMostOffset * kTonesHz[tones[i]]) return 0;
-    if (i == 1) highHz = kTonesHz[tones[i]] + offsetHz;
+    if (std::fabs(offsetHz) > kMostOffset * ToneHz(tones[i])) return 0;
+    if (i == 1) highHz = ToneHz(tones[i]) + offsetHz;
     const double gain = HannGain(offsetHz / kBinHz);
     powers[i] = binPowers[i] / (gain * gain);
     if (powers[i] < kWeakest) return 0;
@@ -104,7 +105,7 @@ char DtmfToneDetector::Judge(const Window& before, const Window& now) const {
   const double before0 = before.pLow * powers[0] / now.pLow, before1 = before.pHigh * powers[1] / now.pHigh;
   if (before0 + before1 < kLeastPurity * before.power) return 0;
   if (10 * std::log10(HarmonicPower(2 * highHz) / powers[1]) > kMostHarmonicDb) return 0;
-  return kKeys[now.low][now.high - 4];
+  return kDtmfKeys[now.low][now.high - 4];
 }
 
 double DtmfToneDetector::HarmonicPower(double hz) const {

@@ -8,7 +8,9 @@ extern "C" {
 #include <cmath>
 #include <complex>
 
+#include "device/audio/dsp/median.h"
 #include "device/audio/dsp/message_parser.h"
+#include "device/audio/dsp/tones.h"
 
 namespace device::audio {
 namespace {
@@ -39,7 +41,11 @@ constexpr int kHeardCharacters = 3;
 // Tones this far apart in level are read again, each against its own level.
 constexpr double kTwistWorthDb = 1.5;
 
+// Message types both layouts share: call setup and message waiting, each as
+// MDMF and SDMF.
 bool IsClipType(uint8_t b) { return b == 0x80 || b == 0x04 || b == 0x82 || b == 0x06; }
+// ETSI's further types on V.23 lines: advice of charge, short message.
+bool IsEtsiOtherType(uint8_t b) { return b == 0x86 || b == 0x89; }
 
 template <class Frames>
 std::vector<uint8_t> BytesOf(const Frames& frames) {
@@ -79,13 +85,13 @@ double SoftSpread(const Frames& frames) {
 FskReceiver::FskReceiver(Standard tones, Standard only)
     : tones_(tones),
       only_(only),
-      bit_(double(kSampleRate) / 1200.0),
-      markHz_(tones == Standard::Bell202 ? 1200.0 : 1300.0),
+      bit_(double(kSampleRate) / kFskBitRate),
+      markHz_(NominalFskTones(tones).markHz),
       d_(kHistory, 0.f),
       e_(kHistory, 0.f),
       purity_(kHistory, 0.f),
       x_(kHistory, 0.f) {
-  const double space = tones == Standard::Bell202 ? 2200.0 : 2100.0;
+  const double space = NominalFskTones(tones).spaceHz;
   for (int i = 0; i < kTablePeriod; ++i) {
     markTable_[i][0] = float(std::cos(2 * M_PI * markHz_ * i / kSampleRate));
     markTable_[i][1] = float(-std::sin(2 * M_PI * markHz_ * i / kSampleRate));
@@ -206,8 +212,8 @@ FskReceiver::Frame FskReceiver::BestFrame(double s, int steps, double bit) const
 bool FskReceiver::FirstByteAccepted(uint8_t b) const {
   if (tones_ == Standard::Bell202) return IsClipType(b);
   if (only_ == Standard::JapanV23) return b == kJapanStart;
-  if (only_ == Standard::ClipV23) return IsClipType(b);
-  return IsClipType(b) || b == kJapanStart;
+  if (only_ == Standard::ClipV23) return IsClipType(b) || IsEtsiOtherType(b);
+  return IsClipType(b) || IsEtsiOtherType(b) || b == kJapanStart;
 }
 
 int FskReceiver::MessageLength(const std::vector<uint8_t>& bytes) const {
@@ -255,26 +261,31 @@ bool FskReceiver::Decode(double first, bool track, double bit, std::vector<Frame
   }
 }
 
-std::optional<CallerIdMessage> FskReceiver::Accept(std::vector<uint8_t> bytes, Standard* layout) const {
+std::optional<FskReceiver::Accepted> FskReceiver::Accept(std::vector<uint8_t> bytes) const {
   const int len = MessageLength(bytes);
   if (len <= 0 || int(bytes.size()) != len) return std::nullopt;
+  Accepted a;
   if (bytes[0] == kJapanStart && tones_ != Standard::Bell202) {
     if (crc_itu16_calc(bytes.data() + 2, len - 2, 0) != 0) return std::nullopt;
     for (int i = 0; i < len - 2; ++i) bytes[i] &= 0x7F;
-    *layout = Standard::JapanV23;
-    return ParseFskMessage(Standard::JapanV23, bytes.data(), len - 2);
+    a.layout = Standard::JapanV23;
+    a.call = ParseFskMessage(Standard::JapanV23, bytes.data(), len - 2);
+  } else {
+    unsigned sum = 0;
+    for (uint8_t b : bytes) sum += b;
+    if ((sum & 0xFF) != 0) return std::nullopt;
+    a.layout = tones_ == Standard::Bell202 ? Standard::Bell202 : Standard::ClipV23;
+    a.call = ParseFskMessage(a.layout, bytes.data(), len - 1);
+    if (!a.call) a.nonCall = ParseFskNonCall(a.layout, bytes.data(), len - 1);
   }
-  unsigned sum = 0;
-  for (uint8_t b : bytes) sum += b;
-  if ((sum & 0xFF) != 0) return std::nullopt;
-  *layout = tones_ == Standard::Bell202 ? Standard::Bell202 : Standard::ClipV23;
-  return ParseFskMessage(*layout, bytes.data(), len - 1);
+  if (!a.call && !a.nonCall) return std::nullopt;
+  return a;
 }
 
 // The checksum is a byte sum, so one wrong bit at weight 2^k leaves the sum
 // off by exactly +-2^k. Only bits of that weight and that value can be the
 // culprit; one of them is corrected when it is clearly the least certain.
-std::optional<CallerIdMessage> FskReceiver::FlipOneBit(const std::vector<Frame>& frames, Standard* layout) const {
+std::optional<FskReceiver::Accepted> FskReceiver::FlipOneBit(const std::vector<Frame>& frames) const {
   if (frames.size() < 4 || frames[0].byte == kJapanStart) return std::nullopt;
   unsigned sum = 0;
   std::vector<float> all;
@@ -294,8 +305,7 @@ std::optional<CallerIdMessage> FskReceiver::FlipOneBit(const std::vector<Frame>&
     }
   }
   if (k < 0) return std::nullopt;
-  std::nth_element(all.begin(), all.begin() + all.size() / 2, all.end());
-  const float median = all[all.size() / 2];
+  const float median = MedianOf(std::move(all));
   float least = 1e30f, second = 1e30f;
   int where = -1;
   // Not the type or length bytes: a wrong length would have framed differently.
@@ -315,7 +325,7 @@ std::optional<CallerIdMessage> FskReceiver::FlipOneBit(const std::vector<Frame>&
   if (SoftSpread(frames) < kLeastSoftSpread) return std::nullopt;
   std::vector<uint8_t> bytes = BytesOf(frames);
   bytes[size_t(where)] ^= uint8_t(1 << k);
-  return Accept(bytes, layout);
+  return Accept(bytes);
 }
 
 // Two wrong bits of one weight cancel in a byte sum when one was read 0 for
@@ -328,8 +338,7 @@ bool FskReceiver::Guessed(const std::vector<Frame>& frames) const {
   std::vector<float> all;
   for (const Frame& f : frames)
     for (int b = 1; b <= 8; ++b) all.push_back(std::fabs(f.soft[b]));
-  std::nth_element(all.begin(), all.begin() + all.size() / 2, all.end());
-  const float weak = kGuessShare * all[all.size() / 2];
+  const float weak = kGuessShare * MedianOf(std::move(all));
   int ones[8] = {}, zeros[8] = {};
   for (const Frame& f : frames)
     for (int k = 0; k < 8; ++k)
@@ -422,99 +431,118 @@ void FskReceiver::RestartHunt(int64_t at) {
 }
 
 // The whole message is in: read it at every bit-rate hypothesis and keep the
-// best-scoring reading that passes.
-void FskReceiver::Finish(std::vector<FskBurst>& out, const std::vector<Frame>& nominal, bool nominalComplete) {
-  FskBurst burst;
-  burst.start = int64_t(first_);
-  burst.end = int64_t(nominal.back().start + 10 * bit_);
-  Standard layout = tones_;
-  std::optional<CallerIdMessage> message;
-  double takenScore = 0, bit = bit_;
-  Reading bestScoring;  // the best reading, passing or not
-  std::vector<Frame> frames;
-  bool carrier = false, failedBurst = false;
-  // Read sliced at zero; then, when nothing passed and the two tones arrived
-  // at clearly different levels (a line's twist), sliced where this burst's
-  // marks and spaces read alike, so a lone bit of the weaker tone between
-  // the louder one's is not lost to its neighbours.
+// best-scoring reading that passes. Read sliced at zero first; then, when
+// nothing passed and the two tones arrived at clearly different levels (a
+// line's twist), sliced where this burst's marks and spaces read alike, so a
+// lone bit of the weaker tone between the louder one's is not lost to its
+// neighbours.
+void FskReceiver::Finish(std::vector<BurstReport>& out, const std::vector<Frame>& nominal, bool nominalComplete) {
+  Outcome o;
+  o.bit = bit_;
+  o.end = int64_t(nominal.back().start + 10 * bit_);
   double twistDb = 0;
   const std::vector<Frame> carried(nominal.begin(), nominal.begin() + long(CarrierFrames(nominal)));
   const double slice = SliceLevel(carried, &twistDb);
   for (int pass = 0; pass < 2; ++pass) {
-    if (pass == 1 && (message || std::fabs(twistDb) < kTwistWorthDb)) break;
+    if (pass == 1 && (o.accepted || std::fabs(twistDb) < kTwistWorthDb)) break;
     slice_ = pass == 0 ? 0.0 : slice;
-    bestScoring = {};
-    for (double offset : kRateOffsets) {
-      const double b = bit_ / (1 + offset);
-      if (!Decode(first_, true, b, frames)) continue;  // read another length: not this rate
-      double score = 0;
-      for (const Frame& f : frames) score += f.score;
-      score /= double(frames.size());
-      if (score > bestScoring.score) bestScoring = {frames, b, score};
-      if (message && score <= takenScore) continue;
-      Standard l = tones_;
-      std::optional<CallerIdMessage> m = Accept(BytesOf(frames), &l);
-      if (m && !Guessed(frames)) {
-        message = m;
-        layout = l;
-        takenScore = score;
-        bit = b;
-        burst.end = int64_t(frames.back().start + 10 * b);
-      }
-    }
-    if (!message && bestScoring.bit > 0) bit = bestScoring.bit;
-    // Whether the carrier lasted, judged on the frames of the rate taken.
-    if (Decode(first_, true, bit, frames)) burst.end = int64_t(frames.back().start + 10 * bit);
-    carrier = CarrierThroughout(frames.empty() ? nominal : frames, &burst.quality);
-    // A failure is only reported for a burst the nominal reading framed whole
-    // with the carrier throughout: a cut-off burst or other tones read at an
-    // odd rate are no failed caller ID.
-    double nominalQuality = 0;
-    failedBurst = nominalComplete && CarrierThroughout(nominal, &nominalQuality);
-    for (double shift : {0.0, -bit / 8, bit / 8}) {
-      if (message) break;
-      if (Decode(first_ + shift, false, bit, frames)) {
-        Standard l = tones_;
-        std::optional<CallerIdMessage> m = Accept(BytesOf(frames), &l);
-        if (m && !Guessed(frames)) {
-          message = m;
-          layout = l;
-        }
-      }
-    }
-    if (!message && !bestScoring.frames.empty()) message = FlipOneBit(bestScoring.frames, &layout);
+    const Reading bestScoring = ReadAtEveryRate(o);
+    if (!o.accepted && bestScoring.bit > 0) o.bit = bestScoring.bit;
+    JudgeCarrier(nominal, nominalComplete, o);
+    ReadWithFixedClock(o);
+    if (!o.accepted && !bestScoring.frames.empty()) o.accepted = FlipOneBit(bestScoring.frames);
   }
   slice_ = 0;
-  burst.bitRate = kSampleRate / bit;
-  burst.markHz = MarkHz(first_);
-  const std::vector<Frame>& heard = frames.empty() ? nominal : frames;
+  Report(out, nominal, nominalComplete, o);
+  // After a failed reading, hunt on just past its start: the "message" may
+  // have been a noise dip in the marks before the real one.
+  RestartHunt(o.accepted && o.carrier ? o.end : std::max(candidate_ + 1, int64_t(first_ + bit_)));
+}
+
+// A tracked clock at each rate hypothesis; returns the best-scoring reading,
+// passing or not.
+FskReceiver::Reading FskReceiver::ReadAtEveryRate(Outcome& o) const {
+  Reading best;
+  for (double offset : kRateOffsets) {
+    const double b = bit_ / (1 + offset);
+    if (!Decode(first_, true, b, o.frames)) continue;  // read another length: not this rate
+    double score = 0;
+    for (const Frame& f : o.frames) score += f.score;
+    score /= double(o.frames.size());
+    if (score > best.score) best = {o.frames, b, score};
+    if (o.accepted && score <= o.score) continue;
+    std::optional<Accepted> a = Accept(BytesOf(o.frames));
+    if (a && !Guessed(o.frames)) {
+      o.accepted = std::move(a);
+      o.score = score;
+      o.bit = b;
+      o.end = int64_t(o.frames.back().start + 10 * b);
+    }
+  }
+  return best;
+}
+
+// Whether the carrier lasted, judged on the frames of the rate taken. A
+// failure is only reported for a burst the nominal reading framed whole with
+// the carrier throughout: a cut-off burst or other tones read at an odd rate
+// are no failed caller ID.
+void FskReceiver::JudgeCarrier(const std::vector<Frame>& nominal, bool nominalComplete, Outcome& o) const {
+  if (Decode(first_, true, o.bit, o.frames)) o.end = int64_t(o.frames.back().start + 10 * o.bit);
+  o.carrier = CarrierThroughout(o.frames.empty() ? nominal : o.frames, &o.quality);
+  double nominalQuality = 0;
+  o.failed = nominalComplete && CarrierThroughout(nominal, &nominalQuality);
+}
+
+// A clock that runs on from the first start bit, at the rate taken and an
+// eighth of a bit either side.
+void FskReceiver::ReadWithFixedClock(Outcome& o) const {
+  for (double shift : {0.0, -o.bit / 8, o.bit / 8}) {
+    if (o.accepted) return;
+    if (Decode(first_ + shift, false, o.bit, o.frames)) {
+      std::optional<Accepted> a = Accept(BytesOf(o.frames));
+      if (a && !Guessed(o.frames)) o.accepted = std::move(a);
+    }
+  }
+}
+
+// What the receiver made of the burst, for the decoder to settle.
+void FskReceiver::Report(std::vector<BurstReport>& out, const std::vector<Frame>& nominal, bool nominalComplete,
+                         const Outcome& o) const {
+  BurstReport burst;
+  burst.start = burst.messageStart = int64_t(first_);
+  burst.end = o.end;
+  burst.quality = o.quality;
+  burst.readingBitRate = kSampleRate / o.bit;
+  if (const double mark = MarkHz(first_); mark > 0) burst.readingMarkHz = mark;
+  const std::vector<Frame>& heard = o.frames.empty() ? nominal : o.frames;
   burst.messageType = nominal[0].byte;
   burst.bytesRead = int(CarrierFrames(heard));
   burst.bytesExpected = std::max(0, MessageLength(BytesOf(nominal)));
   const Standard framed = nominal[0].byte == kJapanStart && tones_ != Standard::Bell202 ? Standard::JapanV23 : tones_;
-  if (message && carrier) {
-    message->standard = layout;
-    burst.standard = layout;
-    burst.message = message;
-    out.push_back(burst);
-  } else if (carrier && failedBurst) {
-    burst.fate = FskBurst::Fate::ChecksumFailed;
+  if (o.accepted && o.carrier) {
+    burst.standard = o.accepted->layout;
+    if (o.accepted->call) {
+      burst.message = o.accepted->call;
+      burst.message->standard = o.accepted->layout;
+    } else {
+      burst.fate = BurstFate::NotACall;
+      burst.nonCall = o.accepted->nonCall;
+    }
+    out.push_back(std::move(burst));
+  } else if (o.carrier && o.failed) {
+    burst.fate = BurstFate::ChecksumFailed;
     burst.standard = framed;
-    out.push_back(burst);
+    out.push_back(std::move(burst));
   } else if (burst.bytesRead >= kHeardCharacters && HeardQuality(heard, size_t(burst.bytesRead)) >= kMessagePurity) {
     // Not a call and no checksum failure, but a burst all the same, for the
     // line check to judge: cut off, or a carrier too disturbed to read.
-    burst.fate =
-        burst.bytesRead < int(heard.size()) || !nominalComplete ? FskBurst::Fate::CutOff : FskBurst::Fate::Unreadable;
+    burst.fate = burst.bytesRead < int(heard.size()) || !nominalComplete ? BurstFate::CutOff : BurstFate::Unreadable;
     burst.standard = framed;
-    out.push_back(burst);
+    out.push_back(std::move(burst));
   }
-  // After a failed reading, hunt on just past its start: the "message" may
-  // have been a noise dip in the marks before the real one.
-  RestartHunt(burst.message ? burst.end : std::max(candidate_ + 1, int64_t(first_ + bit_)));
 }
 
-void FskReceiver::Step(std::vector<FskBurst>& out) {
+void FskReceiver::Step(std::vector<BurstReport>& out) {
   const int window = int(std::lround(10 * bit_));
   if (phase_ == Phase::kPriming) {
     if (n_ <= hunt_) return;
@@ -574,7 +602,7 @@ void FskReceiver::Step(std::vector<FskBurst>& out) {
   }
 }
 
-void FskReceiver::Feed(const float* x, size_t count, std::vector<FskBurst>& out) {
+void FskReceiver::Feed(const float* x, size_t count, std::vector<BurstReport>& out) {
   // Demodulate in slices so the hunt never falls out of the history.
   size_t done = 0;
   while (done < count) {

@@ -16,27 +16,9 @@
 #include <optional>
 #include <vector>
 
-#include "device/audio/dsp/caller_id_message.h"
+#include "device/audio/dsp/burst_report.h"
 
 namespace device::audio {
-
-struct FskBurst {
-  enum class Fate {
-    Decoded,
-    ChecksumFailed,  // framed whole with the carrier throughout
-    CutOff,          // the carrier went away before the message's length
-    Unreadable,      // the carrier lasted, too disturbed to frame or pass
-  } fate = Fate::Decoded;
-  Standard standard = Standard::Auto;
-  std::optional<CallerIdMessage> message;  // empty unless decoded
-  int64_t start = 0, end = 0;              // sample positions of the message
-  double quality = 0;                      // how cleanly the tones matched, 0..1
-  double markHz = 0;                       // measured on the mark run before the message
-  double bitRate = 0;                      // bits per second of the reading that was taken
-  uint8_t messageType = 0;                 // the first character (the layout)
-  int bytesRead = 0;                       // characters heard with the carrier
-  int bytesExpected = 0;                   // the message's length, 0 when it never said
-};
 
 class FskReceiver {
  public:
@@ -46,8 +28,9 @@ class FskReceiver {
   FskReceiver(Standard tones, Standard only = Standard::Auto);
 
   // `x` are samples without anything below the telephone band; `out` gets
-  // every message completed.
-  void Feed(const float* x, size_t count, std::vector<FskBurst>& out);
+  // every burst settled, decoded or not, with what the receiver made of it
+  // (its fate, the message, its reading's rate and mark tone).
+  void Feed(const float* x, size_t count, std::vector<BurstReport>& out);
 
  private:
   static constexpr int kHistory = 1 << 15;  // 4 s: longer than any message
@@ -66,6 +49,24 @@ class FskReceiver {
     double bit = 0;  // samples per bit it was read with
     double score = 0;
   };
+  // What one way of reading a message passed: a call, or a message that
+  // carries none.
+  struct Accepted {
+    std::optional<CallerIdMessage> call;
+    std::optional<NonCallMessage> nonCall;
+    Standard layout = Standard::Auto;
+  };
+  // Everything the readings of one message came to.
+  struct Outcome {
+    std::optional<Accepted> accepted;
+    double score = 0;           // the mean frame score of the accepted reading
+    double bit = 0;             // samples per bit of the reading taken
+    int64_t end = 0;            // where its last character ends
+    double quality = 0;         // tone purity over the message
+    bool carrier = false;       // the carrier lasted through the reading taken
+    bool failed = false;        // the nominal reading framed it whole with the carrier: a real burst that failed
+    std::vector<Frame> frames;  // the last reading made
+  };
   enum class Phase {
     kPriming,     // the first mark window is not demodulated yet
     kHunting,     // looking for a start bit after a mark run
@@ -79,9 +80,15 @@ class FskReceiver {
   double DAt(double t) const;  // mark power less space power, less the slicing level
   double SliceLevel(const std::vector<Frame>& frames, double* twistDb) const;
   void Demodulate(float x);
-  void Step(std::vector<FskBurst>& out);
+  void Step(std::vector<BurstReport>& out);
   void RestartHunt(int64_t at);
-  void Finish(std::vector<FskBurst>& out, const std::vector<Frame>& nominal, bool nominalComplete);
+  void Finish(std::vector<BurstReport>& out, const std::vector<Frame>& nominal, bool nominalComplete);
+  // The steps of Finish, in turn.
+  Reading ReadAtEveryRate(Outcome& o) const;
+  void JudgeCarrier(const std::vector<Frame>& nominal, bool nominalComplete, Outcome& o) const;
+  void ReadWithFixedClock(Outcome& o) const;
+  void Report(std::vector<BurstReport>& out, const std::vector<Frame>& nominal, bool nominalComplete,
+              const Outcome& o) const;
 
   Frame FrameAt(double s, double bit) const;
   Frame BestFrame(double s, int steps, double bit) const;
@@ -89,8 +96,8 @@ class FskReceiver {
   // Total message length from the bytes so far, 0 while unknown, -1 nonsense.
   int MessageLength(const std::vector<uint8_t>& bytes) const;
   bool Decode(double first, bool track, double bit, std::vector<Frame>& frames) const;
-  std::optional<CallerIdMessage> Accept(std::vector<uint8_t> bytes, Standard* layout) const;
-  std::optional<CallerIdMessage> FlipOneBit(const std::vector<Frame>& frames, Standard* layout) const;
+  std::optional<Accepted> Accept(std::vector<uint8_t> bytes) const;
+  std::optional<Accepted> FlipOneBit(const std::vector<Frame>& frames) const;
   bool Guessed(const std::vector<Frame>& frames) const;
   bool CarrierThroughout(const std::vector<Frame>& frames, double* quality) const;
   // Frames read before the carrier went away (all of them when it lasted).

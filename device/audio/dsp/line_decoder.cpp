@@ -17,6 +17,23 @@ constexpr int64_t kRemember = 5 * kSampleRate;
 // V.23 marks at 1300 Hz, Bell 202 at 1200 Hz (each within 1.5 % or 1 %):
 // the middle tells them apart with room for twice the tolerance.
 constexpr double kMarkBetweenHz = 1250.0;
+
+// Of the readings of one burst a call says most, then a message that is no
+// call (both passed their checksum), then a checksum failure (framed whole),
+// then a cut-off burst, then an unreadable one.
+int Preference(BurstFate fate) {
+  switch (fate) {
+    case BurstFate::Decoded: return 0;
+    case BurstFate::NotACall: return 1;
+    case BurstFate::ChecksumFailed: return 2;
+    case BurstFate::CutOff: return 3;
+    case BurstFate::Unreadable: return 4;
+    case BurstFate::DigitsLost:
+    case BurstFate::NoEndCode:
+    case BurstFate::NotFramed: break;
+  }
+  return 5;
+}
 }  // namespace
 
 struct LineDecoder::Impl {
@@ -24,92 +41,97 @@ struct LineDecoder::Impl {
   LineFrontEnd frontEnd;
   std::vector<std::unique_ptr<FskReceiver>> fsk;
   std::unique_ptr<DtmfReceiver> dtmf;
-  std::vector<FskBurst> pending;
+  std::vector<BurstReport> pending;  // framed by an FSK receiver, not settled yet
   struct Span {
     int64_t start, end;
   };
   std::vector<Span> settled;
+  std::vector<int16_t> held;  // samples short of a whole step
   std::vector<float> x;
+  std::vector<BurstReport> framed, strings;
   int64_t n = 0;
 
   static bool Overlap(int64_t a0, int64_t a1, int64_t b0, int64_t b1) { return a0 < b1 && b0 < a1; }
 
   // In automatic mode a CLIP or CLASS layout says nothing of the tones (the
-  // two layouts are the same bytes); the measured mark does.
-  Standard ByTones(Standard layout, double markHz) const {
-    if (fixed != Standard::Auto || markHz <= 0) return layout;
+  // two layouts are the same bytes); the mark the receiver heard does.
+  Standard ByTones(Standard layout, const std::optional<double>& markHz) const {
+    if (fixed != Standard::Auto || !markHz) return layout;
     if (layout != Standard::ClipV23 && layout != Standard::Bell202) return layout;
-    return markHz < kMarkBetweenHz ? Standard::Bell202 : Standard::ClipV23;
+    return *markHz < kMarkBetweenHz ? Standard::Bell202 : Standard::ClipV23;
   }
 
-  std::vector<BurstMeasurement>* bursts = nullptr;  // during Feed
+  // The earliest pending burst and everything overlapping it: one burst on the line.
+  std::pair<int64_t, int64_t> FirstSpan() const {
+    const auto first = std::min_element(pending.begin(), pending.end(),
+                                        [](const BurstReport& a, const BurstReport& b) { return a.start < b.start; });
+    int64_t start = first->start, end = first->end;
+    for (bool grew = true; grew;) {
+      grew = false;
+      for (const BurstReport& b : pending)
+        if (Overlap(start, end, b.start, b.end) && (b.start < start || b.end > end)) {
+          start = std::min(start, b.start);
+          end = std::max(end, b.end);
+          grew = true;
+        }
+    }
+    return {start, end};
+  }
 
-  void Settle(std::vector<LineEvent>& out) {
+  void Settle(std::vector<LineEvent>& out, std::vector<BurstReport>* bursts) {
     while (!pending.empty()) {
-      // The earliest burst and everything overlapping it is one burst on the line.
-      const auto first = std::min_element(pending.begin(), pending.end(),
-                                          [](const FskBurst& a, const FskBurst& b) { return a.start < b.start; });
-      int64_t start = first->start, end = first->end;
-      for (bool grew = true; grew;) {
-        grew = false;
-        for (const FskBurst& b : pending)
-          if (Overlap(start, end, b.start, b.end) && (b.start < start || b.end > end)) {
-            start = std::min(start, b.start);
-            end = std::max(end, b.end);
-            grew = true;
-          }
-      }
+      const auto [start, end] = FirstSpan();
       if (n < end + kHold) return;
-      // Of the readings of one burst a call is best, then a checksum failure
-      // (framed whole), then a cut-off burst, then an unreadable one.
-      const FskBurst* taken = nullptr;
-      std::vector<FskBurst> rest;
-      for (const FskBurst& b : pending) {
+      const BurstReport* taken = nullptr;
+      std::vector<BurstReport> rest;
+      for (const BurstReport& b : pending) {
         if (!Overlap(start, end, b.start, b.end)) {
           rest.push_back(b);
           continue;
         }
-        if (!taken || b.fate < taken->fate || (b.fate == taken->fate && b.quality > taken->quality)) taken = &b;
+        const int better = taken ? Preference(b.fate) - Preference(taken->fate) : -1;
+        if (better < 0 || (better == 0 && b.quality > taken->quality)) taken = &b;
       }
       const bool known = std::any_of(settled.begin(), settled.end(),
                                      [&](const Span& s) { return Overlap(start, end, s.start, s.end); });
       if (!known && taken) {
-        const FskBurst& b = *taken;
-        const Standard standard = ByTones(b.standard, b.markHz);
-        BurstMeasurement m;
-        m.standard = standard;
-        m.markHz = b.markHz;
-        m.bitRate = b.bitRate;
-        m.quality = b.quality;
-        m.start = b.start;
-        m.end = b.end;
-        m.messageType = b.messageType;
-        m.bytesRead = b.bytesRead;
-        m.bytesExpected = b.bytesExpected;
-        switch (b.fate) {
-          case FskBurst::Fate::Decoded:
-            m.fate = BurstFate::Decoded;
-            m.message = *b.message;
-            m.message->standard = standard;
-            out.push_back(*m.message);
-            break;
-          case FskBurst::Fate::ChecksumFailed:
-            m.fate = BurstFate::ChecksumFailed;
-            out.push_back(ChecksumFailure{standard});
-            break;
-          case FskBurst::Fate::CutOff: m.fate = BurstFate::CutOff; break;
-          case FskBurst::Fate::Unreadable: m.fate = BurstFate::Unreadable; break;
+        BurstReport b = *taken;
+        b.standard = ByTones(b.standard, b.readingMarkHz);
+        if (b.message) {
+          b.message->standard = b.standard;
+          out.push_back(*b.message);
+        } else if (b.fate == BurstFate::ChecksumFailed) {
+          out.push_back(ChecksumFailure{b.standard});
         }
-        if (bursts) bursts->push_back(std::move(m));
+        if (bursts) bursts->push_back(std::move(b));
       }
       settled.push_back({start, end});
       pending = std::move(rest);
     }
   }
+
+  void Step(const int16_t* samples, std::vector<LineEvent>& out, std::vector<BurstReport>* bursts) {
+    frontEnd.Filter(samples, kStep, x.data());
+    if (dtmf) {
+      strings.clear();
+      dtmf->Feed(x.data(), kStep, strings);
+      for (BurstReport& s : strings) {
+        if (s.message) out.push_back(*s.message);
+        if (bursts) bursts->push_back(std::move(s));
+      }
+    }
+    framed.clear();
+    for (auto& r : fsk) r->Feed(x.data(), kStep, framed);
+    pending.insert(pending.end(), framed.begin(), framed.end());
+    n += int64_t(kStep);
+    Settle(out, bursts);
+    std::erase_if(settled, [&](const Span& s) { return s.end + kRemember < n; });
+  }
 };
 
 LineDecoder::LineDecoder(Standard fixed) : impl_(std::make_unique<Impl>()) {
   impl_->fixed = fixed;
+  impl_->x.assign(kStep, 0.f);
   switch (fixed) {
     case Standard::Auto:
       impl_->fsk.push_back(std::make_unique<FskReceiver>(Standard::ClipV23));
@@ -128,38 +150,24 @@ LineDecoder::~LineDecoder() = default;
 const float* LineDecoder::Filtered() const { return impl_->x.data(); }
 
 void LineDecoder::Feed(const int16_t* samples, size_t count, std::vector<LineEvent>& out,
-                       std::vector<BurstMeasurement>* bursts) {
+                       std::vector<BurstReport>* bursts) {
   Impl& d = *impl_;
-  d.bursts = bursts;
-  d.x.resize(count);
-  d.frontEnd.Filter(samples, count, d.x.data());
-  if (d.dtmf) {
-    std::vector<DtmfString> strings;
-    d.dtmf->Feed(d.x.data(), count, strings);
-    for (DtmfString& s : strings) {
-      if (s.message) out.push_back(*s.message);
-      if (!bursts || s.fate == DtmfString::Fate::NotAMessage) continue;
-      BurstMeasurement m;
-      m.standard = Standard::ClipDtmf;
-      m.start = s.digits.front().on;
-      m.end = s.digits.back().off;
-      m.fate = s.fate == DtmfString::Fate::Decoded      ? BurstFate::Decoded
-               : s.fate == DtmfString::Fate::DigitsLost ? BurstFate::DigitsLost
-                                                        : BurstFate::NoEndCode;
-      m.message = std::move(s.message);
-      m.digits = std::move(s.digits);
-      bursts->push_back(std::move(m));
+  while (count > 0) {
+    if (d.held.empty() && count >= kStep) {
+      d.Step(samples, out, bursts);
+      samples += kStep;
+      count -= kStep;
+      continue;
+    }
+    const size_t take = std::min(count, kStep - d.held.size());
+    d.held.insert(d.held.end(), samples, samples + take);
+    samples += take;
+    count -= take;
+    if (d.held.size() == kStep) {
+      d.Step(d.held.data(), out, bursts);
+      d.held.clear();
     }
   }
-  if (!d.fsk.empty()) {
-    std::vector<FskBurst> framed;
-    for (auto& r : d.fsk) r->Feed(d.x.data(), count, framed);
-    d.pending.insert(d.pending.end(), framed.begin(), framed.end());
-  }
-  d.n += int64_t(count);
-  d.Settle(out);
-  d.bursts = nullptr;
-  std::erase_if(d.settled, [&](const Impl::Span& s) { return s.end + kRemember < d.n; });
 }
 
 }  // namespace device::audio

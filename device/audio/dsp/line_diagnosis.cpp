@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "device/audio/dsp/median.h"
+#include "device/audio/dsp/tones.h"
+#include "device/core/ring_cycles.h"
+
 namespace device::audio {
 namespace {
 
@@ -23,29 +27,28 @@ double TonePct(Standard s) {
 // The largest tone offset of a DTMF string: each digit's worse tone, the
 // median over the digits (one digit caught at its edge says little).
 double DtmfOffsetPct(const BurstReport& b, bool* low) {
-  static const double kLow[] = {697, 770, 852, 941}, kHigh[] = {1209, 1336, 1477, 1633};
   std::vector<std::pair<double, bool>> worst;
-  for (const DtmfDigitReport& d : b.digits) {
-    double lo = 0, hi = 0;
-    for (double f : kLow)
-      if (d.lowHz > 0 && std::fabs(d.lowHz / f - 1) < 0.05) lo = 100 * (d.lowHz / f - 1);
-    for (double f : kHigh)
-      if (d.highHz > 0 && std::fabs(d.highHz / f - 1) < 0.05) hi = 100 * (d.highHz / f - 1);
+  for (const DtmfDigit& d : b.digits) {
+    double lowHz = 0, highHz = 0;
+    if (!DtmfKeyTones(d.code, &lowHz, &highHz)) continue;
+    const double lo = d.lowHz ? 100 * (*d.lowHz / lowHz - 1) : 0;
+    const double hi = d.highHz ? 100 * (*d.highHz / highHz - 1) : 0;
     worst.push_back(std::fabs(lo) >= std::fabs(hi) ? std::pair{lo, true} : std::pair{hi, false});
   }
   if (worst.empty()) return 0;
-  std::nth_element(worst.begin(), worst.begin() + long(worst.size() / 2), worst.end(),
-                   [](const auto& a, const auto& c) { return std::fabs(a.first) < std::fabs(c.first); });
-  *low = worst[worst.size() / 2].second;
-  return worst[worst.size() / 2].first;
+  const auto median =
+      MedianOf(worst, [](const auto& a, const auto& c) { return std::fabs(a.first) < std::fabs(c.first); });
+  *low = median.second;
+  return median.first;
 }
 
 bool TwistOut(const BurstReport& b) {
+  if (!b.twistDb) return false;
+  const double twist = *b.twistDb;
   switch (b.standard) {
-    case Standard::Bell202:
-      return b.twistDb < -LineLimits::kBellTwistBelowDb || b.twistDb > LineLimits::kBellTwistAboveDb;
-    case Standard::ClipDtmf: return std::fabs(b.twistDb) > LineLimits::kDtmfTwistDb;
-    default: return std::fabs(b.twistDb) > LineLimits::kV23TwistDb;
+    case Standard::Bell202: return twist < -LineLimits::kBellTwistBelowDb || twist > LineLimits::kBellTwistAboveDb;
+    case Standard::ClipDtmf: return std::fabs(twist) > LineLimits::kDtmfTwistDb;
+    default: return std::fabs(twist) > LineLimits::kV23TwistDb;
   }
 }
 
@@ -65,8 +68,8 @@ Diagnosis DiagnoseBurst(const BurstReport& b, double* figure) {
     *figure = b.levelDbm0;
     return Diagnosis::TooWeak;
   }
-  if (b.snrDb < LineLimits::kLeastSnrDb) {
-    *figure = b.snrDb;
+  if (b.snrDb && *b.snrDb < LineLimits::kLeastSnrDb) {
+    *figure = *b.snrDb;
     return Diagnosis::TooNoisy;
   }
   const bool dtmf = b.standard == Standard::ClipDtmf;
@@ -79,14 +82,15 @@ Diagnosis DiagnoseBurst(const BurstReport& b, double* figure) {
       return Diagnosis::OffFrequency;
     }
   } else {
-    const double off = std::fabs(b.markOffsetPct) >= std::fabs(b.spaceOffsetPct) ? b.markOffsetPct : b.spaceOffsetPct;
+    const double mark = b.markOffsetPct.value_or(0), space = b.spaceOffsetPct.value_or(0);
+    const double off = std::fabs(mark) >= std::fabs(space) ? mark : space;
     if (std::fabs(off) > limit) {
       *figure = off;
       return Diagnosis::OffFrequency;
     }
     // A clock this far off reads another length, so it also looks cut off.
-    if (b.bitRate > 0 && std::fabs(b.bitRateOffsetPct) > LineLimits::kRatePct) {
-      *figure = b.bitRateOffsetPct;
+    if (b.bitRateOffsetPct && std::fabs(*b.bitRateOffsetPct) > LineLimits::kRatePct) {
+      *figure = *b.bitRateOffsetPct;
       return Diagnosis::OffSpeed;
     }
   }
@@ -95,23 +99,16 @@ Diagnosis DiagnoseBurst(const BurstReport& b, double* figure) {
     return Diagnosis::CutOff;
   }
   if (TwistOut(b)) {
-    *figure = b.twistDb;
+    *figure = *b.twistDb;
     return Diagnosis::Twist;
   }
   switch (b.fate) {
     case BurstFate::DigitsLost: *figure = double(b.digits.size()); return Diagnosis::DigitsLost;
     // A strong, clean signal no receiver could even frame.
     case BurstFate::NotFramed:
-    case BurstFate::Unreadable: *figure = b.snrDb; return Diagnosis::Distorted;
+    case BurstFate::Unreadable: *figure = b.snrDb.value_or(0); return Diagnosis::Distorted;
     default: *figure = b.levelDbm0; return Diagnosis::ChecksumFailure;
   }
-}
-
-QString NoCallerIdLine(int line) {
-  const QString text = QStringLiteral(
-      "çaldı ama arayan bilgisi gelmedi (ilk çalıştan önce de iki çalış arasında da); santral bu hatta arayan "
-      "numara göndermiyor, hizmetin açılmasını santralden isteyin");
-  return line > 0 ? QStringLiteral("Hat %1 %2").arg(line).arg(text) : QStringLiteral("Hat %1").arg(text);
 }
 
 QString DiagnosisText(int line, Diagnosis d, double figure, const BurstReport* b) {
@@ -119,8 +116,12 @@ QString DiagnosisText(int line, Diagnosis d, double figure, const BurstReport* b
   const QString failed = p + QStringLiteral("arayan bilgisi geldi ama çözülemedi: ");
   const QString name = b ? StandardName(b->standard) : QStringLiteral("?");
   switch (d) {
-    case Diagnosis::Good: return {};
-    case Diagnosis::NoCallerId: return NoCallerIdLine(line);
+    case Diagnosis::Good:
+    case Diagnosis::OutOfStandard:
+    case Diagnosis::Unframed:
+    case Diagnosis::CallProgressTone:
+    case Diagnosis::NotACall: return {};
+    case Diagnosis::NoCallerId: return NoCallerIdText(line);
     case Diagnosis::Hum:
       return failed + QStringLiteral(
                           "şebeke uğultusu ses kartını kırpıyor (uğultu %1 dBm0, kırpılan örnekler yüzde %2); "
@@ -139,9 +140,9 @@ QString DiagnosisText(int line, Diagnosis d, double figure, const BurstReport* b
     case Diagnosis::OffFrequency: {
       QString tone = QStringLiteral("tonlar");
       if (b && b->standard != Standard::ClipDtmf)
-        tone = std::fabs(b->markOffsetPct) >= std::fabs(b->spaceOffsetPct)
-                   ? QStringLiteral("işaret tonu %1 Hz").arg(Number(b->markHz, 0))
-                   : QStringLiteral("boşluk tonu %1 Hz").arg(Number(b->spaceHz, 0));
+        tone = std::fabs(b->markOffsetPct.value_or(0)) >= std::fabs(b->spaceOffsetPct.value_or(0))
+                   ? QStringLiteral("işaret tonu %1 Hz").arg(Number(b->markHz.value_or(0), 0))
+                   : QStringLiteral("boşluk tonu %1 Hz").arg(Number(b->spaceHz.value_or(0), 0));
       return failed + QStringLiteral(
                           "frekans kaymış (%1, yüzde %2; en çok yüzde %3 olabilir); santralin ya da ses "
                           "kartının saati kaymış olabilir")
@@ -149,7 +150,7 @@ QString DiagnosisText(int line, Diagnosis d, double figure, const BurstReport* b
     }
     case Diagnosis::OffSpeed:
       return failed + QStringLiteral("hız kaymış (%1 bit/sn, yüzde %2; en çok yüzde %3 olabilir)")
-                          .arg(Number(b ? b->bitRate : 1200 * (1 + figure / 100), 0), Signed(figure),
+                          .arg(Number(b && b->bitRate ? *b->bitRate : 1200 * (1 + figure / 100), 0), Signed(figure),
                                Number(LineLimits::kRatePct));
     case Diagnosis::Twist:
       return failed + QStringLiteral(
@@ -172,7 +173,7 @@ QString DiagnosisText(int line, Diagnosis d, double figure, const BurstReport* b
       return p + QStringLiteral(
                      "arayan bilgisinin sağlama toplamı tutmadı (%1, %2 dBm0, sinyal/gürültü %3 dB); "
                      "seviye iyi, hat arızası ya da parazit olabilir; kayıt atıldı")
-                     .arg(name, Number(figure), Number(b ? b->snrDb : 0));
+                     .arg(name, Number(figure), Number(b ? b->snrDb.value_or(0) : 0));
     case Diagnosis::Distorted:
       return failed + QStringLiteral(
                           "sinyal güçlü ve temiz (sinyal/gürültü %1 dB) ama biçimi bozuk; ses kartının "

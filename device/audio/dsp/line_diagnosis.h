@@ -38,7 +38,5 @@ Diagnosis DiagnoseBurst(const BurstReport& burst, double* figure);
 // empty for Good. `burst` gives the details some lines name (the tone that
 // is off, the standard); it may be null.
 QString DiagnosisText(int line, Diagnosis diagnosis, double figure, const BurstReport* burst);
-// The line every device family says for a ring cycle without caller ID.
-QString NoCallerIdLine(int line);
 
 }  // namespace device::audio

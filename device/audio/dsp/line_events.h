@@ -9,17 +9,18 @@
 #include <variant>
 #include <vector>
 
-#include "device/audio/dsp/caller_id_message.h"
+#include "device/audio/dsp/burst_report.h"
 
 namespace device::audio {
 
 // A ring as a coupler passes it: a loud low-frequency signal, often clipped.
 struct RingEvent {
   int64_t start = 0, end = 0;
-  double levelDbm0 = 0;  // RMS over the ring, as the sound card delivers it
-  bool clipped = false;  // the coupler's limiter or the card cut its peaks
-  int64_t period = -1;   // from the previous ring's start in the same cycle; -1 for a cycle's first ring
-  int ringInCycle = 1;   // 1 for the first ring of a cycle
+  double levelDbm0 = 0;      // RMS over the ring, as the sound card delivers it
+  bool clipped = false;      // the coupler's limiter or the card cut its peaks
+  std::optional<double> hz;  // the ringing voltage's frequency, where it could be told
+  int64_t period = -1;       // from the previous ring's start in the same cycle; -1 for a cycle's first ring
+  int ringInCycle = 1;       // 1 for the first ring of a cycle
 };
 
 // A line reversal (or another DC step on a quiet line): a click and a step.
@@ -36,86 +37,77 @@ struct AlertToneEvent {
   double twistDb = 0;    // 2750 Hz tone above the 2130 Hz one
 };
 
-// One DTMF digit of a caller-ID string.
-struct DtmfDigitReport {
-  char code = 0;
-  int64_t on = 0, off = 0;
-  double lowHz = 0, highHz = 0;      // each tone's measured frequency
-  double lowDbm0 = 0, highDbm0 = 0;  // each tone's level
-  double twistDb = 0;                // high tone above low tone
+// A call-progress tone the exchange sends (not caller ID): dial, busy,
+// congestion or reorder, ringback. Heard before or between rings it says
+// what the line was doing, and it is never taken for a failed burst.
+enum class CallProgressTone { Dial, Busy, Reorder, Ringback };
+// "dial", "busy", "reorder", "ringback".
+QString CallProgressToneKey(CallProgressTone tone);
+
+struct CallProgressToneEvent {
+  int64_t start = 0, end = 0;  // the first tone's start to the last one's end
+  CallProgressTone tone = CallProgressTone::Dial;
+  QString region;                // whose tone plan it matches, in Turkish ("Türkiye", "Avrupa", ...)
+  double lowHz = 0;              // the tone, or the lower of a pair
+  std::optional<double> highHz;  // the upper tone of a pair
+  double levelDbm0 = 0;
+  std::optional<double> onMs, offMs;  // the cadence; empty for a continuous tone
 };
 
-// What became of a burst the receivers framed.
-enum class BurstFate {
-  Decoded,         // a call (unless heard only as the other family, below)
-  ChecksumFailed,  // framed whole with a clean carrier, the checksum failed
-  CutOff,          // the carrier stopped before the message's length
-  Unreadable,      // the carrier lasted, but too disturbed to read
-  DigitsLost,      // DTMF: the digits' timing leaves room for a lost digit
-  NoEndCode,       // DTMF: a start code and digits, never an end code
-  NotFramed,       // a signal in the band like a burst that no receiver framed
-};
-
-// What the line did last before a burst, within a ring cycle's gap.
-enum class Precursor { Nothing, Ring, Reversal, AlertTone };
-
-struct BurstReport {
-  Standard standard = Standard::Auto;  // as measured (the tones, the layout)
-  QString layout;                      // "MDMF", "SDMF", "DLE" (Japanese), "A…C", "A…#", "D…#", "B…C"
-  BurstFate fate = BurstFate::Decoded;
-  std::optional<CallerIdMessage> message;  // the decoded fields (fate Decoded)
-  // Heard while the device is fixed to the other family (DTMF on a line set
-  // to FSK, or FSK on a line set to DTMF): never a call.
-  bool otherFamily = false;
-
-  int64_t start = 0, end = 0;  // the burst on the line: seizure to the last bit, first to last digit
-  int64_t messageStart = 0;    // FSK: the first character after the mark run
-  double levelDbm0 = 0;        // RMS over the burst
-  double noiseDbm0 = -100;     // in-band RMS just before the burst
-  double snrDb = 0;            // level less noise
-  double humDbm0 = -100;       // below the telephone band over the burst: mains hum, the ring's tail
-  double clippedPct = 0;       // share of the burst's samples the sound card cut at full scale
-  // FSK figures; 0 where not measured.
-  double markHz = 0, spaceHz = 0;
-  double markOffsetPct = 0, spaceOffsetPct = 0;  // against the standard's nominal tones
-  double bitRate = 0, bitRateOffsetPct = 0;
-  double twistDb = 0;  // FSK: space level above mark; DTMF: median digit's high tone above low
-  double seizureBits = 0, markBits = 0;
-  int bytesRead = 0, bytesExpected = 0;  // FSK characters heard, and the message's length when known
-  double quality = 0;                    // tone purity over the message, 0..1
-  std::vector<DtmfDigitReport> digits;   // DTMF
-
-  Precursor before = Precursor::Nothing;
-  int64_t beforeEnd = -1;  // where the precursor ended; -1 for nothing
-};
-
-// Why caller ID did or did not arrive in a ring cycle.
+// Why caller ID did or did not arrive in a ring cycle, judged against the
+// standard the burst was sent in, not against how far our receivers reach.
 enum class Diagnosis {
-  Good,             // a call came
-  NoCallerId,       // two rings and nothing before the first or between
-  Hum,              // mains hum so loud the sound card clips the burst; figure: the hum's level, dBm0
-  TooWeak,          // figure: the burst's level, dBm0
-  TooNoisy,         // figure: SNR, dB
-  OffFrequency,     // figure: the tone's offset, per cent
-  OffSpeed,         // figure: the bit rate's offset, per cent
-  Twist,            // figure: twist, dB
-  CutOff,           // figure: characters (FSK) or digits (DTMF) heard
-  ChecksumFailure,  // at a good level: a line fault or interference; figure: level, dBm0
-  Distorted,        // a clean, strong carrier that still reads as nothing; figure: SNR, dB
-  DigitsLost,       // DTMF digits with a gap for a lost one; figure: digits heard
-  DtmfOnFskLine,    // DTMF heard while the device is fixed to FSK; figure: none
-  FskOnDtmfLine,    // FSK heard while the device is fixed to DTMF; figure: none
+  Good,              // a call came, every figure within the standard
+  OutOfStandard,     // a call came, but a figure lies outside the standard (see `outside`)
+  NoCallerId,        // rings, and no signal of a burst's length before the first or between
+  Unframed,          // a signal of a burst's length that no receiver could frame; figure: SNR, dB
+  TooWeak,           // figure: the burst's level, dBm0
+  TooNoisy,          // figure: SNR, dB
+  OffFrequency,      // figure: the tone's offset, per cent
+  OffSpeed,          // figure: the bit rate's offset, per cent
+  Twist,             // figure: twist, dB
+  Hum,               // mains hum that clips the sound card or hides the burst; figure: the hum's level, dBm0
+  CutOff,            // figure: characters (FSK) or digits (DTMF) heard
+  ChecksumFailure,   // at a good level: a line fault or interference; figure: level, dBm0
+  Distorted,         // a clean, strong carrier that still reads as nothing; figure: SNR, dB
+  DigitsLost,        // DTMF digits with a gap for a lost one; figure: digits heard
+  DtmfOnFskLine,     // DTMF heard while the device is fixed to FSK
+  FskOnDtmfLine,     // FSK heard while the device is fixed to DTMF
+  CallProgressTone,  // the exchange sent a call-progress tone, no caller ID
+  NotACall,          // a message that carries no call (message waiting, ...)
+};
+// The stable key of a diagnosis, for scripts: "good", "out_of_standard",
+// "no_caller_id", "unframed", "too_weak", "too_noisy", "off_frequency",
+// "off_speed", "twist", "hum", "cut_off", "checksum", "distorted",
+// "digits_lost", "dtmf_on_fsk_line", "fsk_on_dtmf_line",
+// "call_progress_tone", "not_a_call".
+QString DiagnosisKey(Diagnosis diagnosis);
+
+// A figure of a burst the standard bounds.
+enum class LimitedFigure { Level, Snr, MarkOffset, SpaceOffset, BitRate, Twist, Timing };
+// "level", "snr", "mark_offset", "space_offset", "bit_rate", "twist", "timing".
+QString LimitedFigureKey(LimitedFigure figure);
+
+// One figure outside its standard's limits.
+struct LimitBreach {
+  LimitedFigure figure = LimitedFigure::Level;
+  double value = 0;          // in the figure's unit: dBm0, dB, per cent, bit/s, ms
+  double low = 0, high = 0;  // the range the standard allows
 };
 
 struct CycleVerdict {
-  int64_t at = 0;  // where the verdict was reached
-  int rings = 0;   // rings heard in the cycle so far
+  int64_t start = 0;  // the cycle's first ring or burst
+  int64_t at = 0;     // where the verdict was reached
+  int rings = 0;      // rings heard in the cycle so far
   Diagnosis diagnosis = Diagnosis::Good;
-  double figure = 0;
+  std::optional<double> figure;      // the figure the cause names; empty where it names none
+  std::vector<LimitBreach> outside;  // every figure of the burst outside its standard
   std::optional<BurstReport> burst;  // the burst the verdict rests on, if any
-  QString text;                      // one Turkish line; empty for Good
+  QString text;                      // one short Turkish line: the line, the cause, its figure; empty for Good
+  QString advice;                    // what to do about it, for the line check and the docs; may be empty
 };
 
-using WatchEvent = std::variant<RingEvent, ReversalEvent, AlertToneEvent, BurstReport, CycleVerdict>;
+using WatchEvent =
+    std::variant<RingEvent, ReversalEvent, AlertToneEvent, CallProgressToneEvent, BurstReport, CycleVerdict>;
 
 }  // namespace device::audio

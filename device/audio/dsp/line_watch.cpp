@@ -50,7 +50,8 @@ struct LineWatch::Impl {
   // of them is that signal, not a burst of its own.
   std::vector<BandActivity::Span> taken;
   std::vector<LineEvent> calls;  // the decoder's own list; the bursts say the same
-  std::vector<BurstMeasurement> bursts, otherBursts;
+  std::vector<BurstReport> bursts, otherBursts;
+  std::vector<int16_t> held;  // samples short of a whole decoding step
   std::vector<WatchEvent> heard;
   int64_t n = 0;
 
@@ -61,6 +62,7 @@ struct LineWatch::Impl {
     bool judged = false;
     int rings = 0;
     int64_t lastRingStart = kNever;
+    int64_t start = kNever;         // its first ring or burst
     int64_t lastActivity = kNever;  // end of its last ring or burst
     std::vector<BurstReport> bursts;
   } cycle;
@@ -87,8 +89,10 @@ struct LineWatch::Impl {
     Cycle& c = cycle;
     if (c.judged) return;
     CycleVerdict v;
+    v.start = c.start;
     v.at = at;
     v.rings = c.rings;
+    double figure = 0;
     const auto good = std::find_if(c.bursts.begin(), c.bursts.end(),
                                    [](const BurstReport& b) { return b.fate == BurstFate::Decoded && !b.otherFamily; });
     const auto other = std::find_if(c.bursts.begin(), c.bursts.end(), [](const BurstReport& b) {
@@ -99,7 +103,7 @@ struct LineWatch::Impl {
       v.burst = *good;
     } else if (other != c.bursts.end()) {
       v.burst = *other;
-      v.diagnosis = DiagnoseBurst(*other, &v.figure);
+      v.diagnosis = DiagnoseBurst(*other, &figure);
     } else {
       // The other family's bursts that are not even readable say nothing.
       // A burst the receivers framed says more than one they could not.
@@ -109,7 +113,7 @@ struct LineWatch::Impl {
         own = std::find_if(c.bursts.rbegin(), c.bursts.rend(), [](const BurstReport& b) { return !b.otherFamily; });
       if (own != c.bursts.rend()) {
         v.burst = *own;
-        v.diagnosis = DiagnoseBurst(*own, &v.figure);
+        v.diagnosis = DiagnoseBurst(*own, &figure);
       } else if (c.rings >= 2) {
         v.diagnosis = Diagnosis::NoCallerId;
       } else {
@@ -117,16 +121,21 @@ struct LineWatch::Impl {
       }
     }
     c.judged = true;
-    v.text = DiagnosisText(line, v.diagnosis, v.figure, v.burst ? &*v.burst : nullptr);
+    if (v.diagnosis != Diagnosis::Good && v.diagnosis != Diagnosis::NoCallerId) v.figure = figure;
+    v.text = DiagnosisText(line, v.diagnosis, figure, v.burst ? &*v.burst : nullptr);
     out.push_back(std::move(v));
   }
 
   // Starts a new cycle at `at` unless the open one still holds it.
   void Join(int64_t at, std::vector<WatchEvent>& out) {
-    if (cycle.open && at - cycle.lastActivity <= kCycleGap) return;
+    if (cycle.open && at - cycle.lastActivity <= kCycleGap) {
+      cycle.start = std::min(cycle.start, at);
+      return;
+    }
     Close(out);
     cycle = Cycle{};
     cycle.open = true;
+    cycle.start = at;
   }
 
   void Close(std::vector<WatchEvent>& out) {
@@ -190,8 +199,7 @@ struct LineWatch::Impl {
       return true;
     });
     for (const BandActivity::Span& s : before) {
-      BurstReport b =
-          meter.MeasureUnframed(s.start, s.end, std::max({lastRingEnd, lastReversal, lastAlertEnd}) + kQuietAfter);
+      BurstReport b = meter.MeasureUnframed(s.start, s.end, QuietFrom());
       Precede(b);
       Join(b.start, out);
       cycle.lastActivity = std::max(cycle.lastActivity, b.end);
@@ -200,8 +208,11 @@ struct LineWatch::Impl {
     }
   }
 
-  void TakeBurst(const BurstMeasurement& m, bool otherFamily, std::vector<WatchEvent>& out) {
-    BurstReport b = meter.Measure(m, std::max({lastRingEnd, lastReversal, lastAlertEnd}) + kQuietAfter);
+  // The line is quiet from here on before a burst, as far as the watch knows.
+  int64_t QuietFrom() const { return std::max({lastRingEnd, lastReversal, lastAlertEnd}) + kQuietAfter; }
+
+  void TakeBurst(BurstReport b, bool otherFamily, std::vector<WatchEvent>& out) {
+    meter.Measure(b, QuietFrom());
     b.otherFamily = otherFamily;
     Precede(b);
     Remember({b.start, b.end});
@@ -215,7 +226,10 @@ struct LineWatch::Impl {
     out.push_back(std::move(b));
   }
 
-  void Feed(const int16_t* samples, size_t count, std::vector<WatchEvent>& out) {
+  // One decoding step of kStep samples, so every detector sees the same
+  // blocks however the audio arrived.
+  void Step(const int16_t* samples, std::vector<WatchEvent>& out) {
+    constexpr size_t count = LineDecoder::kStep;
     heard.clear();
     bursts.clear();
     otherBursts.clear();
@@ -233,7 +247,7 @@ struct LineWatch::Impl {
     if (other) {
       calls.clear();
       other->Feed(samples, count, calls, &otherBursts);
-      std::erase_if(otherBursts, [](const BurstMeasurement& m) {
+      std::erase_if(otherBursts, [](const BurstReport& m) {
         return m.fate != BurstFate::Decoded && m.fate != BurstFate::ChecksumFailed && m.fate != BurstFate::DigitsLost;
       });
     }
@@ -242,19 +256,19 @@ struct LineWatch::Impl {
     struct Next {
       int64_t end;
       WatchEvent* event;
-      const BurstMeasurement* burst;
+      BurstReport* burst;
       bool other;
     };
     std::vector<Next> order;
     for (WatchEvent& e : heard) order.push_back({EndOf(e), &e, nullptr, false});
-    for (const BurstMeasurement& m : bursts) order.push_back({m.end, nullptr, &m, false});
-    for (const BurstMeasurement& m : otherBursts) order.push_back({m.end, nullptr, &m, true});
+    for (BurstReport& m : bursts) order.push_back({m.end, nullptr, &m, false});
+    for (BurstReport& m : otherBursts) order.push_back({m.end, nullptr, &m, true});
     std::stable_sort(order.begin(), order.end(), [](const Next& a, const Next& b) { return a.end < b.end; });
     for (const Next& x : order) {
       if (x.event)
         Take(std::move(*x.event), out);
       else
-        TakeBurst(*x.burst, x.other, out);
+        TakeBurst(std::move(*x.burst), x.other, out);
     }
     if (cycle.open && n - cycle.lastActivity > kCycleGap) Close(out);
   }
@@ -264,15 +278,32 @@ LineWatch::LineWatch(int line, Standard fixed) : impl_(std::make_unique<Impl>(li
 LineWatch::~LineWatch() = default;
 
 void LineWatch::Feed(const int16_t* samples, size_t count, std::vector<WatchEvent>& out) {
-  impl_->Feed(samples, count, out);
+  Impl& d = *impl_;
+  constexpr size_t kStep = LineDecoder::kStep;
+  while (count > 0) {
+    if (d.held.empty() && count >= kStep) {
+      d.Step(samples, out);
+      samples += kStep;
+      count -= kStep;
+      continue;
+    }
+    const size_t take = std::min(count, kStep - d.held.size());
+    d.held.insert(d.held.end(), samples, samples + take);
+    samples += take;
+    count -= take;
+    if (d.held.size() == kStep) {
+      d.Step(d.held.data(), out);
+      d.held.clear();
+    }
+  }
 }
 
 void LineWatch::Finish(std::vector<WatchEvent>& out) {
   const std::vector<int16_t> quiet(kSettle, 0);
-  impl_->Feed(quiet.data(), quiet.size(), out);
+  Feed(quiet.data(), quiet.size(), out);
   impl_->Close(out);
 }
 
-int64_t LineWatch::Position() const { return impl_->n; }
+int64_t LineWatch::Horizon() const { return impl_->n - kLatest; }
 
 }  // namespace device::audio

@@ -29,15 +29,23 @@ class LineWatch {
   LineWatch(const LineWatch&) = delete;
   LineWatch& operator=(const LineWatch&) = delete;
 
-  // Feeds raw line audio; appends what completed, in the order it happened
-  // as far as it is known (a burst is reported shortly after it ends, a ring
-  // when it ends, a verdict when the cycle's second ring ends or the cycle
-  // is over).
+  // Feeds raw line audio; appends what completed, in the order it was
+  // learnt (a burst is reported shortly after it ends, a ring when it ends,
+  // a signal no receiver framed when the ring after it comes, a verdict when
+  // the cycle's second ring ends or the cycle is over). The audio is watched
+  // in the decoder's steps (LineDecoder::kStep), so the events and their
+  // figures are the same however the audio is cut into Feeds.
   void Feed(const int16_t* samples, size_t count, std::vector<WatchEvent>& out);
   // The audio has ended: settles what is pending and judges the open cycle.
   void Finish(std::vector<WatchEvent>& out);
-  // Samples fed so far.
-  int64_t Position() const;
+  // No event still to come starts before this position: events that start
+  // earlier can be put in time order and passed on.
+  int64_t Horizon() const;
+  // An event is learnt at most this long after it starts: a signal no
+  // receiver framed (up to 3 s long) when the ring that follows it within a
+  // cycle's gap has ended (a ring lasts up to 3 s, and its end is known a
+  // few blocks later).
+  static constexpr int64_t kLatest = kCycleGap + 7 * kSampleRate;
 
  private:
   struct Impl;

@@ -1,17 +1,19 @@
 #include "device/audio/dsp/message_parser.h"
 
-extern "C" {
-#include <spandsp.h>
-}
-
 #include <QByteArray>
 
+#include "device/audio/dsp/spandsp_standard.h"
 #include "platform/codepage.h"
 
 namespace device::audio {
 namespace {
 
 using Absence = CallerIdMessage::Absence;
+
+// Message types and the one parameter of message waiting.
+constexpr uint8_t kMdmfMessageWaiting = 0x82, kSdmfMessageWaiting = 0x06;
+constexpr uint8_t kAdviceOfCharge = 0x86, kShortMessage = 0x89;
+constexpr uint8_t kVisualIndicator = 0x0B;
 
 bool AllDigits(const uint8_t* p, int n) {
   for (int i = 0; i < n; ++i)
@@ -53,20 +55,11 @@ bool ReadNumber(const uint8_t* p, int n, QString& out) {
 // conflict) is a number the exchange cannot give.
 Absence AbsenceFromCode(uint8_t code) { return code == 'P' ? Absence::Withheld : Absence::Unavailable; }
 
-int SpandspStandard(Standard s) {
-  switch (s) {
-    case Standard::Bell202: return ADSI_STANDARD_CLASS;
-    case Standard::JapanV23: return ADSI_STANDARD_JCLIP;
-    case Standard::ClipDtmf: return ADSI_STANDARD_CLIP_DTMF;
-    default: return ADSI_STANDARD_CLIP;
-  }
-}
-
 void NoMessage(void*, const uint8_t*, int) {}
 
 // adsi_next_field only needs the standard from its receiver.
 struct FieldReader {
-  explicit FieldReader(Standard s) : rx(adsi_rx_init(nullptr, SpandspStandard(s), NoMessage, nullptr)) {}
+  explicit FieldReader(Standard s) : rx(adsi_rx_init(nullptr, SpandspAdsiStandard(s), NoMessage, nullptr)) {}
   ~FieldReader() { adsi_rx_free(rx); }
   adsi_rx_state_t* rx;
 };
@@ -164,6 +157,48 @@ std::optional<CallerIdMessage> ParseFskMessage(Standard standard, const uint8_t*
   if (standard == Standard::JapanV23) return ParseJclip(msg, len);
   if (standard != Standard::ClipV23 && standard != Standard::Bell202) return std::nullopt;
   return ParseClipOrClass(standard, msg, len);
+}
+
+std::optional<NonCallMessage> ParseFskNonCall(Standard standard, const uint8_t* msg, int len) {
+  if (msg == nullptr || len < 2 || msg[1] + 2 != len) return std::nullopt;
+  if (standard != Standard::ClipV23 && standard != Standard::Bell202) return std::nullopt;
+  NonCallMessage m;
+  m.type = msg[0];
+  const uint8_t* body = msg + 2;
+  const int n = len - 2;
+  if (m.type == kSdmfMessageWaiting) {
+    if (n != 3 || body[0] != body[1] || body[1] != body[2] || (body[0] != 0x42 && body[0] != 0x6F)) return std::nullopt;
+    m.kind = NonCallMessage::Kind::MessageWaiting;
+    m.waiting = body[0] == 0x42;
+    return m;
+  }
+  if (m.type != kMdmfMessageWaiting && m.type != kAdviceOfCharge && m.type != kShortMessage) return std::nullopt;
+  if (m.type != kMdmfMessageWaiting && standard != Standard::ClipV23) return std::nullopt;
+  // Parameters (type, length, value) that fill the message exactly; noise
+  // that passed the byte sum rarely does.
+  bool indicator = false;
+  for (int i = 0; i < n;) {
+    if (i + 2 > n || i + 2 + body[i + 1] > n || body[i + 1] == 0) return std::nullopt;
+    const uint8_t type = body[i], length = body[i + 1];
+    const uint8_t* value = body + i + 2;
+    if (type == CLIP_DATETIME) {
+      CallerIdMessage date;
+      if (!ReadDateTime(value, length, date)) return std::nullopt;
+    }
+    if (m.type == kMdmfMessageWaiting && type == kVisualIndicator) {
+      if (length != 1 || (value[0] != 0x00 && value[0] != 0xFF)) return std::nullopt;
+      m.waiting = value[0] == 0xFF;
+      indicator = true;
+    }
+    i += 2 + length;
+  }
+  if (m.type == kMdmfMessageWaiting) {
+    if (!indicator) return std::nullopt;
+    m.kind = NonCallMessage::Kind::MessageWaiting;
+  } else {
+    m.kind = m.type == kAdviceOfCharge ? NonCallMessage::Kind::AdviceOfCharge : NonCallMessage::Kind::ShortMessage;
+  }
+  return m;
 }
 
 std::optional<CallerIdMessage> ParseDtmfMessage(const char* digits, int len) {

@@ -25,7 +25,6 @@ class RingDetector {
   // band (the decoder's front end), which tells ringing from speech.
   // Appends RingEvent (start, end, level, clipped) and ReversalEvent.
   void Feed(const int16_t* raw, const float* band, size_t count, std::vector<WatchEvent>& out);
-  bool Ringing() const { return ringing_; }
 
  private:
   struct Block {

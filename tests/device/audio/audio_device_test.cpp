@@ -17,7 +17,7 @@
 #include "device/audio/audio_session.h"
 #include "device/audio/audio_worker.h"
 #include "device/audio/dsp/level_meter.h"
-#include "device/core/builtin_control.h"
+#include "device/control/builtin_control.h"
 #include "device/directory/audio_target.h"
 #include "device/event_log.h"
 #include "support/control_events.h"
@@ -519,6 +519,8 @@ TEST(AudioWorkerQueue, ASoundCardsCallsBeyondTheQueueAreCountedAsLost) {
     audiogen::Append(calls, audiogen::CallerIdBurst(Call(Standard::ClipV23, QStringLiteral("0212%1").arg(i)), -20));
     audiogen::Append(calls, audiogen::Silence(0.2));
   }
+  // Time for the last burst to settle before the card ends.
+  audiogen::Append(calls, audiogen::Silence(0.5));
   auto source = std::make_unique<CardOfManyCalls>(calls);
   const CardOfManyCalls* card = source.get();
   AudioWorker worker(std::move(source), Standard::ClipV23);

@@ -296,7 +296,7 @@ TEST_F(WavReaderTest, ARecordingCutShortIsReadToItsCutAndSaidSo) {
   EXPECT_EQ(end, AudioSource::Status::Ended);
   EXPECT_TRUE(message.contains(QStringLiteral("yarıda kesildi"))) << message.toStdString();
   EXPECT_EQ(r.Channels(), 1);
-  EXPECT_EQ(r.Frames8k(), 1000);
+  EXPECT_EQ(r.TotalFrames(), 1000);
 }
 
 TEST(AudioTarget, CaptureNodesAreKnownByTheirNameAndCarryCardAndDevice) {

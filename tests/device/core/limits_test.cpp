@@ -6,7 +6,7 @@
 
 #include <QTemporaryDir>
 
-#include "device/core/builtin_control.h"
+#include "device/control/builtin_control.h"
 #include "device/core/error_limiter.h"
 #include "device/core/ring_levels.h"
 #include "support/control_events.h"

@@ -2,6 +2,7 @@
 // quirks met in the field.
 #include <gtest/gtest.h>
 
+#include "device/core/printable.h"
 #include "device/modem/modem_parser.h"
 
 namespace device {

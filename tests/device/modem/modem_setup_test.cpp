@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "device/core/builtin_control.h"
+#include "device/control/builtin_control.h"
 #include "device/fake_device.h"
 #include "device/modem/modem_session.h"
 #include "support/control_events.h"

@@ -13,7 +13,7 @@
 #include <QTest>
 #include <QUdpSocket>
 
-#include "device/core/builtin_control.h"
+#include "device/control/builtin_control.h"
 #include "device/core/ring_cycles.h"
 #include "device/event_log.h"
 #include "device/fake_device.h"

@@ -9,7 +9,7 @@
 #include <QTest>
 #include <QTextBlock>
 
-#include "device/core/builtin_control.h"
+#include "device/control/builtin_control.h"
 #include "platform/application.h"
 #include "support/manual_clock.h"
 #include "support/recorded_tone.h"

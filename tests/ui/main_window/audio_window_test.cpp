@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "device/core/builtin_control.h"
+#include "device/control/builtin_control.h"
 #include "platform/application.h"
 #include "support/control_events.h"
 #include "support/manual_clock.h"

@@ -17,7 +17,7 @@ struct Decoded {
 
 // The last FSK call or checksum failure among the settled bursts; standard
 // Auto when there was none.
-inline BurstMeasurement LastFskBurst(const std::vector<BurstMeasurement>& bursts) {
+inline BurstReport LastFskBurst(const std::vector<BurstReport>& bursts) {
   for (auto it = bursts.rbegin(); it != bursts.rend(); ++it)
     if (it->standard != Standard::ClipDtmf && (it->fate == BurstFate::Decoded || it->fate == BurstFate::ChecksumFailed))
       return *it;

@@ -131,12 +131,12 @@ TEST(LineFaults, StandardIsTheOneSent) {
   std::vector<LineEvent> events;
   Samples line = OnLine(audiogen::CallerIdBurst(Call(Standard::Bell202), -20, Rate(1.01)), 20);
   audiogen::Append(line, audiogen::Silence(1.0));
-  std::vector<BurstMeasurement> bursts;
+  std::vector<BurstReport> bursts;
   decoder.Feed(line.data(), line.size(), events, &bursts);
-  const BurstMeasurement last = LastFskBurst(bursts);
+  const BurstReport last = LastFskBurst(bursts);
   EXPECT_EQ(last.standard, Standard::Bell202);
-  EXPECT_NEAR(last.markHz, 1200, 15);
-  EXPECT_NEAR(last.bitRate, 1212, 6);
+  EXPECT_NEAR(last.readingMarkHz.value_or(0), 1200, 15);
+  EXPECT_NEAR(last.readingBitRate.value_or(0), 1212, 6);
 }
 
 // A digit lost between the start and end codes leaves a gap no exchange

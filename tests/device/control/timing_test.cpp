@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "device/core/builtin_control.h"
+#include "device/control/builtin_control.h"
 #include "device/core/ring_cycles.h"
 #include "device/event_log.h"
 #include "device/fake_device.h"

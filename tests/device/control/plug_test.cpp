@@ -9,7 +9,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "device/core/builtin_control.h"
+#include "device/control/builtin_control.h"
 #include "device/fake_device.h"
 #include "support/manual_clock.h"
 #include "support/session_probe.h"

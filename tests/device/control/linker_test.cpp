@@ -11,7 +11,7 @@
 #include <QTemporaryDir>
 #include <functional>
 
-#include "device/core/device_linker.h"
+#include "device/control/device_linker.h"
 #include "device/pty.h"
 #include "support/manual_clock.h"
 

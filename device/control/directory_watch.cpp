@@ -1,4 +1,4 @@
-#include "device/core/directory_watch.h"
+#include "device/control/directory_watch.h"
 
 #include <sys/stat.h>
 

@@ -11,12 +11,12 @@
 #include <deque>
 #include <memory>
 
+#include "device/control/device_linker.h"
+#include "device/control/directory_watch.h"
+#include "device/control/session_factory.h"
 #include "device/core/clock.h"
-#include "device/core/device_linker.h"
-#include "device/core/directory_watch.h"
 #include "device/core/error_limiter.h"
 #include "device/core/record_queue.h"
-#include "device/core/session_factory.h"
 #include "device/host/contract.h"
 
 namespace device {

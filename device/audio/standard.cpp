@@ -1,4 +1,4 @@
-#include "device/audio/dsp/caller_id_message.h"
+#include "device/audio/standard.h"
 
 namespace device::audio {
 

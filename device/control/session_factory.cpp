@@ -1,4 +1,4 @@
-#include "device/core/session_factory.h"
+#include "device/control/session_factory.h"
 
 #include "device/audio/audio_session.h"
 #include "device/modem/modem_session.h"

@@ -1,4 +1,4 @@
-#include "device/core/device_linker.h"
+#include "device/control/device_linker.h"
 
 namespace device {
 

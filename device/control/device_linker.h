@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "device/core/device_session.h"
+#include "device/directory/device_directory.h"
 
 namespace device {
 

@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "device/core/builtin_control.h"
+#include "device/control/builtin_control.h"
 #include "device/fake_device.h"
 #include "device/serial/serial_session.h"
 #include "support/session_probe.h"

@@ -1,6 +1,6 @@
-#include "device/core/builtin_control.h"
+#include "device/control/builtin_control.h"
 
-#include "device/core/session_factory.h"
+#include "device/control/session_factory.h"
 #include "device/host/registry.h"
 
 namespace device {
