@@ -10,6 +10,20 @@
 namespace device::audio {
 namespace {
 
+// The old judge's limits, until the verdicts judge by LimitsOf.
+struct OldLimits {
+  static constexpr double kWeakestDbm0 = -40;
+  static constexpr double kClippedPct = LineLimits::kClippedPct;
+  static constexpr double kLeastSnrDb = 20;
+  static constexpr double kV23TonePct = 1.5;
+  static constexpr double kBellTonePct = 1.0;
+  static constexpr double kDtmfTonePct = 1.5;
+  static constexpr double kRatePct = 1.0;
+  static constexpr double kV23TwistDb = 6;
+  static constexpr double kBellTwistBelowDb = 6, kBellTwistAboveDb = 10;
+  static constexpr double kDtmfTwistDb = 8;
+};
+
 // A figure as a Turkish reader writes it: decimal comma.
 QString Number(double v, int decimals = 1) {
   return QString::number(v, 'f', decimals).replace(QLatin1Char('.'), QLatin1Char(','));
@@ -19,9 +33,9 @@ QString Signed(double v, int decimals = 1) { return (v > 0 ? QStringLiteral("+")
 QString Prefix(int line) { return line > 0 ? QStringLiteral("Hat %1: ").arg(line) : QStringLiteral("Hat: "); }
 
 double TonePct(Standard s) {
-  return s == Standard::Bell202    ? LineLimits::kBellTonePct
-         : s == Standard::ClipDtmf ? LineLimits::kDtmfTonePct
-                                   : LineLimits::kV23TonePct;
+  return s == Standard::Bell202    ? OldLimits::kBellTonePct
+         : s == Standard::ClipDtmf ? OldLimits::kDtmfTonePct
+                                   : OldLimits::kV23TonePct;
 }
 
 // The largest tone offset of a DTMF string: each digit's worse tone, the
@@ -46,9 +60,9 @@ bool TwistOut(const BurstReport& b) {
   if (!b.twistDb) return false;
   const double twist = *b.twistDb;
   switch (b.standard) {
-    case Standard::Bell202: return twist < -LineLimits::kBellTwistBelowDb || twist > LineLimits::kBellTwistAboveDb;
-    case Standard::ClipDtmf: return std::fabs(twist) > LineLimits::kDtmfTwistDb;
-    default: return std::fabs(twist) > LineLimits::kV23TwistDb;
+    case Standard::Bell202: return twist < -OldLimits::kBellTwistBelowDb || twist > OldLimits::kBellTwistAboveDb;
+    case Standard::ClipDtmf: return std::fabs(twist) > OldLimits::kDtmfTwistDb;
+    default: return std::fabs(twist) > OldLimits::kV23TwistDb;
   }
 }
 
@@ -60,15 +74,15 @@ Diagnosis DiagnoseBurst(const BurstReport& b, double* figure) {
   if (b.fate == BurstFate::Decoded) return Diagnosis::Good;
   // Hum the band filter would take away is harmless until it drives the
   // sound card into clipping; then every other figure of the burst is off.
-  if (b.clippedPct >= LineLimits::kClippedPct && b.humDbm0 > b.levelDbm0) {
+  if (b.clippedPct >= OldLimits::kClippedPct && b.humDbm0 > b.levelDbm0) {
     *figure = b.humDbm0;
     return Diagnosis::Hum;
   }
-  if (b.levelDbm0 < LineLimits::kWeakestDbm0) {
+  if (b.levelDbm0 < OldLimits::kWeakestDbm0) {
     *figure = b.levelDbm0;
     return Diagnosis::TooWeak;
   }
-  if (b.snrDb && *b.snrDb < LineLimits::kLeastSnrDb) {
+  if (b.snrDb && *b.snrDb < OldLimits::kLeastSnrDb) {
     *figure = *b.snrDb;
     return Diagnosis::TooNoisy;
   }
@@ -89,7 +103,7 @@ Diagnosis DiagnoseBurst(const BurstReport& b, double* figure) {
       return Diagnosis::OffFrequency;
     }
     // A clock this far off reads another length, so it also looks cut off.
-    if (b.bitRateOffsetPct && std::fabs(*b.bitRateOffsetPct) > LineLimits::kRatePct) {
+    if (b.bitRateOffsetPct && std::fabs(*b.bitRateOffsetPct) > OldLimits::kRatePct) {
       *figure = *b.bitRateOffsetPct;
       return Diagnosis::OffSpeed;
     }
@@ -131,12 +145,12 @@ QString DiagnosisText(int line, Diagnosis d, double figure, const BurstReport* b
       return failed + QStringLiteral(
                           "sinyal çok zayıf (%1 dBm0, en az %2 gerekir); hattın ya da bağlayıcının kaybını "
                           "denetleyin")
-                          .arg(Number(figure), Number(LineLimits::kWeakestDbm0, 0));
+                          .arg(Number(figure), Number(OldLimits::kWeakestDbm0, 0));
     case Diagnosis::TooNoisy:
       return failed + QStringLiteral(
                           "hatta gürültü çok (sinyal/gürültü %1 dB, en az %2 dB gerekir); hattı, topraklamayı ve "
                           "bağlayıcıyı denetleyin")
-                          .arg(Number(figure), Number(LineLimits::kLeastSnrDb, 0));
+                          .arg(Number(figure), Number(OldLimits::kLeastSnrDb, 0));
     case Diagnosis::OffFrequency: {
       QString tone = QStringLiteral("tonlar");
       if (b && b->standard != Standard::ClipDtmf)
@@ -146,12 +160,12 @@ QString DiagnosisText(int line, Diagnosis d, double figure, const BurstReport* b
       return failed + QStringLiteral(
                           "frekans kaymış (%1, yüzde %2; en çok yüzde %3 olabilir); santralin ya da ses "
                           "kartının saati kaymış olabilir")
-                          .arg(tone, Signed(figure), Number(b ? TonePct(b->standard) : LineLimits::kV23TonePct));
+                          .arg(tone, Signed(figure), Number(b ? TonePct(b->standard) : OldLimits::kV23TonePct));
     }
     case Diagnosis::OffSpeed:
       return failed + QStringLiteral("hız kaymış (%1 bit/sn, yüzde %2; en çok yüzde %3 olabilir)")
                           .arg(Number(b && b->bitRate ? *b->bitRate : 1200 * (1 + figure / 100), 0), Signed(figure),
-                               Number(LineLimits::kRatePct));
+                               Number(OldLimits::kRatePct));
     case Diagnosis::Twist:
       return failed + QStringLiteral(
                           "iki tonun seviyeleri çok farklı (%1 dB); uzun hat ya da hattaki bir süzgeç "

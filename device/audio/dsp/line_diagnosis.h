@@ -7,29 +7,9 @@
 #include <QString>
 
 #include "device/audio/dsp/line_events.h"
+#include "device/audio/dsp/line_limits.h"
 
 namespace device::audio {
-
-struct LineLimits {
-  // Weaker than this a line is out of the receive range (-36 dBV at the
-  // terminal and a coupler's loss).
-  static constexpr double kWeakestDbm0 = -40;
-  // A burst this much cut at full scale (the share the bad-audio check
-  // calls clipping) is distorted whatever its other figures.
-  static constexpr double kClippedPct = 1;
-  // Test conditions assume 20 to 25 dB SNR in the telephone band.
-  static constexpr double kLeastSnrDb = 20;
-  // Tones: V.23 and DTMF within 1.5 %, Bell 202 within 1 %; bit rate 1 %.
-  static constexpr double kV23TonePct = 1.5;
-  static constexpr double kBellTonePct = 1.0;
-  static constexpr double kDtmfTonePct = 1.5;
-  static constexpr double kRatePct = 1.0;
-  // Twist: V.23 6 dB either way; Bell 202 space 6 dB below to 10 dB above
-  // the mark; DTMF 8 dB either way.
-  static constexpr double kV23TwistDb = 6;
-  static constexpr double kBellTwistBelowDb = 6, kBellTwistAboveDb = 10;
-  static constexpr double kDtmfTwistDb = 8;
-};
 
 // The first cause a failed burst shows, with its figure (see Diagnosis).
 // A decoded burst heard as its own family is Good.
