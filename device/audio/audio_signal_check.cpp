@@ -1,5 +1,6 @@
 #include "device/audio/audio_signal_check.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace device {
@@ -10,7 +11,32 @@ void AudioSignalCheck::Feed(const int16_t* samples, size_t count, QStringList& n
     if (s >= 32767 || s <= -32767) ++clipped_;
     peak_ = std::max(peak_, std::abs(s));
     sum_ += s;
-    if (++filled_ == kSecond) EndOfSecond(notices);
+    ++n_;
+    if (++filled_ == audio::kSampleRate) EndOfSecond(notices);
+  }
+}
+
+void AudioSignalCheck::Rang(int64_t start, int64_t end) {
+  std::erase_if(rings_, [&](const auto& r) { return end - r.second > 2 * kRingKnownSeconds * audio::kSampleRate; });
+  rings_.push_back({start, end});
+}
+
+bool AudioSignalCheck::InRing(const Second& s) const {
+  // The ring's first and last blocks reach a little past its timed edges.
+  constexpr int64_t kMargin = audio::kSampleRate / 5;
+  return std::any_of(rings_.begin(), rings_.end(), [&](const auto& r) {
+    return s.start < r.second + kMargin && r.first - kMargin < s.start + audio::kSampleRate;
+  });
+}
+
+void AudioSignalCheck::Flush(QStringList& notices) { JudgeClipping(n_, notices); }
+
+void AudioSignalCheck::JudgeClipping(int64_t before, QStringList& notices) {
+  while (!waiting_.empty() && waiting_.front().start <= before) {
+    const Second s = waiting_.front();
+    waiting_.pop_front();
+    if (Update(clipping_, s.clipped && !InRing(s)))
+      notices << QStringLiteral("Hat %1: ses kırpılıyor (seviye çok yüksek); arayan bilgisi bozulabilir").arg(line_);
   }
 }
 
@@ -26,9 +52,9 @@ bool AudioSignalCheck::Update(Episode& e, bool present) {
 }
 
 void AudioSignalCheck::EndOfSecond(QStringList& notices) {
-  const int mean = int(sum_ / kSecond);
-  if (Update(clipping_, clipped_ >= kClippedPerSecond))
-    notices << QStringLiteral("Hat %1: ses kırpılıyor (seviye çok yüksek); arayan bilgisi bozulabilir").arg(line_);
+  const int mean = int(sum_ / audio::kSampleRate);
+  waiting_.push_back({n_ - audio::kSampleRate, clipped_ >= kClippedPerSecond});
+  JudgeClipping(n_ - (kRingKnownSeconds + 1) * audio::kSampleRate, notices);
   if (Update(offset_, std::abs(mean) >= kDcOffset))
     notices << QStringLiteral("Hat %1: ses sinyalinde doğru akım kayması var (ortalama %2); süzülerek çözülüyor")
                    .arg(line_)

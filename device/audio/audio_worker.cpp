@@ -123,9 +123,11 @@ void AudioWorker::Run() {
     if (channels > 0 && !frames.empty()) Process(frames, channels);
     if (status == AudioSource::Status::Ended || status == AudioSource::Status::Failed) {
       if (channels > 0) {
-        bool signal = false;
-        for (const auto& l : lines_) signal = signal || l->meter.Level() > kSignalLevel;
-        if (signal)
+        // A signal in the band was sounding: the stream stopped in the middle
+        // of it. Hum or a quiet line at the end is no signal cut off.
+        bool sounding = false;
+        for (const auto& l : lines_) sounding = sounding || l->watch.Sounding();
+        if (sounding)
           Post(Notice{QStringLiteral("Ses akışı sinyal sürerken kesildi; yarım kalan arayan bilgisi atıldı")});
         Finish();
       }
@@ -172,12 +174,15 @@ void AudioWorker::Finish() {
   // The watch settles its bursts on quiet line audio of its own; the level
   // meter and the signal check hear nothing of it (a file's end is no
   // silence on the line).
+  QStringList notices;
   for (size_t c = 0; c < lines_.size(); ++c) {
     Line& l = *lines_[c];
     l.heard.clear();
     l.watch.Finish(l.heard);
     Heard(int(c) + 1, l.heard);
+    l.check.Flush(notices);
   }
+  for (const QString& n : notices) Post(Notice{n});
 }
 
 void AudioWorker::Heard(int line, std::vector<audio::WatchEvent>& events) {
@@ -188,7 +193,8 @@ void AudioWorker::Heard(int line, std::vector<audio::WatchEvent>& events) {
     } else if (const auto* v = std::get_if<audio::CycleVerdict>(&e)) {
       // One line per ring cycle at most, and none for a good one.
       if (v->diagnosis != audio::Diagnosis::Good) Post(Notice{v->text});
-    } else if (std::holds_alternative<audio::RingEvent>(e)) {
+    } else if (const auto* r = std::get_if<audio::RingEvent>(&e)) {
+      lines_[size_t(line - 1)]->check.Rang(r->start, r->end);
       std::lock_guard<std::mutex> lock(mutex_);
       shared_.rang[size_t(line - 1)] = true;
     }

@@ -26,8 +26,7 @@ void RingCycles::CallerId(int line, qint64 nowMs) {
 // One text for every family, the line audio's verdicts included.
 QString NoCallerIdText(int line) {
   const QString text = QStringLiteral(
-      "çaldı ama arayan bilgisi gelmedi (ilk çalıştan önce de iki çalış arasında da); santral bu hatta arayan "
-      "numara göndermiyor, hizmetin açılmasını santralden isteyin");
+      "çaldı ama arayan bilgisi gelmedi: zilden önce de ziller arasında da sinyal yok; santral numara göndermiyor");
   return line > 0 ? QStringLiteral("Hat %1 %2").arg(line).arg(text) : QStringLiteral("Hat %1").arg(text);
 }
 

@@ -33,7 +33,7 @@ void ModemSession::Handle(std::vector<ModemParser::Event>& events, qint64 nowMs)
                      owner_->SessionCall(this, c);
                    },
                    [&](const ModemParser::Ring&) {
-                     if (cycles_.Ring(1, nowMs)) owner_->SessionError(this, NoCallerIdText(0));
+                     if (cycles_.Ring(1, nowMs)) owner_->SessionNotice(this, NoCallerIdText(0));
                      lastRingMs_ = nowMs;
                      owner_->SessionLevels(this, rings_.Ring(1, nowMs));
                    },

@@ -49,7 +49,7 @@ void PublicFormatRecords::Handle(qint64 nowMs) {
                    },
                    [&](const PublicFormatDetail& d) {
                      if (d.kind != PublicFormatDetail::Ring) return;
-                     if (cycles_.Ring(d.line, nowMs)) owner_->SessionError(session_, NoCallerIdText(d.line));
+                     if (cycles_.Ring(d.line, nowMs)) owner_->SessionNotice(session_, NoCallerIdText(d.line));
                      if (d.line > 8) return;  // no place among the levels
                      owner_->SessionLevels(session_, rings_.Ring(d.line, nowMs));
                    },

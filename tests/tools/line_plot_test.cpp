@@ -243,8 +243,7 @@ TEST(LinePlot, MarksEachEventWhereItWas) {
   EXPECT_TRUE(data.Channel(0).marks[1].label.contains(QStringLiteral("-20.0 dBm0, SNR")));
   EXPECT_TRUE(data.Channel(1).marks[1].label.endsWith(QStringLiteral("sağlama toplamı tutmadı")))
       << data.Channel(1).marks[1].label.toStdString();
-  EXPECT_TRUE(
-      data.Channel(2).verdicts.at(0).text.contains(QStringLiteral("santral bu hatta arayan numara göndermiyor")))
+  EXPECT_TRUE(data.Channel(2).verdicts.at(0).text.contains(QStringLiteral("santral numara göndermiyor")))
       << data.Channel(2).verdicts.at(0).text.toStdString();
 }
 

@@ -27,6 +27,8 @@ class BandActivity {
   BandActivity();
   // Appends the spans that ended, of a burst-like length.
   void Feed(const float* band, size_t count, std::vector<Span>& out);
+  // A signal is sounding over the noise right now.
+  bool Active() const { return active_; }
 
  private:
   void EndOfBlock(std::vector<Span>& out);

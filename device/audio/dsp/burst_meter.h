@@ -1,13 +1,18 @@
 #pragma once
-// The figures of a caller-ID burst the decoder framed, taken from the band
-// audio it heard: level, the noise just before the burst and the SNR, the
-// FSK tones, bit rate, twist and preamble lengths, each DTMF digit's tones.
-// Works only when a burst was settled, on a few seconds of history, so it
-// costs nothing between calls.
+// The figures of a caller-ID burst, taken from the audio the receivers
+// heard, limited to the telephone band (300-3400 Hz): its level, the noise
+// on the quiet line before it and the SNR, the FSK tones, bit rate, twist
+// and preamble lengths, each DTMF digit's tones. A signal no receiver
+// framed gets the same figures where its spectrum says what it is (an FSK
+// pair or DTMF), so a burst too far off frequency or speed to frame is
+// still named for it. Works only when a burst was settled, on a few seconds
+// of history, so it costs nothing between calls.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
+#include "device/audio/dsp/band_activity.h"
 #include "device/audio/dsp/burst_report.h"
 
 namespace device::audio {
@@ -15,37 +20,55 @@ namespace device::audio {
 class BurstMeter {
  public:
   static constexpr int kHistory = 1 << 16;  // 8 s: a burst with its preamble and the line before it
+  using Span = BandActivity::Span;
 
   BurstMeter();
-  // `raw`: the line audio as it came; `band`: the same in the telephone
-  // band, as the receivers heard it.
+  // `raw`: the line audio as it came; `band`: the same without what lies
+  // below the telephone band, as the receivers heard it.
   void Feed(const int16_t* raw, const float* band, size_t count);
   // Adds to a burst the receivers settled every figure the meter measures
-  // (burst_report.h). The noise is measured on the line before the burst,
-  // from `quietFrom` on at the earliest (after whatever signal preceded it).
-  void Measure(BurstReport& burst, int64_t quietFrom = 0) const;
+  // (burst_report.h). `busy` are the spans of the other signals the line
+  // carried lately (rings, tones, reversals, other bursts): the noise is
+  // measured on the quiet line between them.
+  void Measure(BurstReport& burst, const std::vector<Span>& busy) const;
   // The report of a signal in the band over [start, end) that no receiver
   // framed: fate NotFramed, its level with the noise taken off, the noise
-  // before it, the SNR, and what lies below the band.
-  BurstReport MeasureUnframed(int64_t start, int64_t end, int64_t quietFrom = 0) const;
+  // and SNR, what lies below the band, and where its spectrum shows an FSK
+  // pair or DTMF, the standard's figures as for a framed burst.
+  BurstReport MeasureUnframed(int64_t start, int64_t end, const std::vector<Span>& busy) const;
 
  private:
+  struct Baseband;
+  struct Noise {
+    double meanSquare = 0;
+    std::vector<int64_t> blocks;  // where the quiet blocks it was measured on start
+  };
+
   float X(int64_t i) const { return i < 0 || i + kHistory <= n_ || i >= n_ ? 0.f : x_[size_t(i & (kHistory - 1))]; }
   double MeanSquare(int64_t from, int64_t to) const;
+  std::optional<Noise> QuietLine(int64_t before, const std::vector<Span>& busy) const;
+  void MeasureLevel(BurstReport& r, const std::vector<Span>& busy) const;
   // What lies below the band over a burst (mains hum, the ring's tail), and
   // how much of the burst the sound card cut at full scale.
   void MeasureBelowBand(BurstReport& r) const;
-  double NoiseMeanSquare(int64_t burstStart, int64_t quietFrom) const;
-  struct Baseband;
-  void MeasureFsk(BurstReport& r, int64_t quietFrom) const;
+  Baseband MixDown(int64_t from, int64_t to, double centre) const;
+  void MeasureFsk(BurstReport& r, const std::vector<Span>& busy) const;
   void MeasurePreamble(Baseband& z, BurstReport& r) const;
-  void MeasureSeizure(const Baseband& z, BurstReport& r) const;
-  void MeasureTwist(const Baseband& z, int64_t quietFrom, BurstReport& r) const;
+  void MeasureTones(const Baseband& z, const std::optional<Noise>& noise, BurstReport& r) const;
+  std::optional<double> MeasureBitRate(const Baseband& z) const;
   void MeasureDtmf(BurstReport& r) const;
+  // A signal no receiver framed: an FSK pair, DTMF, or neither.
+  void RecogniseUnframed(BurstReport& r, const std::vector<Span>& busy) const;
 
-  std::vector<float> x_;
+  std::vector<float> x_;  // the band, low-passed at 3400 Hz
   std::vector<int16_t> raw_;
   int64_t n_ = 0;
+  // The low-pass: two second-order sections, transposed direct form II.
+  struct Section {
+    double b0, b1, b2, a1, a2;
+    double z1 = 0, z2 = 0;
+  };
+  Section lowPass_[2];
 };
 
 }  // namespace device::audio

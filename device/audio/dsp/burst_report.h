@@ -64,8 +64,8 @@ struct BurstReport {
   // a call; and what came before it.
   bool otherFamily = false;
   Precursor before = Precursor::Nothing;
-  int64_t beforeEnd = -1;    // where the precursor ended; -1 for nothing
-  bool callWaiting = false;  // after an alert tone with the line off hook: call-waiting caller ID
+  int64_t beforeStart = -1, beforeEnd = -1;  // where the precursor began and ended; -1 for nothing
+  bool callWaiting = false;                  // after an alert tone with the line off hook: call-waiting caller ID
 
   // Written by the burst meter.
   QString layout;                         // "MDMF", "SDMF", "DLE" (Japanese), "A…C", "A…#", "D…#", "B…C"
@@ -79,6 +79,8 @@ struct BurstReport {
   std::optional<double> bitRate, bitRateOffsetPct;
   std::optional<double> twistDb;  // FSK: space level above mark; DTMF: median digit's high tone above low
   std::optional<double> seizureBits, markBits;
+  std::optional<double> toneOffsetPct;   // DTMF: the median digit's tone furthest off, per cent, signed
+  std::optional<double> weakerToneDbm0;  // DTMF: the median digit's weaker tone
 
   // The digits a DTMF string carried, its start and end codes left out.
   int DigitCount() const;

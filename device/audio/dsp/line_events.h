@@ -91,8 +91,9 @@ QString LimitedFigureKey(LimitedFigure figure);
 // One figure outside its standard's limits.
 struct LimitBreach {
   LimitedFigure figure = LimitedFigure::Level;
-  double value = 0;          // in the figure's unit: dBm0, dB, per cent, bit/s, ms
+  double value = 0;          // in the figure's unit: dBm0, dB, per cent, ms
   double low = 0, high = 0;  // the range the standard allows
+  QString what;              // what was measured, in Turkish ("zil ile veri arası", "işaret tonu")
 };
 
 struct CycleVerdict {
@@ -100,11 +101,12 @@ struct CycleVerdict {
   int64_t at = 0;     // where the verdict was reached
   int rings = 0;      // rings heard in the cycle so far
   Diagnosis diagnosis = Diagnosis::Good;
-  std::optional<double> figure;      // the figure the cause names; empty where it names none
-  std::vector<LimitBreach> outside;  // every figure of the burst outside its standard
-  std::optional<BurstReport> burst;  // the burst the verdict rests on, if any
-  QString text;                      // one short Turkish line: the line, the cause, its figure; empty for Good
-  QString advice;                    // what to do about it, for the line check and the docs; may be empty
+  std::optional<double> figure;               // the figure the cause names; empty where it names none
+  std::vector<LimitBreach> outside;           // every figure of the burst outside its standard
+  std::optional<BurstReport> burst;           // the burst the verdict rests on, if any
+  std::optional<CallProgressToneEvent> tone;  // the exchange's tone a CallProgressTone verdict rests on
+  QString text;                               // one short Turkish line: the line, the cause, its figure; empty for Good
+  QString advice;                             // what to do about it, for the line check and the docs; may be empty
 };
 
 using WatchEvent =

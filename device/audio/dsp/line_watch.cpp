@@ -5,6 +5,8 @@
 #include "device/audio/dsp/alert_tone_detector.h"
 #include "device/audio/dsp/band_activity.h"
 #include "device/audio/dsp/burst_meter.h"
+#include "device/audio/dsp/call_progress_detector.h"
+#include "device/audio/dsp/dbm0.h"
 #include "device/audio/dsp/line_decoder.h"
 #include "device/audio/dsp/line_diagnosis.h"
 #include "device/audio/dsp/ring_detector.h"
@@ -14,10 +16,28 @@ namespace {
 constexpr int64_t kNever = -(int64_t(1) << 40);
 // Quiet line fed at the end, so a burst that ended just before it settles.
 constexpr int kSettle = kSampleRate / 2;
+// The rings' and tones' edges are timed to a detector block; their tails in
+// the band stay out with them.
+constexpr int64_t kMargin = kSampleRate / 16;
+// A signal in the band that no receiver framed must at least double the
+// line's noise to be one (at 0 dB SNR it does): less is the noise itself.
+constexpr double kLeastUnframedSnrDb = -4;
+// An alert tone with no line reversal this shortly before it came with the
+// line off hook: call waiting.
+constexpr int64_t kReversalBeforeAlert = 2 * kSampleRate;
+// Hum that clips the sound card: clipped samples in this share of a second,
+// outside rings, with hum this loud on the line.
+constexpr double kClippedShare = 0.01;
+constexpr double kClippingHumDbm0 = -10;
+constexpr int kCleanSecondsToEnd = 2;
+
+using Span = BandActivity::Span;
 
 bool IsFsk(Standard s) { return s == Standard::ClipV23 || s == Standard::Bell202 || s == Standard::JapanV23; }
 
-// Where an event ends, to put what one Feed produced in the order it happened.
+bool Overlap(const Span& a, int64_t start, int64_t end) { return a.start < end && start < a.end; }
+
+// Where an event ends, to put what one step produced in the order it happened.
 int64_t EndOf(const WatchEvent& e) {
   return std::visit(
       [](const auto& v) -> int64_t {
@@ -41,31 +61,46 @@ struct LineWatch::Impl {
   std::unique_ptr<LineDecoder> other;
   RingDetector rings;
   AlertToneDetector alerts;
+  CallProgressDetector tones;
   BurstMeter meter;
   // In-band signals of a burst's length: a burst the receivers could not
   // frame shows here, held until a ring tells it lies within a ring cycle.
   BandActivity activity;
-  std::vector<BandActivity::Span> spans, unframed;
-  // Where rings, alert tones and framed bursts were lately: a span over one
-  // of them is that signal, not a burst of its own.
-  std::vector<BandActivity::Span> taken;
+  std::vector<Span> spans, unframed, toneSpans;
+  // Where rings, alert tones, reversals, tones and framed bursts were lately:
+  // a span over one of them is that signal, not a burst of its own, and the
+  // noise is measured away from them.
+  std::vector<Span> taken;
   std::vector<LineEvent> calls;  // the decoder's own list; the bursts say the same
   std::vector<BurstReport> bursts, otherBursts;
-  std::vector<int16_t> held;  // samples short of a whole decoding step
   std::vector<WatchEvent> heard;
+  std::vector<int16_t> held;  // samples short of a whole decoding step
   int64_t n = 0;
 
-  int64_t lastRingEnd = kNever, lastReversal = kNever, lastAlertEnd = kNever;
+  int64_t lastRingStart = kNever, lastRingEnd = kNever, lastReversal = kNever;
+  int64_t lastAlertStart = kNever, lastAlertEnd = kNever;
 
   struct Cycle {
     bool open = false;
     bool judged = false;
     int rings = 0;
+    int64_t start = kNever;  // its first ring or burst
     int64_t lastRingStart = kNever;
-    int64_t start = kNever;         // its first ring or burst
     int64_t lastActivity = kNever;  // end of its last ring or burst
+    std::vector<int64_t> ringStarts;
     std::vector<BurstReport> bursts;
   } cycle;
+
+  // Hum that clips the card, second by second outside rings.
+  struct HumClipping {
+    int64_t clipped = 0, counted = 0;  // samples of the second being counted
+    int cleanSeconds = 0;
+    bool active = false;
+    int64_t start = 0, lastClipped = 0;
+    double humDbm0 = -100, worstShare = 0;
+    bool judged = false;  // a verdict named it
+    int rings = 0;
+  } hum;
 
   Impl(int l, Standard f) : line(l), fixed(f), decoder(f) {
     if (IsFsk(f))
@@ -75,16 +110,34 @@ struct LineWatch::Impl {
   }
 
   void Precede(BurstReport& b) const {
-    const std::pair<int64_t, Precursor> candidates[] = {
-        {lastRingEnd, Precursor::Ring}, {lastReversal, Precursor::Reversal}, {lastAlertEnd, Precursor::AlertTone}};
-    for (const auto& [at, kind] : candidates) {
-      if (at <= b.start && b.start - at <= kCycleGap && at > b.beforeEnd) {
-        b.beforeEnd = at;
-        b.before = kind;
+    const struct {
+      int64_t start, end;
+      Precursor kind;
+    } candidates[] = {{lastRingStart, lastRingEnd, Precursor::Ring},
+                      {lastReversal, lastReversal, Precursor::Reversal},
+                      {lastAlertStart, lastAlertEnd, Precursor::AlertTone}};
+    for (const auto& c : candidates) {
+      if (c.end <= b.start && b.start - c.end <= kCycleGap && c.end > b.beforeEnd) {
+        b.beforeStart = c.start;
+        b.beforeEnd = c.end;
+        b.before = c.kind;
       }
     }
+    b.callWaiting = b.before == Precursor::AlertTone && lastAlertStart - lastReversal > kReversalBeforeAlert &&
+                    !(cycle.open && cycle.rings > 0);
   }
 
+  // The ring that followed a burst in its cycle, if one did.
+  std::optional<int64_t> NextRing(const BurstReport& b) const {
+    for (int64_t s : cycle.ringStarts)
+      if (s >= b.end) return s;
+    return std::nullopt;
+  }
+
+  // What a verdict rests on: a call (one within the standard before one
+  // outside it); the other family's burst; a message that is no call; a
+  // burst the receivers framed, then one they could not; the exchange's
+  // tones; else the rings alone.
   void Judge(int64_t at, std::vector<WatchEvent>& out) {
     Cycle& c = cycle;
     if (c.judged) return;
@@ -92,37 +145,47 @@ struct LineWatch::Impl {
     v.start = c.start;
     v.at = at;
     v.rings = c.rings;
-    double figure = 0;
-    const auto good = std::find_if(c.bursts.begin(), c.bursts.end(),
-                                   [](const BurstReport& b) { return b.fate == BurstFate::Decoded && !b.otherFamily; });
-    const auto other = std::find_if(c.bursts.begin(), c.bursts.end(), [](const BurstReport& b) {
-      return b.otherFamily && (b.fate == BurstFate::Decoded || b.fate == BurstFate::ChecksumFailed);
-    });
-    if (good != c.bursts.end()) {
-      v.diagnosis = Diagnosis::Good;
-      v.burst = *good;
-    } else if (other != c.bursts.end()) {
-      v.burst = *other;
-      v.diagnosis = DiagnoseBurst(*other, &figure);
-    } else {
-      // The other family's bursts that are not even readable say nothing.
-      // A burst the receivers framed says more than one they could not.
-      auto own = std::find_if(c.bursts.rbegin(), c.bursts.rend(),
-                              [](const BurstReport& b) { return !b.otherFamily && b.fate != BurstFate::NotFramed; });
-      if (own == c.bursts.rend())
-        own = std::find_if(c.bursts.rbegin(), c.bursts.rend(), [](const BurstReport& b) { return !b.otherFamily; });
-      if (own != c.bursts.rend()) {
-        v.burst = *own;
-        v.diagnosis = DiagnoseBurst(*own, &figure);
-      } else if (c.rings >= 2) {
-        v.diagnosis = Diagnosis::NoCallerId;
-      } else {
-        return;  // one ring and nothing: the call may have been answered
+    const auto find = [&](auto pred) -> const BurstReport* {
+      for (auto it = c.bursts.rbegin(); it != c.bursts.rend(); ++it)
+        if (pred(*it)) return &*it;
+      return nullptr;
+    };
+    const BurstReport* rest = nullptr;
+    for (const BurstReport& b : c.bursts)
+      if (b.fate == BurstFate::Decoded && !b.otherFamily &&
+          (!rest || (FiguresOutside(b, NextRing(b)).empty() && !FiguresOutside(*rest, NextRing(*rest)).empty())))
+        rest = &b;
+    if (!rest)
+      rest = find([](const BurstReport& b) {
+        return b.otherFamily && (b.fate == BurstFate::Decoded || b.fate == BurstFate::ChecksumFailed);
+      });
+    if (!rest) rest = find([](const BurstReport& b) { return !b.otherFamily && b.fate == BurstFate::NotACall; });
+    if (!rest) rest = find([](const BurstReport& b) { return !b.otherFamily && b.fate != BurstFate::NotFramed; });
+    if (!rest) rest = find([](const BurstReport& b) { return !b.otherFamily; });
+    if (rest) {
+      v.burst = *rest;
+      const Judgement j = JudgeBurst(*rest, NextRing(*rest));
+      v.diagnosis = j.diagnosis;
+      v.figure = j.figure;
+      v.outside = j.outside;
+    } else if (std::any_of(toneSpans.begin(), toneSpans.end(),
+                           [&](const Span& s) { return s.end >= c.start - kCycleGap && s.start < at; })) {
+      v.diagnosis = Diagnosis::CallProgressTone;
+      v.tone = tones.Current();
+    } else if (c.rings >= 2) {
+      v.diagnosis = Diagnosis::NoCallerId;
+      if (hum.active) {
+        // The hum hides whatever came between the rings.
+        v.diagnosis = Diagnosis::Hum;
+        v.figure = hum.humDbm0;
       }
+    } else {
+      return;  // one ring and nothing: the call may have been answered
     }
+    if (v.diagnosis == Diagnosis::Hum) hum.judged = true;
     c.judged = true;
-    if (v.diagnosis != Diagnosis::Good && v.diagnosis != Diagnosis::NoCallerId) v.figure = figure;
-    v.text = DiagnosisText(line, v.diagnosis, figure, v.burst ? &*v.burst : nullptr);
+    v.text = DiagnosisText(line, v);
+    v.advice = DiagnosisAdvice(v);
     out.push_back(std::move(v));
   }
 
@@ -153,10 +216,13 @@ struct LineWatch::Impl {
       Remember({r->start, r->end});
       Join(r->start, out);
       ++cycle.rings;
+      if (hum.active) ++hum.rings;
       r->ringInCycle = cycle.rings;
       r->period = cycle.rings > 1 ? r->start - cycle.lastRingStart : -1;
       cycle.lastRingStart = r->start;
+      cycle.ringStarts.push_back(r->start);
       cycle.lastActivity = std::max(cycle.lastActivity, r->end);
+      lastRingStart = r->start;
       lastRingEnd = r->end;
       out.push_back(e);
       // Caller ID comes before the first ring or between the first two: by
@@ -164,42 +230,38 @@ struct LineWatch::Impl {
       if (cycle.rings == 2) Judge(r->end, out);
       return;
     }
-    if (const auto* r = std::get_if<ReversalEvent>(&e)) lastReversal = r->at;
+    if (const auto* r = std::get_if<ReversalEvent>(&e)) {
+      lastReversal = r->at;
+      Remember({r->at - kMargin, r->at + kMargin});
+    }
     if (const auto* a = std::get_if<AlertToneEvent>(&e)) {
+      lastAlertStart = a->start;
       lastAlertEnd = a->end;
       Remember({a->start, a->end});
     }
     out.push_back(e);
   }
 
-  // The rings' and tones' edges are timed to a detector block; their tails
-  // in the band stay out with them.
-  static constexpr int64_t kMargin = kSampleRate / 16;
-
-  void Remember(BandActivity::Span s) {
-    std::erase_if(taken, [&](const BandActivity::Span& t) { return s.start - t.end > 2 * kCycleGap; });
+  void Remember(Span s) {
+    std::erase_if(taken, [&](const Span& t) { return s.start - t.end > 2 * kCycleGap; });
     taken.push_back({s.start - kMargin, s.end + kMargin});
-  }
-
-  static bool Overlap(const BandActivity::Span& a, int64_t start, int64_t end) {
-    return a.start < end && start < a.end;
   }
 
   // A ring starting at `ringStart`: the in-band signals before it, after the
   // ring before and within a cycle's gap, that are no other signal, are
   // bursts no receiver framed. Speech on a line off hook has no ring after it.
   void TakeUnframed(int64_t ringStart, std::vector<WatchEvent>& out) {
-    std::vector<BandActivity::Span> before;
-    std::erase_if(unframed, [&](const BandActivity::Span& s) {
+    std::vector<Span> before;
+    std::erase_if(unframed, [&](const Span& s) {
       if (s.start >= ringStart) return false;
       if (s.end + kMargin <= ringStart && ringStart - s.end <= kCycleGap &&
-          std::none_of(taken.begin(), taken.end(),
-                       [&](const BandActivity::Span& t) { return Overlap(t, s.start, s.end); }))
+          std::none_of(taken.begin(), taken.end(), [&](const Span& t) { return Overlap(t, s.start, s.end); }))
         before.push_back(s);
       return true;
     });
-    for (const BandActivity::Span& s : before) {
-      BurstReport b = meter.MeasureUnframed(s.start, s.end, QuietFrom());
+    for (const Span& s : before) {
+      BurstReport b = meter.MeasureUnframed(s.start, s.end, taken);
+      if (b.snrDb && *b.snrDb < kLeastUnframedSnrDb) continue;
       Precede(b);
       Join(b.start, out);
       cycle.lastActivity = std::max(cycle.lastActivity, b.end);
@@ -208,13 +270,10 @@ struct LineWatch::Impl {
     }
   }
 
-  // The line is quiet from here on before a burst, as far as the watch knows.
-  int64_t QuietFrom() const { return std::max({lastRingEnd, lastReversal, lastAlertEnd}) + kQuietAfter; }
-
   void TakeBurst(BurstReport b, bool otherFamily, std::vector<WatchEvent>& out) {
-    meter.Measure(b, QuietFrom());
     b.otherFamily = otherFamily;
     Precede(b);
+    meter.Measure(b, taken);
     Remember({b.start, b.end});
     // A framed burst settled late is no unframed one (its span came first).
     std::erase_if(cycle.bursts, [&](const BurstReport& u) {
@@ -224,6 +283,42 @@ struct LineWatch::Impl {
     cycle.lastActivity = std::max(cycle.lastActivity, b.end);
     cycle.bursts.push_back(b);
     out.push_back(std::move(b));
+  }
+
+  // Second by second: does hum clip the card outside the rings? A stretch
+  // of it no cycle's verdict named gets a verdict of its own when it ends,
+  // for it hides the rings and caller ID alike.
+  void WatchClipping(const int16_t* samples, size_t count, std::vector<WatchEvent>& out) {
+    for (size_t i = 0; i < count; ++i) hum.clipped += samples[i] >= 32767 || samples[i] <= -32767;
+    hum.counted += int64_t(count);
+    if (hum.counted < kSampleRate) return;
+    const double share = double(hum.clipped) / double(hum.counted);
+    hum.clipped = hum.counted = 0;
+    const bool clipping = share >= kClippedShare && rings.HumDbm0() >= kClippingHumDbm0 && !rings.Ringing();
+    if (clipping) {
+      if (!hum.active) hum = HumClipping{.active = true, .start = n - kSampleRate};
+      hum.cleanSeconds = 0;
+      hum.lastClipped = n;
+      hum.humDbm0 = rings.HumDbm0();
+      hum.worstShare = std::max(hum.worstShare, share);
+    } else if (hum.active && !rings.Ringing() && ++hum.cleanSeconds >= kCleanSecondsToEnd) {
+      EndClipping(out);
+    }
+  }
+
+  void EndClipping(std::vector<WatchEvent>& out) {
+    if (!hum.active) return;
+    hum.active = false;
+    if (hum.judged || (cycle.open && !cycle.judged)) return;
+    CycleVerdict v;
+    v.start = hum.start;
+    v.at = hum.lastClipped;
+    v.rings = hum.rings;
+    v.diagnosis = Diagnosis::Hum;
+    v.figure = hum.humDbm0;
+    v.text = DiagnosisText(line, v);
+    v.advice = DiagnosisAdvice(v);
+    out.push_back(std::move(v));
   }
 
   // One decoding step of kStep samples, so every detector sees the same
@@ -239,11 +334,16 @@ struct LineWatch::Impl {
     meter.Feed(samples, band, count);
     rings.Feed(samples, band, count, heard);
     alerts.Feed(band, count, heard);
+    const size_t sounded = toneSpans.size();
+    tones.Feed(band, count, rings.Ringing(), rings.MainsHz(), heard, toneSpans);
+    for (size_t i = sounded; i < toneSpans.size(); ++i) Remember(toneSpans[i]);
+    std::erase_if(toneSpans, [&](const Span& s) { return n - s.end > 3 * kCycleGap; });
     spans.clear();
     activity.Feed(band, count, spans);
     unframed.insert(unframed.end(), spans.begin(), spans.end());
     n += int64_t(count);
-    std::erase_if(unframed, [&](const BandActivity::Span& s) { return n - s.end > kCycleGap; });
+    std::erase_if(unframed, [&](const Span& s) { return n - s.end > kCycleGap; });
+    WatchClipping(samples, count, out);
     if (other) {
       calls.clear();
       other->Feed(samples, count, calls, &otherBursts);
@@ -301,9 +401,13 @@ void LineWatch::Feed(const int16_t* samples, size_t count, std::vector<WatchEven
 void LineWatch::Finish(std::vector<WatchEvent>& out) {
   const std::vector<int16_t> quiet(kSettle, 0);
   Feed(quiet.data(), quiet.size(), out);
+  impl_->tones.Finish(out);
   impl_->Close(out);
+  impl_->EndClipping(out);
 }
 
 int64_t LineWatch::Horizon() const { return impl_->n - kLatest; }
+
+bool LineWatch::Sounding() const { return impl_->activity.Active(); }
 
 }  // namespace device::audio

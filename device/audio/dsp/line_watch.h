@@ -38,6 +38,9 @@ class LineWatch {
   void Feed(const int16_t* samples, size_t count, std::vector<WatchEvent>& out);
   // The audio has ended: settles what is pending and judges the open cycle.
   void Finish(std::vector<WatchEvent>& out);
+  // A signal is sounding in the band right now (a burst, a tone, speech):
+  // audio that ends now ends in the middle of it.
+  bool Sounding() const;
   // No event still to come starts before this position: events that start
   // earlier can be put in time order and passed on.
   int64_t Horizon() const;

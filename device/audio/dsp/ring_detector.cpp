@@ -8,9 +8,22 @@
 namespace device::audio {
 namespace {
 // Ringing through a coupler is loud: well above the line's own background
-// (hum included) and above this floor in absolute terms.
+// and above this floor in absolute terms. On a line whose background is
+// itself loud and low (mains hum near the ringing's level), a ring is what
+// it adds: at least as much power again as the hum, nearly all of it below
+// the band.
 constexpr double kRingFloorDbm0 = -35;
 constexpr double kRingAboveDb = 15;
+constexpr double kLoudBackgroundDbm0 = -35;
+constexpr double kRingOverHum = 1.0;  // added power, as a share of the hum's (+3 dB)
+// The ringing voltage's frequency is looked for between these, in steps of
+// this; the mains' own is left out on a humming line.
+constexpr double kRingLowestHz = 15, kRingHighestHz = 68, kRingStepHz = 0.5;
+// Hum is spoken of from this level on.
+constexpr double kHumFloorDbm0 = -50;
+// The Goertzel coefficients of 50 and 60 Hz.
+const double kMainsCoefficient[2] = {2 * std::cos(2 * M_PI * 50.0 / kSampleRate),
+                                     2 * std::cos(2 * M_PI * 60.0 / kSampleRate)};
 // At least this share of a ring's power lies below the telephone band; a
 // clipped 25 Hz ring keeps about 97 % there, speech a few per cent.
 constexpr double kRingLowShare = 0.6;
@@ -38,6 +51,13 @@ void RingDetector::Feed(const int16_t* raw, const float* band, size_t count, std
     band_ += double(band[i]) * band[i];
     clipped_ += std::abs(raw[i]) >= kClipped;
     raw_.push_back(raw[i]);
+    if (ringing_ && ringRaw_.size() < size_t(kLongestRing + kBlock)) ringRaw_.push_back(raw[i]);
+    for (int f = 0; f < 2; ++f) {
+      const double v = x + kMainsCoefficient[f] * mains_[f][0] - mains_[f][1];
+      mains_[f][1] = mains_[f][0];
+      mains_[f][0] = v;
+    }
+    if (++mainsFilled_ == kSampleRate) MeasureMains();
     ++n_;
     if (++filled_ == kBlock) EndOfBlock(out);
   }
@@ -49,13 +69,22 @@ void RingDetector::EndOfBlock(std::vector<WatchEvent>& out) {
   b.mean = sum_ / kBlock;
   const double variance = std::max(0.0, squares_ / kBlock - b.mean * b.mean);
   b.levelDbm0 = Dbm0FromMeanSquare(variance);
-  const double lowShare = variance > 0 ? 1.0 - std::min(1.0, band_ / kBlock / variance) : 0.0;
+  const double low = std::max(0.0, variance - band_ / kBlock);
+  const double lowShare = variance > 0 ? low / variance : 0.0;
   if (!started_) {
     backgroundDbm0_ = b.levelDbm0;
+    backgroundLow_ = low;
     started_ = true;
   }
-  b.ringLike =
-      b.levelDbm0 >= kRingFloorDbm0 && b.levelDbm0 >= backgroundDbm0_ + kRingAboveDb && lowShare >= kRingLowShare;
+  const double background = MeanSquareForDbm0(backgroundDbm0_);
+  if (backgroundDbm0_ < kLoudBackgroundDbm0) {
+    b.ringLike =
+        b.levelDbm0 >= kRingFloorDbm0 && b.levelDbm0 >= backgroundDbm0_ + kRingAboveDb && lowShare >= kRingLowShare;
+  } else {
+    const double added = variance - background, addedLow = low - backgroundLow_;
+    b.ringLike =
+        b.levelDbm0 >= kRingFloorDbm0 && added >= kRingOverHum * background && addedLow >= kRingLowShare * added;
+  }
   b.samples.swap(raw_);
   raw_.clear();
   const int clipped = clipped_;
@@ -70,10 +99,11 @@ void RingDetector::EndOfBlock(std::vector<WatchEvent>& out) {
       ringStart_ = b.start;
       ringSquares_ = 0;
       ringSamples_ = ringClipped_ = 0;
+      ringRaw_ = b.samples;
     }
     quietBlocks_ = 0;
     ringEnd_ = b.start + kBlock;
-    ringSquares_ += ac;
+    ringSquares_ += std::max(0.0, ac - background * kBlock);
     ringSamples_ += kBlock;
     ringClipped_ += clipped;
     if (ringEnd_ - ringStart_ > kLongestRing) {
@@ -83,26 +113,69 @@ void RingDetector::EndOfBlock(std::vector<WatchEvent>& out) {
       backgroundDbm0_ = b.levelDbm0;
     }
   } else if (ringing_ && ++quietBlocks_ >= kRingHangover) {
-    ringing_ = false;
-    if (ringEnd_ - ringStart_ >= kShortestRing) {
-      lastRingEnd_ = ringEnd_;
-      RingEvent r;
-      r.start = ringStart_;
-      r.end = ringEnd_;
-      r.levelDbm0 = Dbm0FromMeanSquare(ringSquares_ / double(ringSamples_));
-      r.clipped = ringClipped_ * 100 >= ringSamples_;
-      out.push_back(r);
-    }
+    EndRing(out);
   }
   if (!ringing_ && !b.ringLike) {
     if (b.levelDbm0 < backgroundDbm0_)
       backgroundDbm0_ = b.levelDbm0;
     else
       backgroundDbm0_ += kBackgroundRise * (b.levelDbm0 - backgroundDbm0_);
+    backgroundLow_ += low < backgroundLow_ ? low - backgroundLow_ : kBackgroundRise * (low - backgroundLow_);
   }
   recent_.push_back(std::move(b));
   if (recent_.size() > 5) recent_.erase(recent_.begin());
   if (recent_.size() == 5) CheckStep(out);
+}
+
+void RingDetector::EndRing(std::vector<WatchEvent>& out) {
+  ringing_ = false;
+  if (ringEnd_ - ringStart_ < kShortestRing) return;
+  lastRingEnd_ = ringEnd_;
+  RingEvent r;
+  r.start = ringStart_;
+  r.end = ringEnd_;
+  r.levelDbm0 = Dbm0FromMeanSquare(ringSquares_ / double(ringSamples_));
+  r.clipped = ringClipped_ * 100 >= ringSamples_;
+  // The ringing voltage's frequency: the strongest of the band it lies in,
+  // over the ring (the mains' own frequency left out when it hums).
+  // Summed in twenties first: 400 samples a second are plenty for it.
+  constexpr int kDecimate = 20;
+  const size_t len = std::min(ringRaw_.size(), size_t(ringEnd_ - ringStart_)) / kDecimate;
+  std::vector<double> slow(len);
+  for (size_t i = 0; i < len; ++i)
+    for (int k = 0; k < kDecimate; ++k) slow[i] += ringRaw_[i * kDecimate + size_t(k)];
+  double best = 0;
+  for (double hz = kRingLowestHz; hz <= kRingHighestHz + 1e-9; hz += kRingStepHz) {
+    if (mainsHz_ > 0 && std::fabs(hz - mainsHz_) < 2) continue;
+    const double c = 2 * std::cos(2 * M_PI * hz * kDecimate / kSampleRate);
+    double s1 = 0, s2 = 0;
+    for (size_t i = 0; i < len; ++i) {
+      const double v = slow[i] + c * s1 - s2;
+      s2 = s1;
+      s1 = v;
+    }
+    const double p = s1 * s1 + s2 * s2 - c * s1 * s2;
+    if (p > best) best = p, r.hz = hz;
+  }
+  ringRaw_.clear();
+  out.push_back(r);
+}
+
+// A second of the line: which of 50 and 60 Hz hums, and how loud, outside
+// rings (a ring's own harmonics would read as hum).
+void RingDetector::MeasureMains() {
+  mainsFilled_ = 0;
+  double power[2];
+  for (int f = 0; f < 2; ++f) {
+    const double c = kMainsCoefficient[f];
+    const double s1 = mains_[f][0], s2 = mains_[f][1];
+    power[f] = 2 * (s1 * s1 + s2 * s2 - c * s1 * s2) / (double(kSampleRate) * kSampleRate);
+    mains_[f][0] = mains_[f][1] = 0;
+  }
+  if (ringing_ || n_ - lastRingEnd_ < kSampleRate) return;
+  const int f = power[1] > power[0] ? 1 : 0;
+  humDbm0_ = Dbm0FromMeanSquare(power[f]);
+  mainsHz_ = humDbm0_ >= kHumFloorDbm0 ? (f == 0 ? 50.0 : 60.0) : 0.0;
 }
 
 // The middle of the last five blocks is where the DC may have stepped: two

@@ -1,10 +1,12 @@
 #pragma once
 // What a line coupler passes below the telephone band: the ringing voltage
-// (about 25 Hz, tens of volts, flattened by the coupler's limiter into a
+// (15 to 68 Hz, tens of volts, flattened by the coupler's limiter into a
 // loud low-frequency or clipped signal of 0.2 to 3 s) and the DC step of a
-// line reversal. Works on 40 ms blocks, a whole period of the ringing
-// voltage, so a ring's level does not swing with its phase and a step
-// shows in one block's variance only, not as a ring.
+// line reversal; and the mains hum under them. Works on 40 ms blocks, a
+// whole period of the ringing voltage, so a ring's level does not swing with
+// its phase and a step shows in one block's variance only, not as a ring.
+// On a quiet line a ring stands far above the background; on a humming one
+// it is found as the power it adds to the steady hum.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -25,6 +27,12 @@ class RingDetector {
   // band (the decoder's front end), which tells ringing from speech.
   // Appends RingEvent (start, end, level, clipped) and ReversalEvent.
   void Feed(const int16_t* raw, const float* band, size_t count, std::vector<WatchEvent>& out);
+  // A ring is sounding now (as far as the blocks so far tell).
+  bool Ringing() const { return ringing_; }
+  // The mains hum on the line: its frequency (50 or 60 Hz; 0 while there is
+  // none to speak of) and level, outside the rings.
+  double MainsHz() const { return mainsHz_; }
+  double HumDbm0() const { return humDbm0_; }
 
  private:
   struct Block {
@@ -36,6 +44,8 @@ class RingDetector {
   };
   void EndOfBlock(std::vector<WatchEvent>& out);
   void CheckStep(std::vector<WatchEvent>& out);
+  void EndRing(std::vector<WatchEvent>& out);
+  void MeasureMains();
 
   // Running sums of the block being filled.
   int filled_ = 0;
@@ -45,15 +55,21 @@ class RingDetector {
   int64_t n_ = 0;
 
   double backgroundDbm0_ = -100;
+  double backgroundLow_ = 0;  // mean square below the band, outside rings
   bool started_ = false;
   bool ringing_ = false;
   int quietBlocks_ = 0;  // blocks since the ring last looked like one
   int64_t ringStart_ = 0, ringEnd_ = 0;
-  double ringSquares_ = 0;
+  double ringSquares_ = 0;        // what the ring added to the background
+  std::vector<int16_t> ringRaw_;  // the ring's raw samples, for its frequency
   int64_t ringSamples_ = 0, ringClipped_ = 0;
   int64_t lastRingEnd_ = -kSampleRate * 10;
   int64_t lastStep_ = -kSampleRate * 10;
   std::vector<Block> recent_;  // the last five blocks, oldest first
+  // The mains hum: a second's Goertzel sums at 50 and 60 Hz.
+  double mains_[2][2] = {};  // s1, s2 per frequency
+  int mainsFilled_ = 0;
+  double mainsHz_ = 0, humDbm0_ = -100;
 };
 
 }  // namespace device::audio

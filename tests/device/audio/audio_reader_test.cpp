@@ -14,7 +14,6 @@
 #include <functional>
 
 #include "device/audio/alsa_capture_reader.h"
-#include "device/audio/audio_signal_check.h"
 #include "device/audio/recording_reader.h"
 #include "device/audio/wav_header.h"
 #include "device/audio/wav_stream_reader.h"
@@ -357,29 +356,6 @@ TEST(AlsaCaptureReader, CapturesFromAFileThroughAPrivateConfiguration) {
   AlsaCaptureReader missing(QStringLiteral("nosuchdevice"), QString());
   EXPECT_FALSE(missing.Open(&message));
   EXPECT_TRUE(message.contains(QStringLiteral("açılamadı"))) << message.toStdString();
-}
-
-TEST(AudioSignalCheck, EachConditionIsSaidOnceAndAgainOnlyAfterItWasGone) {
-  AudioSignalCheck check(2);
-  QStringList notices;
-  std::vector<int16_t> clipped(AudioSignalCheck::kSecond, 0);
-  for (size_t i = 0; i < clipped.size(); i += 2) clipped[i] = 32767;
-  std::vector<int16_t> clean(AudioSignalCheck::kSecond, 0);
-  for (size_t i = 0; i < clean.size(); ++i) clean[i] = int16_t(i % 2 ? 300 : -300);
-  for (int s = 0; s < 3; ++s) check.Feed(clipped.data(), clipped.size(), notices);
-  ASSERT_EQ(notices.size(), 2);  // clipping and, from the half-full-scale mean, an offset
-  EXPECT_TRUE(notices[0].startsWith(QStringLiteral("Hat 2: ses kırpılıyor")));
-  for (int s = 0; s < AudioSignalCheck::kRearmSeconds - 1; ++s) check.Feed(clean.data(), clean.size(), notices);
-  check.Feed(clipped.data(), clipped.size(), notices);
-  EXPECT_EQ(notices.size(), 2) << "not gone long enough to be said again";
-  for (int s = 0; s < AudioSignalCheck::kRearmSeconds; ++s) check.Feed(clean.data(), clean.size(), notices);
-  check.Feed(clipped.data(), clipped.size(), notices);
-  EXPECT_EQ(notices.size(), 4);
-  const std::vector<int16_t> silent(AudioSignalCheck::kSecond * AudioSignalCheck::kSilentSeconds * 2, 1);
-  notices.clear();
-  check.Feed(silent.data(), silent.size(), notices);
-  ASSERT_EQ(notices.size(), 1);
-  EXPECT_TRUE(notices[0].contains(QStringLiteral("hiç ses yok")));
 }
 
 }  // namespace

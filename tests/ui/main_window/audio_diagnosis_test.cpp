@@ -131,7 +131,7 @@ TEST(AudioDiagnosis, EachLineFaultIsSaidOnceInItsOwnWords) {
       {"none", ".clip", Std::ClipV23, "", nullptr},
       {"early", ".clip", Std::ClipV23, "", nullptr},
       {"weak", ".clip", Std::ClipV23, "çözülemedi: sinyal çok zayıf (-6", nullptr},
-      {"noisy", ".clip", Std::ClipV23, "çözülemedi: hatta gürültü çok (sinyal/gürültü ", nullptr},
+      {"noisy", ".clip", Std::ClipV23, "çözülemedi: hatta gürültü çok (SNR ", nullptr},
       {"hum", ".clip", Std::ClipV23, "çözülemedi: şebeke uğultusu ses kartını kırpıyor (uğultu 4,", "ses kırpılıyor"},
       {"fast-clock", ".clip", Std::ClipV23, "çözülemedi: hız kaymış (1260 bit/sn, yüzde +5,0", nullptr},
       {"fast-clock", ".dtmf", Std::ClipDtmf, "", nullptr},  // DTMF has no bit clock
