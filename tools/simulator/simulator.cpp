@@ -22,7 +22,7 @@ QString EntryName(const Options& o) {
 
 std::unique_ptr<Emulation> MakeEmulation(const Options& o) {
   if (o.publicFormat || o.ethernetPort > 0) return MakePublicFormatUnit(o.lines);
-  if (o.modem) return MakeModem(o.serial, o.oldCallerIdCommand, o.noIdentity);
+  if (o.modem) return MakeModem(o.serial, o.modemProfile);
   return MakeUnit(o.lines, o.serial);
 }
 }  // namespace
