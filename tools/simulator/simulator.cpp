@@ -179,6 +179,7 @@ void Simulator::Execute(const Command& cmd) {
       Unplug();
       QCoreApplication::quit();
       break;
+    case Command::Fault: Log(QStringLiteral("ERROR line faults need --audio")); break;
     case Command::Nothing:
     case Command::Wait: break;
   }
