@@ -128,21 +128,13 @@ void Simulator::DemoCall() {
 }
 
 void Simulator::ScheduleDemoCall() {
-  callTimer_.start(options_.demoCallMinMs + rng_.bounded(qMax(1, options_.demoCallMaxMs - options_.demoCallMinMs)));
+  callTimer_.start(DemoPauseMs(rng_, options_.demoCallMinMs, options_.demoCallMaxMs));
 }
 
 void Simulator::RunScript() {
-  Command cmd;
-  QString line;
-  while (input_.Next(emulation_->Lines(), &cmd, &line,
-                     [this](const QString& error) { Log(QStringLiteral("ERROR %1").arg(error)); })) {
-    if (cmd.kind == Command::Wait) {
-      scriptTimer_.start(cmd.ms);
-      return;
-    }
-    Execute(cmd);
-    Log(QStringLiteral("DONE %1").arg(line.trimmed()));
-  }
+  input_.RunQueued(
+      emulation_->Lines(), scriptTimer_, [this](const Command& cmd) { Execute(cmd); },
+      [this](const QString& text) { Log(text); });
 }
 
 void Simulator::Execute(const Command& cmd) {
