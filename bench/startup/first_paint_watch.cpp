@@ -67,60 +67,46 @@ int Usage() {
   return 2;
 }
 
-}  // namespace
+struct Options {
+  int settleMs = 1000;
+  int timeoutMs = 20000;
+  char** command = nullptr;
+};
 
-int main(int argc, char** argv) {
-  int settleMs = 1000, timeoutMs = 20000, i = 1;
+bool ReadOptions(int argc, char** argv, Options* o) {
+  int i = 1;
   for (; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
-    if (i + 1 >= argc) return Usage();
+    if (i + 1 >= argc) return false;
     if (!std::strcmp(argv[i], "--settle-ms"))
-      settleMs = std::atoi(argv[++i]);
+      o->settleMs = std::atoi(argv[++i]);
     else if (!std::strcmp(argv[i], "--timeout-ms"))
-      timeoutMs = std::atoi(argv[++i]);
+      o->timeoutMs = std::atoi(argv[++i]);
     else
-      return Usage();
+      return false;
   }
-  if (i + 1 >= argc) return Usage();
-  char** command = argv + i + 1;
+  if (i + 1 >= argc) return false;
+  o->command = argv + i + 1;
+  return true;
+}
 
-  Display* dpy = XOpenDisplay(nullptr);
-  if (!dpy) {
-    std::fprintf(stderr, "first_paint_watch: cannot open display\n");
-    return 1;
-  }
-  int damageEvent = 0, damageError = 0;
-  if (!XDamageQueryExtension(dpy, &damageEvent, &damageError)) {
-    std::fprintf(stderr, "first_paint_watch: the X server has no DAMAGE extension\n");
-    return 1;
-  }
-  XSetErrorHandler(IgnoreXError);
-  const int xfd = ConnectionNumber(dpy);
-  fcntl(xfd, F_SETFD, FD_CLOEXEC);
-  XSelectInput(dpy, DefaultRootWindow(dpy), SubstructureNotifyMask);
-  XSync(dpy, False);
-
-  const double start = NowMs();
-  const pid_t pid = fork();
-  if (pid < 0) return 1;
-  if (pid == 0) {
-    execvp(command[0], command);
-    std::perror("first_paint_watch: exec");
-    _exit(127);
-  }
-
-  std::set<Window> created;
-  Window shown = None;
+// What was seen of the program's first window, in ms from exec.
+struct Sighting {
   double mapMs = -1, paintMs = -1, cpuMs = -1;
   int width = 0, height = 0;
-  while (paintMs < 0) {
+};
+
+// Reads X events until the first window the program maps is drawn into or
+// the time is up (paintMs stays negative); false when the program ended
+// before that.
+bool WatchFirstPaint(Display* dpy, int damageEvent, pid_t pid, double start, int timeoutMs, Sighting* s) {
+  std::set<Window> created;
+  Window shown = None;
+  while (s->paintMs < 0) {
     if (!XPending(dpy)) {
       const int left = int(start + timeoutMs - NowMs());
-      pollfd p{xfd, POLLIN, 0};
-      if (left <= 0 || poll(&p, 1, left) <= 0) break;
-      if (waitpid(pid, nullptr, WNOHANG) == pid) {
-        std::fprintf(stderr, "first_paint_watch: the program ended before painting\n");
-        return 1;
-      }
+      pollfd p{ConnectionNumber(dpy), POLLIN, 0};
+      if (left <= 0 || poll(&p, 1, left) <= 0) return true;
+      if (waitpid(pid, nullptr, WNOHANG) == pid) return false;
       continue;
     }
     XEvent e;
@@ -135,31 +121,69 @@ int main(int argc, char** argv) {
       XWindowAttributes a;
       if (XGetWindowAttributes(dpy, e.xmap.window, &a) && a.c_class == InputOutput) {
         shown = e.xmap.window;
-        mapMs = now - start;
-        width = a.width;
-        height = a.height;
+        s->mapMs = now - start;
+        s->width = a.width;
+        s->height = a.height;
       }
     } else if (e.type == damageEvent + XDamageNotify) {
       const auto* d = reinterpret_cast<XDamageNotifyEvent*>(&e);
       if (d->drawable == shown) {
-        paintMs = now - start;
-        cpuMs = CpuMs(pid);
+        s->paintMs = now - start;
+        s->cpuMs = CpuMs(pid);
       }
     }
   }
-  if (paintMs < 0) {
-    std::fprintf(stderr, "first_paint_watch: no window painted within %d ms\n", timeoutMs);
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options o;
+  if (!ReadOptions(argc, argv, &o)) return Usage();
+
+  Display* dpy = XOpenDisplay(nullptr);
+  if (!dpy) {
+    std::fprintf(stderr, "first_paint_watch: cannot open display\n");
+    return 1;
+  }
+  int damageEvent = 0, damageError = 0;
+  if (!XDamageQueryExtension(dpy, &damageEvent, &damageError)) {
+    std::fprintf(stderr, "first_paint_watch: the X server has no DAMAGE extension\n");
+    return 1;
+  }
+  XSetErrorHandler(IgnoreXError);
+  fcntl(ConnectionNumber(dpy), F_SETFD, FD_CLOEXEC);
+  XSelectInput(dpy, DefaultRootWindow(dpy), SubstructureNotifyMask);
+  XSync(dpy, False);
+
+  const double start = NowMs();
+  const pid_t pid = fork();
+  if (pid < 0) return 1;
+  if (pid == 0) {
+    execvp(o.command[0], o.command);
+    std::perror("first_paint_watch: exec");
+    _exit(127);
+  }
+
+  Sighting s;
+  if (!WatchFirstPaint(dpy, damageEvent, pid, start, o.timeoutMs, &s)) {
+    std::fprintf(stderr, "first_paint_watch: the program ended before painting\n");
+    return 1;
+  }
+  if (s.paintMs < 0) {
+    std::fprintf(stderr, "first_paint_watch: no window painted within %d ms\n", o.timeoutMs);
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
     return 1;
   }
 
-  usleep(useconds_t(settleMs) * 1000);
+  usleep(useconds_t(o.settleMs) * 1000);
   const long rss = ResidentKb(pid);
   kill(pid, SIGTERM);
   waitpid(pid, nullptr, 0);
-  std::printf("map_ms=%.1f paint_ms=%.1f cpu_ms=%.1f rss_kb=%ld width=%d height=%d\n", mapMs, paintMs, cpuMs, rss,
-              width, height);
+  std::printf("map_ms=%.1f paint_ms=%.1f cpu_ms=%.1f rss_kb=%ld width=%d height=%d\n", s.mapMs, s.paintMs, s.cpuMs, rss,
+              s.width, s.height);
   XCloseDisplay(dpy);
   return 0;
 }

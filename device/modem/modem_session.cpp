@@ -91,7 +91,7 @@ void ModemSession::Completed(bool ok, qint64 nowMs) {
     case Step::ModelAti3:
     case Step::ModelAti0:
       if (!first.isEmpty() || step_ == Step::ModelAti0) {
-        model_candidate_ = first.isEmpty() ? QStringLiteral("Modem") : first;
+        modelCandidate_ = first.isEmpty() ? QStringLiteral("Modem") : first;
         Command(Step::Serial, "AT+GSN", nowMs);
       } else {
         Command(step_ == Step::Model ? Step::ModelAti3 : Step::ModelAti0, step_ == Step::Model ? "ATI3" : "ATI0",
@@ -102,7 +102,7 @@ void ModemSession::Completed(bool ok, qint64 nowMs) {
     case Step::SerialAti7:
       if (!first.isEmpty() || step_ == Step::SerialAti7) {
         serial_ = first.isEmpty() ? entry_.name : first;
-        model_ = model_candidate_;
+        model_ = modelCandidate_;
         step_ = Step::Ready;
       } else {
         Command(Step::SerialAti7, "ATI7", nowMs);

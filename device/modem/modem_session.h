@@ -20,8 +20,14 @@ class ModemSession : public SerialSession {
   // A reset may take a few seconds, and a modem in quiet mode never answers
   // it: after this long the set-up goes on regardless.
   static constexpr qint64 kResetTimeoutMs = 5000;
+  // An idle modem says nothing, so only an unanswered AT tells one that
+  // stopped: asked after this much silence, it is reported within
+  // kProbeAfterMs + kCommandTimeoutMs.
   static constexpr qint64 kProbeAfterMs = 2000;
-  static constexpr qint64 kQuietAfterRingMs = 8000;
+  // No probe while the line may still be in a ring cycle: the caller-ID
+  // record comes between the rings, and a command reaching the modem then
+  // may make it drop the record.
+  static constexpr qint64 kQuietAfterRingMs = RingCycles::kCycleGapMs;
   static constexpr qint64 kRecordIdleMs = 300;
 
   ModemSession(const DeviceEntry& entry, SessionOwner* owner, const MonotonicClock& clock,
@@ -61,7 +67,7 @@ class ModemSession : public SerialSession {
   qint64 sentMs_ = 0;
   int retries_ = 0;
   QStringList info_;
-  QString model_candidate_;
+  QString modelCandidate_;  // read in the model step, shown once the serial is read too
   RingCycles cycles_;
   qint64 lastRingMs_ = -1;
   RingLevels rings_;

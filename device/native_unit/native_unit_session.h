@@ -10,7 +10,9 @@ class NativeUnitSession : public SerialSession {
   Q_OBJECT
  public:
   // Silence after which we ask the unit for a sign of life, and how long it
-  // may then take to answer before it counts as not answering.
+  // may then take to answer before it counts as not answering. A unit on
+  // quiet lines may send nothing at all, so only an unanswered PING tells
+  // one that stopped; this reports it within 3 s for a few bytes a second.
   static constexpr qint64 kProbeAfterMs = 1000;
   static constexpr qint64 kAnswerWithinMs = 2000;
   static constexpr qint64 kIdentRetryMs = 1000;

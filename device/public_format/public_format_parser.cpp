@@ -136,6 +136,99 @@ bool NumberText(const QByteArray& field, QString* number) {
   return true;
 }
 
+bool HasControlByte(const QByteArray& line) {
+  for (char c : line) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7F) return true;
+  }
+  return false;
+}
+
+QString UnclearText() { return QStringLiteral("Anlaşılmayan kayıt atlandı"); }
+QString BadStampText() { return QStringLiteral("Kayıtta geçersiz tarih ya da saat"); }
+
+// The limited form after the line number: date, time, number, direction,
+// name. An empty string when it reads, else what is wrong.
+QString ReadLimited(Scanner& s, Stamp* t, PublicFormatCall* call, QByteArray* number, QByteArray* name) {
+  call->limited = true;
+  if (!ReadDate(s, t) || !ReadTime12(s, t)) return BadStampText();
+  s.Blanks();
+  const qsizetype numberAt = s.Pos();
+  *number = s.Word();
+  s.Blanks();
+  QByteArray direction = s.Word();
+  const auto isDirection = [](const QByteArray& w) { return w == "I" || w == "O"; };
+  if (!isDirection(direction)) {
+    if (!isDirection(*number)) return QStringLiteral("Kayıtta geçersiz arama yönü");
+    // No number: what was read as the number is the direction.
+    direction = *number;
+    number->clear();
+    s.SetPos(numberAt + 1);
+  }
+  call->inbound = direction == "I";
+  *name = s.Rest();
+  return {};
+}
+
+// The comprehensive form after its direction: start/end, duration,
+// checksum, rings, date, time, a 14-character number field and the name.
+QString ReadComprehensive(Scanner& s, Stamp* t, PublicFormatCall* call, QByteArray* number, QByteArray* name) {
+  if (!s.Blanks()) return UnclearText();
+  const QByteArray edge = s.Word();
+  if (edge != "S" && edge != "E") return QStringLiteral("Kayıtta geçersiz başlangıç/bitiş alanı");
+  call->start = edge == "S";
+  s.Blanks();
+  call->durationS = s.Number(4, 4);
+  if (call->durationS < 0 || !s.Blanks()) return QStringLiteral("Kayıtta geçersiz süre");
+  const QByteArray checksum = s.Word();
+  if (checksum != "G" && checksum != "B") return QStringLiteral("Kayıtta geçersiz sağlama alanı");
+  call->goodChecksum = checksum == "G";
+  s.Blanks();
+  const QByteArray rings = s.Word();
+  if (rings.size() != 2 || rings[0] < 'A' || rings[0] > 'Z' || !IsDigit(rings[1]))
+    return QStringLiteral("Kayıtta geçersiz zil alanı");
+  if (!ReadDate(s, t) || !ReadTime12(s, t)) return BadStampText();
+  if (!s.AtEnd() && !s.Accept(' ')) return UnclearText();
+  const QByteArray rest = s.Rest();
+  if (rest.left(14).trimmed().isEmpty()) {
+    *name = rest.mid(14);  // an empty number field
+    return {};
+  }
+  Scanner r(rest);
+  r.Blanks();  // right-justified numbers
+  *number = r.Word();
+  *name = r.Rest();
+  return {};
+}
+
+// A detail record after its kind: date and 24-hour time, nothing after.
+QString ReadDetail(Scanner& s, int line, char kind, const PublicFormatParser::Clock& clock,
+                   PublicFormatDetail* detail) {
+  Stamp t;
+  if (!ReadDate(s, &t) || !ReadTime24(s, &t) || !s.Rest().trimmed().isEmpty())
+    return QStringLiteral("Ayrıntı kaydında geçersiz tarih ya da saat");
+  detail->line = line;
+  detail->kind = static_cast<PublicFormatDetail::Kind>(kind);
+  const QDateTime now = clock();
+  const QDate date = DateWithoutYear(t.month, t.day, now.date());
+  const QTime time(t.hour, t.minute, t.second);
+  // The time is only for the record; a bad one loses nothing.
+  detail->dateTime = QDateTime(date.isValid() ? date : now.date(), time.isValid() ? time : now.time())
+                         .toString(QLatin1String(kDateTimeFormat));
+  return {};
+}
+
+// A call's date and time, the year from the PC clock (the record has none);
+// the PC clock's own when the record's is out of range.
+QString CallDateTime(const Stamp& t, const QDateTime& now, bool* valid) {
+  const QDate date = DateWithoutYear(t.month, t.day, now.date());
+  const QTime time(t.hour, t.minute);
+  *valid = date.isValid() && time.isValid();
+  const QTime nowToTheSecond(now.time().hour(), now.time().minute(), now.time().second());
+  return (*valid ? QDateTime(date, time) : QDateTime(now.date(), nowToTheSecond))
+      .toString(QLatin1String(kDateTimeFormat));
+}
+
 }  // namespace
 
 PublicFormatParser::PublicFormatParser(Clock clock) : clock_(std::move(clock)) {}
@@ -153,102 +246,40 @@ void PublicFormatParser::Feed(const char* data, qsizetype size, std::vector<Even
 }
 
 void PublicFormatParser::ParseLine(const QByteArray& line, std::vector<Event>& out) const {
-  for (char c : line) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u < 0x20 || u == 0x7F) {
-      out.push_back(Error(QStringLiteral("Denetim baytı içeren kayıt atlandı"), line));
-      return;
-    }
-  }
   auto fail = [&](const QString& what) { out.push_back(Error(what, line)); };
+  if (HasControlByte(line)) return fail(QStringLiteral("Denetim baytı içeren kayıt atlandı"));
 
   Scanner s(line);
   s.Accept('$');
   const int lineNo = s.Number(2, 2);
   if (lineNo < 1 || IsDigit(s.Peek())) return fail(QStringLiteral("Kayıtta geçersiz hat numarası"));
-  if (!s.Blanks()) return fail(QStringLiteral("Anlaşılmayan kayıt atlandı"));
+  if (!s.Blanks()) return fail(UnclearText());
 
   Stamp t;
   PublicFormatCall call;
   call.line = lineNo;
   QByteArray numberField, nameField;
+  QString error;
   if (IsDigit(s.Peek())) {
-    // Limited form: date, time, number, direction, name.
-    call.limited = true;
-    if (!ReadDate(s, &t) || !ReadTime12(s, &t)) return fail(QStringLiteral("Kayıtta geçersiz tarih ya da saat"));
-    s.Blanks();
-    const qsizetype numberAt = s.Pos();
-    numberField = s.Word();
-    s.Blanks();
-    QByteArray direction = s.Word();
-    if (direction != "I" && direction != "O" && (numberField == "I" || numberField == "O")) {
-      // No number: what was read as the number is the direction.
-      direction = numberField;
-      numberField.clear();
-      s.SetPos(numberAt + 1);
-    } else if (direction != "I" && direction != "O") {
-      return fail(QStringLiteral("Kayıtta geçersiz arama yönü"));
-    }
-    call.inbound = direction == "I";
-    nameField = s.Rest();
+    error = ReadLimited(s, &t, &call, &numberField, &nameField);
   } else {
     const QByteArray kind = s.Word();
     if (kind.size() == 1 && QByteArray("RFNH").contains(kind[0])) {
       PublicFormatDetail detail;
-      detail.line = lineNo;
-      detail.kind = static_cast<PublicFormatDetail::Kind>(kind[0]);
-      if (!ReadDate(s, &t) || !ReadTime24(s, &t) || !s.Rest().trimmed().isEmpty())
-        return fail(QStringLiteral("Ayrıntı kaydında geçersiz tarih ya da saat"));
-      const QDateTime now = clock_();
-      const QDate date = DateWithoutYear(t.month, t.day, now.date());
-      const QTime time(t.hour, t.minute, t.second);
-      // The time is only for the record; a bad one loses nothing.
-      detail.dateTime = QDateTime(date.isValid() ? date : now.date(), time.isValid() ? time : now.time())
-                            .toString(QLatin1String(kDateTimeFormat));
+      if (const QString e = ReadDetail(s, lineNo, kind[0], clock_, &detail); !e.isEmpty()) return fail(e);
       out.push_back(detail);
       return;
     }
-    // Comprehensive form: direction, start/end, duration, checksum, rings,
-    // date, time, a 14-character number field and the name.
-    if (kind != "I" && kind != "O") return fail(QStringLiteral("Anlaşılmayan kayıt atlandı"));
+    if (kind != "I" && kind != "O") return fail(UnclearText());
     call.inbound = kind == "I";
-    if (!s.Blanks()) return fail(QStringLiteral("Anlaşılmayan kayıt atlandı"));
-    const QByteArray edge = s.Word();
-    if (edge != "S" && edge != "E") return fail(QStringLiteral("Kayıtta geçersiz başlangıç/bitiş alanı"));
-    call.start = edge == "S";
-    s.Blanks();
-    call.durationS = s.Number(4, 4);
-    if (call.durationS < 0 || !s.Blanks()) return fail(QStringLiteral("Kayıtta geçersiz süre"));
-    const QByteArray checksum = s.Word();
-    if (checksum != "G" && checksum != "B") return fail(QStringLiteral("Kayıtta geçersiz sağlama alanı"));
-    call.goodChecksum = checksum == "G";
-    s.Blanks();
-    const QByteArray rings = s.Word();
-    if (rings.size() != 2 || rings[0] < 'A' || rings[0] > 'Z' || !IsDigit(rings[1]))
-      return fail(QStringLiteral("Kayıtta geçersiz zil alanı"));
-    if (!ReadDate(s, &t) || !ReadTime12(s, &t)) return fail(QStringLiteral("Kayıtta geçersiz tarih ya da saat"));
-    if (!s.AtEnd() && !s.Accept(' ')) return fail(QStringLiteral("Anlaşılmayan kayıt atlandı"));
-    const QByteArray rest = s.Rest();
-    if (rest.left(14).trimmed().isEmpty()) {
-      nameField = rest.mid(14);  // an empty number field
-    } else {
-      Scanner r(rest);
-      r.Blanks();  // right-justified numbers
-      numberField = r.Word();
-      nameField = r.Rest();
-    }
+    error = ReadComprehensive(s, &t, &call, &numberField, &nameField);
   }
-
+  if (!error.isEmpty()) return fail(error);
   if (!NumberText(numberField, &call.number)) return fail(QStringLiteral("Kayıtta geçersiz numara"));
   call.name = NameText(nameField);
 
-  const QDateTime now = clock_();
-  const QDate date = DateWithoutYear(t.month, t.day, now.date());  // no year in the record
-  const QTime time(t.hour, t.minute);
-  const bool valid = date.isValid() && time.isValid();
-  call.dateTime = (valid ? QDateTime(date, time)
-                         : QDateTime(now.date(), QTime(now.time().hour(), now.time().minute(), now.time().second())))
-                      .toString(QLatin1String(kDateTimeFormat));
+  bool valid = false;
+  call.dateTime = CallDateTime(t, clock_(), &valid);
   out.push_back(call);
   if (!valid) fail(QStringLiteral("Kayıtta geçersiz tarih ya da saat; bilgisayar saati kullanıldı"));
 }

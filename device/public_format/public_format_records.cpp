@@ -6,9 +6,9 @@ namespace device {
 
 QString PublicFormatModel(int lines) { return QStringLiteral("Çok hatlı birim, %1 hat").arg(lines); }
 
-PublicFormatRecords::PublicFormatRecords(DeviceSession* session, SessionOwner* owner, QString* model,
+PublicFormatRecords::PublicFormatRecords(DeviceSession* session, SessionOwner* owner, ModelKnown modelKnown,
                                          PublicFormatParser::Clock wallClock)
-    : session_(session), owner_(owner), model_(model), parser_(std::move(wallClock)) {}
+    : session_(session), owner_(owner), modelKnown_(std::move(modelKnown)), parser_(std::move(wallClock)) {}
 
 void PublicFormatRecords::Feed(const QByteArray& bytes, qint64 nowMs) {
   events_.clear();
@@ -34,7 +34,7 @@ void PublicFormatRecords::Handle(qint64 nowMs) {
   const int lines = highest == 0 ? 0 : highest <= 2 ? 2 : highest <= 4 ? 4 : 8;
   if (lines > lines_) {
     lines_ = lines;
-    *model_ = PublicFormatModel(lines_);
+    modelKnown_(PublicFormatModel(lines_));
   }
   for (const auto& ev : events_) {
     std::visit(Overload{

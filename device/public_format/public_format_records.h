@@ -3,6 +3,8 @@
 // carries its records (a serial link or Ethernet record packets): calls,
 // rings shown as levels, and the number of lines it has shown so far. Such
 // units take no commands, so nothing is ever sent back.
+#include <functional>
+
 #include "device/core/device_session.h"
 #include "device/core/ring_cycles.h"
 #include "device/core/ring_levels.h"
@@ -12,8 +14,13 @@ namespace device {
 
 class PublicFormatRecords {
  public:
-  // Reports as `session` to `owner`; sets *model once the lines are known.
-  PublicFormatRecords(DeviceSession* session, SessionOwner* owner, QString* model,
+  // The unit's model, said whenever a record shows more lines than before,
+  // ahead of what that record reports (the control shows the levels of an
+  // identified device only).
+  using ModelKnown = std::function<void(const QString& model)>;
+
+  // Reports as `session` to `owner`.
+  PublicFormatRecords(DeviceSession* session, SessionOwner* owner, ModelKnown modelKnown,
                       PublicFormatParser::Clock wallClock = &QDateTime::currentDateTime);
 
   // Bytes of a record stream (serial link).
@@ -32,7 +39,7 @@ class PublicFormatRecords {
 
   DeviceSession* session_;
   SessionOwner* owner_;
-  QString* model_;
+  ModelKnown modelKnown_;
   PublicFormatParser parser_;
   std::vector<PublicFormatParser::Event> events_;
   RingLevels rings_;  // these units report no levels of their own

@@ -6,7 +6,9 @@ QString NoSelfTestText() { return QStringLiteral("Bu birim komut almıyor; öz s
 
 PublicFormatSerialSession::PublicFormatSerialSession(const DeviceEntry& entry, SessionOwner* owner,
                                                      const MonotonicClock& clock, PublicFormatParser::Clock wallClock)
-    : SerialSession(entry, owner, clock), records_(this, owner, &model_, std::move(wallClock)) {
+    : SerialSession(entry, owner, clock),
+      records_(
+          this, owner, [this](const QString& model) { model_ = model; }, std::move(wallClock)) {
   serial_ = entry.name;
 }
 

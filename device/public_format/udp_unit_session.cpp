@@ -7,7 +7,9 @@ namespace device {
 
 PublicFormatUdpSession::PublicFormatUdpSession(const DeviceEntry& entry, SessionOwner* owner,
                                                const MonotonicClock& clock, PublicFormatParser::Clock wallClock)
-    : DeviceSession(entry, owner, clock), records_(this, owner, &model_, std::move(wallClock)) {}
+    : DeviceSession(entry, owner, clock),
+      records_(
+          this, owner, [this](const QString& model) { model_ = model; }, std::move(wallClock)) {}
 
 PublicFormatUdpSession::~PublicFormatUdpSession() { Close(); }
 

@@ -66,21 +66,13 @@ bool AudioSimulator::Start(QString* error) {
 void AudioSimulator::DemoCall() {
   line_.Call(1 + rng_.bounded(audio_.lines),
              Burst(RandomCall(rng_, audio_.lines), audio_.standard, QDateTime::currentDateTime()));
-  callTimer_.start(options_.demoCallMinMs + rng_.bounded(qMax(1, options_.demoCallMaxMs - options_.demoCallMinMs)));
+  callTimer_.start(DemoPauseMs(rng_, options_.demoCallMinMs, options_.demoCallMaxMs));
 }
 
 void AudioSimulator::RunScript() {
-  Command cmd;
-  QString line;
-  while (input_.Next(audio_.lines, &cmd, &line,
-                     [this](const QString& error) { Log(QStringLiteral("ERROR %1").arg(error)); })) {
-    if (cmd.kind == Command::Wait) {
-      scriptTimer_.start(cmd.ms);
-      return;
-    }
-    Execute(cmd);
-    Log(QStringLiteral("DONE %1").arg(line.trimmed()));
-  }
+  input_.RunQueued(
+      audio_.lines, scriptTimer_, [this](const Command& cmd) { Execute(cmd); },
+      [this](const QString& text) { Log(text); });
 }
 
 void AudioSimulator::Execute(const Command& cmd) {

@@ -26,6 +26,8 @@ Call RandomCall(QRandomGenerator& rng, int lines) {
   return c;
 }
 
+int DemoPauseMs(QRandomGenerator& rng, int minMs, int maxMs) { return minMs + rng.bounded(qMax(1, maxMs - minMs)); }
+
 int QuietLevel(QRandomGenerator& rng) { return rng.bounded(3); }
 
 }  // namespace sim

@@ -13,6 +13,8 @@ namespace sim {
 QString RandomTurkishNumber(QRandomGenerator& rng);
 // A call on a random line; now and then withheld or unavailable.
 Call RandomCall(QRandomGenerator& rng, int lines);
+// Time to the next demo call: minMs to maxMs.
+int DemoPauseMs(QRandomGenerator& rng, int minMs, int maxMs);
 // A quiet line's level: 0 to 2.
 int QuietLevel(QRandomGenerator& rng);
 

@@ -173,13 +173,6 @@ class Modem : public Emulation {
 
 std::unique_ptr<Emulation> MakeUnit(int lines, const QString& serial) { return std::make_unique<Unit>(lines, serial); }
 
-std::unique_ptr<Emulation> MakeModem(const QString& serial, bool oldCallerIdCommand, bool noIdentity) {
-  ModemProfile profile;
-  profile.callerId = oldCallerIdCommand ? ModemProfile::CallerIdCommand::HashCid : ModemProfile::CallerIdCommand::Vcid;
-  profile.noIdentity = noIdentity;
-  return MakeModem(serial, profile);
-}
-
 std::unique_ptr<Emulation> MakeModem(const QString& serial, const ModemProfile& profile) {
   return std::make_unique<Modem>(serial, profile);
 }

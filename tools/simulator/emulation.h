@@ -46,9 +46,6 @@ struct ModemProfile {
 
 // lines: 1, 2 or 4.
 std::unique_ptr<Emulation> MakeUnit(int lines, const QString& serial);
-std::unique_ptr<Emulation> MakeModem(const QString& serial, const ModemProfile& profile);
-// oldCallerIdCommand: answers ERROR to AT+VCID=1 and OK to AT#CID=1;
-// noIdentity: answers ERROR to AT+GMM and AT+GSN (model then from ATI3).
-std::unique_ptr<Emulation> MakeModem(const QString& serial, bool oldCallerIdCommand = false, bool noIdentity = false);
+std::unique_ptr<Emulation> MakeModem(const QString& serial, const ModemProfile& profile = {});
 
 }  // namespace sim

@@ -2,7 +2,7 @@
 // A unit of the public multi-line call-record format: it takes no commands,
 // reports a ring as a detail record and a call as a comprehensive start
 // record; it has no level reports. On Ethernet each record travels in its
-// own record packet (device/lineunit_parser.h makes them).
+// own record packet (device/public_format/public_format_parser.h makes them).
 #include "tools/simulator/emulation.h"
 
 namespace sim {

@@ -40,6 +40,20 @@ bool ScriptInput::Next(int lines, Command* cmd, QString* text, const std::functi
   return false;
 }
 
+void ScriptInput::RunQueued(int lines, QTimer& waitTimer, const std::function<void(const Command&)>& execute,
+                            const std::function<void(const QString&)>& log) {
+  Command cmd;
+  QString line;
+  while (Next(lines, &cmd, &line, [&](const QString& error) { log(QStringLiteral("ERROR %1").arg(error)); })) {
+    if (cmd.kind == Command::Wait) {
+      waitTimer.start(cmd.ms);
+      return;
+    }
+    execute(cmd);
+    log(QStringLiteral("DONE %1").arg(line.trimmed()));
+  }
+}
+
 void ScriptInput::Read() {
   char buf[4096];
   const ssize_t n = ::read(fd_, buf, sizeof buf);

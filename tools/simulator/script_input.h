@@ -5,6 +5,7 @@
 // the device as it is.
 #include <QObject>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -22,6 +23,11 @@ class ScriptInput : public QObject {
   // The next command of the lines queued, with its line; lines that are not
   // commands go to `error` and are skipped. False when none is left.
   bool Next(int lines, Command* cmd, QString* text, const std::function<void(const QString&)>& error);
+  // Executes the queued commands up to a "wait", which starts waitTimer
+  // (whose timeout is to run the rest), or to the end; each line done or
+  // refused is logged.
+  void RunQueued(int lines, QTimer& waitTimer, const std::function<void(const Command&)>& execute,
+                 const std::function<void(const QString&)>& log);
 
  signals:
   void linesArrived();

@@ -22,7 +22,7 @@ QString EntryName(const Options& o) {
 
 std::unique_ptr<Emulation> MakeEmulation(const Options& o) {
   if (o.publicFormat || o.ethernetPort > 0) return MakePublicFormatUnit(o.lines);
-  if (o.modem) return MakeModem(o.serial, o.oldCallerIdCommand, o.noIdentity);
+  if (o.modem) return MakeModem(o.serial, o.modemProfile);
   return MakeUnit(o.lines, o.serial);
 }
 }  // namespace
@@ -128,21 +128,13 @@ void Simulator::DemoCall() {
 }
 
 void Simulator::ScheduleDemoCall() {
-  callTimer_.start(options_.demoCallMinMs + rng_.bounded(qMax(1, options_.demoCallMaxMs - options_.demoCallMinMs)));
+  callTimer_.start(DemoPauseMs(rng_, options_.demoCallMinMs, options_.demoCallMaxMs));
 }
 
 void Simulator::RunScript() {
-  Command cmd;
-  QString line;
-  while (input_.Next(emulation_->Lines(), &cmd, &line,
-                     [this](const QString& error) { Log(QStringLiteral("ERROR %1").arg(error)); })) {
-    if (cmd.kind == Command::Wait) {
-      scriptTimer_.start(cmd.ms);
-      return;
-    }
-    Execute(cmd);
-    Log(QStringLiteral("DONE %1").arg(line.trimmed()));
-  }
+  input_.RunQueued(
+      emulation_->Lines(), scriptTimer_, [this](const Command& cmd) { Execute(cmd); },
+      [this](const QString& text) { Log(text); });
 }
 
 void Simulator::Execute(const Command& cmd) {
@@ -179,6 +171,7 @@ void Simulator::Execute(const Command& cmd) {
       Unplug();
       QCoreApplication::quit();
       break;
+    case Command::Fault: Log(QStringLiteral("ERROR line faults need --audio")); break;
     case Command::Nothing:
     case Command::Wait: break;
   }

@@ -26,8 +26,7 @@ struct Options {
   QString directory;
   QString name;  // entry name without family prefix
   QString serial;
-  bool oldCallerIdCommand = false;
-  bool noIdentity = false;
+  ModemProfile modemProfile;  // what a modem knows before the host sets it up
   bool publicFormat = false;  // the public multi-line call-record format
   int ethernetPort = 0;       // > 0: that format in record packets to 127.0.0.1:port
   int demoCallMinMs = 6000;

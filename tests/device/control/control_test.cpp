@@ -50,8 +50,9 @@ class ControlTest : public ::testing::Test {
     EXPECT_TRUE(d->Plug());
     return d;
   }
-  std::unique_ptr<FakeDevice> Modem(const QString& name = QStringLiteral("modem-m"), bool old = false) {
-    auto d = std::make_unique<FakeDevice>(dir.path(), name, sim::MakeModem(QStringLiteral("M1"), old, old));
+  std::unique_ptr<FakeDevice> Modem(const QString& name = QStringLiteral("modem-m"),
+                                    const sim::ModemProfile& profile = {}) {
+    auto d = std::make_unique<FakeDevice>(dir.path(), name, sim::MakeModem(QStringLiteral("M1"), profile));
     EXPECT_TRUE(d->Plug());
     return d;
   }
@@ -147,7 +148,8 @@ TEST_F(ControlTest, ModemIsInitialisedIdentifiedAndItsRecordsAndRingsArrive) {
 }
 
 TEST_F(ControlTest, OlderModemsGetTheFallbackCommands) {
-  auto modem = Modem(QStringLiteral("modem-old"), /*old caller-ID command, no identity=*/true);
+  auto modem =
+      Modem(QStringLiteral("modem-old"), {.callerId = sim::ModemProfile::CallerIdCommand::HashCid, .noIdentity = true});
   ASSERT_TRUE(WaitModel(QStringLiteral("SIM-MODEM V.92 (ATI3)")));
   EXPECT_EQ(Info(QStringLiteral("serial")), QStringLiteral("modem-old"));  // no serial: the entry name
   EXPECT_TRUE(modem->Received().contains("AT+VCID=1\rAT#CID=1\rAT+GMM\rATI3\rAT+GSN\rATI7\r"));
