@@ -14,6 +14,12 @@ constexpr double kQuietestDbm0 = -75;
 
 BandActivity::BandActivity() : blocks_(kSmooth, 0.0), smoothed_(kFloorBlocks, 0.0) {}
 
+double BandActivity::FloorDbm0() const {
+  if (filledSmoothed_ == 0) return -100;
+  const double floor = *std::min_element(smoothed_.begin(), smoothed_.begin() + long(filledSmoothed_));
+  return Dbm0FromMeanSquare(floor / (kBlock * kSmooth));
+}
+
 void BandActivity::Feed(const float* band, size_t count, std::vector<Span>& out) {
   for (size_t i = 0; i < count; ++i) {
     sum_ += double(band[i]) * band[i];

@@ -29,6 +29,8 @@ class BandActivity {
   void Feed(const float* band, size_t count, std::vector<Span>& out);
   // A signal is sounding over the noise right now.
   bool Active() const { return active_; }
+  // The line's quiet floor: its quietest 50 ms of the last few seconds, dBm0.
+  double FloorDbm0() const;
 
  private:
   void EndOfBlock(std::vector<Span>& out);

@@ -5,8 +5,10 @@
 #include <complex>
 
 #include "device/audio/dsp/dbm0.h"
+#include "device/audio/dsp/fsk_tone_meter.h"
 #include "device/audio/dsp/median.h"
 #include "device/audio/dsp/tones.h"
+#include "device/audio/dsp/unframed_signal.h"
 
 namespace device::audio {
 namespace {
@@ -35,34 +37,16 @@ constexpr double kPreambleBits = 600;
 // The carrier is taken as present while its envelope stays above this share
 // of the message's.
 constexpr double kCarrierShare = 0.35;
-// The mixed-down signal is summed over this many samples (a null at 1 kHz
-// and its multiples takes the mixing's image away); a position is one tone
-// alone when the discriminator has read that tone this long before it and
-// a little after.
+// The mixed-down signal is summed over this many samples for the preamble
+// (a null at 1 kHz and its multiples takes the mixing's image away).
 constexpr int kSum = 8;
-constexpr int kPureBefore = 10, kPureAfter = 5;
-// Positions of one tone needed for its frequency and level.
-constexpr int kFewestPure = 8;
-// The bit clock is looked for within this share of 1200 bit/s, in steps of
-// this many bit/s, and believed when the transitions agree on it this well.
-constexpr double kRateReach = 0.1;
-constexpr double kRateStep = 0.5;
-constexpr double kLeastClockAgreement = 0.3;
-constexpr int kFewestTransitions = 20;
+// Bell 202's space is 1.83 times its mark, V.23's 1.62: between them.
+constexpr double kBetweenRatios = 1.72;
+// Beyond this twist the preamble's lengths are not measured.
+constexpr double kPreambleTwistDb = 10;
 // The DTMF receiver times a digit to within a window of its detector at
 // either edge; the tones are measured this far inside them.
 constexpr int64_t kDtmfEdge = 128;
-// A signal no receiver framed is an FSK pair when two tones this far apart
-// hold this share of its power; V.23 tones lie 800 Hz apart, Bell 202 1000,
-// each scaled by a clock's error.
-constexpr double kPairLeastHz = 650, kPairMostHz = 1150, kPairBetweenHz = 890;
-constexpr double kPairShare = 0.4;
-// ... and DTMF when its frames each hold a low and a high group tone that
-// carry this share of the frame.
-constexpr double kDtmfFrameShare = 0.6;
-constexpr int kSpectrumFrame = 256;  // 32 ms, 31 Hz bins
-constexpr double kSpectrumStepHz = 10;
-
 QString FskLayout(uint8_t type) {
   switch (type) {
     case 0x80:
@@ -74,24 +58,6 @@ QString FskLayout(uint8_t type) {
     case 0x90: return QStringLiteral("DLE");
     default: return QStringLiteral("0x%1").arg(type, 2, 16, QLatin1Char('0'));
   }
-}
-
-// The 8-sample sum's gain for a tone `offsetHz` from the mixing frequency.
-double SumGain(double offsetHz) {
-  const double a = M_PI * offsetHz / kSampleRate;
-  return std::fabs(std::sin(kSum * a)) / std::max(1e-9, std::fabs(std::sin(a)));
-}
-
-// Power of `x` at `hz` (Goertzel), as the mean square of a sine that strong.
-double TonePower(const float* x, int n, double hz) {
-  const double c = 2 * std::cos(2 * M_PI * hz / kSampleRate);
-  double s1 = 0, s2 = 0;
-  for (int i = 0; i < n; ++i) {
-    const double s = x[i] + c * s1 - s2;
-    s2 = s1;
-    s1 = s;
-  }
-  return 2 * (s1 * s1 + s2 * s2 - c * s1 * s2) / (double(n) * n);
 }
 
 bool Overlaps(const BurstMeter::Span& s, int64_t from, int64_t to) { return s.start < to && from < s.end; }
@@ -124,12 +90,6 @@ struct BurstMeter::Baseband {
     const size_t from = k >= size_t(2 * b1) ? k - size_t(2 * b1) : 0;
     for (size_t j = from; j <= k; ++j) e += std::abs(z[j]);
     return e / double(k - from + 1);
-  }
-  // +1 where the discriminator reads the upper tone (space), -1 the lower
-  // (mark), over three samples.
-  int Side(size_t k) const {
-    const double t = turn[k] + (k > 0 ? turn[k - 1] : 0) + (k + 1 < turn.size() ? turn[k + 1] : 0);
-    return t > 0 ? 1 : -1;
   }
 };
 
@@ -225,11 +185,11 @@ void BurstMeter::MeasureBelowBand(BurstReport& r) const {
   r.clippedPct = 100.0 * double(clipped) / double(to - from);
 }
 
-void BurstMeter::Measure(BurstReport& r, const std::vector<Span>& busy) const {
+void BurstMeter::Measure(BurstReport& r, const std::vector<Span>& busy, bool standardFixed) const {
   if (r.standard == Standard::ClipDtmf)
     MeasureDtmf(r);
   else
-    MeasureFsk(r, busy);
+    MeasureFsk(r, busy, standardFixed);
   MeasureLevel(r, busy);
   MeasureBelowBand(r);
 }
@@ -244,6 +204,26 @@ BurstReport BurstMeter::MeasureUnframed(int64_t start, int64_t end, const std::v
   MeasureBelowBand(r);
   RecogniseUnframed(r, busy);
   return r;
+}
+
+std::vector<float> BurstMeter::Band(int64_t from, int64_t to) const {
+  std::vector<float> x(size_t(std::max<int64_t>(0, to - from)));
+  for (size_t i = 0; i < x.size(); ++i) x[i] = X(from + int64_t(i));
+  return x;
+}
+
+std::vector<std::vector<float>> BurstMeter::QuietBand(int64_t before, const std::vector<Span>& busy) const {
+  std::vector<std::vector<float>> blocks;
+  if (const std::optional<Noise> noise = QuietLine(before, busy))
+    for (int64_t b : noise->blocks) blocks.push_back(Band(b, b + kNoiseBlock));
+  return blocks;
+}
+
+void BurstMeter::TakeTones(const FskToneFigures& f, BurstReport& r) const {
+  if (f.markHz) r.markHz = f.markHz;
+  if (f.spaceHz) r.spaceHz = f.spaceHz;
+  if (f.twistDb) r.twistDb = f.twistDb;
+  if (f.bitRate) r.bitRate = f.bitRate;
 }
 
 BurstMeter::Baseband BurstMeter::MixDown(int64_t from, int64_t to, double centre) const {
@@ -270,8 +250,8 @@ BurstMeter::Baseband BurstMeter::MixDown(int64_t from, int64_t to, double centre
 
 // Framed FSK: the preamble from the message back, then the tones, their
 // levels and the bit clock over the whole burst.
-void BurstMeter::MeasureFsk(BurstReport& r, const std::vector<Span>& busy) const {
-  const FskTones nominal = NominalFskTones(r.standard);
+void BurstMeter::MeasureFsk(BurstReport& r, const std::vector<Span>& busy, bool standardFixed) const {
+  FskTones nominal = NominalFskTones(r.standard);
   const double bit = kSampleRate / r.readingBitRate.value_or(kFskBitRate);
   r.layout = FskLayout(r.messageType);
   r.bitRate = r.readingBitRate;
@@ -297,10 +277,25 @@ void BurstMeter::MeasureFsk(BurstReport& r, const std::vector<Span>& busy) const
   r.levelDbm0 = Dbm0FromMeanSquare(MeanSquare(r.start, end));
 
   // The tones and the clock over the carrier alone.
-  Baseband carrier = MixDown(r.start, end, z.centre);
-  carrier.env = z.env;
-  MeasureTones(carrier, QuietLine(r.start, busy), r);
-  if (const std::optional<double> rate = MeasureBitRate(carrier)) r.bitRate = rate;
+  const FskToneFigures f =
+      FskToneMeter::Measure(Band(r.start, end), nominal.markHz, nominal.spaceHz, QuietBand(r.start, busy));
+  TakeTones(f, r);
+  // The preamble is read off the discriminator between the tones, which a
+  // tone far louder than the other rules throughout (so much louder that the
+  // weaker is never heard alone, or by more than the twist here): its
+  // lengths say nothing then.
+  if (!r.markHz || !r.spaceHz || (r.twistDb && std::fabs(*r.twistDb) > kPreambleTwistDb))
+    r.markBits = r.seizureBits = std::nullopt;
+  // V.23 and Bell 202 send the same bytes; with both tones far off their
+  // standard's, their ratio (which no clock error moves) says which it was.
+  if (!standardFixed && r.markHz && r.spaceHz && (r.standard == Standard::ClipV23 || r.standard == Standard::Bell202)) {
+    const Standard byRatio = *r.spaceHz / *r.markHz > kBetweenRatios ? Standard::Bell202 : Standard::ClipV23;
+    if (byRatio != r.standard) {
+      r.standard = byRatio;
+      if (r.message) r.message->standard = byRatio;
+      nominal = NominalFskTones(byRatio);
+    }
+  }
   if (r.markHz && *r.markHz > 0) r.markOffsetPct = 100 * (*r.markHz / nominal.markHz - 1);
   if (r.spaceHz && *r.spaceHz > 0) r.spaceOffsetPct = 100 * (*r.spaceHz / nominal.spaceHz - 1);
   if (r.bitRate && *r.bitRate > 0) r.bitRateOffsetPct = 100 * (*r.bitRate / kFskBitRate - 1);
@@ -321,89 +316,6 @@ void BurstMeter::MeasurePreamble(Baseband& z, BurstReport& r) const {
   r.seizureBits = std::max(0.0, double(markStart - carrierStart) / z.bit - 1);
   z.markStart = markStart;
   z.carrierStart = carrierStart;
-}
-
-// Each tone alone: where the discriminator has read one tone for longer
-// than the sum reaches (the mark run, runs of spaces in the message). Its
-// frequency is the mean phase it turns through there (a mean of the turns,
-// in which the mixing's image, rotating, cancels run by run), its level the
-// envelope there less the noise's, each corrected for the sum's gain at its
-// offset.
-// Twist is the space's level over the mark's, on any burst, with or without
-// a seizure.
-void BurstMeter::MeasureTones(const Baseband& z, const std::optional<Noise>& noise, BurstReport& r) const {
-  double turnOf[2] = {};
-  double power[2] = {};
-  int count[2] = {};
-  const size_t len = z.z.size();
-  for (size_t k = size_t(kPureBefore) + 1; k + size_t(kPureAfter) < len; ++k) {
-    if (std::abs(z.z[k]) < kCarrierShare * z.env) continue;
-    const int side = z.Side(k);
-    bool pure = true;
-    for (size_t j = k - size_t(kPureBefore); j <= k + size_t(kPureAfter) && pure; ++j) pure = z.Side(j) == side;
-    if (!pure) continue;
-    const int t = side > 0;
-    turnOf[t] += z.turn[k];
-    power[t] += std::norm(z.z[k]);
-    ++count[t];
-  }
-  double hz[2] = {};
-  for (int t = 0; t < 2; ++t)
-    if (count[t] >= kFewestPure) hz[t] = z.centre + turnOf[t] / count[t] * kSampleRate / (2 * M_PI);
-  if (hz[0] > 0) r.markHz = hz[0];
-  if (hz[1] > 0) r.spaceHz = hz[1];
-  if (hz[0] <= 0 || hz[1] <= 0) return;
-  // The noise in the summed envelope, mixed and summed the same way.
-  double noisePower = 0;
-  if (noise) {
-    int n = 0;
-    for (int64_t b : noise->blocks) {
-      const Baseband q = MixDown(b, b + kNoiseBlock, z.centre);
-      for (size_t k = size_t(kSum); k < q.z.size(); ++k, ++n) noisePower += std::norm(q.z[k]);
-    }
-    noisePower /= std::max(1, n);
-  }
-  const double mark = power[0] / count[0] - noisePower, space = power[1] / count[1] - noisePower;
-  if (mark <= 0 || space <= 0) return;
-  const double gainMark = SumGain(hz[0] - z.centre), gainSpace = SumGain(hz[1] - z.centre);
-  r.twistDb = 10 * std::log10((space / (gainSpace * gainSpace)) / (mark / (gainMark * gainMark)));
-}
-
-// The bit clock from where the discriminator changes tone: every change
-// falls on a whole number of bits, so at the true rate they all turn the
-// same way in a phasor that turns once a bit.
-std::optional<double> BurstMeter::MeasureBitRate(const Baseband& z) const {
-  std::vector<double> at;
-  for (size_t k = 2; k + 1 < z.z.size(); ++k) {
-    if (std::abs(z.z[k]) < kCarrierShare * z.env || z.Side(k) == z.Side(k - 1)) continue;
-    const double a = std::fabs(z.turn[k - 1]), b = std::fabs(z.turn[k]);
-    at.push_back(double(k - 1) + (a + b > 0 ? a / (a + b) : 0.5));
-  }
-  if (int(at.size()) < kFewestTransitions) return std::nullopt;
-  const double first = kFskBitRate * (1 - kRateReach);
-  const int steps = int(2 * kRateReach * kFskBitRate / kRateStep) + 1;
-  std::vector<Complex> phasor(at.size()), step(at.size());
-  for (size_t i = 0; i < at.size(); ++i) {
-    phasor[i] = std::polar(1.0, 2 * M_PI * first * at[i] / kSampleRate);
-    step[i] = std::polar(1.0, 2 * M_PI * kRateStep * at[i] / kSampleRate);
-  }
-  std::vector<double> agreement(static_cast<size_t>(steps));
-  for (int s = 0; s < steps; ++s) {
-    Complex sum;
-    for (size_t i = 0; i < at.size(); ++i) {
-      sum += phasor[i];
-      phasor[i] *= step[i];
-    }
-    agreement[size_t(s)] = std::abs(sum) / double(at.size());
-  }
-  const int best = int(std::max_element(agreement.begin(), agreement.end()) - agreement.begin());
-  if (agreement[size_t(best)] < kLeastClockAgreement) return std::nullopt;
-  double fine = 0;
-  if (best > 0 && best + 1 < steps) {
-    const double a = agreement[size_t(best - 1)], b = agreement[size_t(best)], c = agreement[size_t(best + 1)];
-    if (a - 2 * b + c < 0) fine = 0.5 * (a - c) / (a - 2 * b + c);
-  }
-  return first + (best + fine) * kRateStep;
 }
 
 // DTMF: each digit's two tones, by the phase each turns through between the
@@ -454,109 +366,35 @@ void BurstMeter::MeasureDtmf(BurstReport& r) const {
   r.toneOffsetPct = MedianOf(offsets, [](double a, double b) { return std::fabs(a) < std::fabs(b); });
 }
 
-// What a signal no receiver framed is: its spectrum over the span, in 32 ms
-// frames. Two tones an FSK pair apart that hold much of its power are
-// caller ID in FSK, too far off or too fast to frame: measured as a framed
-// burst is, about the middle of the two. Frames each holding a low and a
-// high DTMF group tone are DTMF: their offset is the one that puts the most
-// frames on the keypad's tones (a shift of a tenth moves most tones onto
-// their neighbours, but not the start and end codes').
+// What a signal no receiver framed is (unframed_signal.h), and the figures
+// of its standard, as for a framed burst.
 void BurstMeter::RecogniseUnframed(BurstReport& r, const std::vector<Span>& busy) const {
   const int64_t from = std::max({r.start, n_ - kHistory + 1, int64_t(0)}), to = std::min(r.end, n_);
-  const int frames = int((to - from) / kSpectrumFrame);
-  if (frames < 2) return;
-  constexpr double kLowestHz = 600, kHighestHz = 2700;
-  const int bins = int((kHighestHz - kLowestHz) / kSpectrumStepHz) + 1;
-  std::vector<double> total(static_cast<size_t>(bins), 0.0);
-  std::vector<std::vector<double>> frame(static_cast<size_t>(frames), std::vector<double>(static_cast<size_t>(bins)));
-  std::vector<double> framePower(static_cast<size_t>(frames));
-  std::vector<float> w(kSpectrumFrame);
-  for (int f = 0; f < frames; ++f) {
-    const int64_t at = from + int64_t(f) * kSpectrumFrame;
-    double p = 0;
-    for (int i = 0; i < kSpectrumFrame; ++i) {
-      const double hann = 0.5 - 0.5 * std::cos(2 * M_PI * i / kSpectrumFrame);
-      w[size_t(i)] = float(hann * X(at + i));
-      p += double(X(at + i)) * X(at + i);
+  const std::vector<float> x = Band(from, to);
+  const UnframedSignal u = UnframedSignal::Of(x);
+  switch (u.kind) {
+    case UnframedSignal::Kind::FskPair: {
+      r.standard = u.standard;
+      const FskTones nominal = NominalFskTones(u.standard);
+      TakeTones(FskToneMeter::Measure(x, u.lowHz, u.highHz, QuietBand(r.start, busy)), r);
+      if (r.markHz) r.markOffsetPct = 100 * (*r.markHz / nominal.markHz - 1);
+      if (r.spaceHz) r.spaceOffsetPct = 100 * (*r.spaceHz / nominal.spaceHz - 1);
+      if (r.bitRate) r.bitRateOffsetPct = 100 * (*r.bitRate / kFskBitRate - 1);
+      break;
     }
-    framePower[size_t(f)] = p / kSpectrumFrame;
-    for (int b = 0; b < bins; ++b) {
-      // A Hann window keeps a quarter of a tone's power at its bin's centre.
-      frame[size_t(f)][size_t(b)] = 4 * TonePower(w.data(), kSpectrumFrame, kLowestHz + b * kSpectrumStepHz);
-      total[size_t(b)] += frame[size_t(f)][size_t(b)];
-    }
+    case UnframedSignal::Kind::Seizure:
+      // The burst stopped before its message began.
+      r.standard = u.standard;
+      r.seizureBits = double(to - from) * kFskBitRate / kSampleRate;
+      break;
+    case UnframedSignal::Kind::Dtmf:
+      r.standard = Standard::ClipDtmf;
+      r.toneOffsetPct = u.toneOffsetPct;
+      r.twistDb = u.twistDb;
+      r.weakerToneDbm0 = u.weakerToneDbm0;
+      break;
+    case UnframedSignal::Kind::Unknown: break;
   }
-  const auto hzOf = [&](int b) { return kLowestHz + b * kSpectrumStepHz; };
-  // Power near a bin: its main lobe, two bins of the window either side.
-  const auto near = [&](const std::vector<double>& s, int b) {
-    double sum = 0;
-    for (int k = std::max(0, b - 6); k <= std::min(bins - 1, b + 6); ++k) sum += s[size_t(k)];
-    return sum;
-  };
-  double all = 0;
-  for (double v : total) all += v;
-  if (all <= 0) return;
-  // The two strongest peaks at least a pair apart.
-  const int first = int(std::max_element(total.begin(), total.end()) - total.begin());
-  int second = -1;
-  for (int b = 0; b < bins; ++b) {
-    const double apart = std::fabs(hzOf(b) - hzOf(first));
-    if (apart >= kPairLeastHz && apart <= kPairMostHz && (second < 0 || total[size_t(b)] > total[size_t(second)]))
-      second = b;
-  }
-  if (second >= 0 && (near(total, first) + near(total, second)) >= kPairShare * all) {
-    const double lowHz = hzOf(std::min(first, second)), highHz = hzOf(std::max(first, second));
-    r.standard = highHz - lowHz >= kPairBetweenHz ? Standard::Bell202 : Standard::ClipV23;
-    const FskTones nominal = NominalFskTones(r.standard);
-    Baseband z = MixDown(from, to, (lowHz + highHz) / 2);
-    MeasureTones(z, QuietLine(r.start, busy), r);
-    if (const std::optional<double> rate = MeasureBitRate(z)) r.bitRate = rate;
-    if (r.markHz) r.markOffsetPct = 100 * (*r.markHz / nominal.markHz - 1);
-    if (r.spaceHz) r.spaceOffsetPct = 100 * (*r.spaceHz / nominal.spaceHz - 1);
-    if (r.bitRate) r.bitRateOffsetPct = 100 * (*r.bitRate / kFskBitRate - 1);
-    return;
-  }
-  // DTMF: each frame's strongest low-group and high-group tone.
-  struct Pair {
-    double lowHz, highHz, lowPower, highPower;
-  };
-  std::vector<Pair> pairs;
-  for (int f = 0; f < frames; ++f) {
-    int lo = -1, hi = -1;
-    for (int b = 0; b < bins; ++b) {
-      const double hz = hzOf(b);
-      if (hz >= 620 && hz <= 1040 && (lo < 0 || frame[size_t(f)][size_t(b)] > frame[size_t(f)][size_t(lo)])) lo = b;
-      if (hz >= 1080 && hz <= 1800 && (hi < 0 || frame[size_t(f)][size_t(b)] > frame[size_t(f)][size_t(hi)])) hi = b;
-    }
-    const double pl = frame[size_t(f)][size_t(lo)], ph = frame[size_t(f)][size_t(hi)];
-    if (pl + ph >= kDtmfFrameShare * framePower[size_t(f)]) pairs.push_back({hzOf(lo), hzOf(hi), pl, ph});
-  }
-  if (pairs.size() < 2) return;
-  double bestShift = 0;
-  size_t bestCount = 0;
-  for (double shift = -0.12; shift <= 0.12 + 1e-9; shift += 0.001) {
-    size_t count = 0;
-    for (const Pair& p : pairs) {
-      bool low = false, high = false;
-      for (double t : kDtmfLowHz) low = low || std::fabs(p.lowHz / (t * (1 + shift)) - 1) <= 0.012;
-      for (double t : kDtmfHighHz) high = high || std::fabs(p.highHz / (t * (1 + shift)) - 1) <= 0.012;
-      count += low && high;
-    }
-    if (count > bestCount || (count == bestCount && std::fabs(shift) < std::fabs(bestShift))) {
-      bestCount = count;
-      bestShift = shift;
-    }
-  }
-  if (bestCount * 2 < pairs.size()) return;
-  r.standard = Standard::ClipDtmf;
-  r.toneOffsetPct = 100 * bestShift;
-  std::vector<double> twists, weaker;
-  for (const Pair& p : pairs) {
-    twists.push_back(10 * std::log10(p.highPower / p.lowPower));
-    weaker.push_back(Dbm0FromMeanSquare(std::min(p.lowPower, p.highPower)));
-  }
-  r.twistDb = MedianOf(twists);
-  r.weakerToneDbm0 = MedianOf(weaker);
 }
 
 }  // namespace device::audio

@@ -14,6 +14,7 @@
 
 #include "device/audio/dsp/band_activity.h"
 #include "device/audio/dsp/burst_report.h"
+#include "device/audio/dsp/fsk_tone_meter.h"
 
 namespace device::audio {
 
@@ -30,7 +31,9 @@ class BurstMeter {
   // (burst_report.h). `busy` are the spans of the other signals the line
   // carried lately (rings, tones, reversals, other bursts): the noise is
   // measured on the quiet line between them.
-  void Measure(BurstReport& burst, const std::vector<Span>& busy) const;
+  // `standardFixed`: the device is set to the burst's standard; else a V.23
+  // or Bell 202 burst's family is the one its two tones say.
+  void Measure(BurstReport& burst, const std::vector<Span>& busy, bool standardFixed = false) const;
   // The report of a signal in the band over [start, end) that no receiver
   // framed: fate NotFramed, its level with the noise taken off, the noise
   // and SNR, what lies below the band, and where its spectrum shows an FSK
@@ -52,10 +55,12 @@ class BurstMeter {
   // how much of the burst the sound card cut at full scale.
   void MeasureBelowBand(BurstReport& r) const;
   Baseband MixDown(int64_t from, int64_t to, double centre) const;
-  void MeasureFsk(BurstReport& r, const std::vector<Span>& busy) const;
+  void MeasureFsk(BurstReport& r, const std::vector<Span>& busy, bool standardFixed) const;
   void MeasurePreamble(Baseband& z, BurstReport& r) const;
-  void MeasureTones(const Baseband& z, const std::optional<Noise>& noise, BurstReport& r) const;
-  std::optional<double> MeasureBitRate(const Baseband& z) const;
+  // The band audio over [from, to), and the quiet line's blocks before `before`.
+  std::vector<float> Band(int64_t from, int64_t to) const;
+  std::vector<std::vector<float>> QuietBand(int64_t before, const std::vector<Span>& busy) const;
+  void TakeTones(const FskToneFigures& f, BurstReport& r) const;
   void MeasureDtmf(BurstReport& r) const;
   // A signal no receiver framed: an FSK pair, DTMF, or neither.
   void RecogniseUnframed(BurstReport& r, const std::vector<Span>& busy) const;

@@ -22,6 +22,9 @@ constexpr double kPreambleSlackBits = 10;
 constexpr double kDeepNoiseDb = 12;
 // Hum this far over a burst that failed hides it, clipping or not.
 constexpr double kHidingHumDb = 12;
+// An FSK signal no receiver framed that is this long a channel seizure and
+// nothing else was cut off before its message.
+constexpr double kSeizureAloneBits = 30;
 // A ring up to this long before FSK data is the short ring pulse that
 // stands for the alerting (RP-AS), after which data may come late.
 constexpr double kRingPulseMs = 450;
@@ -143,23 +146,33 @@ Judgement JudgeBurst(const BurstReport& b, std::optional<int64_t> nextRing) {
   // card into clipping or buries the burst; then every other figure is off.
   if ((b.clippedPct >= LineLimits::kClippedPct && b.humDbm0 > b.levelDbm0) || b.humDbm0 >= b.levelDbm0 + kHidingHumDb)
     return name(Diagnosis::Hum, b.humDbm0);
-  if (has(LimitedFigure::Level) && outside(LimitedFigure::Level)->value < outside(LimitedFigure::Level)->low)
-    return name(Diagnosis::TooWeak, outside(LimitedFigure::Level)->value);
+  // Too weak is the burst as a whole: for DTMF its stronger tone (a weaker
+  // tone alone is twist).
+  const double floor = LimitsOf(b.standard).levelDbm0.low - kLevelSlackDb;
+  const double level = b.standard == Standard::ClipDtmf && b.weakerToneDbm0
+                           ? *b.weakerToneDbm0 + std::fabs(b.twistDb.value_or(0))
+                           : b.levelDbm0;
+  if (level < floor) return name(Diagnosis::TooWeak, level);
   if (b.snrDb && *b.snrDb < kDeepNoiseDb) return name(Diagnosis::TooNoisy, b.snrDb);
   if (has(LimitedFigure::MarkOffset) || has(LimitedFigure::SpaceOffset)) {
     const std::optional<double> mark = b.standard == Standard::ClipDtmf ? b.toneOffsetPct : b.markOffsetPct;
     const std::optional<double> space = b.standard == Standard::ClipDtmf ? std::nullopt : b.spaceOffsetPct;
     return name(Diagnosis::OffFrequency, Worst(mark, space));
   }
-  if (has(LimitedFigure::BitRate)) return name(Diagnosis::OffSpeed, b.bitRateOffsetPct);
+  // Twist before speed: a tone far weaker than the other blurs where the
+  // bits change, not the other way round.
   if (has(LimitedFigure::Twist)) return name(Diagnosis::Twist, b.twistDb);
+  if (has(LimitedFigure::BitRate)) return name(Diagnosis::OffSpeed, b.bitRateOffsetPct);
   if (has(LimitedFigure::Snr)) return name(Diagnosis::TooNoisy, b.snrDb);
   switch (b.fate) {
     case BurstFate::CutOff:
     case BurstFate::NoEndCode:
       return name(Diagnosis::CutOff, b.standard == Standard::ClipDtmf ? b.DigitCount() : b.bytesRead);
     case BurstFate::DigitsLost: return name(Diagnosis::DigitsLost, b.DigitCount());
-    case BurstFate::NotFramed: return name(Diagnosis::Unframed, b.snrDb);
+    case BurstFate::NotFramed:
+      // A channel seizure that never became a message: cut off before it began.
+      if (b.seizureBits && *b.seizureBits >= kSeizureAloneBits) return name(Diagnosis::CutOff, 0);
+      return name(Diagnosis::Unframed, b.snrDb);
     case BurstFate::Unreadable: return name(Diagnosis::Distorted, b.snrDb);
     case BurstFate::ChecksumFailed:
     case BurstFate::Decoded:

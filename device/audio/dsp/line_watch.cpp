@@ -30,6 +30,9 @@ constexpr int64_t kReversalBeforeAlert = 2 * kSampleRate;
 constexpr double kClippedShare = 0.01;
 constexpr double kClippingHumDbm0 = -10;
 constexpr int kCleanSecondsToEnd = 2;
+// Hum whose harmonics keep the band's quiet floor this loud would bury a
+// burst at the usual level (-13 dBm0) under noise 12 dB below it.
+constexpr double kHidingBandFloorDbm0 = -25;
 
 using Span = BandActivity::Span;
 
@@ -71,6 +74,7 @@ struct LineWatch::Impl {
   // a span over one of them is that signal, not a burst of its own, and the
   // noise is measured away from them.
   std::vector<Span> taken;
+  std::vector<CallProgressToneEvent> heardTones;
   std::vector<LineEvent> calls;  // the decoder's own list; the bursts say the same
   std::vector<BurstReport> bursts, otherBursts;
   std::vector<WatchEvent> heard;
@@ -168,16 +172,16 @@ struct LineWatch::Impl {
       v.diagnosis = j.diagnosis;
       v.figure = j.figure;
       v.outside = j.outside;
-    } else if (std::any_of(toneSpans.begin(), toneSpans.end(),
-                           [&](const Span& s) { return s.end >= c.start - kCycleGap && s.start < at; })) {
+    } else if (const std::optional<CallProgressToneEvent> tone = ToneOfCycle(at)) {
       v.diagnosis = Diagnosis::CallProgressTone;
-      v.tone = tones.Current();
+      v.tone = tone;
     } else if (c.rings >= 2) {
       v.diagnosis = Diagnosis::NoCallerId;
-      if (hum.active) {
-        // The hum hides whatever came between the rings.
+      // Hum that clips the card, or whose harmonics fill the band, hides
+      // whatever came between the rings.
+      if (hum.active || (rings.MainsHz() > 0 && activity.FloorDbm0() >= kHidingBandFloorDbm0)) {
         v.diagnosis = Diagnosis::Hum;
-        v.figure = hum.humDbm0;
+        v.figure = hum.active ? hum.humDbm0 : rings.HumDbm0();
       }
     } else {
       return;  // one ring and nothing: the call may have been answered
@@ -187,6 +191,23 @@ struct LineWatch::Impl {
     v.text = DiagnosisText(line, v);
     v.advice = DiagnosisAdvice(v);
     out.push_back(std::move(v));
+  }
+
+  // The exchange's tone heard in the cycle (or within a cycle's gap before
+  // it), classified; one still sounding counts as far as it has gone. Tone
+  // stretches at a ring's edges are the ring's own harmonics.
+  std::optional<CallProgressToneEvent> ToneOfCycle(int64_t at) const {
+    const int64_t from = cycle.start - kCycleGap;
+    for (const CallProgressToneEvent& t : heardTones)
+      if (t.end >= from && t.start < at) return t;
+    const bool sounding = std::any_of(toneSpans.begin(), toneSpans.end(), [&](const Span& s) {
+      return s.end >= from && s.start < at &&
+             std::none_of(cycle.ringStarts.begin(), cycle.ringStarts.end(), [&](int64_t r) {
+               return s.end + kSampleRate / 5 >= r && s.start <= r + RingDetector::kLongestRing;
+             });
+    });
+    if (!sounding) return std::nullopt;
+    return tones.Current();
   }
 
   // Starts a new cycle at `at` unless the open one still holds it.
@@ -234,6 +255,10 @@ struct LineWatch::Impl {
       lastReversal = r->at;
       Remember({r->at - kMargin, r->at + kMargin});
     }
+    if (const auto* t = std::get_if<CallProgressToneEvent>(&e)) {
+      std::erase_if(heardTones, [&](const CallProgressToneEvent& h) { return t->start - h.end > 3 * kCycleGap; });
+      heardTones.push_back(*t);
+    }
     if (const auto* a = std::get_if<AlertToneEvent>(&e)) {
       lastAlertStart = a->start;
       lastAlertEnd = a->end;
@@ -273,7 +298,7 @@ struct LineWatch::Impl {
   void TakeBurst(BurstReport b, bool otherFamily, std::vector<WatchEvent>& out) {
     b.otherFamily = otherFamily;
     Precede(b);
-    meter.Measure(b, taken);
+    meter.Measure(b, taken, fixed != Standard::Auto || otherFamily);
     Remember({b.start, b.end});
     // A framed burst settled late is no unframed one (its span came first).
     std::erase_if(cycle.bursts, [&](const BurstReport& u) {
