@@ -20,7 +20,7 @@ constexpr double kInsideRun = 0.5;
 // A run this long (in positions) is the mark signal's.
 constexpr int kLongRun = 120;
 // The line's filters smear each change of tone over a few samples more.
-constexpr size_t kRunHead = 2, kRunTail = 5;
+constexpr size_t kRunHead = 3, kRunTail = 5;
 // Positions of a tone needed for its figures.
 constexpr size_t kFewestPositions = 8;
 // A tone change counts while the carrier is there: the two tones' sums,
@@ -48,24 +48,31 @@ double TonePower(const std::vector<float>& x, double hz) {
   return s1 * s1 + s2 * s2 - c * s1 * s2;
 }
 
-// The sum of the last `length` samples of `x` mixed down by `hz`.
+// The sum of the last `length` samples of `x` mixed down by `hz`, then the
+// tone's mirror image taken out: mixing a real tone leaves a copy turning at
+// twice the mixing frequency backwards, which a zero there removes (else it
+// sways the phase the tone turns through by a few hertz over short runs).
 std::vector<Complex> Track(const std::vector<float>& x, double hz, int length) {
-  std::vector<Complex> mixed(x.size()), sum(x.size());
-  Complex acc;
+  std::vector<Complex> mixed(x.size()), out(x.size());
+  const Complex image = std::polar(1.0, -2 * 2 * M_PI * hz / kSampleRate);
+  Complex acc, last;
   for (size_t k = 0; k < x.size(); ++k) {
     mixed[k] = double(x[k]) * std::polar(1.0, -2 * M_PI * hz * double(k) / kSampleRate);
     acc += mixed[k];
     if (k >= size_t(length)) acc -= mixed[k - size_t(length)];
-    sum[k] = acc;
+    out[k] = acc - image * last;
+    last = acc;
   }
-  return sum;
+  return out;
 }
 
-// The sum's gain for a tone `offsetHz` from where it was mixed.
-double Gain(double offsetHz, int length) {
+// The track's gain for a tone `offsetHz` from `hz`, where it was mixed: the
+// sum's, and the image's zero's.
+double Gain(double offsetHz, double hz, int length) {
   const double a = M_PI * offsetHz / kSampleRate;
-  if (std::fabs(a) < 1e-9) return length;
-  return std::fabs(std::sin(length * a) / std::sin(a));
+  const double sum = std::fabs(a) < 1e-9 ? length : std::fabs(std::sin(length * a) / std::sin(a));
+  const double zero = std::abs(1.0 - std::polar(1.0, -2 * 2 * M_PI * hz / kSampleRate - 2 * a));
+  return sum * zero;
 }
 
 struct Tone {
@@ -225,8 +232,10 @@ FskToneFigures FskToneMeter::MeasureAt(const std::vector<float>& x, double markH
   }
   // Each tone's own level: its sum's power, the noise's share taken off,
   // for the sum's gain at where the tone really lies.
-  const double markLevel = (m.power - NoisePower(noise, markHz, length)) / std::pow(Gain(m.offsetHz, length), 2);
-  const double spaceLevel = (s.power - NoisePower(noise, spaceHz, length)) / std::pow(Gain(s.offsetHz, length), 2);
+  const double markLevel =
+      (m.power - NoisePower(noise, markHz, length)) / std::pow(Gain(m.offsetHz, markHz, length), 2);
+  const double spaceLevel =
+      (s.power - NoisePower(noise, spaceHz, length)) / std::pow(Gain(s.offsetHz, spaceHz, length), 2);
   if (markLevel > 0 && spaceLevel > 0) f.twistDb = 10 * std::log10(spaceLevel / markLevel);
   const std::vector<double> at = Changes(mark, space, m.power, s.power, length);
   f.bitRate = BitRate(at);

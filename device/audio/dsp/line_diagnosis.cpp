@@ -58,16 +58,16 @@ void TimingOutside(const BurstReport& b, std::optional<int64_t> nextRing, std::v
     QString what;
     if (b.before == Precursor::Ring && fsk) {
       const bool pulse = Ms(b.beforeEnd - b.beforeStart) <= kRingPulseMs;
-      what = pulse ? QStringLiteral("kısa zil ile veri arası") : QStringLiteral("zil ile veri arası");
+      what = pulse ? QStringLiteral("kısa zil-veri arası") : QStringLiteral("zil-veri arası");
       if (b.standard == Standard::JapanV23)
         allowed = Range{0, 6000};
       else
         allowed = pulse ? Range{500, 1e9} : Range{500, 2000};
     } else if (b.before == Precursor::AlertTone && fsk && !b.callWaiting) {
-      what = QStringLiteral("uyarı tonu ile veri arası");
+      what = QStringLiteral("uyarı-veri arası");
       allowed = b.standard == Standard::Bell202 ? Range{0, 700} : Range{45, 500};
     } else if (b.before == Precursor::Reversal && b.standard == Standard::ClipDtmf) {
-      what = QStringLiteral("polarite değişimi ile haneler arası");
+      what = QStringLiteral("polarite-hane arası");
       allowed = Range{200, 1e9};
     }
     if (allowed) Breach(out, LimitedFigure::Timing, gap, *allowed, kTimingSlackMs, what);
@@ -75,7 +75,7 @@ void TimingOutside(const BurstReport& b, std::optional<int64_t> nextRing, std::v
   if (nextRing) {
     const double gap = Ms(*nextRing - b.end);
     const double least = b.standard == Standard::Bell202 ? 500 : 200;
-    Breach(out, LimitedFigure::Timing, gap, {least, 1e9}, kTimingSlackMs, QStringLiteral("veri ile sonraki zil arası"));
+    Breach(out, LimitedFigure::Timing, gap, {least, 1e9}, kTimingSlackMs, QStringLiteral("veri-zil arası"));
   }
   // The preamble's lengths, in milliseconds like the rest of the timing.
   const LineLimits limits = LimitsOf(b.standard);
@@ -103,7 +103,7 @@ std::vector<LimitBreach> FiguresOutside(const BurstReport& b, std::optional<int6
   if (b.standard == Standard::ClipDtmf) {
     if (b.weakerToneDbm0)
       Breach(out, LimitedFigure::Level, *b.weakerToneDbm0, limits.levelDbm0, kLevelSlackDb,
-             QStringLiteral("zayıf ton seviyesi"));
+             QStringLiteral("zayıf ton"));
   } else {
     Breach(out, LimitedFigure::Level, b.levelDbm0, limits.levelDbm0, kLevelSlackDb, QStringLiteral("seviye"));
   }
@@ -186,11 +186,11 @@ namespace {
 QString RangeText(const LimitBreach& x, const QString& unit) {
   if (x.high >= 1e8) return QStringLiteral("en az %1%2").arg(Limit(x.low), unit);
   if (x.low <= -1e8) return QStringLiteral("en çok %1%2").arg(Limit(x.high), unit);
-  if (x.low == -x.high) return QStringLiteral("en çok ±%1%2").arg(Limit(x.high), unit);
-  return QStringLiteral("%1 ile %2%3 arası").arg(Signed(x.low, 0), Signed(x.high, 0), unit);
+  if (x.low == -x.high) return QStringLiteral("±%1%2").arg(Limit(x.high), unit);
+  return QStringLiteral("%1…%2%3").arg(Signed(x.low, 0), Signed(x.high, 0), unit);
 }
 
-// One figure outside, with its limit: "seviye -45,2 dBm0 (en az -40)".
+// One figure outside, with its limit, short: "seviye -45,2 dBm0 (en az -40)".
 QString BreachText(const LimitBreach& x) {
   switch (x.figure) {
     case LimitedFigure::Level:
@@ -203,19 +203,20 @@ QString BreachText(const LimitBreach& x) {
     case LimitedFigure::SpaceOffset:
     case LimitedFigure::BitRate:
       return QStringLiteral("%1 yüzde %2 (%3)").arg(x.what, Signed(x.value), RangeText(x, QString()));
-    case LimitedFigure::Twist:
-      return QStringLiteral("eğim %1 dB (%2)").arg(Signed(x.value), RangeText(x, QStringLiteral(" dB")));
+    case LimitedFigure::Twist: return QStringLiteral("eğim %1 dB (%2)").arg(Signed(x.value), RangeText(x, QString()));
     case LimitedFigure::Timing:
-      return QStringLiteral("%1 %2 ms (%3)").arg(x.what, Number(x.value, 0), RangeText(x, QStringLiteral(" ms")));
+      return QStringLiteral("%1 %2 ms (%3)").arg(x.what, Number(x.value, 0), RangeText(x, QString()));
   }
   return {};
 }
 
-QString FiguresText(const std::vector<LimitBreach>& outside) {
+// Every figure outside, for the advice; the first of them, with how many
+// more there are, for the short line.
+QString FiguresText(const std::vector<LimitBreach>& outside, size_t most) {
   QStringList parts;
-  for (size_t i = 0; i < outside.size() && i < 2; ++i) parts << BreachText(outside[i]);
+  for (size_t i = 0; i < outside.size() && i < most; ++i) parts << BreachText(outside[i]);
   QString text = parts.join(QStringLiteral(", "));
-  if (outside.size() > 2) text += QStringLiteral(" ve %1 ölçü daha").arg(outside.size() - 2);
+  if (outside.size() > most) text += QStringLiteral(" (+%1 ölçü)").arg(outside.size() - most);
   return text;
 }
 
@@ -253,8 +254,8 @@ QString DiagnosisText(int line, const CycleVerdict& v) {
   switch (v.diagnosis) {
     case Diagnosis::Good: return {};
     case Diagnosis::OutOfStandard:
-      return p + QStringLiteral("arayan bilgisi geldi ama standart dışı: %1; yalnız standardı tutan cihaz kaçırabilir")
-                     .arg(FiguresText(v.outside));
+      return p + QStringLiteral("arayan bilgisi geldi ama standart dışı: %1; standart cihaz kaçırabilir")
+                     .arg(FiguresText(v.outside, 1));
     case Diagnosis::NoCallerId: return NoCallerIdText(line);
     case Diagnosis::Unframed:
       return p + QStringLiteral("arayan bilgisine benzer bir sinyal var ama çözülemedi (%1%2 s, SNR %3 dB); %4")
@@ -332,8 +333,9 @@ QString DiagnosisAdvice(const CycleVerdict& v) {
     case Diagnosis::NotACall: return {};
     case Diagnosis::OutOfStandard:
       return QStringLiteral(
-          "bu program arayan bilgisini okudu, ama yalnız standardın sınırlarını tutan bir cihaz bu hatta "
-          "numarayı gösteremeyebilir; standart dışı ölçüleri hattın bakımını yapana bildirin");
+                 "standart dışı: %1. Bu program arayan bilgisini okudu, ama yalnız standardın sınırlarını tutan bir "
+                 "cihaz bu hatta numarayı gösteremeyebilir; bu ölçüleri hattın bakımını yapana bildirin")
+          .arg(FiguresText(v.outside, v.outside.size()));
     case Diagnosis::NoCallerId: return QStringLiteral("arayan numara hizmetinin açılmasını santralden isteyin");
     case Diagnosis::Unframed:
       return QStringLiteral(

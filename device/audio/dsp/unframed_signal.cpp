@@ -23,6 +23,9 @@ constexpr double kPairLeastHz = 650, kPairMostHz = 1150, kPairBetweenHz = 890;
 constexpr double kPairShare = 0.4;
 constexpr double kNearNominal = 0.15;
 constexpr double kRatioNear = 0.03;
+// The weaker tone holds at least this share: a tone 17 dB under the other
+// still does; a sidelobe of another modem's pair does not.
+constexpr double kWeakerToneShare = 0.02;
 // A main lobe of the window: this many grid steps either side of a peak.
 constexpr int kLobe = 6;
 // A channel seizure changes tone every bit: the discriminator between the
@@ -78,6 +81,16 @@ Spectrum Analyse(const std::vector<float>& x) {
   return s;
 }
 
+// A peak's frequency between grid points: a parabola through its
+// neighbours' log powers.
+double PeakHz(const std::vector<double>& s, int b) {
+  if (b <= 0 || b + 1 >= int(s.size()) || s[size_t(b - 1)] <= 0 || s[size_t(b)] <= 0 || s[size_t(b + 1)] <= 0)
+    return HzOf(b);
+  const double l = std::log(s[size_t(b - 1)]), c = std::log(s[size_t(b)]), r = std::log(s[size_t(b + 1)]);
+  const double den = l - 2 * c + r;
+  return HzOf(b) + (den < 0 ? 0.5 * (l - r) / den * kStepHz : 0);
+}
+
 double Near(const std::vector<double>& s, int b) {
   double sum = 0;
   for (int k = std::max(0, b - kLobe); k <= std::min(kBins - 1, b + kLobe); ++k) sum += s[size_t(k)];
@@ -92,7 +105,9 @@ bool FskPair(const Spectrum& s, UnframedSignal& u) {
     if (apart >= kPairLeastHz && apart <= kPairMostHz && (second < 0 || s.total[size_t(b)] > s.total[size_t(second)]))
       second = b;
   }
-  if (second < 0 || Near(s.total, first) + Near(s.total, second) < kPairShare * s.all) return false;
+  if (second < 0 || Near(s.total, first) + Near(s.total, second) < kPairShare * s.all ||
+      Near(s.total, second) < kWeakerToneShare * s.all)
+    return false;
   u.lowHz = HzOf(std::min(first, second));
   u.highHz = HzOf(std::max(first, second));
   u.standard = u.highHz - u.lowHz >= kPairBetweenHz ? Standard::Bell202 : Standard::ClipV23;
@@ -159,27 +174,36 @@ bool Dtmf(const Spectrum& s, UnframedSignal& u) {
       if (hz >= 1080 && hz <= 1800 && (hi < 0 || p > s.frames[f][size_t(hi)])) hi = b;
     }
     const double pl = s.frames[f][size_t(lo)], ph = s.frames[f][size_t(hi)];
-    if (pl + ph >= kDtmfFrameShare * s.framePower[f]) pairs.push_back({HzOf(lo), HzOf(hi), pl, ph});
+    if (pl + ph >= kDtmfFrameShare * s.framePower[f])
+      pairs.push_back({PeakHz(s.frames[f], lo), PeakHz(s.frames[f], hi), pl, ph});
   }
   if (pairs.size() < kFewestKeys) return false;
-  double bestShift = 0;
+  // The most frames on the keypad, and of those shifts the one they sit
+  // closest to.
+  double bestShift = 0, bestMiss = 1e9;
   size_t bestCount = 0;
   std::set<std::pair<int, int>> bestKeys;
   for (double shift = -kDtmfShiftReach; shift <= kDtmfShiftReach + 1e-9; shift += kDtmfShiftStep) {
     std::set<std::pair<int, int>> keys;
     size_t count = 0;
+    double miss = 0;
     for (const Pair& p : pairs) {
       int row = -1, column = -1;
+      double lowMiss = 0, highMiss = 0;
       for (int k = 0; k < 4; ++k) {
-        if (std::fabs(p.lowHz / (kDtmfLowHz[k] * (1 + shift)) - 1) <= kDtmfMatch) row = k;
-        if (std::fabs(p.highHz / (kDtmfHighHz[k] * (1 + shift)) - 1) <= kDtmfMatch) column = k;
+        const double lo = std::fabs(p.lowHz / (kDtmfLowHz[k] * (1 + shift)) - 1);
+        const double hi = std::fabs(p.highHz / (kDtmfHighHz[k] * (1 + shift)) - 1);
+        if (lo <= kDtmfMatch) row = k, lowMiss = lo;
+        if (hi <= kDtmfMatch) column = k, highMiss = hi;
       }
       if (row < 0 || column < 0) continue;
       ++count;
+      miss += lowMiss + highMiss;
       keys.insert({row, column});
     }
-    if (count > bestCount || (count == bestCount && std::fabs(shift) < std::fabs(bestShift))) {
+    if (count > bestCount || (count == bestCount && count > 0 && miss < bestMiss)) {
       bestCount = count;
+      bestMiss = miss;
       bestShift = shift;
       bestKeys = keys;
     }
