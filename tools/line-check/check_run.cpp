@@ -153,6 +153,8 @@ bool CheckRun::Take(const std::vector<int16_t>& frames, int channels) {
   if (channels > 0 && watches_.empty()) Start(channels);
   splitter_.Split(frames, channels);
   if (splitter_.Count() == 0) return true;
+  if (summaryDue_) PrintSummary(RunEnd::Running);
+  summaryDue_ = false;
   int64_t horizon = INT64_MAX;
   for (int c = 0; c < channels && c < int(watches_.size()); ++c) {
     const int16_t* line = splitter_.Line(c);
@@ -173,8 +175,9 @@ bool CheckRun::Take(const std::vector<int16_t>& frames, int channels) {
     for (int c = 0; plot_ && c < plot_->Sections(); ++c) most = std::max(most, plot_->Section(c).cycles);
     if (!pages_->Check(done_, most, &message)) console_.Err(message), outputFailed_ = true;
   }
+  // Said when more audio comes: at the very end the last summary says it.
   if (done_ >= nextSummary_) {
-    PrintSummary(RunEnd::Running);
+    summaryDue_ = true;
     nextSummary_ += kHour;
   }
   return true;

@@ -75,6 +75,7 @@ class CheckRun {
   bool saidStall_ = false;
   qint64 done_ = 0;
   int64_t nextSummary_ = 0;
+  bool summaryDue_ = false;  // an hour is over; said when more audio comes
   bool outputFailed_ = false;
 };
 

@@ -158,7 +158,8 @@ void PlotData::TakeVerdict(State& s, const CycleVerdict& c) {
   for (BurstPanel& p : plot.panels) {
     if (p.start != c.burst->start) continue;
     QString why = QStringLiteral("karar: %1 (%2)").arg(CauseName(c.diagnosis), DiagnosisKey(c.diagnosis));
-    if (c.figure) why += QStringLiteral(" %1 %2").arg(Decimal(*c.figure), FigureUnit(c.diagnosis)).trimmed();
+    if (c.figure)
+      why += QLatin1Char(' ') + QStringLiteral("%1 %2").arg(Decimal(*c.figure), FigureUnit(c.diagnosis)).trimmed();
     for (const LimitBreach& b : c.outside) why += QStringLiteral("; ") + BreachText(b);
     p.caption += QStringLiteral("\n") + why;
   }
