@@ -68,10 +68,14 @@ bool Generate(const Night& night, const std::function<bool(const audiogen::Sampl
   std::multimap<int64_t, std::pair<int, audiogen::Samples>> due;
   size_t next = 0;
   int seed = 1;
+  // The quiet line: one minute of noise per line, over and over (hours of
+  // fresh noise would cost more than the check itself).
+  std::vector<audiogen::Samples> quiet(size_t(night.lines), audiogen::Silence(double(kPiece) / 8000));
+  for (int l = 0; l < night.lines; ++l) audiogen::AddNoise(quiet[size_t(l)], -65, l + 1000);
   for (int64_t at = 0; at < total; at += kPiece) {
     const int64_t n = std::min<int64_t>(kPiece, total - at);
-    std::vector<audiogen::Samples> lines(size_t(night.lines), audiogen::Silence(double(n) / 8000));
-    for (int l = 0; l < night.lines; ++l) audiogen::AddNoise(lines[size_t(l)], -65, int(at / kPiece) * 8 + l + 1000);
+    std::vector<audiogen::Samples> lines;
+    for (const audiogen::Samples& q : quiet) lines.emplace_back(q.begin(), q.begin() + n);
     for (; next < night.cycles.size() && int64_t(night.cycles[next].at * 8000) < at + n; ++next)
       due.emplace(int64_t(night.cycles[next].at * 8000),
                   std::pair{night.cycles[next].line, CycleAudio(night.cycles[next], seed++)});
