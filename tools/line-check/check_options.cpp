@@ -58,8 +58,9 @@ int ParseCheckOptions(QCoreApplication& app, CheckOptions* options) {
       {QStringLiteral("keep"),
        QStringLiteral("Sorunlu ya da standart dışı her zil döngüsünün sesini ve çizimini bu dizine saklar."),
        QStringLiteral("dizin")},
-      {QStringLiteral("keep-max"), QStringLiteral("En çok bu kadar döngü saklanır (varsayılan 100)."),
-       QStringLiteral("sayı"), QStringLiteral("100")},
+      {QStringLiteral("keep-max"),
+       QStringLiteral("En çok bu kadar döngü saklanır ve ayrıntılı çizilir (varsayılan 100)."), QStringLiteral("sayı"),
+       QStringLiteral("100")},
   });
   if (!cli.parse(app.arguments())) return Refuse(ParserError(cli));
   if (cli.isSet(help) || cli.isSet(QStringLiteral("help-all"))) cli.showHelp(0);

@@ -112,7 +112,7 @@ void CheckRun::Start(int channels) {
     plot_ = std::make_unique<PlotData>(channels);
     plot_->SetTitle(title);
     plot_->SetClock(clock_);
-    pages_ = std::make_unique<PlotPages>(&guard_, std::move(plotTarget_), title, clock_);
+    pages_ = std::make_unique<PlotPages>(&guard_, std::move(plotTarget_), title, clock_, options_.keepMax);
   }
   if (!options_.keepPath.isEmpty()) keeper_ = std::make_unique<CycleKeeper>(&guard_, options_.keepMax, title, clock_);
   nextSummary_ = kHour;

@@ -162,7 +162,7 @@ int OverviewLayout::X(int64_t sample) const {
   return kLeft + int(std::clamp<int64_t>(sample, 0, length_) * (kPlotWidth - 1) / length_);
 }
 
-QImage PaintOverview(const PlotData& data, const QStringList& pages, int perPage) {
+QImage PaintOverview(const PlotData& data, const QStringList& pages, int perPage, int undrawn) {
   const OverviewLayout l(data);
   QImage image(kWidth, l.height, QImage::Format_RGB32);
   image.fill(kPaper);
@@ -198,8 +198,11 @@ QImage PaintOverview(const PlotData& data, const QStringList& pages, int perPage
       pages.isEmpty()
           ? QStringLiteral("Sorunlu döngü yok.")
           : QStringLiteral("Sorunlu döngülerin her biri ayrıntısıyla: %1 (sayfada %2 döngü)")
-                .arg(pages.size() == 1 ? pages.first() : pages.first() + QStringLiteral(" … ") + pages.last())
-                .arg(perPage);
+                    .arg(pages.size() == 1 ? pages.first() : pages.first() + QStringLiteral(" … ") + pages.last())
+                    .arg(perPage) +
+                (undrawn > 0
+                     ? QStringLiteral("; sınıra gelindi, %1 döngü daha yalnızca sayıldı (--keep-max)").arg(undrawn)
+                     : QString());
   g.drawText(QRect(kLeft, y + 6, kPlotWidth, 20), Qt::AlignLeft | Qt::AlignVCenter, details);
   g.end();
   return image;

@@ -26,7 +26,8 @@ struct OverviewLayout {
   std::vector<int> tops_;
 };
 
-// `pages` names the files the failed cycles are drawn in, in order.
-QImage PaintOverview(const PlotData& data, const QStringList& pages, int perPage);
+// `pages` names the files the failed cycles are drawn in, in order;
+// `undrawn` failed cycles were past the limit.
+QImage PaintOverview(const PlotData& data, const QStringList& pages, int perPage, int undrawn = 0);
 
 }  // namespace linecheck

@@ -7,8 +7,8 @@
 
 namespace linecheck {
 
-PlotPages::PlotPages(OutputGuard* guard, std::unique_ptr<OutputFile> main, QString title, AudioClock clock)
-    : guard_(guard), main_(std::move(main)), title_(std::move(title)), clock_(clock) {}
+PlotPages::PlotPages(OutputGuard* guard, std::unique_ptr<OutputFile> main, QString title, AudioClock clock, int limit)
+    : guard_(guard), main_(std::move(main)), title_(std::move(title)), clock_(clock), limit_(limit) {}
 
 PlotPages::~PlotPages() = default;
 
@@ -19,6 +19,11 @@ QString PlotPages::PageName(int page) const {
 }
 
 bool PlotPages::Add(CycleCapture capture, QString* error) {
+  if (drawn_ >= limit_) {
+    ++left_;
+    return true;
+  }
+  ++drawn_;
   held_.push_back(std::move(capture));
   return !long_ || int(held_.size()) < kPerPage || WritePage(error);
 }
@@ -51,7 +56,7 @@ bool PlotPages::Finish(const PlotData& run, QString* error) {
   if (!long_) return SaveImage(PaintPlot(run), *main_, error);
   while (!held_.empty())
     if (!WritePage(error)) return false;
-  return SaveImage(PaintOverview(run, pages_, kPerPage), *main_, error);
+  return SaveImage(PaintOverview(run, pages_, kPerPage, left_), *main_, error);
 }
 
 }  // namespace linecheck

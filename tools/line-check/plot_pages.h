@@ -6,7 +6,9 @@
 //
 // Whether the run is long is known only as it goes, so failed cycles are
 // held until it is: then each page is written as soon as it is full, and no
-// more than a page's cycles are ever held.
+// more than a page's cycles are ever held. At most `limit` cycles are drawn
+// (--keep-max), so a week of failures fills no disk; the overview says how
+// many more there were.
 #include <QStringList>
 #include <vector>
 
@@ -23,10 +25,11 @@ class PlotPages {
   static constexpr int64_t kShortSamples = int64_t(15) * 60 * device::audio::kSampleRate;
   static constexpr int kShortCycles = 8;
 
-  PlotPages(OutputGuard* guard, std::unique_ptr<OutputFile> main, QString title, AudioClock clock);
+  PlotPages(OutputGuard* guard, std::unique_ptr<OutputFile> main, QString title, AudioClock clock, int limit);
   ~PlotPages();
 
-  // A cycle worth keeping, to be drawn in detail if the run is long.
+  // A cycle worth keeping, to be drawn in detail if the run is long; past
+  // the limit only counted.
   bool Add(CycleCapture capture, QString* error);
   // Whether the run, `heard` samples in with at most `cycles` on a line, is long.
   bool Check(int64_t heard, int cycles, QString* error);
@@ -43,6 +46,7 @@ class PlotPages {
   std::unique_ptr<OutputFile> main_;
   QString title_;
   AudioClock clock_;
+  int limit_, drawn_ = 0, left_ = 0;
   bool long_ = false;
   std::vector<CycleCapture> held_;
   QStringList pages_;
