@@ -2,6 +2,8 @@
 // events and verdicts it reports, as text and as one JSON object per line.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -113,6 +115,41 @@ TEST(LineCheck, TextReportNamesTheRecordingAndAnUnreadableOneFails) {
   const CheckRun bad = LineCheck({junk});
   EXPECT_EQ(bad.exitCode, 1);
   EXPECT_TRUE(bad.errors.contains(QStringLiteral("biçimi okunamıyor: AMR"))) << bad.errors.toStdString();
+}
+
+TEST(LineCheck, WrongCommandLinesAndFailingSourcesSayWhatWasGiven) {
+  QTemporaryDir dir;
+  const QString good = Recording(dir, QStringLiteral("none"));
+  // The same recording with half its data gone, as a recorder stopped mid-write leaves it.
+  const QString cut = dir.filePath(QStringLiteral("yarim.wav"));
+  QFile::copy(good, cut);
+  QFile(cut).resize(QFileInfo(cut).size() / 2);
+  const QString empty = dir.filePath(QStringLiteral("bos.wav"));
+  QFile(empty).open(QIODevice::WriteOnly);
+  const QString fifo = dir.filePath(QStringLiteral("akis.wav"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  const struct {
+    const char* name;
+    QStringList args;
+    int exitCode;
+    QString says;  // the one line on stderr holds it
+  } cases[] = {
+      {"unknown option", {"--bogus", good}, 2, "bilinmeyen seçenek --bogus"},
+      {"a value missing", {good, "--seconds"}, 2, "--seconds seçeneğinin değeri eksik"},
+      {"two sources", {good, good}, 2, "tek bir kaynak"},
+      {"a recording cut short is judged all the same", {"--json", cut}, 0, cut + ": Ses dosyası yarıda kesildi"},
+      {"an empty file is named", {empty}, 1, empty},
+      {"a FIFO no one writes, bounded by --seconds", {"--seconds", "1", fifo}, 1, "hiç ses gelmedi"},
+      {"a card that is not there", {"/dev/snd/pcmC97D0c"}, 1, "ses kartı /dev/snd/pcmC97D0c yok"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const CheckRun r = LineCheck(c.args);
+    EXPECT_EQ(r.exitCode, c.exitCode);
+    EXPECT_EQ(r.errors.count(u'\n'), 1) << r.errors.toStdString();
+    EXPECT_TRUE(r.errors.contains(c.says)) << r.errors.toStdString();
+    if (c.exitCode == 0) EXPECT_FALSE(Of(r.events, 2, "verdict").isEmpty());
+  }
 }
 
 }  // namespace

@@ -64,6 +64,20 @@ TEST(LineLevelTrack, ReadsLevelsAndStaysBoundedOnLongAudio) {
   }
 }
 
+TEST(LineLevelTrack, MarksTheBlocksWhereTheCardClipped) {
+  // Hum loud enough to hit full scale for half a second, between quiet line.
+  audiogen::Samples s = audiogen::Tone(1000, 1, -20);
+  audiogen::Samples hum = audiogen::Tone(50, 0.5, 0);
+  audiogen::Amplify(hum, 4);
+  audiogen::Append(s, hum);
+  audiogen::Append(s, audiogen::Tone(1000, 1, -20));
+  linecheck::LevelTrack track;
+  track.Feed(s.data(), s.size());
+  const auto blocks = track.Blocks();
+  ASSERT_EQ(blocks.size(), 50u);
+  for (size_t i = 0; i < blocks.size(); ++i) EXPECT_EQ(blocks[i].clipped, i >= 20 && i < 30) << i;
+}
+
 TEST(LineSpectrogram, ShowsATonesLevelAtItsBandOnly) {
   const struct {
     double hz, dbm0;
@@ -178,9 +192,15 @@ const struct LineCase {
 std::vector<TestLine> MakeLines() {
   std::vector<TestLine> lines;
   int seed = 1;
+  size_t longest = 0;
   for (const LineCase& c : kLines) {
     lines.push_back(c.make());
-    audiogen::AddNoise(lines.back().audio, -65, seed++);
+    longest = std::max(longest, lines.back().audio.size());
+  }
+  // As one recording holds them: all as long as the longest.
+  for (TestLine& l : lines) {
+    l.audio.resize(longest, 0);
+    audiogen::AddNoise(l.audio, -65, seed++);
   }
   return lines;
 }
@@ -211,7 +231,7 @@ TEST(LinePlot, MarksEachEventWhereItWas) {
   const linecheck::PlotData data = Collect(lines);
   for (size_t c = 0; c < lines.size(); ++c) {
     SCOPED_TRACE(kLines[c].name);
-    const auto& marks = data.Channel(int(c)).marks;
+    const auto& marks = data.Section(int(c)).marks;
     ASSERT_EQ(marks.size(), lines[c].marks.size());
     for (size_t i = 0; i < marks.size(); ++i) {
       const Expected& e = lines[c].marks[i];
@@ -228,59 +248,184 @@ TEST(LinePlot, MarksEachEventWhereItWas) {
       EXPECT_NEAR(double(marks[i].start) / kSampleRate, e.start, 0.1);
       EXPECT_NEAR(double(marks[i].end) / kSampleRate, e.end, 0.1);
     }
-    // Each burst has its spectrogram, covering the burst.
-    const auto& panels = data.Channel(int(c)).panels;
-    ASSERT_EQ(panels.size(), lines[c].burstStart >= 0 ? 1u : 0u);
-    if (panels.empty()) continue;
+    // Each burst has its spectrogram, covering the burst, before any tone's.
+    const auto& panels = data.Section(int(c)).panels;
+    const auto bursts = std::count_if(panels.begin(), panels.end(), [](const linecheck::BurstPanel& p) {
+      return p.kind == linecheck::PanelKind::Burst;
+    });
+    ASSERT_EQ(bursts, lines[c].burstStart >= 0 ? 1 : 0);
+    if (bursts == 0) continue;
+    EXPECT_EQ(panels[0].kind, linecheck::PanelKind::Burst);
     const auto& s = panels[0].spectrum;
     EXPECT_LE(s.start, At(lines[c].burstStart));
     EXPECT_GE(s.start + int64_t(s.columns) * s.step, At(lines[c].burstEnd) - 2 * s.step);
   }
   // Labels carry the figures: the burst's number, standard, level, SNR; a
   // failed one its fate.
-  EXPECT_TRUE(data.Channel(0).marks[1].label.startsWith(QStringLiteral("#1 clip MDMF")))
-      << data.Channel(0).marks[1].label.toStdString();
-  EXPECT_TRUE(data.Channel(0).marks[1].label.contains(QStringLiteral("-20.0 dBm0, SNR")));
-  EXPECT_TRUE(data.Channel(1).marks[1].label.endsWith(QStringLiteral("sağlama toplamı tutmadı")))
-      << data.Channel(1).marks[1].label.toStdString();
-  EXPECT_TRUE(data.Channel(2).verdicts.at(0).text.contains(QStringLiteral("santral numara göndermiyor")))
-      << data.Channel(2).verdicts.at(0).text.toStdString();
+  EXPECT_TRUE(data.Section(0).marks[1].label.startsWith(QStringLiteral("#1 clip MDMF")))
+      << data.Section(0).marks[1].label.toStdString();
+  EXPECT_TRUE(data.Section(0).marks[1].label.contains(QStringLiteral("-20,0 dBm0, SNR")));
+  EXPECT_TRUE(data.Section(1).marks[1].label.endsWith(QStringLiteral("sağlama toplamı tutmadı")))
+      << data.Section(1).marks[1].label.toStdString();
+  EXPECT_TRUE(
+      data.Section(2).verdicts.at(0).text.contains(QStringLiteral("santral numara göndermiyor")))
+      << data.Section(2).verdicts.at(0).text.toStdString();
 }
 
-TEST(LinePlot, KeepsFailedBurstsAndVerdictsOverGoodOnesWhenFull) {
-  // Bursts reported one after the other; F fails its checksum.
+// A line with call-progress tones and caller-ID bursts at known places, as
+// the plot is given them: the audio, then each event.
+struct Stretch {
+  char kind;  // F a failed burst, G a good one, T a tone
+  int64_t start, end;
+};
+
+linecheck::PlotData TonesAndBursts(const char* sequence, std::vector<Stretch>* stretches) {
+  linecheck::PlotData data(1);
+  audiogen::Samples audio = audiogen::Silence(0.5);
+  for (const char* k = sequence; *k; ++k) {
+    const int64_t start = int64_t(audio.size());
+    audiogen::Append(audio, *k == 'T' ? audiogen::Tone(425, 0.5, -20) : audiogen::CallerIdBurst(Call(), -20));
+    stretches->push_back({*k, start, int64_t(audio.size())});
+    audiogen::Append(audio, audiogen::Silence(0.5));
+  }
+  audiogen::AddNoise(audio, -65, 3);
+  size_t fed = 0;
+  for (const Stretch& st : *stretches) {
+    // Audio up to just past the signal, then its event, as the watch reports it.
+    const size_t to = size_t(st.end + kSampleRate / 4);
+    data.Feed(0, audio.data() + fed, to - fed);
+    fed = to;
+    if (st.kind == 'T') {
+      device::audio::CallProgressToneEvent t;
+      t.tone = device::audio::CallProgressTone::Busy;
+      t.start = st.start;
+      t.end = st.end;
+      t.lowHz = 425;
+      data.Take(0, t);
+    } else {
+      device::audio::BurstReport b;
+      b.standard = device::audio::Standard::ClipV23;
+      b.fate = st.kind == 'F' ? device::audio::BurstFate::ChecksumFailed : device::audio::BurstFate::Decoded;
+      b.start = st.start;
+      b.end = st.end;
+      data.Take(0, b);
+    }
+  }
+  data.Feed(0, audio.data() + fed, audio.size() - fed);
+  return data;
+}
+
+TEST(LinePlot, CallerIdBurstsGetSpectrogramsBeforeTonesFailedFirst) {
   const struct {
     const char* sequence;
-    const char* kept;  // the numbers of the panels kept, in order
+    const char* shown;  // the panels' kinds, in order
   } cases[] = {
-      {"GGG", "1,2,3"},
-      {"GGGGGGGG", "1,2,3,4,5,6"},
-      {"GGGGGGFF", "3,4,5,6,7,8"},
-      {"FFFFFFFG", "1,2,3,4,5,6"},
-      {"GFGFGFGFGF", "2,4,5,6,8,10"},
+      {"TTTTTTTTTGF", "FGTTTTTT"},
+      {"GTGFT", "FGGTT"},
+      {"GGGGGGGGGGF", "FGGGGGGG"},
+      {"TT", "TT"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.sequence);
-    linecheck::PlotData data(1);
-    int64_t at = 0;
-    for (const char* p = c.sequence; *p; ++p, at += 8000) {
+    std::vector<Stretch> stretches;
+    const linecheck::PlotData data = TonesAndBursts(c.sequence, &stretches);
+    QString shown;
+    for (const auto& p : data.Section(0).panels)
+      shown += p.kind == linecheck::PanelKind::CallProgressTone ? u'T' : p.failed ? u'F' : u'G';
+    EXPECT_EQ(shown, QLatin1String(c.shown));
+  }
+  // In the picture: the first spectrogram shows the failed burst's two
+  // tones, the last one the 425 Hz tone.
+  std::vector<Stretch> stretches;
+  const linecheck::PlotData data = TonesAndBursts("TTTTTTTTTGF", &stretches);
+  const QImage image = linecheck::PaintPlot(data);
+  const linecheck::PlotLayout layout(data);
+  const auto brightest = [&](int panel, double hz) {
+    const QRect r = layout.Panel(0, panel);
+    int most = 0;
+    for (int x = r.left() + r.width() / 4; x < r.right() - r.width() / 4; ++x)
+      most = std::max(most, qGray(image.pixel(x, layout.PanelY(0, panel, hz))));
+    return most;
+  };
+  const int last = int(data.Section(0).panels.size()) - 1;
+  EXPECT_GT(brightest(0, 1300), brightest(0, 3300) + 80);
+  EXPECT_GT(brightest(0, 2100), brightest(0, 3300) + 80);
+  EXPECT_GT(brightest(last, 425), brightest(last, 1300) + 80);
+}
+
+// Marks crowded in time: each a ring, burst or verdict with a long label.
+linecheck::PlotData Crowd(int marks, double apart) {
+  linecheck::PlotData data(1);
+  const audiogen::Samples quiet = audiogen::Silence(apart * marks + 2);
+  data.Feed(0, quiet.data(), quiet.size());
+  for (int i = 0; i < marks; ++i) {
+    const int64_t at = At(1 + i * apart);
+    if (i % 3 == 0) {
+      device::audio::RingEvent r;
+      r.start = at;
+      r.end = at + At(apart / 2);
+      r.ringInCycle = i % 2 + 1;
+      data.Take(0, r);
+    } else if (i % 3 == 1) {
       device::audio::BurstReport b;
       b.standard = device::audio::Standard::ClipV23;
-      b.fate = *p == 'F' ? device::audio::BurstFate::ChecksumFailed : device::audio::BurstFate::Decoded;
+      b.layout = QStringLiteral("MDMF");
+      b.fate = device::audio::BurstFate::CutOff;
       b.start = at;
-      b.end = at + 4000;
+      b.end = at + At(apart / 3);
       data.Take(0, b);
+    } else {
       device::audio::CycleVerdict v;
-      v.at = at + 6000;
-      v.diagnosis = *p == 'F' ? device::audio::Diagnosis::ChecksumFailure : device::audio::Diagnosis::Good;
+      v.at = at;
+      v.diagnosis = device::audio::Diagnosis::TooWeak;
       data.Take(0, v);
     }
-    QStringList panels, verdicts;
-    for (const auto& panel : data.Channel(0).panels) panels << QString::number(panel.number);
-    for (const auto& verdict : data.Channel(0).verdicts) verdicts << QString::number(verdict.number);
-    EXPECT_EQ(panels.join(u','), QLatin1String(c.kept));
-    EXPECT_EQ(verdicts.join(u','), QLatin1String(c.kept));
-    EXPECT_EQ(data.Channel(0).bursts, int(strlen(c.sequence)));
+  }
+  return data;
+}
+
+TEST(LinePlot, LabelsNeverOverlapAndTheirLeadersCrossNoOtherLabel) {
+  const struct {
+    const char* name;
+    int marks;
+    double apart;  // seconds
+    bool allFull;  // every label fits in full
+  } cases[] = {
+      {"sparse", 6, 8, true},
+      {"a ring cycle's events close together", 9, 0.6, false},
+      {"a long recording's run of cycles", 300, 0.4, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const linecheck::PlotData data = Crowd(c.marks, c.apart);
+    const QImage image = linecheck::PaintPlot(data);
+    const linecheck::PlotLayout layout(data);
+    const auto& labels = layout.Labels(0);
+    ASSERT_FALSE(labels.empty());
+    const QRect lane = layout.Lane(0);
+    int shortened = 0;
+    for (size_t i = 0; i < labels.size(); ++i) {
+      const QRect box = labels[i].box;
+      EXPECT_GE(box.left(), lane.left());
+      EXPECT_LE(box.right(), lane.right() + 20);
+      EXPECT_LT(box.bottom(), lane.top());
+      shortened += labels[i].shortened;
+      // The text is painted inside its box: some pixels there are not paper.
+      int inked = 0;
+      for (int x = box.left(); x <= box.right(); ++x)
+        for (int y = box.top(); y <= box.bottom(); ++y) inked += QColor(image.pixel(x, y)) != QColor(250, 250, 250);
+      EXPECT_GT(inked, 10) << i;
+      for (size_t j = 0; j < labels.size(); ++j) {
+        if (i == j) continue;
+        EXPECT_FALSE(box.intersects(labels[j].box)) << i << " and " << j;
+        const QRect leader(labels[j].leaderX, labels[j].box.bottom() + 1, 1, lane.top() - labels[j].box.bottom() - 1);
+        EXPECT_FALSE(leader.intersects(box)) << "leader of " << j << " through " << i;
+      }
+    }
+    if (c.allFull) {
+      EXPECT_EQ(labels.size(), size_t(c.marks));
+      EXPECT_EQ(shortened, 0);
+    }
   }
 }
 
@@ -288,7 +433,7 @@ using Marks = std::vector<std::vector<linecheck::PlotMark>>;
 
 Marks MarksOf(const linecheck::PlotData& data) {
   Marks marks;
-  for (int c = 0; c < data.Channels(); ++c) marks.push_back(data.Channel(c).marks);
+  for (int c = 0; c < data.Sections(); ++c) marks.push_back(data.Section(c).marks);
   return marks;
 }
 
@@ -334,11 +479,11 @@ void ExpectPicture(const QImage& image, const linecheck::PlotData& data, const M
     ASSERT_EQ(marks[c].size(), lines[c].marks.size());
     for (const auto& m : marks[c]) {
       SCOPED_TRACE(m.label.toStdString());
-      const int x = layout.X((m.start + m.end) / 2);
+      const int x = layout.X(int(c), (m.start + m.end) / 2);
       EXPECT_EQ(QColor(image.pixel(x, y)), linecheck::MarkColour(m.kind));
     }
     // Quiet line between the events is no mark.
-    const int quiet = layout.X(At(lines[c].marks.front().start - 0.3));
+    const int quiet = layout.X(int(c), At(lines[c].marks.front().start - 0.3));
     for (int k = int(MarkKind::Ring); k <= int(MarkKind::FailedVerdict); ++k)
       EXPECT_NE(QColor(image.pixel(quiet, y)), linecheck::MarkColour(MarkKind(k)));
     if (lines[c].burstStart < 0) continue;
@@ -397,7 +542,9 @@ TEST(LinePlot, CommandWritesThePictureOrSaysWhyNot) {
     ASSERT_TRUE(bad.waitForFinished(60000));
     EXPECT_EQ(bad.exitCode(), 1);
     const QString errors = QString::fromUtf8(bad.readAllStandardError());
-    EXPECT_EQ(errors, QStringLiteral("cid-line-check: çizim dosyası yazılamıyor: %1\n").arg(u.target));
+    EXPECT_TRUE(errors.startsWith(QStringLiteral("cid-line-check: çizim dosyası %1 yazılmaz: ").arg(u.target)))
+        << errors.toStdString();
+    EXPECT_EQ(errors.count(u'\n'), 1);
     // Refused before the recording is read.
     EXPECT_TRUE(bad.readAllStandardOutput().isEmpty());
   }

@@ -11,16 +11,17 @@ struct CheckOptions {
   QString source;                                                 // a recording, a FIFO or a capture node
   bool json = false;                                              // one JSON object per event
   double seconds = 60;                                            // how long a card or stream is listened to
+  bool secondsGiven = false;                                      // --seconds on the command line
   device::audio::Standard fixed = device::audio::Standard::Auto;  // the standard the device is set to
-  bool save = false;                                              // keep what was heard, in savePath
-  QString savePath;
-  bool plot = false;  // draw the picture, into plotPath
-  QString plotPath;
+  QString savePath;                                               // keep what was heard; empty: not asked
+  QString plotPath;                                               // draw the picture; empty: not asked
+  QString keepPath;                                               // keep each failed cycle here; empty: not asked
+  int keepMax = 100;                                              // at most this many cycles kept
 };
 
 // Reads the command line into `options`. Returns -1 to go on, else the exit
-// code to end with (2 for a wrong command line, after one Turkish line on
-// standard error; 0 after --help).
+// code to end with: 2 for a wrong command line (the parser's own errors
+// among them), after one Turkish line on standard error; 0 after --help.
 int ParseCheckOptions(QCoreApplication& app, CheckOptions* options);
 
 }  // namespace linecheck

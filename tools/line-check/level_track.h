@@ -1,6 +1,7 @@
 #pragma once
 // One channel's level over time for the line-check plot: RMS in 50 ms
-// blocks, the loudest block kept beside the mean when blocks are merged.
+// blocks, the loudest block kept beside the mean when blocks are merged,
+// and whether the sound card clipped anywhere in a block.
 // However long the recording, it holds at most kMaxBlocks blocks: when full,
 // neighbours are merged and each block covers twice the time.
 #include <cstddef>
@@ -17,6 +18,7 @@ class LevelTrack {
   struct Block {
     double meanDbm0 = -100;  // RMS over the block
     double peakDbm0 = -100;  // the loudest 50 ms in it
+    bool clipped = false;    // a sample at full scale in it
   };
 
   void Feed(const int16_t* samples, size_t count);
@@ -28,6 +30,7 @@ class LevelTrack {
  private:
   struct Power {
     double mean = 0, peak = 0;  // mean square, of full scale
+    bool clipped = false;
   };
   void Close();
 
@@ -37,6 +40,7 @@ class LevelTrack {
   // The 50 ms block being filled, and the merged block it goes into.
   int64_t squares_ = 0;
   int filled_ = 0;
+  bool clipping_ = false;
   Power open_;
   int64_t openSamples_ = 0;
 };

@@ -21,7 +21,8 @@ bool PlotAsked(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const QByteArray a(argv[i]);
     if (a == "--") return false;
-    if (a == "--plot" || a.startsWith("--plot=")) return true;
+    for (const char* option : {"--plot", "--keep"})
+      if (a == option || a.startsWith(QByteArray(option) + '=')) return true;
   }
   return false;
 }
