@@ -27,8 +27,10 @@ constexpr int64_t kBusyMargin = 3 * kSampleRate / 100;
 // of the way up, and those within kQuietSpread of them, are taken.
 constexpr double kQuietShare = 0.3;
 constexpr double kQuietSpread = 1.5;
-// Fewer quiet blocks than this say nothing about the noise.
+// Fewer quiet blocks than this say nothing about the noise; this many (half
+// a second) say enough.
 constexpr size_t kFewestQuietBlocks = 3;
+constexpr size_t kEnoughQuietBlocks = 25;
 // A burst no louder than the noise reads as this share of what was heard.
 constexpr double kLeastSignalShare = 0.1;
 // The preamble is looked for this far before the message: the longest
@@ -137,8 +139,11 @@ std::optional<BurstMeter::Noise> BurstMeter::QuietLine(int64_t before, const std
   const int64_t to = before - kNoiseGap;
   const int64_t from = std::max({to - kNoiseReach, n_ - kHistory + 1, int64_t(0)});
   std::vector<std::pair<double, int64_t>> blocks;
-  // Blocks on a fixed grid, so the same audio gives the same noise.
-  for (int64_t b = (from + kNoiseBlock - 1) / kNoiseBlock * kNoiseBlock; b + kNoiseBlock <= to; b += kNoiseBlock) {
+  // Blocks on a fixed grid, so the same audio gives the same noise; back from
+  // the burst, the nearest first, until enough of the line is heard (the line
+  // as it is now, not as it was seconds ago).
+  for (int64_t b = (to - kNoiseBlock) / kNoiseBlock * kNoiseBlock; b >= from && blocks.size() < kEnoughQuietBlocks;
+       b -= kNoiseBlock) {
     const bool near = std::any_of(busy.begin(), busy.end(), [&](const Span& s) {
       return Overlaps(s, b - kBusyMargin, b + kNoiseBlock + kBusyMargin);
     });

@@ -107,7 +107,10 @@ std::vector<LimitBreach> FiguresOutside(const BurstReport& b, std::optional<int6
   } else {
     Breach(out, LimitedFigure::Level, b.levelDbm0, limits.levelDbm0, kLevelSlackDb, QStringLiteral("seviye"));
   }
-  if (b.snrDb) Breach(out, LimitedFigure::Snr, *b.snrDb, {limits.leastSnrDb, 1e9}, kSnrSlackDb, QStringLiteral("SNR"));
+  // Off hook (call waiting) the line before the burst carries the talk, not
+  // the line's noise: no SNR to judge.
+  if (b.snrDb && !b.callWaiting)
+    Breach(out, LimitedFigure::Snr, *b.snrDb, {limits.leastSnrDb, 1e9}, kSnrSlackDb, QStringLiteral("SNR"));
   const Range tones{-limits.tonePct, limits.tonePct};
   if (b.standard == Standard::ClipDtmf) {
     if (b.toneOffsetPct)

@@ -10,11 +10,14 @@
 #include <QTextBlock>
 
 #include "device/control/builtin_control.h"
+#include "device/core/ring_cycles.h"
+#include "device/fake_device.h"
 #include "platform/application.h"
 #include "support/manual_clock.h"
 #include "support/recorded_tone.h"
 #include "support/scoped_control_registration.h"
 #include "tools/simulator/line_faults.h"
+#include "tools/simulator/public_format.h"
 #include "ui/main_window/form1.h"
 
 namespace {
@@ -107,6 +110,8 @@ class AudioWindow {
     return out;
   }
   qint64 NowMs() const { return clock_.NowMs(); }
+  QString Directory() const { return dir_.path(); }
+  bool Connected() const { return form_->Label9->text() == QStringLiteral("Cihaz bağlı"); }
 
  private:
   QTemporaryDir dir_, files_;
@@ -194,6 +199,49 @@ TEST(AudioDiagnosis, ARingHoldsItsLinesBarUpForASecond) {
   for (int i = 0; i < 5; ++i) w.Poll();
   EXPECT_EQ(w.Bar1(), 0) << "the second is over";
   EXPECT_EQ(w.Bar2(), 0) << "the other line never rang";
+}
+
+}  // namespace
+
+namespace {
+
+// A voice modem and a unit of the public format ring twice with no caller
+// ID while saying something else in the same second each time (a line it
+// cannot read): the message limit lets one line a second through, and the
+// no-caller-ID line must still reach the message area, once, in full.
+TEST(AudioDiagnosis, NoCallerIdOfModemsAndUnitsSurvivesABusySecond) {
+  const struct {
+    const char* entry;
+    std::function<std::unique_ptr<sim::Emulation>()> emulation;
+    int line;  // the line the verdict names (0: a device of one line)
+  } cases[] = {
+      {"modem-m", [] { return sim::MakeModem(QStringLiteral("M5")); }, 0},
+      {"lineunit-u", [] { return sim::MakePublicFormatUnit(2); }, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.entry);
+    AudioWindow w;
+    device::test::FakeDevice unit(w.Directory(), QString::fromLatin1(c.entry), c.emulation());
+    ASSERT_TRUE(unit.Plug());
+    // A unit of the public format identifies with its first record: one
+    // ring, whose cycle is long over when the test's rings come.
+    if (c.line > 0) unit.Write(unit.Emulation().Ringing(2, 0));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+          w.Poll();
+          return w.Connected();
+        },
+        10000));
+    for (int i = 0; i < 100; ++i) w.Poll();
+    for (int ring = 0; ring < 2; ++ring) {
+      unit.Write("\x01\x02 nothing to read\r\n");
+      unit.Write(unit.Emulation().Ringing(c.line == 0 ? 1 : c.line, 0));
+      for (int i = 0; i < 40; ++i) w.Poll();
+    }
+    for (int i = 0; i < 40; ++i) w.Poll();
+    const QStringList said = w.DeviceLines().filter(device::NoCallerIdText(c.line));
+    EXPECT_EQ(said.size(), 1) << w.DeviceLines().join(u'\n').toStdString();
+  }
 }
 
 }  // namespace
