@@ -8,7 +8,7 @@
 // how many verdicts named the cause and which verdicts were given, then the
 // confusion of true causes against verdicts, and the goals met or missed.
 //
-//   diagnosis_bench [--seed N] [--per-cell N] [--only TEXT] [--verbose]
+//   diagnosis_bench [--seed N] [--per-cell N] [--only TEXT] [--verbose] [--dump DIR]
 extern "C" {
 #include <spandsp.h>
 }
@@ -683,11 +683,12 @@ struct Outcome {
   bool noCallerIdOverEnergy = false;
 };
 
-Outcome Judge(const Recording& rec, size_t block, bool verbose) {
-  static int dumped = 0;
-  if (const char* dump = getenv("DIAG_DUMP"))
-    audiogen::WriteWav(QString("%1/rec%2.wav").arg(dump).arg(dumped), rec.audio);
-  ++dumped;
+// With a dump folder, every recording is also written there as a WAV file,
+// numbered in the order judged, to be listened to or fed to the line check.
+Outcome Judge(const Recording& rec, size_t block, bool verbose, const QString& dump) {
+  static int judged = 0;
+  if (!dump.isEmpty()) audiogen::WriteWav(QStringLiteral("%1/rec%2.wav").arg(dump).arg(judged), rec.audio);
+  ++judged;
   LineWatch watch(1, rec.fixed);
   std::vector<WatchEvent> events;
   for (size_t i = 0; i < rec.audio.size(); i += block)
@@ -723,9 +724,49 @@ Outcome Judge(const Recording& rec, size_t block, bool verbose) {
     o.named = false;
   o.noCallerIdOverEnergy = rec.energy && o.verdict == QStringLiteral("no_caller_id");
   if (verbose && !o.named)
-    std::fprintf(stderr, "    #%d block %zu %s (rings %d, alerts %d, reversals %d): %s\n", dumped - 1, block,
+    std::fprintf(stderr, "    #%d block %zu %s (rings %d, alerts %d, reversals %d): %s\n", judged - 1, block,
                  qPrintable(o.verdict), rings, alerts, reversals, verdict ? qPrintable(verdict->text) : "");
   return o;
+}
+
+// The SNR the bursts' figures give against the SNR the line was made with,
+// 0 to 40 dB: FSK and DTMF bursts between the rings, decoded or not.
+void SnrAccuracy(Random& r, int perPoint, int& seed) {
+  std::printf("\nSNR measured against the truth (band noise on the whole line, burst between the rings):\n\n");
+  std::printf(
+      "| true SNR | standard | bursts measured | mean error | largest error |\n| ---: | --- | ---: | ---: | ---: |\n");
+  for (Standard st : {Standard::ClipV23, Standard::ClipDtmf})
+    for (double snr : {0.0, 5.0, 10.0, 20.0, 30.0, 40.0}) {
+      double sum = 0, worst = 0;
+      int measured = 0;
+      for (int k = 0; k < perPoint; ++k) {
+        const double level = r.Uniform(-30, -15);
+        const Sent sent = CallBurstOf(r, st, level);
+        // The truth is the burst's level while it sounds (DTMF: during its
+        // digits, not the gaps), against the noise put on the line.
+        double squares = 0;
+        int on = 0;
+        for (int16_t v : sent.burst)
+          if (std::abs(v) > 50) squares += double(v) * v, ++on;
+        const double sounding = 10 * std::log10(squares / std::max(1, on) / (32768.0 * 32768.0)) + 6.16;
+        Cycle c = RingCycle(r, sent.burst, r.Uniform(0.6, 1.5));
+        Noise(c.line, sounding - snr, seed++);
+        LineWatch watch(1);
+        std::vector<WatchEvent> events;
+        watch.Feed(c.line.data(), c.line.size(), events);
+        watch.Finish(events);
+        for (const WatchEvent& e : events)
+          if (const auto* b = std::get_if<BurstReport>(&e); b && b->snrDb) {
+            const double error = *b->snrDb - snr;
+            sum += error;
+            worst = std::max(worst, std::fabs(error));
+            ++measured;
+            break;
+          }
+      }
+      std::printf("| %.0f dB | %s | %d of %d | %+.2f dB | %.2f dB |\n", snr, qPrintable(StandardName(st)), measured,
+                  perPoint, measured ? sum / measured : 0.0, worst);
+    }
 }
 
 struct Tally {
@@ -744,6 +785,7 @@ struct Options {
   int perCell = 20;
   QString only;
   bool verbose = false;
+  QString dump;
 };
 
 bool Parse(const QStringList& args, Options* o) {
@@ -757,6 +799,8 @@ bool Parse(const QStringList& args, Options* o) {
       o->only = args[++i];
     else if (args[i] == QStringLiteral("--verbose"))
       o->verbose = true;
+    else if (args[i] == QStringLiteral("--dump") && i + 1 < args.size())
+      o->dump = args[++i];
     else
       return false;
   }
@@ -769,7 +813,7 @@ int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   Options opt;
   if (!Parse(app.arguments(), &opt)) {
-    std::fprintf(stderr, "usage: %s [--seed N] [--per-cell N] [--only TEXT] [--verbose]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s [--seed N] [--per-cell N] [--only TEXT] [--verbose] [--dump DIR]\n", argv[0]);
     return 2;
   }
   std::printf("Diagnosis benchmark, seed %u, %d recordings per cell.\n\n", opt.seed, opt.perCell);
@@ -787,7 +831,7 @@ int main(int argc, char** argv) {
         Tally cell;
         for (int k = 0; k < opt.perCell; ++k) {
           const Recording rec = Make(row, st, size, r, seed++);
-          const Outcome o = Judge(rec, kBlocks[r.Int(0, 4)], opt.verbose);
+          const Outcome o = Judge(rec, kBlocks[r.Int(0, 4)], opt.verbose, opt.dump);
           for (Tally* t : {&cell, &all, row.figureRow && size < 2 ? &inside : &beyond,
                            &confusion[QStringLiteral("%1 (%2)")
                                           .arg(FaultName(row.fault))
@@ -810,6 +854,7 @@ int main(int argc, char** argv) {
   for (const auto& [name, t] : confusion)
     std::printf("| %s | %d | %.1f %% | %s |\n", qPrintable(name), t.total, 100.0 * t.named / t.total,
                 qPrintable(Given(t)));
+  if (opt.only.isEmpty() || opt.only == QStringLiteral("SNR accuracy")) SnrAccuracy(r, opt.perCell, seed);
   const auto share = [](const Tally& t) { return t.total ? 100.0 * t.named / t.total : 100.0; };
   std::printf(
       "\nInside every limit: good %.1f %% (goal 99.5 %%); outside: cause named %.1f %% (goal 97 %%);\n"

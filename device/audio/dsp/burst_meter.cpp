@@ -27,6 +27,9 @@ constexpr int64_t kBusyMargin = 3 * kSampleRate / 100;
 // of the way up, and those within kQuietSpread of them, are taken.
 constexpr double kQuietShare = 0.3;
 constexpr double kQuietSpread = 1.5;
+// A signal whose louder half holds this much more than its quieter half
+// sounds in bursts with gaps between.
+constexpr double kGapped = 1.5;
 // Fewer quiet blocks than this say nothing about the noise; this many (half
 // a second) say enough.
 constexpr size_t kFewestQuietBlocks = 3;
@@ -204,11 +207,28 @@ BurstReport BurstMeter::MeasureUnframed(int64_t start, int64_t end, const std::v
   r.fate = BurstFate::NotFramed;
   r.start = r.messageStart = start;
   r.end = end;
-  r.levelDbm0 = Dbm0FromMeanSquare(MeanSquare(start, end));
+  r.levelDbm0 = Dbm0FromMeanSquare(SoundingMeanSquare(start, end));
   MeasureLevel(r, busy);
   MeasureBelowBand(r);
   RecogniseUnframed(r, busy);
   return r;
+}
+
+// The signal's power while it sounds: a signal in bursts (DTMF digits and
+// their gaps) is measured over its louder half, one that sounds throughout
+// over all of it.
+double BurstMeter::SoundingMeanSquare(int64_t from, int64_t to) const {
+  std::vector<double> blocks;
+  for (int64_t b = from; b + kNoiseBlock <= to; b += kNoiseBlock) blocks.push_back(MeanSquare(b, b + kNoiseBlock));
+  const double all = MeanSquare(from, to);
+  if (blocks.size() < 4) return all;
+  std::sort(blocks.begin(), blocks.end());
+  const size_t half = blocks.size() / 2;
+  double low = 0, high = 0;
+  for (size_t i = 0; i < blocks.size(); ++i) (i < half ? low : high) += blocks[i];
+  low /= double(half);
+  high /= double(blocks.size() - half);
+  return high > kGapped * low ? high : all;
 }
 
 std::vector<float> BurstMeter::Band(int64_t from, int64_t to) const {

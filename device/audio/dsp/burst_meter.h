@@ -49,6 +49,7 @@ class BurstMeter {
 
   float X(int64_t i) const { return i < 0 || i + kHistory <= n_ || i >= n_ ? 0.f : x_[size_t(i & (kHistory - 1))]; }
   double MeanSquare(int64_t from, int64_t to) const;
+  double SoundingMeanSquare(int64_t from, int64_t to) const;
   std::optional<Noise> QuietLine(int64_t before, const std::vector<Span>& busy) const;
   void MeasureLevel(BurstReport& r, const std::vector<Span>& busy) const;
   // What lies below the band over a burst (mains hum, the ring's tail), and
