@@ -59,6 +59,23 @@ TEST(EventReport, BurstLineNamesOnlyWhatWasMeasured) {
   }
 }
 
+// A burst after an alert tone in a conversation is call waiting's caller ID,
+// and both its line and its cycle's verdict say so.
+TEST(EventReport, CallWaitingIsNamedSo) {
+  BurstReport b = Burst(BurstFate::Decoded, Standard::ClipV23);
+  b.before = Precursor::AlertTone;
+  b.callWaiting = true;
+  CycleVerdict v;
+  v.burst = b;
+  EXPECT_TRUE(linecheck::EventText(1, WatchEvent(b)).contains(QStringLiteral("çağrı bekletmede")));
+  EXPECT_EQ(linecheck::VerdictText(v), QStringLiteral("çağrı bekletmede arayan bilgisi sağlam geldi"));
+  EXPECT_TRUE(linecheck::EventJson(1, WatchEvent(b))[QStringLiteral("call_waiting")].toBool());
+  b.callWaiting = false;
+  v.burst = b;
+  EXPECT_FALSE(linecheck::EventText(1, WatchEvent(b)).contains(QStringLiteral("çağrı bekletmede")));
+  EXPECT_EQ(linecheck::VerdictText(v), QStringLiteral("arayan bilgisi sağlam geldi (0 zil)"));
+}
+
 TEST(EventReport, JsonFiguresAreRoundedToTheirPrecision) {
   BurstReport b = Burst(BurstFate::Decoded, Standard::ClipV23);
   b.start = 2378801;  // 297.350125 s

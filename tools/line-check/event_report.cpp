@@ -91,6 +91,7 @@ QString BurstText(const BurstReport& b) {
   else
     s += QStringLiteral(", %1 rakam, eğim %2 dB").arg(b.DigitCount()).arg(Num(b.twistDb));
   s += QStringLiteral("; öncesinde %1").arg(PrecursorName(b.before));
+  if (b.callWaiting) s += QStringLiteral(" (konuşma sırasında: çağrı bekletmede arayan bilgisi)");
   if (b.message) s += QStringLiteral("; ") + Fields(*b.message);
   if (b.nonCall) s += QStringLiteral("; ") + b.nonCall->Text();
   return s;
@@ -357,7 +358,9 @@ QString BreachText(const LimitBreach& b) {
 }
 
 QString VerdictText(const CycleVerdict& c) {
-  return c.text.isEmpty() ? QStringLiteral("arayan bilgisi sağlam geldi (%1 zil)").arg(c.rings) : c.text;
+  if (!c.text.isEmpty()) return c.text;
+  if (c.burst && c.burst->callWaiting) return QStringLiteral("çağrı bekletmede arayan bilgisi sağlam geldi");
+  return QStringLiteral("arayan bilgisi sağlam geldi (%1 zil)").arg(c.rings);
 }
 
 QString EventText(int line, const WatchEvent& event, const AudioClock& clock) {
