@@ -57,14 +57,13 @@ constexpr LineLimits LimitsOf(Standard standard) {
               .twistDb = {-8, 8},
               .seizureBits = {0, 0},
               .markBits = {0, 0}};
-    case Standard::JapanV23:
-      return {.levelDbm0 = {-40, -5},
-              .leastSnrDb = 20,
-              .tonePct = 1.5,
-              .ratePct = 1.0,
-              .twistDb = {-6, 6},
-              .seizureBits = {0, 0},
-              .markBits = {50, 130}};
+    case Standard::JapanV23: {
+      // V.23 with its own preamble: no channel seizure, a shorter mark.
+      LineLimits japan = LimitsOf(Standard::ClipV23);
+      japan.seizureBits = {0, 0};
+      japan.markBits = {50, 130};
+      return japan;
+    }
     case Standard::ClipV23:
     case Standard::Auto: break;
   }
