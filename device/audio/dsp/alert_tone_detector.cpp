@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "device/audio/dsp/dbm0.h"
+#include "device/audio/dsp/tone_power.h"
 
 namespace device::audio {
 namespace {
@@ -13,19 +14,6 @@ constexpr double kToneShare = 0.2;
 constexpr double kPairShare = 0.7;
 constexpr double kFloorDbm0 = -50;
 
-// Power of the tone at `hz` in `x` (Goertzel), as the mean square a sine of
-// that amplitude has.
-double TonePower(const float* x, int n, double hz) {
-  const double c = 2 * std::cos(2 * M_PI * hz / kSampleRate);
-  double s1 = 0, s2 = 0;
-  for (int i = 0; i < n; ++i) {
-    const double s = x[i] + c * s1 - s2;
-    s2 = s1;
-    s1 = s;
-  }
-  const double mag2 = s1 * s1 + s2 * s2 - c * s1 * s2;
-  return 2 * mag2 / (double(n) * n);
-}
 }  // namespace
 
 void AlertToneDetector::Feed(const float* band, size_t count, std::vector<WatchEvent>& out) {

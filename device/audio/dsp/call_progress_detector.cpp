@@ -5,6 +5,7 @@
 
 #include "device/audio/dsp/dbm0.h"
 #include "device/audio/dsp/median.h"
+#include "device/audio/dsp/tone_power.h"
 
 namespace device::audio {
 namespace {
@@ -34,17 +35,6 @@ constexpr double kContinuousMs = 2500;
 // hum.
 constexpr double kSameHz = 12;
 constexpr double kHarmonicHz = 2;
-
-double Power(const float* x, int n, double hz) {
-  const double c = 2 * std::cos(2 * M_PI * hz / kSampleRate);
-  double s1 = 0, s2 = 0;
-  for (int i = 0; i < n; ++i) {
-    const double s = x[i] + c * s1 - s2;
-    s2 = s1;
-    s1 = s;
-  }
-  return s1 * s1 + s2 * s2 - c * s1 * s2;
-}
 
 bool Near(double hz, double nominal) { return std::fabs(hz - nominal) <= kSameHz; }
 
@@ -120,7 +110,7 @@ void CallProgressDetector::EndOfBlock(const float* block, bool ringing, double h
       w[i] = float(window_[i] * (0.5 - 0.5 * std::cos(2 * M_PI * double(i) / double(w.size()))));
     s.resize(kBins);
     double all = 0;
-    for (int b = 0; b < kBins; ++b) all += s[size_t(b)] = Power(w.data(), int(w.size()), HzOf(b));
+    for (int b = 0; b < kBins; ++b) all += s[size_t(b)] = TonePower(w.data(), w.size(), HzOf(b));
     const auto [first, second] = Peaks(s);
     tone = all > 0 && Lobe(s, first) + (second >= 0 ? Lobe(s, second) : 0) >= kToneShare * all;
   }

@@ -6,6 +6,7 @@
 
 #include "device/audio/dsp/caller_id_message.h"
 #include "device/audio/dsp/median.h"
+#include "device/audio/dsp/tone_power.h"
 #include "device/audio/dsp/tones.h"
 
 namespace device::audio {
@@ -35,18 +36,6 @@ constexpr size_t kFewestChanges = 20;
 // A tone not found where it was looked for is looked for this far about it,
 // in steps of this share (a tone this far off still rules its sum).
 constexpr double kSearchReach = 0.15, kSearchStep = 0.01;
-
-// Power of `x` at `hz` (Goertzel).
-double TonePower(const std::vector<float>& x, double hz) {
-  const double c = 2 * std::cos(2 * M_PI * hz / kSampleRate);
-  double s1 = 0, s2 = 0;
-  for (float v : x) {
-    const double s = v + c * s1 - s2;
-    s2 = s1;
-    s1 = s;
-  }
-  return s1 * s1 + s2 * s2 - c * s1 * s2;
-}
 
 // The sum of the last `length` samples of `x` mixed down by `hz`, then the
 // tone's mirror image taken out: mixing a real tone leaves a copy turning at
@@ -225,8 +214,8 @@ FskToneFigures FskToneMeter::MeasureAt(const std::vector<float>& x, double markH
     // One tone so much weaker that it never rules its own sum: it shows in
     // the spectrum still. The tones share a burst about evenly, so their
     // powers over it compare as their levels do, to within a dB or two.
-    const double strong = TonePower(x, f.markHz ? *f.markHz : *f.spaceHz);
-    const double weak = TonePower(x, f.markHz ? spaceHz : markHz);
+    const double strong = TonePower(x.data(), x.size(), f.markHz ? *f.markHz : *f.spaceHz);
+    const double weak = TonePower(x.data(), x.size(), f.markHz ? spaceHz : markHz);
     if (strong > 0 && weak > 0) f.twistDb = (f.markHz ? 10 : -10) * std::log10(weak / strong);
     return f;
   }

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "device/audio/dsp/dbm0.h"
+#include "device/audio/dsp/tone_power.h"
 
 namespace device::audio {
 namespace {
@@ -147,14 +148,7 @@ void RingDetector::EndRing(std::vector<WatchEvent>& out) {
   double best = 0;
   for (double hz = kRingLowestHz; hz <= kRingHighestHz + 1e-9; hz += kRingStepHz) {
     if (mainsHz_ > 0 && std::fabs(hz - mainsHz_) < 2) continue;
-    const double c = 2 * std::cos(2 * M_PI * hz * kDecimate / kSampleRate);
-    double s1 = 0, s2 = 0;
-    for (size_t i = 0; i < len; ++i) {
-      const double v = slow[i] + c * s1 - s2;
-      s2 = s1;
-      s1 = v;
-    }
-    const double p = s1 * s1 + s2 * s2 - c * s1 * s2;
+    const double p = TonePower(slow.data(), len, hz, double(kSampleRate) / kDecimate);
     if (p > best) best = p, r.hz = hz;
   }
   ringRaw_.clear();

@@ -8,6 +8,7 @@
 #include "device/audio/dsp/caller_id_message.h"
 #include "device/audio/dsp/dbm0.h"
 #include "device/audio/dsp/median.h"
+#include "device/audio/dsp/tone_power.h"
 #include "device/audio/dsp/tones.h"
 
 namespace device::audio {
@@ -41,17 +42,6 @@ constexpr double kDtmfShiftReach = 0.12, kDtmfShiftStep = 0.001, kDtmfMatch = 0.
 
 double HzOf(int bin) { return kLowestHz + bin * kStepHz; }
 
-double Power(const float* x, int n, double hz) {
-  const double c = 2 * std::cos(2 * M_PI * hz / kSampleRate);
-  double s1 = 0, s2 = 0;
-  for (int i = 0; i < n; ++i) {
-    const double s = x[i] + c * s1 - s2;
-    s2 = s1;
-    s1 = s;
-  }
-  return 2 * (s1 * s1 + s2 * s2 - c * s1 * s2) / (double(n) * n);
-}
-
 struct Spectrum {
   std::vector<std::vector<double>> frames;  // per frame, per bin: a tone's mean square
   std::vector<double> framePower;           // per frame: its mean square
@@ -74,7 +64,8 @@ Spectrum Analyse(const std::vector<float>& x) {
     s.framePower.push_back(p / kFrame);
     std::vector<double> bins(kBins);
     // A Hann window keeps a quarter of a tone's power at its bin's centre.
-    for (int b = 0; b < kBins; ++b) s.total[size_t(b)] += bins[size_t(b)] = 4 * Power(w.data(), kFrame, HzOf(b));
+    for (int b = 0; b < kBins; ++b)
+      s.total[size_t(b)] += bins[size_t(b)] = 4 * TonePower(w.data(), size_t(kFrame), HzOf(b));
     s.frames.push_back(std::move(bins));
   }
   for (double v : s.total) s.all += v;
