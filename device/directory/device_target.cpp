@@ -137,8 +137,8 @@ bool IsSerialDeviceNode(const QString& path, QString* why) {
       !console.isEmpty() || (maj == kTtyAuxMajor && min == kConsoleMinor) || (maj == kTtyMajor && min == 0)) {
     const QString which = console.isEmpty() ? QString() : QStringLiteral("çekirdeğin konsolu %1; ").arg(console);
     *why = QStringLiteral(
-               "%1 sistemin konsolu (%2çekirdek iletileri ve oturum açma isteği buraya yazılır), "
-               "bir seri aygıt değil")
+               "%1 sistemin konsolu (%2çekirdek iletileri ve oturum açma isteği buraya yazılır); "
+               "cihaz olarak açılmaz")
                .arg(path, which);
     return false;
   }
