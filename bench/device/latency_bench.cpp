@@ -154,10 +154,14 @@ void BM_PlugAndUnplug(benchmark::State& state, bool plug) {
 // identifies, so shown - identified must stay within one period; the
 // counters give the worst of each and how many plugs went past the bound.
 // A unit identifies with its first answer; a unit of the public call-record
-// format with its first record, which it sends here the moment its entry is
-// made (the simulator's "plug" then "ring").
+// format with the first record the program hears: this one sends one the
+// moment its entry is made and then one every 100 ms, as a ringing line's
+// unit reports rings (what it sends before the program has read the entry
+// and bound the port is heard by no one, so it identifies with a later one).
 void BM_PlugToShown(benchmark::State& state, bool ethernet) {
   constexpr int kPollMs = 500;
+  // A timer fires at its time or a little after, as the loop comes round.
+  constexpr double kTimerSlackMs = 5;
   QTemporaryDir dir;
   device::TBuiltinControl control(QStringList{dir.path()});
   control.StartMonitoring();
@@ -172,19 +176,27 @@ void BM_PlugToShown(benchmark::State& state, bool ethernet) {
   for (auto _ : state) {
     std::unique_ptr<device::test::FakeDevice> dev;
     const int phaseMs = int(QRandomGenerator::global()->bounded(kPollMs));
-    QTimer poll;  // the window's timer, of its default kind
+    QTimer poll;  // the window's timer, of its kind
+    poll.setTimerType(Qt::PreciseTimer);
     poll.setInterval(kPollMs);
     Clock::time_point start, identified{}, shown{};
     QObject::connect(&poll, &QTimer::timeout, [&] {
       if (shown == Clock::time_point{} && !model().isEmpty()) shown = Clock::now();
     });
     poll.start();
+    QTimer ring;
+    ring.setInterval(100);
+    QObject::connect(&ring, &QTimer::timeout, [&] {
+      unit.writeDatagram(device::MakeRecordPacket(1, 7, "01 R        09/26 11:28:00\r\n"), QHostAddress::LocalHost,
+                         port);
+    });
     QTimer::singleShot(phaseMs, [&] {
       start = Clock::now();
       if (ethernet) {
         QString error;
         device::CreateDeviceEntry(dir.path(), QStringLiteral("ethunit-bench"), QStringLiteral("127.0.0.1:%1").arg(port),
                                   &error);
+        ring.start();
         unit.writeDatagram(device::MakeRecordPacket(1, 7, "01 R        09/26 11:28:00\r\n"), QHostAddress::LocalHost,
                            port);
       } else {
@@ -207,7 +219,7 @@ void BM_PlugToShown(benchmark::State& state, bool ethernet) {
     const double afterMs = std::chrono::duration<double, std::milli>(shown - identified).count();
     worstIdentified = std::max(worstIdentified, identifiedMs);
     worstAfter = std::max(worstAfter, afterMs);
-    overBound += afterMs > kPollMs ? 1 : 0;
+    overBound += afterMs > kPollMs + kTimerSlackMs ? 1 : 0;
     ++plugs;
     state.SetIterationTime(std::chrono::duration<double>(shown - start).count());
     if (ethernet)
