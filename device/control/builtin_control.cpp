@@ -136,6 +136,8 @@ void TBuiltinControl::TickSession(DeviceSession* s, qint64 nowMs) {
 }
 
 void TBuiltinControl::Dropping(DeviceSession* s) {
+  // Plugged in again, it is a device just identified once more.
+  if (announced_.startsWith(s->Entry().path + u'\n')) announced_.clear();
   // Its last words wait their turn, and go out at once as it is forgotten.
   if (s->HasPartialRecord())
     errors_.InTurn(s->Entry().path, s->Label(),
