@@ -217,6 +217,7 @@ TEST(DeviceLinkCommand, ListsUsableEntriesAndRemovesByName) {
   const QString dir = runtime.path() + "/callerid-devices";
   ASSERT_EQ(LinkCommand(runtime.path(), {"add", "10.0.0.7", "--ethunit"}).code, 0);
   ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), dir + "/unit-zero"));
+  ASSERT_TRUE(QFile::link(QStringLiteral("10.0.0.7:3520"), dir + "/ethunit-twin"));  // made by hand
   QProcess p;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
@@ -226,7 +227,10 @@ TEST(DeviceLinkCommand, ListsUsableEntriesAndRemovesByName) {
   const QString out = QString::fromUtf8(p.readAllStandardOutput());
   EXPECT_TRUE(out.contains(dir + "/ethunit-10.0.0.7 -> 10.0.0.7")) << out.toStdString();
   EXPECT_FALSE(out.contains(QStringLiteral("unit-zero"))) << out.toStdString();
-  EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).contains(QStringLiteral("unit-zero")));
+  EXPECT_FALSE(out.contains(QStringLiteral("ethunit-twin"))) << out.toStdString();
+  const QString err = QString::fromUtf8(p.readAllStandardError());
+  EXPECT_TRUE(err.contains(QStringLiteral("unit-zero"))) << err.toStdString();
+  EXPECT_TRUE(err.contains(QStringLiteral("ethunit-twin: ethunit-10.0.0.7 kaydıyla aynı birim"))) << err.toStdString();
 
   EXPECT_EQ(LinkCommand(runtime.path(), {"remove", "/anywhere/ethunit-10.0.0.7"}).code, 0);
   EXPECT_FALSE(QFileInfo(dir + "/ethunit-10.0.0.7").isSymLink());

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdio>
+#include <map>
 
 #include "device/directory/audio_target.h"
 #include "device/directory/device_directory.h"
@@ -134,8 +135,17 @@ int Remove(const QStringList& args) {
 // would refuse is said on standard error.
 int List() {
   QStringList refusals;
-  for (const device::DeviceEntry& e : device::ScanDeviceDirectories(device::DefaultDeviceDirectories(), &refusals))
+  std::map<QString, QString> firsts;  // device -> the entry the program would link it under
+  for (const device::DeviceEntry& e : device::ScanDeviceDirectories(device::DefaultDeviceDirectories(), &refusals)) {
+    const QString identity = device::TargetIdentity(e.family, e.target);
+    if (const auto first = firsts.find(identity); !identity.isEmpty() && first != firsts.end()) {
+      refusals << QStringLiteral("%1: %2; ikinci kayıt kullanılmadı")
+                      .arg(e.path, device::SameDeviceText(e.family, e.target, first->second));
+      continue;
+    }
+    firsts[identity] = e.name;
     std::printf("%s -> %s\n", QFile::encodeName(e.path).constData(), QFile::encodeName(e.target).constData());
+  }
   for (const QString& line : refusals) std::fprintf(stderr, "cid-device-link: %s\n", line.toLocal8Bit().constData());
   return 0;
 }
