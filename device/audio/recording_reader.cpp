@@ -247,11 +247,14 @@ bool RecordingReader::OpenLibrary(SF_INFO* info) {
   io_->fd = fd_;
   io_->at = 0;
   struct stat st {};
-  openedBytes_ = ::fstat(fd_, &st) == 0 ? qint64(st.st_size) : 0;
+  const qint64 bytes = ::fstat(fd_, &st) == 0 ? qint64(st.st_size) : 0;
   file_ = sf_open_virtual(&kVirtualIo, SFM_READ, info, io_.get());
+  left_ = 0;  // nothing to read until the library is where the reading was
   if (!file_ || info->channels <= 0 || info->samplerate <= 0) return false;
+  if (read_ > 0 && sf_seek(file_, read_, SEEK_SET) != read_) return false;
   left_ = info->frames - read_;
-  return read_ == 0 || sf_seek(file_, read_, SEEK_SET) == read_;
+  openedBytes_ = bytes;
+  return true;
 }
 
 bool RecordingReader::Grew() {
@@ -260,7 +263,9 @@ bool RecordingReader::Grew() {
   // The library knows the length it saw when it opened the file: open it
   // again on what is there now and go on where it was.
   SF_INFO info{};
-  return OpenLibrary(&info) && info.channels == channels_ && info.samplerate == rate_;
+  if (OpenLibrary(&info) && info.channels == channels_ && info.samplerate == rate_) return true;
+  left_ = 0;  // not the recording it was: nothing more is read from it
+  return false;
 }
 
 QString RecordingReader::EndText() const {
@@ -297,9 +302,14 @@ QString RecordingReader::TakeNote() {
 }
 
 AudioSource::Status RecordingReader::Read(int wakeFd, int waitMs, std::vector<int16_t>& out, QString* message) {
-  if (!file_ && (fd_ < 0 || !Start(message))) return Status::Failed;
+  if (!started_) {
+    if (fd_ < 0 || !Start(message)) return Status::Failed;
+    started_ = true;
+  }
   in_.resize(size_t(kChunkFrames) * size_t(channels_));
-  const sf_count_t got = left_ > 0 ? sf_readf_float(file_, in_.data(), kChunkFrames) : 0;
+  // A file being written that the library could not open again (its header
+  // caught mid-rewrite) is tried again as it grows.
+  const sf_count_t got = file_ && left_ > 0 ? sf_readf_float(file_, in_.data(), kChunkFrames) : 0;
   if (got > 0) {
     left_ -= got;
     read_ += got;
@@ -310,7 +320,7 @@ AudioSource::Status RecordingReader::Read(int wakeFd, int waitMs, std::vector<in
     converter_.Convert(in_.data(), long(got), out);
     return Status::Data;
   }
-  if (sf_error(file_) != SF_ERR_NO_ERROR) {
+  if (file_ && sf_error(file_) != SF_ERR_NO_ERROR) {
     converter_.Finish(out);
     *message = QStringLiteral("Ses dosyası okunurken hata: %1").arg(QString::fromUtf8(sf_strerror(file_)));
     return Status::Failed;

@@ -71,6 +71,7 @@ class RecordingReader : public AudioSource {
   qint64 left_ = 0;  // file frames not yet read of those the library knows
   qint64 read_ = 0;  // file frames read
   qint64 frames8k_ = -1;
+  bool started_ = false;    // the file's head was read and the library opened it once
   bool following_ = false;  // being written: followed while it grows
   qint64 openedBytes_ = 0;  // the file's size when the library last opened it
   qint64 lastGrowthMs_ = 0;
