@@ -1,9 +1,13 @@
 #include "device/audio/recording_reader.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <sndfile.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <QFile>
 #include <cmath>
 
 #include "device/audio/dsp/caller_id_message.h"
@@ -12,24 +16,20 @@
 
 namespace device {
 
+// The library reads the checked descriptor through these, never owning it
+// (it would close it on a file it cannot read, and that number may by then
+// be another thread's). A file still being written has its header's sizes
+// shown as unknown, so the library takes the samples the file holds now, not
+// the 0 or the guess a recorder writes first.
+struct RecordingFileIo {
+  int fd = -1;
+  sf_count_t at = 0;
+  std::vector<qint64> unknownSizeFields;  // offsets of 4-byte size fields
+};
+
 namespace {
 
 bool IsWave(const QByteArray& head) { return head.size() >= 12 && head.startsWith("RIFF") && head.mid(8, 4) == "WAVE"; }
-
-// Where a chunk of a RIFF/WAVE head starts (its body) and its declared size;
-// false when it is not within the head.
-bool FindChunk(const QByteArray& head, const char* id, qint64* body, uint32_t* size) {
-  for (qint64 at = 12; at + 8 <= head.size();) {
-    const uint32_t s = WavU32(head, at + 4);
-    if (head.mid(at, 4) == id) {
-      *body = at + 8;
-      *size = s;
-      return true;
-    }
-    at += 8 + qint64(s) + (s & 1);
-  }
-  return false;
-}
 
 constexpr uint16_t kWavePcm = 0x0001, kWaveFloat = 0x0003;
 
@@ -37,7 +37,7 @@ constexpr uint16_t kWavePcm = 0x0001, kWaveFloat = 0x0003;
 bool WaveTag(const QByteArray& head, uint16_t* tag) {
   qint64 body = 0;
   uint32_t size = 0;
-  if (!FindChunk(head, "fmt ", &body, &size) || size < 16 || body + 16 > head.size()) return false;
+  if (!FindRiffChunk(head, "fmt ", &body, &size) || size < 16 || body + 16 > head.size()) return false;
   *tag = WavU16(head, body);
   if (*tag == 0xFFFE && size >= 40 && body + 26 <= head.size()) *tag = WavU16(head, body + 24);
   return true;
@@ -70,9 +70,71 @@ QString LibraryName(int format) {
   return QString::fromUtf8(info.name);
 }
 
+// Whether some process this one can see (itself included) holds the file
+// open for writing: a call recorder still recording into it.
+bool OpenForWriting(const struct stat& file) {
+  DIR* proc = ::opendir("/proc");
+  if (!proc) return false;
+  bool writing = false;
+  while (const dirent* p = ::readdir(proc)) {
+    if (writing) break;
+    if (p->d_name[0] < '1' || p->d_name[0] > '9') continue;
+    const QByteArray fdDir = QByteArray("/proc/") + p->d_name + "/fd";
+    DIR* fds = ::opendir(fdDir.constData());
+    if (!fds) continue;  // gone, or another user's
+    while (const dirent* f = ::readdir(fds)) {
+      struct stat st {};
+      if (f->d_name[0] == '.' || ::fstatat(::dirfd(fds), f->d_name, &st, 0) != 0) continue;
+      if (st.st_dev != file.st_dev || st.st_ino != file.st_ino) continue;
+      QFile info(QString::fromLatin1(QByteArray("/proc/") + p->d_name + "/fdinfo/" + f->d_name));
+      if (!info.open(QIODevice::ReadOnly)) continue;
+      for (const QByteArray& line : info.readAll().split('\n'))
+        if (line.startsWith("flags:") && (line.mid(6).trimmed().toUInt(nullptr, 8) & O_ACCMODE) != O_RDONLY)
+          writing = true;
+      if (writing) break;
+    }
+    ::closedir(fds);
+  }
+  ::closedir(proc);
+  return writing;
+}
+
+sf_count_t VirtualLength(void* user) {
+  struct stat st {};
+  return ::fstat(static_cast<RecordingFileIo*>(user)->fd, &st) == 0 ? sf_count_t(st.st_size) : 0;
+}
+
+sf_count_t VirtualSeek(sf_count_t offset, int whence, void* user) {
+  auto* v = static_cast<RecordingFileIo*>(user);
+  const sf_count_t base = whence == SEEK_CUR ? v->at : whence == SEEK_END ? VirtualLength(user) : 0;
+  if (base + offset < 0) return -1;
+  return v->at = base + offset;
+}
+
+sf_count_t VirtualRead(void* ptr, sf_count_t count, void* user) {
+  auto* v = static_cast<RecordingFileIo*>(user);
+  const ssize_t n = ::pread(v->fd, ptr, size_t(count), off_t(v->at));
+  if (n <= 0) return 0;
+  for (const qint64 field : v->unknownSizeFields)
+    for (qint64 i = std::max<qint64>(field, v->at); i < std::min<qint64>(field + 4, v->at + n); ++i)
+      static_cast<unsigned char*>(ptr)[i - v->at] = 0xFF;
+  v->at += n;
+  return n;
+}
+
+sf_count_t VirtualWrite(const void*, sf_count_t, void*) { return 0; }
+sf_count_t VirtualTell(void* user) { return static_cast<RecordingFileIo*>(user)->at; }
+
+SF_VIRTUAL_IO kVirtualIo = {&VirtualLength, &VirtualSeek, &VirtualRead, &VirtualWrite, &VirtualTell};
+
+QString Seconds(qint64 frames, int rate) {
+  return QString::number(double(frames) / std::max(rate, 1), 'f', 1).replace(QLatin1Char('.'), QLatin1Char(','));
+}
+
 }  // namespace
 
-RecordingReader::RecordingReader(QString path) : path_(std::move(path)) {}
+RecordingReader::RecordingReader(QString path, const MonotonicClock& clock)
+    : path_(std::move(path)), clock_(clock), io_(std::make_unique<RecordingFileIo>()) {}
 
 RecordingReader::~RecordingReader() {
   if (file_) sf_close(file_);
@@ -148,15 +210,15 @@ bool RecordingReader::Start(QString* message) {
   const ssize_t got = ::pread(fd_, head.data(), size_t(head.size()), 0);
   head.resize(std::max<ssize_t>(got, 0));
   struct stat st {};
-  const qint64 fileBytes = fstat(fd_, &st) == 0 ? qint64(st.st_size) : 0;
-
+  if (::fstat(fd_, &st) == 0 && OpenForWriting(st)) {
+    following_ = true;
+    lastGrowthMs_ = clock_.NowMs();
+    qint64 body = 0;
+    uint32_t declared = 0;
+    if (IsWave(head) && FindRiffChunk(head, "data", &body, &declared)) io_->unknownSizeFields = {4, body - 4};
+  }
   SF_INFO info{};
-  // The library reads a copy of the descriptor that was checked: it closes
-  // the one it is given when it cannot read the file, whatever it is told,
-  // and that number may by then be another thread's.
-  const int copy = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
-  file_ = copy >= 0 ? sf_open_fd(copy, SFM_READ, &info, SF_TRUE) : nullptr;
-  if (!file_ || info.channels <= 0 || info.samplerate <= 0) {
+  if (!OpenLibrary(&info)) {
     *message = RefusalOf(head);
     return false;
   }
@@ -165,8 +227,9 @@ bool RecordingReader::Start(QString* message) {
     return false;
   }
   channels_ = info.channels;
-  left_ = info.frames;
-  frames8k_ = qint64(std::llround(double(info.frames) * audio::kSampleRate / info.samplerate));
+  rate_ = info.samplerate;
+  // A file still growing has no end known yet.
+  frames8k_ = following_ ? -1 : qint64(std::llround(double(info.frames) * audio::kSampleRate / info.samplerate));
   if (channels_ > kMaxLines)
     note_ =
         QStringLiteral("Ses akışında %1 kanal var; ilk %2 kanal hat olarak kullanılıyor").arg(channels_).arg(kMaxLines);
@@ -174,14 +237,62 @@ bool RecordingReader::Start(QString* message) {
                      .arg(LibraryName(info.format & SF_FORMAT_TYPEMASK), LibraryName(info.format & SF_FORMAT_SUBMASK))
                      .arg(info.samplerate)
                      .arg(channels_);
-  // A recorder that stopped mid-write leaves a header promising more.
-  qint64 body = 0;
-  uint32_t declared = 0;
-  if (IsWave(head) && FindChunk(head, "data", &body, &declared) && declared != 0 && declared != 0xFFFFFFFFu)
-    missingBytes_ = std::max<qint64>(0, body + qint64(declared) - fileBytes);
   if (!converter_.Start(info.samplerate, std::min(channels_, kMaxLines), message)) return false;
   used_ = std::min(channels_, kMaxLines);
   return true;
+}
+
+bool RecordingReader::OpenLibrary(SF_INFO* info) {
+  if (file_) sf_close(file_);
+  io_->fd = fd_;
+  io_->at = 0;
+  struct stat st {};
+  const qint64 bytes = ::fstat(fd_, &st) == 0 ? qint64(st.st_size) : 0;
+  file_ = sf_open_virtual(&kVirtualIo, SFM_READ, info, io_.get());
+  left_ = 0;  // nothing to read until the library is where the reading was
+  if (!file_ || info->channels <= 0 || info->samplerate <= 0) return false;
+  if (read_ > 0 && sf_seek(file_, read_, SEEK_SET) != read_) return false;
+  left_ = info->frames - read_;
+  openedBytes_ = bytes;
+  return true;
+}
+
+bool RecordingReader::Grew() {
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0 || qint64(st.st_size) <= openedBytes_) return false;
+  // The library knows the length it saw when it opened the file: open it
+  // again on what is there now and go on where it was.
+  SF_INFO info{};
+  if (OpenLibrary(&info) && info.channels == channels_ && info.samplerate == rate_) return true;
+  left_ = 0;  // not the recording it was: nothing more is read from it
+  return false;
+}
+
+QString RecordingReader::EndText() const {
+  // A recorder that stopped mid-write leaves a header promising more; a file
+  // whose frames ran out before the library's count was cut in its samples.
+  QByteArray head(WavHeader::kMaxHeaderBytes, Qt::Uninitialized);
+  const ssize_t got = ::pread(fd_, head.data(), size_t(head.size()), 0);
+  head.resize(std::max<ssize_t>(got, 0));
+  struct stat st {};
+  const qint64 fileBytes = ::fstat(fd_, &st) == 0 ? qint64(st.st_size) : 0;
+  qint64 body = 0, missing = 0;
+  uint32_t declared = 0;
+  if (IsWave(head) && FindRiffChunk(head, "data", &body, &declared) && declared != 0 && declared != 0xFFFFFFFFu)
+    missing = std::max<qint64>(0, body + qint64(declared) - fileBytes);
+  const QString where = QStringLiteral("%1. saniyede").arg(Seconds(read_, rate_));
+  if (missing > 0)
+    return QStringLiteral("Ses dosyası yarıda kesildi: başlıkta bildirilenden %1 bayt eksik; kayıt %2 bitti")
+        .arg(missing)
+        .arg(where);
+  if (left_ > 0)
+    return QStringLiteral("Ses dosyası yarıda kesildi: %1 kare okunamadı; kayıt %2 bitti").arg(left_).arg(where);
+  if (following_)
+    return QStringLiteral("Ses dosyası %1 saniyedir büyümüyor; kayıt %2 bitti (%3 bayt)")
+        .arg(kQuietMs / 1000)
+        .arg(where)
+        .arg(fileBytes);
+  return QStringLiteral("Ses dosyasının sonuna gelindi");
 }
 
 QString RecordingReader::TakeNote() {
@@ -190,12 +301,18 @@ QString RecordingReader::TakeNote() {
   return n;
 }
 
-AudioSource::Status RecordingReader::Read(int, int, std::vector<int16_t>& out, QString* message) {
-  if (!file_ && (fd_ < 0 || !Start(message))) return Status::Failed;
+AudioSource::Status RecordingReader::Read(int wakeFd, int waitMs, std::vector<int16_t>& out, QString* message) {
+  if (!started_) {
+    if (fd_ < 0 || !Start(message)) return Status::Failed;
+    started_ = true;
+  }
   in_.resize(size_t(kChunkFrames) * size_t(channels_));
-  const sf_count_t got = left_ > 0 ? sf_readf_float(file_, in_.data(), kChunkFrames) : 0;
+  // A file being written that the library could not open again (its header
+  // caught mid-rewrite) is tried again as it grows.
+  const sf_count_t got = file_ && left_ > 0 ? sf_readf_float(file_, in_.data(), kChunkFrames) : 0;
   if (got > 0) {
     left_ -= got;
+    read_ += got;
     if (used_ < channels_)  // keep the first channels only, in place
       for (sf_count_t f = 0; f < got; ++f)
         for (int c = 0; c < used_; ++c)
@@ -203,15 +320,26 @@ AudioSource::Status RecordingReader::Read(int, int, std::vector<int16_t>& out, Q
     converter_.Convert(in_.data(), long(got), out);
     return Status::Data;
   }
-  converter_.Finish(out);
-  if (sf_error(file_) != SF_ERR_NO_ERROR) {
+  if (file_ && sf_error(file_) != SF_ERR_NO_ERROR) {
+    converter_.Finish(out);
     *message = QStringLiteral("Ses dosyası okunurken hata: %1").arg(QString::fromUtf8(sf_strerror(file_)));
     return Status::Failed;
   }
-  if (missingBytes_ > 0)
-    *message = QStringLiteral("Ses dosyası yarıda kesildi: başlıkta bildirilenden %1 bayt eksik").arg(missingBytes_);
-  else
-    *message = QStringLiteral("Ses dosyasının sonuna gelindi");
+  if (following_) {
+    const qint64 now = clock_.NowMs();
+    if (Grew()) {
+      lastGrowthMs_ = now;
+      return Status::Data;
+    }
+    if (now - lastGrowthMs_ < kQuietMs) {
+      // Looked at again after a while, or at once when the reader is stopped.
+      pollfd wake = {wakeFd, POLLIN, 0};
+      ::poll(&wake, wakeFd >= 0 ? 1 : 0, std::min(waitMs, kGrowthPollMs));
+      return Status::Idle;
+    }
+  }
+  converter_.Finish(out);
+  *message = EndText();
   return Status::Ended;
 }
 

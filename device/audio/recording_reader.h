@@ -6,22 +6,37 @@
 // one telephone line each. A file it cannot read is refused with one line
 // naming the file's format. The line-audio device and the line check both
 // read recordings through this class.
+//
+// A recording still being written (a call recorder's open file: some process
+// holds it open for writing when it is first read) is followed while it
+// grows, and ends once it has not grown for kQuietMs of the device clock,
+// with a line saying where. One whose header declares more than it holds
+// ends with a line saying so, as a cut stream does.
 #include <QString>
+#include <memory>
 #include <vector>
 
 #include "device/audio/audio_source.h"
 #include "device/audio/rate_converter.h"
+#include "device/core/clock.h"
 
 typedef struct sf_private_tag SNDFILE;
+struct SF_INFO;
 
 namespace device {
+
+struct RecordingFileIo;
 
 class RecordingReader : public AudioSource {
  public:
   // Frames read from the file at a time.
   static constexpr int kChunkFrames = 4096;
+  // A file being written ends when it has not grown for this long.
+  static constexpr qint64 kQuietMs = 4000;
+  // How often a file being written is looked at while it does not grow.
+  static constexpr int kGrowthPollMs = 250;
 
-  explicit RecordingReader(QString path);
+  explicit RecordingReader(QString path, const MonotonicClock& clock = SteadyClock());
   ~RecordingReader() override;
 
   bool Open(QString* error) override;
@@ -38,16 +53,28 @@ class RecordingReader : public AudioSource {
 
  private:
   bool Start(QString* message);
+  // (Re)opens the library on the file as it is now, at the frame reached.
+  bool OpenLibrary(SF_INFO* info);
+  // The file grew since the library opened it; it is reopened on the rest.
+  bool Grew();
+  QString EndText() const;
   QString RefusalOf(const QByteArray& head) const;
 
   QString path_;
+  const MonotonicClock& clock_;
   int fd_ = -1;  // opened and checked; the library reads it
+  std::unique_ptr<RecordingFileIo> io_;
   SNDFILE* file_ = nullptr;
   int channels_ = 0;  // in the file
   int used_ = 0;      // passed on
-  qint64 left_ = 0;   // file frames not yet read
+  int rate_ = 0;
+  qint64 left_ = 0;  // file frames not yet read of those the library knows
+  qint64 read_ = 0;  // file frames read
   qint64 frames8k_ = -1;
-  qint64 missingBytes_ = 0;  // declared in the header but not in the file
+  bool started_ = false;    // the file's head was read and the library opened it once
+  bool following_ = false;  // being written: followed while it grows
+  qint64 openedBytes_ = 0;  // the file's size when the library last opened it
+  qint64 lastGrowthMs_ = 0;
   RateConverter converter_;
   std::vector<float> in_;
   QString description_, note_;

@@ -12,6 +12,29 @@ uint16_t WavU16(const QByteArray& b, qint64 at) {
   return uint16_t(p[0] | p[1] << 8);
 }
 
+qint64 WalkRiffChunks(const QByteArray& head,
+                      const std::function<bool(const QByteArray& id, qint64 body, uint32_t size)>& visit) {
+  qint64 at = 12;
+  while (at + 8 <= head.size()) {
+    const uint32_t size = WavU32(head, at + 4);
+    if (!visit(head.mid(at, 4), at + 8, size)) return at;
+    at += 8 + qint64(size) + (size & 1);
+  }
+  return at;
+}
+
+bool FindRiffChunk(const QByteArray& head, const char* id, qint64* body, uint32_t* size) {
+  bool found = false;
+  WalkRiffChunks(head, [&](const QByteArray& chunk, qint64 at, uint32_t s) {
+    if (chunk != id) return true;
+    *body = at;
+    *size = s;
+    found = true;
+    return false;
+  });
+  return found;
+}
+
 namespace {
 
 constexpr uint16_t kFormatPcm = 1;
@@ -71,32 +94,46 @@ WavHeader::Result WavHeader::Parse(const QByteArray& head, WavFormat* format, QS
   if (n < 12) return Result::NeedMore;
 
   WavFormat f;
-  bool haveFormat = false;
-  qint64 at = 12;
-  for (;;) {
-    if (at + 8 > kMaxHeaderBytes) return Fail(error, QStringLiteral("WAV başlığı çok uzun; ses verisi bulunamadı"));
-    if (at + 8 > n) return Result::NeedMore;
-    const QByteArray id = head.mid(at, 4);
-    const uint32_t size = WavU32(head, at + 4);
-    const qint64 body = at + 8;
-    if (id == "data") {
-      if (!haveFormat) return Fail(error, QStringLiteral("WAV başlığı bozuk: ses verisi biçim bölümünden önce"));
-      f.dataOffset = body;
-      // Live writers cannot know the size and leave 0 or the largest value.
-      f.dataBytes = size == 0 || size == 0xFFFFFFFFu ? -1 : qint64(size);
-      *format = f;
-      return Result::Ok;
-    }
-    if (id == "fmt ") {
-      if (size > 1024) return Fail(error, QStringLiteral("WAV başlığı bozuk: biçim bölümü %1 bayt").arg(size));
-      if (body + qint64(size) > n) return Result::NeedMore;
-      const Result r = ReadFormat(head, body, size, &f, error);
-      if (r != Result::Ok) return r;
-      haveFormat = true;
-    }
-    // Other chunks (lists, facts, padding) are skipped; chunks are padded to even sizes.
-    at = body + qint64(size) + (size & 1);
-  }
+  bool haveFormat = false, done = false;
+  Result result = Result::NeedMore;
+  const qint64 stopped =
+      WalkRiffChunks(head.left(kMaxHeaderBytes), [&](const QByteArray& id, qint64 body, uint32_t size) {
+        if (id == "data") {
+          done = true;
+          if (!haveFormat) {
+            result = Fail(error, QStringLiteral("WAV başlığı bozuk: ses verisi biçim bölümünden önce"));
+            return false;
+          }
+          f.dataOffset = body;
+          // Live writers cannot know the size and leave 0 or the largest value.
+          f.dataBytes = size == 0 || size == 0xFFFFFFFFu ? -1 : qint64(size);
+          *format = f;
+          result = Result::Ok;
+          return false;
+        }
+        if (id == "fmt ") {
+          if (size > 1024) {
+            done = true;
+            result = Fail(error, QStringLiteral("WAV başlığı bozuk: biçim bölümü %1 bayt").arg(size));
+            return false;
+          }
+          if (body + qint64(size) > n) {
+            done = true;  // the rest of the format is still to come
+            return false;
+          }
+          result = ReadFormat(head, body, size, &f, error);
+          if (result != Result::Ok) {
+            done = true;
+            return false;
+          }
+          result = Result::NeedMore;
+          haveFormat = true;
+        }
+        return true;  // other chunks (lists, facts, padding) are skipped
+      });
+  if (done) return result;
+  if (stopped + 8 > kMaxHeaderBytes) return Fail(error, QStringLiteral("WAV başlığı çok uzun; ses verisi bulunamadı"));
+  return Result::NeedMore;
 }
 
 }  // namespace device

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 namespace device {
 
@@ -34,6 +35,17 @@ class WavHeader {
   // with a Turkish description for anything that is not a usable header.
   static Result Parse(const QByteArray& head, WavFormat* format, QString* error);
 };
+
+// The one walk over the chunks of a RIFF/WAVE head: calls visit(id, body,
+// size) for each chunk whose 8-byte header lies within `head` (its body may
+// not), in order, until visit returns false. Returns where the walk stopped:
+// the start of the chunk visit stopped at, or of the first chunk header the
+// head does not hold. Chunks are padded to even sizes.
+qint64 WalkRiffChunks(const QByteArray& head,
+                      const std::function<bool(const QByteArray& id, qint64 body, uint32_t size)>& visit);
+// Where the chunk `id` starts (its body) and its declared size; false when
+// the head does not hold its header.
+bool FindRiffChunk(const QByteArray& head, const char* id, qint64* body, uint32_t* size);
 
 // Little-endian fields of a RIFF header at byte `at` (the caller checks the size).
 uint32_t WavU32(const QByteArray& b, qint64 at);

@@ -62,8 +62,18 @@ HRESULT TBuiltinControl::StartMonitoring() {
 
 HRESULT TBuiltinControl::GetInfo(const QString& key, QString* value) {
   value->clear();
-  if (TakePendingError()) return E_FAIL;
   DeviceSession* primary = Primary();
+  // A device that has just identified is shown at the window's next poll,
+  // which asks for the model and then the serial: messages waiting then go
+  // out on the calls after those two, half a second later, instead of each
+  // putting the device off by a poll.
+  const QString shown =
+      primary ? primary->Entry().path + u'\n' + primary->Model() + u'\n' + primary->Serial() : QString();
+  const bool announce = key == QLatin1String("devicemodel") && primary && shown != announced_;
+  const bool owed = key == QLatin1String("serial") && serialOwed_;
+  serialOwed_ = announce;
+  if (announce || !primary) announced_ = shown;  // gone and back is shown first again
+  if (!announce && !owed && TakePendingError()) return E_FAIL;
   if (key == QLatin1String("devicemodel")) {
     if (primary) *value = primary->Model();
     return Ok();
@@ -126,6 +136,8 @@ void TBuiltinControl::TickSession(DeviceSession* s, qint64 nowMs) {
 }
 
 void TBuiltinControl::Dropping(DeviceSession* s) {
+  // Plugged in again, it is a device just identified once more.
+  if (announced_.startsWith(s->Entry().path + u'\n')) announced_.clear();
   // Its last words wait their turn, and go out at once as it is forgotten.
   if (s->HasPartialRecord())
     errors_.InTurn(s->Entry().path, s->Label(),

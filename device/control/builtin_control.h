@@ -73,6 +73,8 @@ class TBuiltinControl : public QObject, public ITevra, public SessionOwner {
   IEventSink* sink_ = nullptr;
   QString error_;
   std::deque<QString> pendingErrors_;
+  QString announced_;        // the reported device as last answered (entry, model, serial)
+  bool serialOwed_ = false;  // its serial is answered next without a waiting message
   ErrorLimiter errors_;
   RecordQueue queue_;
   DirectoryWatch watch_;

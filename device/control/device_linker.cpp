@@ -1,5 +1,7 @@
 #include "device/control/device_linker.h"
 
+#include "device/directory/target_identity.h"
+
 namespace device {
 
 DeviceLinker::DeviceLinker(QStringList directories, Factory factory, Report report, Dropping dropping)
@@ -53,11 +55,25 @@ size_t DeviceLinker::Scan(qint64 nowMs) {
       if (e == it->second.entry) same = true;
     it = same ? std::next(it) : heldBack_.erase(it);
   }
+  std::set<std::pair<QString, QString>> twins;
   for (const DeviceEntry& e : entries) {
     bool known = false;
     for (const auto& s : linked_)
       if (s->Entry() == e) known = true;
     if (known) continue;
+    // One device under two entries would count each of its calls twice (and
+    // a second opening of a serial port fails on the first one's lock).
+    const QString identity = TargetIdentity(e.family, e.target);
+    const DeviceSession* first = nullptr;
+    for (size_t i = 0; i < linked_.size() && !identity.isEmpty(); ++i)
+      if (identities_[i] == identity) first = linked_[i].get();
+    if (first) {
+      const QString text = QStringLiteral("%1: %2; ikinci kayıt kullanılmadı")
+                               .arg(e.path, SameDeviceText(e.family, e.target, first->Entry().name));
+      if (!twins_.count({e.path, text})) report_(e.path, e.name, text);
+      twins.insert({e.path, text});
+      continue;
+    }
     auto held = heldBack_.find(e.path);
     if (held != heldBack_.end() && nowMs < held->second.retryAfterMs) continue;
     std::unique_ptr<DeviceSession> session = factory_(e);
@@ -73,7 +89,9 @@ size_t DeviceLinker::Scan(qint64 nowMs) {
     }
     heldBack_.erase(e.path);
     linked_.push_back(std::move(session));
+    identities_.push_back(identity);
   }
+  twins_ = std::move(twins);
   return linked_.size() - kept;
 }
 
@@ -86,6 +104,7 @@ void DeviceLinker::Unlink(size_t index, qint64 nowMs) {
   }
   dropping_(&s);
   linked_.erase(linked_.begin() + static_cast<std::ptrdiff_t>(index));
+  identities_.erase(identities_.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
 }  // namespace device

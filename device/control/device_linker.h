@@ -3,7 +3,8 @@
 // entries, drops sessions whose entry went away or whose link failed, and
 // holds back a port that could not be opened before trying it again. A new
 // entry under the same name (a re-plugged device) is a new device and is
-// tried at once.
+// tried at once. One device is linked once: an entry whose target is a
+// device already linked under another entry is refused, naming that one.
 //
 // The directories are read when they change (the control's DirectoryWatch)
 // and, besides, when ScanDue says so: a change no directory event tells of
@@ -56,6 +57,7 @@ class DeviceLinker {
   qint64 lastScanMs_ = 0;
   bool scanned_ = false;
   std::vector<std::unique_ptr<DeviceSession>> linked_;
+  std::vector<QString> identities_;  // of linked_'s targets, in step (TargetIdentity)
   struct HeldBack {
     DeviceEntry entry;  // the entry that failed; a different one is not held back
     qint64 retryAfterMs = 0;
@@ -63,6 +65,7 @@ class DeviceLinker {
   };
   std::map<QString, HeldBack> heldBack_;            // entry path -> its failed port
   std::set<std::pair<QString, QString>> refusals_;  // (path, line) of refusals already reported
+  std::set<std::pair<QString, QString>> twins_;     // (path, line) of second entries already reported
 };
 
 }  // namespace device

@@ -20,10 +20,6 @@ class TTevra : public QWidget, public IEventSink {
   // Creates the control of class clsid and connects its events; raises
   // EOleException when the control cannot be created.
   void CreateControl(const QByteArray& propertyStream, const QUuid& clsid = CLSID_Tevra);
-  bool HasControl() const { return control_ != nullptr; }
-  // The default interface (nullptr before CreateControl); part of the host's
-  // declared surface, though nothing here calls it.
-  ITevra* ControlInterface() const { return control_.get(); }
 
   // Methods of the control; each raises EOleException on a failing result.
   void RunServiceAction();

@@ -39,19 +39,6 @@ QString BindFailure(int error) {
 }
 }  // namespace
 
-std::optional<PeerAddress> ParsePeerAddress(const QString& literal) {
-  const QByteArray text = literal.toLatin1();
-  in_addr v4{};
-  if (inet_pton(AF_INET, text.constData(), &v4) == 1) return MappedV4(v4);
-  in6_addr v6{};
-  if (inet_pton(AF_INET6, text.constData(), &v6) == 1) {
-    PeerAddress a{};
-    std::memcpy(a.data(), &v6, a.size());
-    return a;
-  }
-  return std::nullopt;
-}
-
 std::shared_ptr<RecordListener> RecordListener::Acquire(quint16 port, QString* error) {
   auto& all = Listeners();
   if (auto it = all.find(port); it != all.end())

@@ -23,11 +23,8 @@ namespace device {
 
 // An IP address as the socket reports it, IPv4 in its IPv6-mapped form, so a
 // unit declared as 192.168.1.20 matches packets the dual-stack socket reports
-// from ::ffff:192.168.1.20.
+// from ::ffff:192.168.1.20 (read from the entry by ParseUnitAddress).
 using PeerAddress = std::array<unsigned char, 16>;
-
-// The address of an IPv4 or IPv6 literal; nothing for anything else.
-std::optional<PeerAddress> ParsePeerAddress(const QString& literal);
 
 class RecordReceiver {
  public:

@@ -16,12 +16,8 @@ PublicFormatUdpSession::~PublicFormatUdpSession() { Close(); }
 bool PublicFormatUdpSession::Open(QString* error) {
   QString host;
   quint16 port = 0;
-  if (!ParseUnitAddress(entry_.target, &host, &port)) {
-    *error = QStringLiteral("%1: geçersiz adres \"%2\"").arg(entry_.name, entry_.target);
-    return false;
-  }
-  const std::optional<PeerAddress> from = ParsePeerAddress(host);
-  if (!from) {
+  PeerAddress from{};
+  if (!ParseUnitAddress(entry_.target, &host, &port, &from)) {
     *error = QStringLiteral("%1: geçersiz adres \"%2\"").arg(entry_.name, entry_.target);
     return false;
   }
@@ -31,7 +27,7 @@ bool PublicFormatUdpSession::Open(QString* error) {
     *error = QStringLiteral("%1 açılamadı: %2").arg(entry_.name, why);
     return false;
   }
-  if (const RecordReceiver* first = listener_->Add(this, *from)) {
+  if (const RecordReceiver* first = listener_->Add(this, from)) {
     // The same unit under a second entry would count each of its calls twice.
     *error = QStringLiteral("%1: %2 kaydıyla aynı birim (%3, kapı %4); ikinci kayıt kullanılmadı")
                  .arg(entry_.name, first->ReceiverName(), host)

@@ -1,11 +1,30 @@
 #include "device/serial/serial_session.h"
 
+#include <unistd.h>
+
+#include <QFile>
+
 namespace device {
 
 namespace {
 // Bytes we queue towards a device that does not read; beyond it, commands
 // are dropped rather than piling up.
 constexpr qint64 kMaxUnsent = 4096;
+
+// Why the port would not open, in the user's language: the toolkit's texts
+// are English, and one of them ("Permission error while locking the
+// device") means another program holds the port's lock file.
+QString OpenFailure(const QSerialPort& port, const QString& path) {
+  switch (port.error()) {
+    case QSerialPort::PermissionError:
+      if (::access(QFile::encodeName(path).constData(), R_OK | W_OK) != 0)
+        return QStringLiteral("%1 için okuma ve yazma izni yok (örneğin dialout grubuna üye değilsiniz)").arg(path);
+      return QStringLiteral("%1 başka bir program tarafından kullanılıyor (port kilitli)").arg(path);
+    case QSerialPort::DeviceNotFoundError: return QStringLiteral("%1 bulunamadı").arg(path);
+    case QSerialPort::OpenError: return QStringLiteral("%1 zaten açık").arg(path);
+    default: return QStringLiteral("%1 açılamadı (%2)").arg(path, port.errorString());
+  }
+}
 }  // namespace
 
 SerialSession::SerialSession(const DeviceEntry& entry, SessionOwner* owner, const MonotonicClock& clock)
@@ -26,7 +45,7 @@ SerialSession::~SerialSession() { Close(); }
 bool SerialSession::Open(QString* error) {
   port_.setPortName(entry_.target);
   if (!port_.open(QIODevice::ReadWrite)) {
-    *error = QStringLiteral("%1 açılamadı: %2").arg(entry_.name, port_.errorString());
+    *error = QStringLiteral("%1 açılamadı: %2").arg(entry_.name, OpenFailure(port_, entry_.target));
     return false;
   }
   port_.setBaudRate(QSerialPort::Baud9600);

@@ -13,6 +13,9 @@
 #include <QTemporaryDir>
 #include <vector>
 
+#include "device/directory/device_directory.h"
+#include "device/directory/ethunit_address.h"
+
 namespace {
 
 struct Result {
@@ -136,20 +139,76 @@ TEST(DeviceLinkCommand, PublicFormatUnitsOnASerialPortOrAnAddress) {
   EXPECT_STREQ(link, "192.168.1.20:3521");
 }
 
-// An address with the default port written out or left off is the same
-// unit; declaring it again under another name is refused naming the first.
-TEST(DeviceLinkCommand, OneEthernetUnitIsDeclaredOnce) {
-  QTemporaryDir runtime;
-  ASSERT_EQ(LinkCommand(runtime.path(), {"add", "192.168.1.20", "--ethunit", "--name", "a"}).code, 0);
-  for (const char* again : {"192.168.1.20", "192.168.1.20:3520"}) {
-    const Result r = LinkCommand(runtime.path(), {"add", again, "--ethunit", "--name", "b"});
-    EXPECT_EQ(r.code, 1) << again;
-    EXPECT_TRUE(r.err.contains(QStringLiteral("ethunit-a kaydıyla aynı birim"))) << r.err.toStdString();
+// Every way of writing an address is read alike by the command and by the
+// program (its directory scan, and the unit's session, which reads the entry
+// with the same parser): what the command declares the program uses.
+TEST(DeviceLinkCommand, AddressFormsAreReadAlikeByTheCommandAndTheProgram) {
+  const struct {
+    const char* text;
+    bool accepted;
+  } cases[] = {
+      {"192.168.1.20", true},   {"192.168.1.20:3521", true}, {"[fe80::1]:3520", true},  {"[::ffff:10.0.0.7]", true},
+      {"127.0.0.01", false},    {"0127.0.0.1", false},       {"127.1", false},          {"0x7f.0.0.1", false},
+      {"192.168.1.256", false}, {"1.2.3.4:0", false},        {"1.2.3.4:65536", false},  {"1.2.3.4:35x", false},
+      {"fe80::1", false},       {"[fe80::1]3520", false},    {"[unit.example]", false}, {"unit.example", false},
+      {"１.2.3.4", false},      {"1.2.3.4 ", false},
+  };
+  for (const auto& c : cases) {
+    QTemporaryDir runtime;
+    const QString text = QString::fromUtf8(c.text);
+    const Result r = LinkCommand(runtime.path(), {"add", text, "--ethunit", "--name", "u"});
+    EXPECT_EQ(r.code == 0, c.accepted) << c.text << ": " << r.err.toStdString();
+    if (!c.accepted) {
+      EXPECT_TRUE(r.err.contains(QStringLiteral("bir IP adresi değil"))) << r.err.toStdString();
+    }
+    QString host;
+    quint16 port = 0;
+    EXPECT_EQ(device::ParseUnitAddress(text, &host, &port), c.accepted) << c.text;
+    // Written into an entry by hand, the program reads it the same way.
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::link(text, dir.path() + "/ethunit-hand"));
+    EXPECT_EQ(device::ScanDeviceDirectories({dir.path()}).size(), c.accepted ? 1u : 0u) << c.text;
   }
-  EXPECT_FALSE(QFileInfo(runtime.path() + "/callerid-devices/ethunit-b").isSymLink());
-  EXPECT_EQ(LinkCommand(runtime.path(), {"add", "192.168.1.20:3521", "--ethunit", "--name", "b"}).code, 0);
-  EXPECT_EQ(LinkCommand(runtime.path(), {"add", "192.168.1.20:3520", "--ethunit", "--name", "a"}).code, 0)
-      << "the entry itself may be made again";
+}
+
+// One device, however its target is written, is declared once; another
+// entry for it is refused naming the first. The entry itself may be made
+// again.
+TEST(DeviceLinkCommand, OneDeviceIsDeclaredOnce) {
+  QTemporaryDir runtime, files;
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_TRUE(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
+  const QString slave = QString::fromLocal8Bit(ptsname(master));
+  const QString fifo = files.filePath("line");
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  ASSERT_TRUE(QFile::link(fifo, files.filePath("line-link")));
+  const struct {
+    QStringList first, again, other;  // `other` is another device of the kind
+    const char* refusal;
+  } cases[] = {
+      {{slave, "--name", "a"}, {slave, "--modem", "--name", "b"}, {}, "unit-a kaydıyla aynı seri port"},
+      {{fifo, "--audio", "--name", "a"},
+       {files.filePath("line-link"), "--audio", "--standard", "dtmf", "--name", "b"},
+       {},
+       "audio-a kaydıyla aynı ses kaynağı"},
+      {{"192.168.1.20", "--ethunit", "--name", "a"},
+       {"[::ffff:192.168.1.20]:3520", "--ethunit", "--name", "b"},
+       {"192.168.1.20:3521", "--ethunit", "--name", "b"},
+       "ethunit-a kaydıyla aynı birim"},
+  };
+  for (const auto& c : cases) {
+    ASSERT_EQ(LinkCommand(runtime.path(), QStringList{"add"} + c.first).code, 0);
+    const Result r = LinkCommand(runtime.path(), QStringList{"add"} + c.again);
+    EXPECT_EQ(r.code, 1) << c.refusal;
+    EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.refusal))) << r.err.toStdString();
+    EXPECT_TRUE(r.err.endsWith(QStringLiteral("ikinci kayıt yapılmadı\n"))) << r.err.toStdString();
+    EXPECT_EQ(LinkCommand(runtime.path(), QStringList{"add"} + c.first).code, 0) << "the entry itself again";
+    if (!c.other.isEmpty()) {
+      EXPECT_EQ(LinkCommand(runtime.path(), QStringList{"add"} + c.other).code, 0);
+    }
+    QDir(runtime.path() + "/callerid-devices").removeRecursively();
+  }
+  ::close(master);
 }
 
 // list shows what the program would use; remove takes an entry by name only.
@@ -158,6 +217,7 @@ TEST(DeviceLinkCommand, ListsUsableEntriesAndRemovesByName) {
   const QString dir = runtime.path() + "/callerid-devices";
   ASSERT_EQ(LinkCommand(runtime.path(), {"add", "10.0.0.7", "--ethunit"}).code, 0);
   ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), dir + "/unit-zero"));
+  ASSERT_TRUE(QFile::link(QStringLiteral("10.0.0.7:3520"), dir + "/ethunit-twin"));  // made by hand
   QProcess p;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
@@ -167,7 +227,10 @@ TEST(DeviceLinkCommand, ListsUsableEntriesAndRemovesByName) {
   const QString out = QString::fromUtf8(p.readAllStandardOutput());
   EXPECT_TRUE(out.contains(dir + "/ethunit-10.0.0.7 -> 10.0.0.7")) << out.toStdString();
   EXPECT_FALSE(out.contains(QStringLiteral("unit-zero"))) << out.toStdString();
-  EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).contains(QStringLiteral("unit-zero")));
+  EXPECT_FALSE(out.contains(QStringLiteral("ethunit-twin"))) << out.toStdString();
+  const QString err = QString::fromUtf8(p.readAllStandardError());
+  EXPECT_TRUE(err.contains(QStringLiteral("unit-zero"))) << err.toStdString();
+  EXPECT_TRUE(err.contains(QStringLiteral("ethunit-twin: ethunit-10.0.0.7 kaydıyla aynı birim"))) << err.toStdString();
 
   EXPECT_EQ(LinkCommand(runtime.path(), {"remove", "/anywhere/ethunit-10.0.0.7"}).code, 0);
   EXPECT_FALSE(QFileInfo(dir + "/ethunit-10.0.0.7").isSymLink());

@@ -10,10 +10,11 @@
 #include <QString>
 #include <QStringList>
 #include <cstdio>
+#include <map>
 
 #include "device/directory/audio_target.h"
 #include "device/directory/device_directory.h"
-#include "device/directory/ethunit_address.h"
+#include "device/directory/target_identity.h"
 
 namespace {
 
@@ -54,6 +55,9 @@ QString WrongTarget(device::DeviceFamily family, const QString& port, const QStr
       if (why.isEmpty() || why == device::NotAnAudioTargetText(target)) return device::NotAnAudioTargetText(port);
       return QStringLiteral("%1; kayıt yapılmadı").arg(why);
     default:
+      // A terminal in use or the console is named as what it is.
+      if (!why.isEmpty() && why != QStringLiteral("%1 bir seri aygıt değil").arg(target))
+        return QStringLiteral("%1; kayıt yapılmadı").arg(why);
       return QStringLiteral("%1 bir seri aygıt değil (unit, modem ve lineunit kayıtları bir seri port ister)")
           .arg(port);
   }
@@ -104,13 +108,13 @@ int Add(const QStringList& args) {
   }
   const QString directory = device::UserDeviceDirectory();
   const QString entry = device::FamilyPrefix(family) + name;
-  if (family == device::DeviceFamily::PublicFormatUdp) {
-    // The program would count each of the unit's calls under both entries.
-    for (const device::DeviceEntry& e : device::ScanDeviceDirectories(device::DefaultDeviceDirectories()))
-      if (e.family == family && e.name != entry && device::SameUnitAddress(e.target, target))
-        return Fail(QStringLiteral("%1, %2 kaydıyla aynı birim (adres ve kapı aynı); ikinci kayıt yapılmadı")
-                        .arg(port, e.name));
-  }
+  // The program would link the device once and refuse the second entry (a
+  // unit's calls would be counted twice otherwise).
+  const QString identity = device::TargetIdentity(family, target);
+  for (const device::DeviceEntry& e : device::ScanDeviceDirectories(device::DefaultDeviceDirectories()))
+    if (e.name != entry && !identity.isEmpty() && device::TargetIdentity(e.family, e.target) == identity)
+      return Fail(
+          QStringLiteral("%1, %2; ikinci kayıt yapılmadı").arg(port, device::SameDeviceText(family, target, e.name)));
   QString error;
   if (!device::CreateDeviceEntry(directory, entry, target, &error)) return Fail(error);
   std::printf("%s -> %s\n", QFile::encodeName(QDir(directory).filePath(entry)).constData(),
@@ -131,8 +135,17 @@ int Remove(const QStringList& args) {
 // would refuse is said on standard error.
 int List() {
   QStringList refusals;
-  for (const device::DeviceEntry& e : device::ScanDeviceDirectories(device::DefaultDeviceDirectories(), &refusals))
+  std::map<QString, QString> firsts;  // device -> the entry the program would link it under
+  for (const device::DeviceEntry& e : device::ScanDeviceDirectories(device::DefaultDeviceDirectories(), &refusals)) {
+    const QString identity = device::TargetIdentity(e.family, e.target);
+    if (const auto first = firsts.find(identity); !identity.isEmpty() && first != firsts.end()) {
+      refusals << QStringLiteral("%1: %2; ikinci kayıt kullanılmadı")
+                      .arg(e.path, device::SameDeviceText(e.family, e.target, first->second));
+      continue;
+    }
+    firsts[identity] = e.name;
     std::printf("%s -> %s\n", QFile::encodeName(e.path).constData(), QFile::encodeName(e.target).constData());
+  }
   for (const QString& line : refusals) std::fprintf(stderr, "cid-device-link: %s\n", line.toLocal8Bit().constData());
   return 0;
 }

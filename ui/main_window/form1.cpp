@@ -57,6 +57,9 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   Timer1 = new QTimer(this);
   Timer1->setObjectName(QStringLiteral("Timer1"));
   Timer1->setInterval(500);
+  // Precise: a coarse timer may fire 5 % late, and a device must show within
+  // half a second of identifying.
+  Timer1->setTimerType(Qt::PreciseTimer);
   Timer2 = new QTimer(this);
   Timer2->setObjectName(QStringLiteral("Timer2"));
   Timer2->setInterval(50);

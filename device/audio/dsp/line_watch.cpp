@@ -308,6 +308,24 @@ struct LineWatch::Impl {
     cycle.lastActivity = std::max(cycle.lastActivity, b.end);
     cycle.bursts.push_back(b);
     out.push_back(std::move(b));
+    // A line that never rests for a cycle's gap (calls back to back, a stuck
+    // ringer) keeps one cycle open for ever. Its verdict needs the first good
+    // burst, the first of the other family and the latest ones: older ones
+    // go, so a line watched for weeks holds no more than this.
+    constexpr size_t kMaxCycleBursts = 16;
+    if (cycle.bursts.size() > kMaxCycleBursts) {
+      auto& all = cycle.bursts;
+      const auto good = std::find_if(
+          all.begin(), all.end(), [](const BurstReport& u) { return u.fate == BurstFate::Decoded && !u.otherFamily; });
+      const auto other = std::find_if(all.begin(), all.end(), [](const BurstReport& u) {
+        return u.otherFamily && (u.fate == BurstFate::Decoded || u.fate == BurstFate::ChecksumFailed);
+      });
+      for (auto it = all.begin(); it != all.end(); ++it)
+        if (it != good && it != other) {
+          all.erase(it);
+          break;
+        }
+    }
   }
 
   // Second by second: does hum clip the card outside the rings? A stretch

@@ -17,6 +17,7 @@
 #include "device/audio/recording_reader.h"
 #include "device/audio/wav_header.h"
 #include "device/audio/wav_stream_reader.h"
+#include "support/manual_clock.h"
 
 namespace device {
 namespace {
@@ -294,8 +295,59 @@ TEST_F(WavReaderTest, ARecordingCutShortIsReadToItsCutAndSaidSo) {
   EXPECT_EQ(out[999], 999);
   EXPECT_EQ(end, AudioSource::Status::Ended);
   EXPECT_TRUE(message.contains(QStringLiteral("yarıda kesildi"))) << message.toStdString();
+  EXPECT_TRUE(message.endsWith(QStringLiteral("kayıt 0,1. saniyede bitti"))) << message.toStdString();
   EXPECT_EQ(r.Channels(), 1);
   EXPECT_EQ(r.TotalFrames(), 1000);
+}
+
+// A call recorder's open file: whatever its header says at first (nothing
+// yet, unknown, a guess), every sample it comes to hold is read, and it ends
+// once it has not grown for a while of the device clock, saying where.
+TEST_F(WavReaderTest, ARecordingStillBeingWrittenIsFollowedUntilItStopsGrowing) {
+  const struct {
+    uint32_t declared;
+    const char* end;
+  } cases[] = {
+      {0, "büyümüyor; kayıt 0,4. saniyede bitti"},
+      {0xFFFFFFFF, "büyümüyor; kayıt 0,4. saniyede bitti"},
+      {8000 * 2 * 3600, "yarıda kesildi: başlıkta bildirilenden 57594000 bayt eksik; kayıt 0,4. saniyede bitti"},
+  };
+  for (const auto& c : cases) {
+    const QString path = dir.filePath(QStringLiteral("growing%1.wav").arg(++n));
+    QFile recorder(path);
+    ASSERT_TRUE(recorder.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const auto record = [&](int from, int count) {
+      QByteArray samples;
+      for (int i = from; i < from + count; ++i) U16(samples, i);
+      ASSERT_EQ(recorder.write(samples), samples.size());
+    };
+    recorder.write(Header(1, 1, 8000, 16, c.declared));
+    record(0, 1000);
+    test::ManualClock clock(1000);
+    RecordingReader r(path, clock);
+    QString message;
+    ASSERT_TRUE(r.Open(&message));
+    std::vector<int16_t> out;
+    const auto readUntilIdle = [&] {
+      AudioSource::Status s;
+      while ((s = r.Read(-1, 0, out, &message)) == AudioSource::Status::Data) {
+      }
+      return s;
+    };
+    EXPECT_EQ(readUntilIdle(), AudioSource::Status::Idle) << c.declared;
+    EXPECT_EQ(out.size(), 1000u) << c.declared;
+    clock.Advance(RecordingReader::kQuietMs - 1);
+    record(1000, 2000);
+    EXPECT_EQ(readUntilIdle(), AudioSource::Status::Idle) << c.declared;
+    ASSERT_EQ(out.size(), 3000u) << c.declared;
+    EXPECT_EQ(out[2999], 2999);
+    clock.Advance(RecordingReader::kQuietMs - 1);
+    EXPECT_EQ(readUntilIdle(), AudioSource::Status::Idle) << c.declared;
+    clock.Advance(1);
+    EXPECT_EQ(readUntilIdle(), AudioSource::Status::Ended) << c.declared;
+    EXPECT_TRUE(message.contains(QString::fromUtf8(c.end))) << message.toStdString();
+    EXPECT_EQ(out.size(), 3000u);
+  }
 }
 
 TEST(AudioTarget, CaptureNodesAreKnownByTheirNameAndCarryCardAndDevice) {

@@ -186,5 +186,46 @@ TEST_F(LinkerTest, ARoundIsDueOnlyWhenSomethingWaitsForIt) {
   }
 }
 
+// One device under two entries is linked once, whatever the kind and however
+// the second entry names it; the second is refused, naming the first, once,
+// and linked once the first has gone.
+TEST_F(LinkerTest, OneDeviceUnderTwoEntriesIsLinkedOnce) {
+  Pty pty;
+  const QString fifo = dir.path() + "/line.fifo", wav = dir.path() + "/line.wav";
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  ASSERT_TRUE(QFile(wav).open(QIODevice::WriteOnly));
+  ASSERT_EQ(::link(QFile::encodeName(wav).constData(), QFile::encodeName(wav + ".hard").constData()), 0);
+  const struct {
+    const char *first, *second;
+    QString firstTarget, secondTarget;
+    const char* refusal;
+  } cases[] = {
+      {"unit-a", "unit-b", pty.Slave(), pty.Slave(), "unit-a kaydıyla aynı seri port"},
+      {"modem-a", "unit-b", pty.Slave(), pty.Slave(), "modem-a kaydıyla aynı seri port"},
+      {"audio-a", "audio-b.clip", fifo, fifo, "audio-a kaydıyla aynı ses kaynağı"},
+      {"audio-a", "audio-b", wav, wav + ".hard", "audio-a kaydıyla aynı ses kaynağı"},
+      {"ethunit-a", "ethunit-b", "127.0.0.1:40000", "[::ffff:127.0.0.1]:40000", "ethunit-a kaydıyla aynı birim"},
+  };
+  for (const auto& c : cases) {
+    linker.reset();
+    opened.clear();
+    reports.clear();
+    Declare(QString::fromLatin1(c.first), c.firstTarget);
+    Declare(QString::fromLatin1(c.second), c.secondTarget);
+    Scan();
+    Scan(DeviceLinker::kRescanMs);
+    EXPECT_EQ(opened.size(), 1) << c.second;
+    ASSERT_EQ(reports.size(), 1) << c.second;
+    EXPECT_TRUE(reports[0].contains(QString::fromUtf8(c.refusal))) << reports[0].toStdString();
+    EXPECT_TRUE(reports[0].startsWith(dir.path() + "/" + c.second)) << reports[0].toStdString();
+    QString error;
+    ASSERT_TRUE(RemoveDeviceEntry(dir.path(), QString::fromLatin1(c.first), &error));
+    Scan();
+    ASSERT_EQ(opened.size(), 2) << c.second;
+    EXPECT_TRUE(opened[1].startsWith(QString::fromLatin1(c.second)));
+    ASSERT_TRUE(RemoveDeviceEntry(dir.path(), QString::fromLatin1(c.second), &error));
+  }
+}
+
 }  // namespace
 }  // namespace device

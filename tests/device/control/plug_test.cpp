@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -129,6 +130,33 @@ TEST(ControlResources, ControlsMadeAndDroppedAgainAndAgainKeepNoDescriptors) {
   const int before = OpenDescriptors();
   for (int i = 0; i < 200; ++i) makeAndDrop();
   EXPECT_EQ(OpenDescriptors(), before);
+}
+
+// The window asks for the model, then the serial, every half second, and a
+// waiting message fails the call that takes it. A device that has just
+// identified is shown at the next poll however many messages wait; they
+// follow on the calls after.
+TEST_F(PlugTest, ADeviceJustIdentifiedIsShownBeforeWaitingMessages) {
+  for (const char* name : {"unit-zero", "modem-null"}) {
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), base.filePath(QString::fromLatin1(name))));
+  }
+  Start(base.path());
+  FakeDevice dev(base.path(), QStringLiteral("unit-a"), sim::MakeUnit(4, QStringLiteral("P7")));
+  ASSERT_TRUE(dev.Plug());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return probe.Primary() != nullptr; }, 5000));
+  for (int poll = 0; poll < 2; ++poll) {
+    QString model, serial;
+    EXPECT_EQ(control->GetInfo(QStringLiteral("devicemodel"), &model), S_OK) << poll;
+    EXPECT_EQ(model, QStringLiteral("SIM-CID-4"));
+    EXPECT_EQ(control->GetInfo(QStringLiteral("serial"), &serial), S_OK) << poll;
+    EXPECT_EQ(serial, QStringLiteral("P7"));
+    if (poll == 0) {  // the refusals come now, one a call, and nothing is lost
+      EXPECT_EQ(control->GetInfo(QStringLiteral("devicemodel"), &model), E_FAIL);
+      EXPECT_TRUE(control->ErrorDescription().contains(QStringLiteral("bir seri aygıt değil")));
+      EXPECT_EQ(control->GetInfo(QStringLiteral("devicemodel"), &model), E_FAIL);
+      EXPECT_TRUE(control->ErrorDescription().contains(QStringLiteral("bir seri aygıt değil")));
+    }
+  }
 }
 
 }  // namespace

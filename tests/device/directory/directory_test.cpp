@@ -3,7 +3,9 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -180,6 +182,88 @@ TEST(DeviceDirectory, PseudoTerminalsOfAnotherUserAreRefused) {
   for (const QString& r : refusals) {
     EXPECT_TRUE(r.contains(QStringLiteral("başka bir kullanıcının sözde uçbirimi"))) << r.toStdString();
     EXPECT_TRUE(r.endsWith(QStringLiteral("kayıt kullanılmadı"))) << r.toStdString();
+  }
+}
+
+// A child in a session of its own with the terminal as its controlling one,
+// as a terminal window's shell or a login has it; it stays until the
+// object goes.
+class SessionOnTerminal {
+ public:
+  explicit SessionOnTerminal(const QString& tty) {
+    int ready[2], done[2];
+    if (::pipe(ready) != 0 || ::pipe(done) != 0) return;
+    const QByteArray path = QFile::encodeName(tty);
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      char c = 0;
+      ::close(ready[0]);
+      ::close(done[1]);
+      const int fd = ::setsid() < 0 ? -1 : ::open(path.constData(), O_RDWR);
+      if (fd >= 0 && ::ioctl(fd, TIOCSCTTY, 0) == 0) (void)!::write(ready[1], "r", 1);
+      (void)!::read(done[0], &c, 1);
+      ::_exit(0);
+    }
+    ::close(ready[1]);
+    ::close(done[0]);
+    done_ = done[1];
+    char c = 0;
+    started_ = pid_ > 0 && ::read(ready[0], &c, 1) == 1;
+    ::close(ready[0]);
+  }
+  ~SessionOnTerminal() {
+    if (done_ >= 0) ::close(done_);  // the child's read ends, it exits
+    if (pid_ > 0) ::waitpid(pid_, nullptr, 0);
+  }
+  bool Started() const { return started_; }
+
+ private:
+  pid_t pid_ = -1;
+  int done_ = -1;
+  bool started_ = false;
+};
+
+// Terminals people use are never devices, whoever owns them: a session's
+// controlling terminal, the system console (also a serial port that is the
+// kernel's console), the virtual consoles. Each refusal says which it is.
+TEST(DeviceDirectory, TerminalsInUseAndConsolesAreRefusedSayingWhy) {
+  QTemporaryDir base;  // like /tmp: sticky, anyone may write
+  ASSERT_EQ(::chmod(QFile::encodeName(base.path()).constData(), 01777), 0);
+  const QString dir = base.path() + "/entries";
+  ASSERT_EQ(::mkdir(QFile::encodeName(dir).constData(), 0700), 0);
+  Pty window, spare;
+  SessionOnTerminal shell(window.Slave());
+  ASSERT_TRUE(shell.Started());
+  struct Case {
+    QString target;
+    const char* refusal;  // empty: accepted
+  };
+  std::vector<Case> cases = {
+      {spare.Slave(), ""},
+      {window.Slave(), "bir oturumun denetim uçbirimi"},
+      {QStringLiteral("/dev/console"), "sistemin konsolu"},
+      {QStringLiteral("/dev/tty0"), "sistemin konsolu"},
+      {QStringLiteral("/dev/tty"), "kendi denetim uçbirimi"},
+      {QStringLiteral("/dev/tty1"), "sanal konsol"},
+  };
+  QFile active(QStringLiteral("/sys/class/tty/console/active"));
+  if (active.open(QIODevice::ReadOnly))
+    for (const QByteArray& name : active.readAll().simplified().split(' '))
+      if (QFileInfo::exists("/dev/" + name) && name != "tty0")
+        cases.push_back({QString::fromLatin1("/dev/" + name), "sistemin konsolu (çekirdeğin konsolu"});
+  for (const Case& c : cases) {
+    QFile::remove(dir + "/unit-x");
+    if (!QFileInfo::exists(c.target)) continue;
+    Link(c.target, dir + "/unit-x");
+    QStringList refusals;
+    const auto found = ScanDeviceDirectories({dir}, &refusals);
+    if (!*c.refusal) {
+      EXPECT_EQ(found.size(), 1u) << c.target.toStdString() << refusals.join('\n').toStdString();
+      continue;
+    }
+    EXPECT_TRUE(found.empty()) << c.target.toStdString();
+    ASSERT_EQ(refusals.size(), 1) << c.target.toStdString();
+    EXPECT_TRUE(refusals[0].contains(QString::fromUtf8(c.refusal))) << refusals[0].toStdString();
   }
 }
 

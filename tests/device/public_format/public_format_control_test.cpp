@@ -349,16 +349,6 @@ TEST_F(EthUnitTest, AnIpv6UnitIsHeardAndAPortHeldElsewhereIsRefusedWithTheReason
   EXPECT_EQ(sink.calls[0][2], QStringLiteral("222"));
 }
 
-TEST(PeerAddresses, Ipv4MatchesItsMappedFormAndNamesAreNoAddress) {
-  const auto v4 = ParsePeerAddress(QStringLiteral("192.168.1.20"));
-  ASSERT_TRUE(v4.has_value());
-  EXPECT_EQ(v4, ParsePeerAddress(QStringLiteral("::ffff:192.168.1.20")));
-  EXPECT_NE(v4, ParsePeerAddress(QStringLiteral("192.168.1.21")));
-  EXPECT_TRUE(ParsePeerAddress(QStringLiteral("fe80::1")).has_value());
-  EXPECT_FALSE(ParsePeerAddress(QStringLiteral("unit.example")).has_value());
-  EXPECT_FALSE(ParsePeerAddress(QString()).has_value());
-}
-
 TEST(SimulatedPublicFormatUnit, WhatItSendsParsesBack) {
   const QDateTime when(QDate(2026, 3, 4), QTime(0, 6, 7));
   PublicFormatParser parser([] { return QDateTime(QDate(2026, 3, 5), QTime(9, 0)); });
