@@ -28,16 +28,6 @@ QJsonValue Time(int64_t samples) { return Round(Seconds(samples), 3); }
 QJsonValue Text(const QString& s) { return s.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(s); }
 QJsonValue Count(int v) { return v >= 0 ? QJsonValue(v) : QJsonValue(QJsonValue::Null); }
 
-QString ToneName(CallProgressTone tone) {
-  switch (tone) {
-    case CallProgressTone::Dial: return QStringLiteral("çevir sesi");
-    case CallProgressTone::Busy: return QStringLiteral("meşgul sesi");
-    case CallProgressTone::Reorder: return QStringLiteral("yoğunluk sesi");
-    case CallProgressTone::Ringback: return QStringLiteral("çalıyor sesi");
-  }
-  return {};
-}
-
 QString Fields(const CallerIdMessage& m) {
   QStringList f;
   using Absence = CallerIdMessage::Absence;
@@ -66,7 +56,7 @@ QString RingText(const RingEvent& r) {
 
 QString ToneText(const CallProgressToneEvent& t) {
   return QStringLiteral("çağrı ilerleme tonu: %1 (%2, %3 Hz%4, %5 s, %6 dBm0)")
-      .arg(ToneName(t.tone), t.region, Decimal(t.lowHz, 0),
+      .arg(CallProgressToneName(t.tone), t.region, Decimal(t.lowHz, 0),
            t.highHz ? QStringLiteral(" + %1 Hz").arg(Decimal(*t.highHz, 0)) : QString(), Sec(t.end - t.start),
            Decimal(t.levelDbm0));
 }
@@ -117,7 +107,7 @@ void RingJson(const RingEvent& r, QJsonObject& o) {
 void ToneJson(const CallProgressToneEvent& t, QJsonObject& o) {
   o[QStringLiteral("event")] = QStringLiteral("call_progress_tone");
   o[QStringLiteral("tone")] = CallProgressToneKey(t.tone);
-  o[QStringLiteral("tone_text")] = ToneName(t.tone);
+  o[QStringLiteral("tone_text")] = CallProgressToneName(t.tone);
   o[QStringLiteral("region")] = Text(t.region);
   o[QStringLiteral("start")] = Time(t.start);
   o[QStringLiteral("end")] = Time(t.end);

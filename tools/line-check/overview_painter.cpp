@@ -167,11 +167,7 @@ QImage PaintOverview(const PlotData& data, const QStringList& pages, int perPage
   QImage image(kWidth, l.height, QImage::Format_RGB32);
   image.fill(kPaper);
   QPainter g(&image);
-  g.setRenderHint(QPainter::TextAntialiasing);
-  g.setPen(kInk);
-  g.setFont(Font(15, true));
-  g.drawText(QRect(kLeft, 6, kPlotWidth, 22), Qt::AlignLeft | Qt::AlignVCenter,
-             QStringLiteral("Hat denetimi: ") + data.Title());
+  PaintTitle(g, kPlotWidth, data.Title());
   g.setFont(Font(12));
   QString heard = QStringLiteral("%1 dinlendi").arg(Duration(data.Length()));
   if (data.Clock().Known())

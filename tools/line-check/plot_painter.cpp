@@ -465,11 +465,7 @@ QImage PaintPlot(const PlotData& data) {
   QImage image(l.Size(), QImage::Format_RGB32);
   image.fill(kPaper);
   QPainter g(&image);
-  g.setRenderHint(QPainter::TextAntialiasing);
-  g.setPen(kInk);
-  g.setFont(Font(15, true));
-  g.drawText(QRect(kLeft, 6, kPlotWidth, 22), Qt::AlignLeft | Qt::AlignVCenter,
-             QStringLiteral("Hat denetimi: ") + data.Title());
+  PaintTitle(g, kPlotWidth, data.Title());
   for (int c = 0; c < data.Sections(); ++c) {
     const ChannelPlot& plot = data.Section(c);
     PaintHeader(g, l, plot, c);

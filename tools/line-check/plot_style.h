@@ -3,6 +3,7 @@
 // an axis's ticks.
 #include <QColor>
 #include <QFont>
+#include <QPainter>
 #include <QString>
 #include <cmath>
 
@@ -17,6 +18,15 @@ inline QFont Font(int pixels, bool bold = false) {
   f.setPixelSize(pixels);
   f.setBold(bold);
   return f;
+}
+
+// A picture's title line over a plot `width` wide, the painter then set
+// for text in ink.
+inline void PaintTitle(QPainter& g, int width, const QString& title) {
+  g.setRenderHint(QPainter::TextAntialiasing);
+  g.setPen(kInk);
+  g.setFont(Font(15, true));
+  g.drawText(QRect(kLeft, 6, width, 22), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Hat denetimi: ") + title);
 }
 
 // A tick step of 1, 2 or 5 times a power of ten giving about `wanted` ticks.

@@ -223,16 +223,6 @@ QString FiguresText(const std::vector<LimitBreach>& outside, size_t most) {
   return text;
 }
 
-QString ToneName(CallProgressTone tone) {
-  switch (tone) {
-    case CallProgressTone::Dial: return QStringLiteral("çevir sesi");
-    case CallProgressTone::Busy: return QStringLiteral("meşgul sesi");
-    case CallProgressTone::Reorder: return QStringLiteral("yoğunluk sesi");
-    case CallProgressTone::Ringback: return QStringLiteral("çalıyor sesi");
-  }
-  return {};
-}
-
 QString OffFrequencyText(const BurstReport* b, double figure) {
   const LineLimits limits = LimitsOf(b ? b->standard : Standard::ClipV23);
   QString tone = QStringLiteral("tonlar");
@@ -317,8 +307,9 @@ QString DiagnosisText(int line, const CycleVerdict& v) {
                      "da kaldırın")
                      .arg(name);
     case Diagnosis::CallProgressTone: {
-      const QString tone = v.tone ? QStringLiteral("%1, %2 Hz").arg(ToneName(v.tone->tone), Number(v.tone->lowHz, 0))
-                                  : QStringLiteral("santral sesi");
+      const QString tone =
+          v.tone ? QStringLiteral("%1, %2 Hz").arg(CallProgressToneName(v.tone->tone), Number(v.tone->lowHz, 0))
+                 : QStringLiteral("santral sesi");
       return p + QStringLiteral("çaldı ama arayan bilgisi gelmedi: yalnız santralin sesi duyuldu (%1)").arg(tone);
     }
     case Diagnosis::NotACall:

@@ -12,6 +12,16 @@ QString CallProgressToneKey(CallProgressTone tone) {
   return {};
 }
 
+QString CallProgressToneName(CallProgressTone tone) {
+  switch (tone) {
+    case CallProgressTone::Dial: return QStringLiteral("çevir sesi");
+    case CallProgressTone::Busy: return QStringLiteral("meşgul sesi");
+    case CallProgressTone::Reorder: return QStringLiteral("yoğunluk sesi");
+    case CallProgressTone::Ringback: return QStringLiteral("çalıyor sesi");
+  }
+  return {};
+}
+
 QString DiagnosisKey(Diagnosis diagnosis) {
   switch (diagnosis) {
     case Diagnosis::Good: return QStringLiteral("good");

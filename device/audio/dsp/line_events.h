@@ -43,6 +43,8 @@ struct AlertToneEvent {
 enum class CallProgressTone { Dial, Busy, Reorder, Ringback };
 // "dial", "busy", "reorder", "ringback".
 QString CallProgressToneKey(CallProgressTone tone);
+// The tone's Turkish name, as the verdicts and the line check say it.
+QString CallProgressToneName(CallProgressTone tone);
 
 struct CallProgressToneEvent {
   int64_t start = 0, end = 0;  // the first tone's start to the last one's end
