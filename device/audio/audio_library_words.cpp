@@ -32,7 +32,7 @@ constexpr Text kSndfile[] = {
     {"Internal psf_fseek() failed.", "dosyada istenen yere gidilemedi"},
     {"Error : supplied offset beyond end of file.", "istenen yer dosyanın sonundan ötede"},
     {"Error : bad flac header.", "FLAC başlığı bozuk"},
-    {"Error : flac decoder lost sync.", "FLAC çözücüsü eşzamanı yitirdi (veri bozuk ya da eksik)"},
+    {"Error : flac decoder lost sync.", "FLAC çözücüsü eşzamanı yitirdi, veri bozuk ya da eksik"},
     {"Error : flac channel changed mid stream.", "FLAC akışının kanal sayısı ortasında değişti"},
     {"Error : unknown error in flac decoder.", "FLAC çözücüsünde bilinmeyen bir hata"},
     {"Error in WAV file. No 'data' chunk marker.", "WAV dosyasında veri bölümü yok"},

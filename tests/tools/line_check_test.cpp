@@ -152,4 +152,34 @@ TEST(LineCheck, WrongCommandLinesAndFailingSourcesSayWhatWasGiven) {
   }
 }
 
+// A FLAC frame overwritten between two calls: the part skipped is said once,
+// the later call is judged all the same, and the end, a whole one, is not said.
+TEST(LineCheck, ADamagedFrameIsSkippedAndTheLaterCallIsJudged) {
+  QTemporaryDir dir;
+  audiogen::CallBurst call;
+  call.number = QStringLiteral("05321234567");
+  sim::LineFaults none;
+  QString error;
+  ASSERT_TRUE(none.Add({QStringLiteral("none")}, &error));
+  audiogen::Samples s = audiogen::Silence(0.5);
+  audiogen::Append(s, sim::CallAudio(call, -20, 45, none));
+  audiogen::Append(s, audiogen::Silence(10));  // the middle of the file
+  audiogen::Append(s, sim::CallAudio(call, -20, 45, none));
+  audiogen::Append(s, audiogen::Silence(2));
+  audiogen::AddNoise(s, sim::NoiseDbm0(-20, 45, none), 5);
+  const QString path = dir.filePath(QStringLiteral("iki.flac"));
+  ASSERT_TRUE(testsupport::WriteRecording(path, {s}, 8000, SF_FORMAT_FLAC | SF_FORMAT_PCM_16));
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+  f.seek(f.size() / 2);
+  f.write(QByteArray(64, '\0'));
+  f.close();
+  const CheckRun r = LineCheck({QStringLiteral("--json"), path});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(Of(r.events, 1, "verdict").size(), 2);
+  EXPECT_EQ(r.errors.count(u'\n'), 1) << r.errors.toStdString();
+  EXPECT_TRUE(r.errors.contains(path + QStringLiteral(": Ses dosyasında bozuk bir bölüm atlandı: ")))
+      << r.errors.toStdString();
+}
+
 }  // namespace
