@@ -43,7 +43,7 @@ class RecordingReader : public AudioSource {
   // How often a file being written is looked at while it does not grow.
   static constexpr int kGrowthPollMs = 250;
   // Tries past a part the library cannot decode before the rest counts as
-  // lost: the last one lands 2^19 blocks on, past any recording's end.
+  // lost; the last lands 2^19 blocks on (half a day at 48 kHz).
   static constexpr int kSkipTries = 20;
 
   explicit RecordingReader(QString path, const MonotonicClock& clock = SteadyClock());
