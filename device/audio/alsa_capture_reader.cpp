@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "device/audio/audio_library_words.h"
 #include "device/audio/dsp/caller_id_message.h"
+#include "device/core/system_words.h"
 
 namespace device {
 
@@ -16,20 +18,28 @@ namespace {
 constexpr snd_pcm_uframes_t kPeriodFrames = 400;  // 50 ms at 8 kHz
 constexpr snd_pcm_uframes_t kBufferFrames = 8 * kPeriodFrames;
 
-QString AlsaError(int err) { return QString::fromLocal8Bit(snd_strerror(err)); }
+// ALSA writes its own English lines to standard error ("ALSA lib pcm.c:...")
+// when a card cannot be opened or is lost; the reader's Turkish line says it.
+void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
 
 }  // namespace
 
-AlsaCaptureReader::AlsaCaptureReader(QString pcmName, QString probeName)
-    : pcmName_(std::move(pcmName)), probeName_(std::move(probeName)) {}
+AlsaCaptureReader::AlsaCaptureReader(QString pcmName, QString probeName, QString shownName)
+    : pcmName_(std::move(pcmName)), probeName_(std::move(probeName)), shown_(std::move(shownName)) {
+  if (shown_.isEmpty()) shown_ = pcmName_;
+  // For the whole process, once: the handler is ALSA's global.
+  [[maybe_unused]] static const bool quiet = (snd_lib_error_set_handler(QuietAlsa), true);
+}
 
 AlsaCaptureReader::~AlsaCaptureReader() {
   if (pcm_) snd_pcm_close(pcm_);
 }
 
-AlsaCaptureReader::AlsaCaptureReader(const AudioTarget& node)
+AlsaCaptureReader::AlsaCaptureReader(const QString& nodePath, const AudioTarget& node)
     : AlsaCaptureReader(QStringLiteral("plughw:%1,%2").arg(node.card).arg(node.device),
-                        QStringLiteral("hw:%1,%2").arg(node.card).arg(node.device)) {}
+                        QStringLiteral("hw:%1,%2").arg(node.card).arg(node.device), nodePath) {
+  card_ = node.card;
+}
 
 QString AlsaCaptureReader::CardSerial(int card) {
   // cardN/device is the USB interface; its parent, the USB device, has the serial.
@@ -63,7 +73,10 @@ bool AlsaCaptureReader::Open(QString* error) {
   int err = snd_pcm_open(&pcm_, name.constData(), SND_PCM_STREAM_CAPTURE, SND_PCM_NONBLOCK);
   if (err < 0) {
     pcm_ = nullptr;
-    *error = QStringLiteral("Ses kartı %1 açılamadı: %2").arg(pcmName_, AlsaError(err));
+    // A card that is not there reads to ALSA as an invalid argument.
+    const bool noCard = card_ >= 0 && snd_card_load(card_) == 0;
+    *error = QStringLiteral("Ses kartı %1 açılamadı: %2")
+                 .arg(shown_, noCard ? QStringLiteral("böyle bir ses kartı yok") : AlsaText(err));
     return false;
   }
   snd_pcm_hw_params_t* hw = nullptr;
@@ -79,13 +92,13 @@ bool AlsaCaptureReader::Open(QString* error) {
       (err = snd_pcm_hw_params_set_period_size_near(pcm_, hw, &period, nullptr)) < 0 ||
       (err = snd_pcm_hw_params_set_buffer_size_near(pcm_, hw, &buffer)) < 0 ||
       (err = snd_pcm_hw_params(pcm_, hw)) < 0) {
-    *error = QStringLiteral("Ses kartı %1 8 kHz 16 bit kayda ayarlanamadı: %2").arg(pcmName_, AlsaError(err));
+    *error = QStringLiteral("Ses kartı %1 8 kHz 16 bit kayda ayarlanamadı: %2").arg(shown_, AlsaText(err));
     snd_pcm_close(pcm_);
     pcm_ = nullptr;
     return false;
   }
   if (rate != unsigned(audio::kSampleRate) || channels < 1) {
-    *error = QStringLiteral("Ses kartı %1 8 kHz kayıt vermiyor (%2 Hz)").arg(pcmName_).arg(rate);
+    *error = QStringLiteral("Ses kartı %1 8 kHz kayıt vermiyor (%2 Hz)").arg(shown_).arg(rate);
     snd_pcm_close(pcm_);
     pcm_ = nullptr;
     return false;
@@ -94,7 +107,7 @@ bool AlsaCaptureReader::Open(QString* error) {
   if (int(channels) != channels_) {
     // The plug layer gave more than asked; keep it simple and refuse.
     *error = QStringLiteral("Ses kartı %1 %2 kanal veriyor; en çok %3 kanal okunur")
-                 .arg(pcmName_)
+                 .arg(shown_)
                  .arg(channels)
                  .arg(kMaxLines);
     snd_pcm_close(pcm_);
@@ -111,7 +124,7 @@ AudioSource::Status AlsaCaptureReader::Read(int wakeFd, int waitMs, std::vector<
   if (n < 0) n = 0;
   fds[n] = {wakeFd, POLLIN, 0};
   if (::poll(fds, nfds_t(n + (wakeFd >= 0 ? 1 : 0)), waitMs) < 0 && errno != EINTR) {
-    *message = QStringLiteral("Ses kartı %1 okunamadı").arg(pcmName_);
+    *message = QStringLiteral("Ses kartı %1 okunamadı: %2").arg(shown_, ErrnoText(errno));
     return Status::Failed;
   }
   int16_t buf[kPeriodFrames * 2 * kMaxLines];
@@ -121,24 +134,30 @@ AudioSource::Status AlsaCaptureReader::Read(int wakeFd, int waitMs, std::vector<
   if (got == -EPIPE || got == -ESTRPIPE) {
     // Overrun (we were late) or suspend: start again, say it once in a while.
     if (got == -ESTRPIPE) snd_pcm_resume(pcm_);
-    if (snd_pcm_prepare(pcm_) < 0 || snd_pcm_start(pcm_) < 0) {
-      *message = QStringLiteral("Ses kartı %1 yeniden başlatılamadı").arg(pcmName_);
+    int err = snd_pcm_prepare(pcm_);
+    if (err >= 0) err = snd_pcm_start(pcm_);
+    // A card unplugged while capturing often shows first as an overrun.
+    if (err == -ENODEV) return Gone(message);
+    if (err < 0) {
+      *message = QStringLiteral("Ses kartı %1 yeniden başlatılamadı: %2").arg(shown_, AlsaText(err));
       return Status::Failed;
     }
     if (overruns_++ % 100 == 0) note_ = QStringLiteral("Ses kartında taşma: bir miktar ses kaçırıldı");
     return Status::Idle;
   }
-  if (got == -ENODEV || got == -EBADFD || got == -EIO) {
-    *message = QStringLiteral("Ses kartı %1 ayrıldı").arg(pcmName_);
-    return Status::Failed;
-  }
+  if (got == -ENODEV || got == -EBADFD || got == -EIO) return Gone(message);
   if (got < 0) {
-    *message = QStringLiteral("Ses kartı %1 okunamadı: %2").arg(pcmName_, AlsaError(int(got)));
+    *message = QStringLiteral("Ses kartı %1 okunamadı: %2").arg(shown_, AlsaText(int(got)));
     return Status::Failed;
   }
   if (got == 0) return Status::Idle;
   out.insert(out.end(), buf, buf + got * channels_);
   return Status::Data;
+}
+
+AudioSource::Status AlsaCaptureReader::Gone(QString* message) const {
+  *message = QStringLiteral("Ses kartı %1 ayrıldı").arg(shown_);
+  return Status::Failed;
 }
 
 }  // namespace device

@@ -2,7 +2,10 @@
 // A sound card's capture device through ALSA: 8 kHz, 16-bit, as many
 // channels as the card has (at most four), the plug layer converting what
 // the card does natively. A card that goes away (-ENODEV) ends the link like
-// any unplugged device; an overrun is recovered from and said.
+// any unplugged device; an overrun is recovered from and said. Its lines
+// name the node the user gave and say ALSA's errors in Turkish; ALSA's own
+// English lines on standard error are silenced for the process once the
+// first reader is made.
 #include "device/audio/audio_source.h"
 #include "device/directory/audio_target.h"
 
@@ -14,13 +17,14 @@ class AlsaCaptureReader : public AudioSource {
  public:
   // `pcmName` is what ALSA opens (e.g. "plughw:1,0"); `probeName` (e.g.
   // "hw:1,0") is asked how many channels the card really has; empty: the
-  // PCM itself is asked.
-  AlsaCaptureReader(QString pcmName, QString probeName);
+  // PCM itself is asked. `shownName` is what the lines name; empty: the PCM.
+  AlsaCaptureReader(QString pcmName, QString probeName, QString shownName = {});
   ~AlsaCaptureReader() override;
 
-  // Opens capture node /dev/snd/pcmC<C>D<D>c as "plughw:C,D", asking "hw:C,D"
-  // how many channels the card has.
-  explicit AlsaCaptureReader(const AudioTarget& node);
+  // Opens capture node `nodePath` (/dev/snd/pcmC<C>D<D>c, `node` its card
+  // and device) as "plughw:C,D", asking "hw:C,D" how many channels the card
+  // has; the lines name `nodePath`.
+  AlsaCaptureReader(const QString& nodePath, const AudioTarget& node);
   // The serial number of the card's USB device, when it has one.
   static QString CardSerial(int card);
 
@@ -32,8 +36,11 @@ class AlsaCaptureReader : public AudioSource {
 
  private:
   int ProbeChannels() const;
+  // The card went away while capturing: the link ends as an unplugged one's.
+  Status Gone(QString* message) const;
 
-  QString pcmName_, probeName_;
+  QString pcmName_, probeName_, shown_;
+  int card_ = -1;  // of a capture node
   snd_pcm_t* pcm_ = nullptr;
   int channels_ = 0;
   int overruns_ = 0;

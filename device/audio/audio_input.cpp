@@ -16,7 +16,7 @@ bool MakeAudioInput(const QString& path, AudioInput* input, QString* error) {
   switch (target.kind) {
     case AudioTargetKind::CaptureNode:
       input->kind = AudioInput::Kind::SoundCard;
-      input->source = std::make_unique<AlsaCaptureReader>(target);
+      input->source = std::make_unique<AlsaCaptureReader>(path, target);
       input->cardSerial = AlsaCaptureReader::CardSerial(target.card);
       return true;
     case AudioTargetKind::Fifo:

@@ -28,8 +28,13 @@ class AudioSource {
   // Channels delivered (1..kMaxLines); 0 while not known yet.
   virtual int Channels() const = 0;
   // A note about the stream worth one message line (e.g. a declared rate that
-  // needs resampling, extra channels ignored); empty when none. Taken once.
+  // needs resampling, extra channels ignored, a damaged part skipped); empty
+  // when none. Taken once.
   virtual QString TakeNote() { return {}; }
+  // Once Read() said Ended: whether that was the source's whole, normal end
+  // (a recording read to its last frame), which needs no telling, rather
+  // than a cut, a recording that stopped growing or a stream's writer gone.
+  virtual bool EndedWhole() const { return false; }
   // Whether the source may be left unread for a while without losing audio:
   // a file or a FIFO's writer waits, a sound card's buffer overruns.
   virtual bool CanWait() const { return true; }

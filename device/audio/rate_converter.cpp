@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "device/audio/audio_library_words.h"
 #include "device/audio/dsp/caller_id_message.h"
 
 namespace device {
@@ -29,7 +30,7 @@ bool RateConverter::Start(int rate, int channels, QString* error) {
   int err = 0;
   resampler_ = src_new(SRC_SINC_FASTEST, channels, &err);
   if (!resampler_) {
-    *error = QStringLiteral("Örnekleme hızı dönüştürülemiyor: %1").arg(QString::fromUtf8(src_strerror(err)));
+    *error = QStringLiteral("Örnekleme hızı dönüştürülemiyor: %1").arg(ResamplerText(err));
     return false;
   }
   return true;
@@ -39,8 +40,10 @@ void RateConverter::Convert(const float* frames, long count, std::vector<int16_t
   if (count <= 0) return;
   const size_t values = size_t(count) * size_t(channels_);
   clean_.resize(values);
-  // A float recording may hold anything; the resampler must not see NaN.
-  for (size_t i = 0; i < values; ++i) clean_[i] = std::isfinite(frames[i]) ? std::clamp(frames[i], -1.0f, 1.0f) : 0.0f;
+  // A float recording may hold anything, and the resampler must not see
+  // NaN or infinity. An infinite sample is one clipped at full scale (the
+  // bad-audio check then says so); a sample that is no number is none.
+  for (size_t i = 0; i < values; ++i) clean_[i] = std::isnan(frames[i]) ? 0.0f : std::clamp(frames[i], -1.0f, 1.0f);
   if (!resampler_) {
     for (float v : clean_) out.push_back(ToInt16(v));
     return;

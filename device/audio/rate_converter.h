@@ -21,7 +21,8 @@ class RateConverter {
   // resampler cannot be made.
   bool Start(int rate, int channels, QString* error);
   // Appends the 8 kHz frames of `count` input frames to `out`. Values are
-  // full scale at ±1; anything beyond is clipped, anything not a number is 0.
+  // full scale at ±1; anything beyond, ±infinity too, is clipped there;
+  // anything not a number is 0.
   void Convert(const float* frames, long count, std::vector<int16_t>& out);
   // Appends what the resampler still holds at the end of the recording.
   void Finish(std::vector<int16_t>& out);

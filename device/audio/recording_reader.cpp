@@ -10,6 +10,7 @@
 #include <QFile>
 #include <cmath>
 
+#include "device/audio/audio_library_words.h"
 #include "device/audio/dsp/caller_id_message.h"
 #include "device/audio/stream_opener.h"
 #include "device/audio/wav_header.h"
@@ -129,6 +130,12 @@ SF_VIRTUAL_IO kVirtualIo = {&VirtualLength, &VirtualSeek, &VirtualRead, &Virtual
 
 QString Seconds(qint64 frames, int rate) {
   return QString::number(double(frames) / std::max(rate, 1), 'f', 1).replace(QLatin1Char('.'), QLatin1Char(','));
+}
+
+// A length: tenths of a second, or milliseconds below a tenth.
+QString Length(qint64 frames, int rate) {
+  if (frames * 10 < rate) return QStringLiteral("%1 ms").arg(frames * 1000 / std::max(rate, 1));
+  return QStringLiteral("%1 s").arg(Seconds(frames, rate));
 }
 
 }  // namespace
@@ -268,7 +275,7 @@ bool RecordingReader::Grew() {
   return false;
 }
 
-QString RecordingReader::EndText() const {
+QString RecordingReader::EndText(bool* whole) const {
   // A recorder that stopped mid-write leaves a header promising more; a file
   // whose frames ran out before the library's count was cut in its samples.
   QByteArray head(WavHeader::kMaxHeaderBytes, Qt::Uninitialized);
@@ -281,18 +288,84 @@ QString RecordingReader::EndText() const {
   if (IsWave(head) && FindRiffChunk(head, "data", &body, &declared) && declared != 0 && declared != 0xFFFFFFFFu)
     missing = std::max<qint64>(0, body + qint64(declared) - fileBytes);
   const QString where = QStringLiteral("%1. saniyede").arg(Seconds(read_, rate_));
+  *whole = false;
   if (missing > 0)
     return QStringLiteral("Ses dosyası yarıda kesildi: başlıkta bildirilenden %1 bayt eksik; kayıt %2 bitti")
         .arg(missing)
         .arg(where);
-  if (left_ > 0)
-    return QStringLiteral("Ses dosyası yarıda kesildi: %1 kare okunamadı; kayıt %2 bitti").arg(left_).arg(where);
+  if (left_ > 0) {
+    const QString why = failure_.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(failure_);
+    return QStringLiteral("Ses dosyası yarıda kesildi: %1 kare okunamadı%2; kayıt %3 bitti").arg(left_).arg(why, where);
+  }
   if (following_)
     return QStringLiteral("Ses dosyası %1 saniyedir büyümüyor; kayıt %2 bitti (%3 bayt)")
         .arg(kQuietMs / 1000)
         .arg(where)
         .arg(fileBytes);
+  *whole = true;
   return QStringLiteral("Ses dosyasının sonuna gelindi");
+}
+
+bool RecordingReader::SkipDamage() {
+  const qint64 from = read_, known = read_ + left_;
+  failure_ = SndfileText(file_);
+  // The library may not read on after what it could not decode (a FLAC
+  // decoder that lost its sync stays lost): it is opened again each time.
+  qint64 step = kChunkFrames;
+  for (int tries = 0; tries < kSkipTries && from + step < known; ++tries, step *= 2) {
+    read_ = from + step;
+    SF_INFO info{};
+    if (!OpenLibrary(&info) || info.channels != channels_ || info.samplerate != rate_) continue;
+    const sf_count_t got = sf_readf_float(file_, in_.data(), kChunkFrames);
+    if (got <= 0) continue;
+    Damaged(from, read_);
+    gap_ = step;
+    held_ = got;
+    heldDamaged_ = sf_error(file_) != SF_ERR_NO_ERROR;
+    failure_.clear();
+    return true;
+  }
+  // Nothing further decodes (or, in a file being written, not yet): the
+  // library is opened again at read_ only if the file grows.
+  read_ = from;
+  left_ = known - from;
+  if (file_) sf_close(file_);
+  file_ = nullptr;
+  return false;
+}
+
+void RecordingReader::Damaged(qint64 from, qint64 to) {
+  if (damageFrom_ < 0 || damageTo_ != from) {
+    NoteDamage();
+    damageFrom_ = from;
+  }
+  damageTo_ = to;
+}
+
+void RecordingReader::NoteDamage() {
+  if (damageFrom_ < 0) return;
+  const QString said = QStringLiteral("Ses dosyasında bozuk bir bölüm atlandı: %1. saniyede %2")
+                           .arg(Seconds(damageFrom_, rate_), Length(damageTo_ - damageFrom_, rate_));
+  note_ = note_.isEmpty() ? said : note_ + QStringLiteral("; ") + said;
+  damageFrom_ = damageTo_ = -1;
+}
+
+void RecordingReader::Deliver(qint64 got, bool damaged, std::vector<int16_t>& out) {
+  // A read the library said was damaged still came with frames (a FLAC frame
+  // whose check failed comes as silence): heard, and said as damaged.
+  if (damaged)
+    Damaged(read_, read_ + got);
+  else
+    NoteDamage();
+  left_ -= got;
+  read_ += got;
+  delivered_ += got;
+  failure_.clear();       // the library read on after all (a file being written grew)
+  if (used_ < channels_)  // keep the first channels only, in place
+    for (qint64 f = 0; f < got; ++f)
+      for (int c = 0; c < used_; ++c)
+        in_[size_t(f) * size_t(used_) + size_t(c)] = in_[size_t(f) * size_t(channels_) + size_t(c)];
+  converter_.Convert(in_.data(), long(got), out);
 }
 
 QString RecordingReader::TakeNote() {
@@ -306,23 +379,34 @@ AudioSource::Status RecordingReader::Read(int wakeFd, int waitMs, std::vector<in
     if (fd_ < 0 || !Start(message)) return Status::Failed;
     started_ = true;
   }
-  in_.resize(size_t(kChunkFrames) * size_t(channels_));
-  // A file being written that the library could not open again (its header
-  // caught mid-rewrite) is tried again as it grows.
-  const sf_count_t got = file_ && left_ > 0 ? sf_readf_float(file_, in_.data(), kChunkFrames) : 0;
-  if (got > 0) {
-    left_ -= got;
-    read_ += got;
-    if (used_ < channels_)  // keep the first channels only, in place
-      for (sf_count_t f = 0; f < got; ++f)
-        for (int c = 0; c < used_; ++c)
-          in_[size_t(f) * size_t(used_) + size_t(c)] = in_[size_t(f) * size_t(channels_) + size_t(c)];
-    converter_.Convert(in_.data(), long(got), out);
+  if (gap_ > 0) {
+    // A skipped part is heard as silence, so what follows keeps its time.
+    const qint64 n = std::min<qint64>(gap_, kChunkFrames);
+    silence_.assign(size_t(n) * size_t(used_), 0.0f);
+    converter_.Convert(silence_.data(), long(n), out);
+    gap_ -= n;
     return Status::Data;
   }
-  if (file_ && sf_error(file_) != SF_ERR_NO_ERROR) {
+  in_.resize(size_t(kChunkFrames) * size_t(channels_));
+  sf_count_t got = 0;
+  bool damaged = false;
+  // A file being written that the library could not open again (its header
+  // caught mid-rewrite) is tried again as it grows.
+  if (held_ > 0) {
+    got = std::exchange(held_, 0);
+    damaged = heldDamaged_;
+  } else if (file_ && left_ > 0) {
+    got = sf_readf_float(file_, in_.data(), kChunkFrames);
+    damaged = sf_error(file_) != SF_ERR_NO_ERROR;
+    if (got <= 0 && damaged && SkipDamage()) return Status::Data;
+  }
+  if (got > 0) {
+    Deliver(got, damaged, out);
+    return Status::Data;
+  }
+  if (!failure_.isEmpty() && delivered_ == 0 && !following_) {
     converter_.Finish(out);
-    *message = QStringLiteral("Ses dosyası okunurken hata: %1").arg(QString::fromUtf8(sf_strerror(file_)));
+    *message = QStringLiteral("Ses dosyası okunurken hata: %1").arg(failure_);
     return Status::Failed;
   }
   if (following_) {
@@ -339,7 +423,8 @@ AudioSource::Status RecordingReader::Read(int wakeFd, int waitMs, std::vector<in
     }
   }
   converter_.Finish(out);
-  *message = EndText();
+  NoteDamage();
+  *message = EndText(&whole_);
   return Status::Ended;
 }
 

@@ -5,8 +5,8 @@
 
 #include <QFile>
 #include <cerrno>
-#include <cstring>
 
+#include "device/core/system_words.h"
 #include "device/directory/audio_target.h"
 
 namespace device {
@@ -19,7 +19,7 @@ int OpenPrivateStream(const QString& path, struct stat* st, QString* why) {
   if (::lstat(name.constData(), st) == 0 && !S_ISLNK(st->st_mode) && !IsPrivateStream(path, *st, why)) return -1;
   const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY);
   if (fd < 0) {
-    *why = errno == ELOOP ? QStringLiteral("yerine bir sembolik bağ konmuş") : QString::fromLocal8Bit(strerror(errno));
+    *why = errno == ELOOP ? QStringLiteral("yerine bir sembolik bağ konmuş") : ErrnoText(errno);
     return -1;
   }
   const auto refuse = [&](const QString& reason) {
@@ -27,7 +27,7 @@ int OpenPrivateStream(const QString& path, struct stat* st, QString* why) {
     ::close(fd);
     return -1;
   };
-  if (fstat(fd, st) != 0) return refuse(QString::fromLocal8Bit(strerror(errno)));
+  if (fstat(fd, st) != 0) return refuse(ErrnoText(errno));
   if (!S_ISFIFO(st->st_mode) && !S_ISREG(st->st_mode))
     return refuse(QStringLiteral("bir FIFO ya da WAV dosyası değil"));
   if (!IsPrivateStream(path, *st, why)) return refuse(*why);

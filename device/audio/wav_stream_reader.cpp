@@ -13,6 +13,7 @@
 
 #include "device/audio/dsp/caller_id_message.h"
 #include "device/audio/stream_opener.h"
+#include "device/core/system_words.h"
 
 namespace device {
 
@@ -51,7 +52,7 @@ AudioSource::Status WavStreamReader::Read(int wakeFd, int waitMs, std::vector<in
   pollfd fds[2] = {{fd_, POLLIN, 0}, {wakeFd, POLLIN, 0}};
   const int ready = ::poll(fds, wakeFd >= 0 ? 2 : 1, waitMs);
   if (ready < 0 && errno != EINTR) {
-    *message = QStringLiteral("Ses akışı okunamadı: %1").arg(QString::fromLocal8Bit(strerror(errno)));
+    *message = QStringLiteral("Ses akışı okunamadı: %1").arg(ErrnoText(errno));
     return Status::Failed;
   }
   if (ready <= 0 || !(fds[0].revents & (POLLIN | POLLHUP | POLLERR))) return Status::Idle;
@@ -62,7 +63,7 @@ AudioSource::Status WavStreamReader::Read(int wakeFd, int waitMs, std::vector<in
   const ssize_t n = ::read(fd_, buf, size_t(want));
   if (n < 0) {
     if (errno == EAGAIN || errno == EINTR) return Status::Idle;
-    *message = QStringLiteral("Ses akışı okunamadı: %1").arg(QString::fromLocal8Bit(strerror(errno)));
+    *message = QStringLiteral("Ses akışı okunamadı: %1").arg(ErrnoText(errno));
     return Status::Failed;
   }
   if (n == 0) return Finish(out, message);
@@ -152,15 +153,18 @@ AudioSource::Status WavStreamReader::Finish(std::vector<int16_t>& out, QString* 
     return Status::Failed;
   }
   converter_.Finish(out);
-  if (format_.dataBytes >= 0 && dataRead_ < format_.dataBytes)
+  if (format_.dataBytes >= 0 && dataRead_ < format_.dataBytes) {
     *message = QStringLiteral("Ses akışı yarıda kesildi: başlıkta %1 bayt bildirildi, %2 bayt geldi")
                    .arg(format_.dataBytes)
                    .arg(dataRead_);
-  else if (!partial_.isEmpty())
+  } else if (!partial_.isEmpty()) {
     *message = QStringLiteral("Ses akışı yarım bir örnekle bitti");
-  else
-    *message =
-        fifo_ ? QStringLiteral("Ses akışını yazan taraf kapattı") : QStringLiteral("Ses dosyasının sonuna gelindi");
+  } else if (fifo_) {
+    *message = QStringLiteral("Ses akışını yazan taraf kapattı");
+  } else {
+    *message = QStringLiteral("Ses dosyasının sonuna gelindi");
+    whole_ = true;
+  }
   return Status::Ended;
 }
 

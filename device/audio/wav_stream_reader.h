@@ -20,8 +20,9 @@ class WavStreamReader : public AudioSource {
   Status Read(int wakeFd, int waitMs, std::vector<int16_t>& out, QString* message) override;
   int Channels() const override { return headerDone_ ? used_ : 0; }
   QString TakeNote() override;
-
-  // A FIFO ends when its writer goes; a file when it has been read.
+  // A FIFO ends when its writer goes, never whole; a file when it has been
+  // read, whole when nothing it declared is missing.
+  bool EndedWhole() const override { return whole_; }
 
  private:
   Status Header(QString* message);
@@ -33,6 +34,7 @@ class WavStreamReader : public AudioSource {
   int fd_ = -1;
   bool fifo_ = false;
   bool headerDone_ = false;
+  bool whole_ = false;
   QByteArray head_;     // bytes read before the samples start
   QByteArray partial_;  // bytes of a frame cut by a read
   WavFormat format_;

@@ -6,9 +6,9 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <cerrno>
-#include <cstring>
 
 #include "device/audio/standard.h"
+#include "device/core/system_words.h"
 
 namespace device {
 
@@ -57,7 +57,7 @@ bool IsPrivateStream(const QString& path, const struct stat& st, QString* why) {
     dir = slash == 0 ? QStringLiteral("/") : dir.left(slash);
     struct stat ds {};
     if (stat(QFile::encodeName(dir).constData(), &ds) != 0) {
-      *why = QStringLiteral("%1 denetlenemedi: %2: %3").arg(path, dir, QString::fromLocal8Bit(strerror(errno)));
+      *why = QStringLiteral("%1 denetlenemedi: %2: %3").arg(path, dir, ErrnoText(errno));
       return false;
     }
     if (ds.st_uid != me && ds.st_uid != 0) {

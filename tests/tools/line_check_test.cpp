@@ -152,4 +152,29 @@ TEST(LineCheck, WrongCommandLinesAndFailingSourcesSayWhatWasGiven) {
   }
 }
 
+// A FLAC frame overwritten between two calls: the part skipped is said once,
+// the later call is judged all the same, and the end, a whole one, is not said.
+TEST(LineCheck, ADamagedFrameIsSkippedAndTheLaterCallIsJudged) {
+  QTemporaryDir dir;
+  audiogen::CallBurst call;
+  call.number = QStringLiteral("05321234567");
+  const sim::LineFaults none;
+  audiogen::Samples s = audiogen::Silence(0.5);
+  for (double after : {10.0, 2.0}) {  // the middle of the file between the calls
+    audiogen::Append(s, sim::CallAudio(call, -20, 45, none));
+    audiogen::Append(s, audiogen::Silence(after));
+  }
+  audiogen::AddNoise(s, sim::NoiseDbm0(-20, 45, none), 5);
+  const QString path = dir.filePath(QStringLiteral("iki.flac"));
+  ASSERT_TRUE(testsupport::WriteRecording(path, {s}, 8000, SF_FORMAT_FLAC | SF_FORMAT_PCM_16));
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::ReadWrite) && f.seek(f.size() / 2) && f.write(QByteArray(64, '\0')) == 64);
+  f.close();
+  const CheckRun r = LineCheck({QStringLiteral("--json"), path});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(Of(r.events, 1, "verdict").size(), 2);
+  const QString note = QStringLiteral("cid-line-check: %1: Ses dosyasında bozuk bir bölüm atlandı: ").arg(path);
+  EXPECT_TRUE(r.errors.startsWith(note) && r.errors.count(u'\n') == 1) << r.errors.toStdString();
+}
+
 }  // namespace

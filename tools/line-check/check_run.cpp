@@ -1,6 +1,5 @@
 #include "tools/line-check/check_run.h"
 
-#include <alsa/asoundlib.h>
 #include <signal.h>
 #include <sys/stat.h>
 
@@ -11,8 +10,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "device/core/system_words.h"
 #include "tools/line-check/event_report.h"
-#include "tools/line-check/system_words.h"
 
 namespace linecheck {
 
@@ -35,10 +34,6 @@ void CatchStop() {
   sigaction(SIGINT, &a, nullptr);
   sigaction(SIGTERM, &a, nullptr);
 }
-
-// ALSA writes its own English lines to standard error when a card cannot be
-// opened; the command's one Turkish line says it instead.
-void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
 
 QString Json(const QJsonObject& o) { return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)); }
 
@@ -66,9 +61,9 @@ bool CheckRun::ClaimOutputs() {
   return true;
 }
 
-// A reader's line, naming what the user gave and in Turkish throughout.
+// A reader's line (Turkish throughout, the readers' own), naming what the user gave.
 void CheckRun::Source(const QString& message) {
-  QString line = InTurkish(message);
+  QString line = message;
   if (input_.kind == device::AudioInput::Kind::SoundCard)
     line.replace(QRegularExpression(QStringLiteral("\\b(plug)?hw:\\d+,\\d+")), options_.source);
   console_.Err(line.contains(options_.source) ? QStringLiteral("cid-line-check: ") + line
@@ -85,10 +80,9 @@ bool CheckRun::Open() {
     struct stat st {};
     if (::stat(QFile::encodeName(options_.source).constData(), &st) != 0) {
       console_.Err(QStringLiteral("cid-line-check: ses kartı %1 yok: %2 (takılı kartları \"arecord -l\" listeler)")
-                       .arg(options_.source, ErrnoText(errno)));
+                       .arg(options_.source, device::ErrnoText(errno)));
       return false;
     }
-    snd_lib_error_set_handler(QuietAlsa);
   }
   if (!input_.source->Open(&message)) {
     Source(message);
@@ -265,7 +259,7 @@ int CheckRun::Run() {
     }
     if (s == device::AudioSource::Status::Ended) {
       // A recording read to its end says nothing; one cut short, or a stream's writer gone, is said.
-      if (Live() || message != QStringLiteral("Ses dosyasının sonuna gelindi")) Source(message);
+      if (!input_.source->EndedWhole()) Source(message);
       return Finish(0, RunEnd::SourceEnded);
     }
     if (limit >= 0 && done_ >= limit) return Finish(0, RunEnd::TimeUp);

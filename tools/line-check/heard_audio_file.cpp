@@ -5,8 +5,9 @@
 
 #include <cerrno>
 
+#include "device/audio/audio_library_words.h"
 #include "device/audio/dsp/caller_id_message.h"
-#include "tools/line-check/system_words.h"
+#include "device/core/system_words.h"
 
 namespace linecheck {
 
@@ -16,7 +17,7 @@ QString Failure(const OutputFile& target, const QString& why) {
   return QStringLiteral("cid-line-check: kayıt dosyası %1 yazılamadı: %2").arg(target.Path(), why);
 }
 
-QString LibraryError(SNDFILE* file) { return InTurkish(QString::fromUtf8(sf_strerror(file))); }
+QString LibraryError(SNDFILE* file) { return device::SndfileText(file); }
 
 SNDFILE* OpenWav(int fd, int channels) {
   SF_INFO info{};
@@ -73,7 +74,7 @@ bool HeardAudioFile::Close(QString* error) {
     }
     file_ = nullptr;
     if (ok && ::fsync(fd_) != 0) {
-      *error = Failure(*target_, ErrnoText(errno));
+      *error = Failure(*target_, device::ErrnoText(errno));
       ok = false;
     }
   } else {
@@ -97,7 +98,7 @@ bool WriteWav(OutputFile& target, const std::vector<int16_t>& samples, QString* 
     ok = false;
   }
   if (ok && ::fsync(fd) != 0) {
-    *error = Failure(target, ErrnoText(errno));
+    *error = Failure(target, device::ErrnoText(errno));
     ok = false;
   }
   ::close(fd);

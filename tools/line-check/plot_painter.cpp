@@ -10,8 +10,8 @@
 #include <climits>
 #include <cmath>
 
+#include "device/core/system_words.h"
 #include "tools/line-check/plot_style.h"
-#include "tools/line-check/system_words.h"
 
 namespace linecheck {
 
@@ -494,11 +494,11 @@ bool SaveImage(const QImage& image, OutputFile& target, QString* error) {
     const ssize_t n = ::write(fd, png.constData() + at, size_t(png.size() - at));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0)
-      why = ErrnoText(errno);
+      why = device::ErrnoText(errno);
     else
       at += n;
   }
-  if (why.isEmpty() && ::fsync(fd) != 0) why = ErrnoText(errno);
+  if (why.isEmpty() && ::fsync(fd) != 0) why = device::ErrnoText(errno);
   ::close(fd);
   if (!why.isEmpty()) {
     target.Abandon();

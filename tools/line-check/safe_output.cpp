@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "tools/line-check/system_words.h"
+#include "device/core/system_words.h"
 
 namespace linecheck {
 
@@ -32,7 +32,7 @@ bool LinksOnTheWayAreOurs(const QString& path, QString* why) {
     prefix += QLatin1Char('/') + part;
     struct stat st {};
     if (::lstat(Name(prefix).constData(), &st) != 0) {
-      *why = QStringLiteral("%1: %2").arg(prefix, ErrnoText(errno));
+      *why = QStringLiteral("%1: %2").arg(prefix, device::ErrnoText(errno));
       return false;
     }
     if (S_ISLNK(st.st_mode) && st.st_uid != ::geteuid() && st.st_uid != 0) {
@@ -49,7 +49,7 @@ bool LinksOnTheWayAreOurs(const QString& path, QString* why) {
 int OpenDirectory(const QString& path, QString* why) {
   char real[PATH_MAX];
   if (!::realpath(Name(path).constData(), real)) {
-    *why = QStringLiteral("%1: %2").arg(path, ErrnoText(errno));
+    *why = QStringLiteral("%1: %2").arg(path, device::ErrnoText(errno));
     return -1;
   }
   int fd = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
@@ -59,7 +59,7 @@ int OpenDirectory(const QString& path, QString* why) {
     ::close(fd);
     fd = next;
   }
-  if (fd < 0) *why = QStringLiteral("%1: %2").arg(path, ErrnoText(errno));
+  if (fd < 0) *why = QStringLiteral("%1: %2").arg(path, device::ErrnoText(errno));
   return fd;
 }
 
@@ -68,7 +68,7 @@ int OpenDirectory(const QString& path, QString* why) {
 bool NoOneElseCanSwap(int directory, const QString& path, QString* why) {
   struct stat st {};
   if (::fstat(directory, &st) != 0) {
-    *why = ErrnoText(errno);
+    *why = device::ErrnoText(errno);
     return false;
   }
   if (st.st_uid != ::geteuid() && st.st_uid != 0) {
@@ -128,7 +128,7 @@ std::unique_ptr<OutputFile> OutputGuard::Claim(const QString& path, const QStrin
     id = {st.st_dev, st.st_ino, {}};
     replaces = true;
   } else if (errno != ENOENT) {
-    why = ErrnoText(errno);
+    why = device::ErrnoText(errno);
   }
   if (why.isEmpty() && inputKnown_ && id == input_) why = QStringLiteral("okunan kaydın kendisi");
   if (why.isEmpty() && Taken(id)) why = QStringLiteral("başka bir çıktıyla aynı dosya");
@@ -152,7 +152,7 @@ bool OutputGuard::ClaimDirectory(const QString& path, QString* error) {
     const int parent = LinksOnTheWayAreOurs(info.absolutePath(), &why) ? OpenDirectory(info.absolutePath(), &why) : -1;
     if (parent >= 0 && NoOneElseCanSwap(parent, info.absolutePath(), &why) &&
         ::mkdirat(parent, Name(info.fileName()).constData(), 0700) != 0)
-      why = ErrnoText(errno);
+      why = device::ErrnoText(errno);
     if (parent >= 0) ::close(parent);
   }
   if (why.isEmpty() && LinksOnTheWayAreOurs(absolute, &why)) {
@@ -220,11 +220,11 @@ int OutputFile::Begin(QString* error) {
       return fd;
     }
     if (errno != EEXIST) {
-      *error = Refusal(ErrnoText(errno));
+      *error = Refusal(device::ErrnoText(errno));
       return -1;
     }
   }
-  *error = Refusal(ErrnoText(EEXIST));
+  *error = Refusal(device::ErrnoText(EEXIST));
   return -1;
 }
 
@@ -238,14 +238,14 @@ bool OutputFile::Commit(QString* error) {
         st.st_dev != device_ || st.st_ino != inode_ || st.st_uid != ::geteuid())
       why = QStringLiteral("denetlendikten sonra yerine başka bir şey konmuş");
     else if (::renameat(directory_, from.constData(), directory_, to.constData()) != 0)
-      why = ErrnoText(errno);
+      why = device::ErrnoText(errno);
   } else if (::renameat2(directory_, from.constData(), directory_, to.constData(), RENAME_NOREPLACE) != 0) {
     // A file system without exclusive renames: a hard link fails alike when the name is taken.
     if ((errno == EINVAL || errno == ENOSYS) &&
         ::linkat(directory_, from.constData(), directory_, to.constData(), 0) == 0)
       ::unlinkat(directory_, from.constData(), 0);
     else
-      why = errno == EEXIST ? QStringLiteral("denetlendikten sonra orada bir dosya oluşmuş") : ErrnoText(errno);
+      why = errno == EEXIST ? QStringLiteral("denetlendikten sonra orada bir dosya oluşmuş") : device::ErrnoText(errno);
   }
   if (!why.isEmpty()) {
     Abandon();

@@ -6,17 +6,25 @@
 #include <unistd.h>
 
 #include <gtest/gtest.h>
+#include <sndfile.h>
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 
 #include "device/audio/alsa_capture_reader.h"
+#include "device/audio/audio_library_words.h"
+#include "device/audio/audio_signal_check.h"
+#include "device/audio/rate_converter.h"
 #include "device/audio/recording_reader.h"
 #include "device/audio/wav_header.h"
 #include "device/audio/wav_stream_reader.h"
+#include "device/core/system_words.h"
 #include "support/manual_clock.h"
 
 namespace device {
@@ -101,10 +109,12 @@ TEST(WavHeader, RefusesWhatCannotBeRead) {
 }
 
 // Reads a source until it ends; returns the frames.
-std::vector<int16_t> ReadAll(AudioSource& source, AudioSource::Status* end, QString* message) {
+std::vector<int16_t> ReadAll(AudioSource& source, AudioSource::Status* end, QString* message,
+                             QStringList* notes = nullptr) {
   std::vector<int16_t> out;
   for (int i = 0; i < 10000; ++i) {
     const AudioSource::Status s = source.Read(-1, 1000, out, message);
+    if (const QString note = source.TakeNote(); notes && !note.isEmpty()) *notes << note;
     if (s == AudioSource::Status::Ended || s == AudioSource::Status::Failed) {
       *end = s;
       return out;
@@ -130,8 +140,8 @@ class WavReaderTest : public ::testing::Test {
 TEST_F(WavReaderTest, EncodingsBecomeSixteenBitAndExtraChannelsAreDropped) {
   QByteArray u8 = Header(1, 1, 8000, 8, 3);
   u8 += char(0x80), u8 += char(0xFF), u8 += char(0x00);
-  QByteArray f32 = Header(3, 1, 8000, 32, 12);
-  for (float v : {0.5f, -1.0f, NAN}) {
+  QByteArray f32 = Header(3, 1, 8000, 32, 20);
+  for (float v : {0.5f, -1.0f, NAN, INFINITY, -INFINITY}) {
     uint32_t bits;
     std::memcpy(&bits, &v, 4);
     U32(f32, bits);
@@ -145,7 +155,7 @@ TEST_F(WavReaderTest, EncodingsBecomeSixteenBitAndExtraChannelsAreDropped) {
     int channels;
   } cases[] = {
       {u8, {0, 32512, -32768}, 1},
-      {f32, {16384, -32768, 0}, 1},
+      {f32, {16384, -32768, 0, 32767, -32768}, 1},
       {six, {100, 200, 300, 400, 101, 201, 301, 401}, 4},
   };
   for (const auto& c : cases) {
@@ -155,7 +165,27 @@ TEST_F(WavReaderTest, EncodingsBecomeSixteenBitAndExtraChannelsAreDropped) {
     AudioSource::Status end;
     EXPECT_EQ(ReadAll(r, &end, &message), c.frames);
     EXPECT_EQ(end, AudioSource::Status::Ended);
+    EXPECT_TRUE(r.EndedWhole()) << message.toStdString();
     EXPECT_EQ(r.Channels(), c.channels);
+  }
+}
+
+// An infinite sample is one clipped at full scale, and the bad-audio check
+// says so; a sample that is no number is none.
+TEST(RateConverter, InfiniteSamplesAreClippingNotSilence) {
+  for (const auto& [bad, said] : {std::pair{INFINITY, 1}, {-INFINITY, 1}, {NAN, 0}}) {
+    std::vector<float> in(2 * 8000, 0.01f);
+    for (size_t i = 0; i < in.size(); i += 50) in[i] = bad;
+    RateConverter converter;
+    QString error;
+    ASSERT_TRUE(converter.Start(8000, 1, &error));
+    std::vector<int16_t> out;
+    converter.Convert(in.data(), long(in.size()), out);
+    AudioSignalCheck check(1);
+    QStringList notices;
+    check.Feed(out.data(), out.size(), notices);
+    check.Flush(notices);
+    EXPECT_EQ(notices.filter(QStringLiteral("ses kırpılıyor")).size(), said) << bad;
   }
 }
 
@@ -201,6 +231,7 @@ TEST_F(WavReaderTest, LiveStreamFromAFifoArrivesInPiecesAndEndsWithItsWriter) {
   EXPECT_EQ(out, (std::vector<int16_t>{0, 1000, 2000, 3000, 4000}));
   EXPECT_EQ(end, AudioSource::Status::Ended);
   EXPECT_TRUE(message.contains(QStringLiteral("yazan taraf kapattı"))) << message.toStdString();
+  EXPECT_FALSE(r.EndedWhole()) << "a writer gone is told";
 }
 
 // What is opened is checked, not what was there when the entry was read: a
@@ -296,8 +327,70 @@ TEST_F(WavReaderTest, ARecordingCutShortIsReadToItsCutAndSaidSo) {
   EXPECT_EQ(end, AudioSource::Status::Ended);
   EXPECT_TRUE(message.contains(QStringLiteral("yarıda kesildi"))) << message.toStdString();
   EXPECT_TRUE(message.endsWith(QStringLiteral("kayıt 0,1. saniyede bitti"))) << message.toStdString();
+  EXPECT_FALSE(r.EndedWhole());
   EXPECT_EQ(r.Channels(), 1);
   EXPECT_EQ(r.TotalFrames(), 1000);
+}
+
+// Noise fills every compressed frame, and each sample is known.
+std::vector<int16_t> Noise(size_t count) {
+  std::vector<int16_t> s(count);
+  uint32_t x = 1;
+  for (int16_t& v : s) v = int16_t((x = x * 1664525u + 1013904223u) >> 20) - 2048;
+  return s;
+}
+
+// A FLAC recording damaged as a disk or a copy leaves one: a frame
+// overwritten is skipped, said once, and what follows keeps its time; one cut
+// is read to its cut; one none of whose frames decodes is refused.
+TEST_F(WavReaderTest, ADamagedPartIsSkippedWithANoteAndTheRestKeepsItsTime) {
+  enum class Harm { Frame, Cut, AllFrames };
+  const struct {
+    Harm harm;
+    AudioSource::Status end;
+    const char* says;
+  } cases[] = {
+      {Harm::Frame, AudioSource::Status::Ended, "Ses dosyasının sonuna gelindi"},
+      {Harm::Cut, AudioSource::Status::Ended, "kare okunamadı (FLAC çözücüsü eşzamanı yitirdi"},
+      {Harm::AllFrames, AudioSource::Status::Failed, "okunurken hata: FLAC çözücüsü eşzamanı yitirdi"},
+  };
+  const std::vector<int16_t> noise = Noise(10 * 8000);
+  for (const auto& c : cases) {
+    const QString path = dir.filePath(QStringLiteral("f%1.flac").arg(++n));
+    SF_INFO info{0, 8000, 1, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 0, 0};
+    SNDFILE* f = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
+    ASSERT_TRUE(f);
+    sf_writef_short(f, noise.data(), sf_count_t(noise.size()));
+    sf_close(f);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const qint64 size = file.size();
+    switch (c.harm) {
+      case Harm::Frame: file.seek(size / 2); break;
+      case Harm::Cut: file.resize(size * 6 / 10); break;
+      case Harm::AllFrames: file.seek(file.readAll().indexOf("\xFF\xF8")); break;  // the first frame's sync code
+    }
+    if (c.harm != Harm::Cut) file.write(QByteArray(c.harm == Harm::Frame ? 64 : size, '\0'));
+    file.close();
+
+    RecordingReader r(path);
+    QString message;
+    QStringList notes;
+    ASSERT_TRUE(r.Open(&message));
+    AudioSource::Status end;
+    const std::vector<int16_t> out = ReadAll(r, &end, &message, &notes);
+    EXPECT_EQ(end, c.end) << message.toStdString();
+    EXPECT_TRUE(message.contains(QString::fromUtf8(c.says))) << message.toStdString();
+    EXPECT_EQ(r.EndedWhole(), c.harm == Harm::Frame);
+    EXPECT_EQ(notes.filter(QStringLiteral("Ses dosyasında bozuk bir bölüm atlandı: ")).size(),
+              c.harm == Harm::Frame ? 1 : 0);
+    if (c.harm == Harm::AllFrames) continue;
+    // Never a frame twice nor out of its time: the last second read is the file's there.
+    ASSERT_GT(out.size(), 8000u);
+    ASSERT_LE(out.size(), noise.size());
+    EXPECT_TRUE(std::equal(out.end() - 8000, out.end(), noise.begin() + long(out.size()) - 8000));
+    EXPECT_EQ(out.size() == noise.size(), c.harm == Harm::Frame);
+  }
 }
 
 // A call recorder's open file: whatever its header says at first (nothing
@@ -405,9 +498,43 @@ TEST(AlsaCaptureReader, CapturesFromAFileThroughAPrivateConfiguration) {
     ASSERT_EQ(out[i] / 1000, 1) << i;
     ASSERT_EQ(out[i + 3] / 1000, 4) << i;
   }
+  // ALSA's own English lines stay off standard error; ours are Turkish and
+  // name what the user gave, not the PCM opened for it.
+  std::fflush(stderr);
+  QTemporaryFile err;
+  ASSERT_TRUE(err.open());
+  const int saved = ::dup(2);
+  ::dup2(err.handle(), 2);
   AlsaCaptureReader missing(QStringLiteral("nosuchdevice"), QString());
-  EXPECT_FALSE(missing.Open(&message));
-  EXPECT_TRUE(message.contains(QStringLiteral("açılamadı"))) << message.toStdString();
+  const bool opened = missing.Open(&message);
+  const QString node = QStringLiteral("/dev/snd/pcmC97D0c");
+  QString nodeMessage;
+  const bool nodeOpened = AlsaCaptureReader(node, ClassifyAudioTarget(node)).Open(&nodeMessage);
+  ::dup2(saved, 2);
+  ::close(saved);
+  EXPECT_FALSE(opened);
+  EXPECT_FALSE(nodeOpened);
+  err.seek(0);  // the offset is standard error's too
+  EXPECT_EQ(QString::fromUtf8(err.readAll()), QString());
+  EXPECT_EQ(message, QStringLiteral("Ses kartı nosuchdevice açılamadı: böyle bir ses kartı yok"));
+  EXPECT_EQ(nodeMessage, QStringLiteral("Ses kartı /dev/snd/pcmC97D0c açılamadı: böyle bir ses kartı yok"));
+}
+
+// The libraries' errors in Turkish, in the reader's terms; one the tables do
+// not know keeps its number and the library's text.
+TEST(AudioLibraryWords, KnownErrorsAreTurkishAndOthersKeepTheirNumber) {
+  SF_INFO info{};
+  EXPECT_EQ(sf_open("/yok/kayit.wav", SFM_READ, &info), nullptr);
+  const struct {
+    QString text, says;
+  } cases[] = {
+      {SndfileText(nullptr), QStringLiteral("böyle bir dosya ya da dizin yok")},     // the system's error inside
+      {AlsaText(-EPIPE), QStringLiteral("kayıt taşması: ses zamanında okunamadı")},  // not a closed pipe
+      {AlsaText(-123456), QStringLiteral("ses kartı hatası 123456 (Unknown error 123456)")},
+      {ErrnoText(4095), QStringLiteral("sistem hatası 4095 (Unknown error 4095)")},
+      {ResamplerText(99), QStringLiteral("örnekleme hızı dönüştürücüsünün hatası 99")},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.text, c.says);
 }
 
 }  // namespace

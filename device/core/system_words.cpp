@@ -1,11 +1,9 @@
-#include "tools/line-check/system_words.h"
-
-#include <sndfile.h>
+#include "device/core/system_words.h"
 
 #include <cerrno>
 #include <cstring>
 
-namespace linecheck {
+namespace device {
 
 namespace {
 
@@ -43,14 +41,6 @@ constexpr Words kErrno[] = {
     {EXDEV, "dosya başka bir dosya sistemine taşınamaz"},
 };
 
-// libsndfile's error texts that come with damaged or unknown files.
-constexpr Words kSndfile[] = {
-    {SF_ERR_UNRECOGNISED_FORMAT, "biçim tanınmadı"},
-    {SF_ERR_SYSTEM, "sistem hatası"},
-    {SF_ERR_MALFORMED_FILE, "biçim bilinen bir biçim ama dosya bozuk"},
-    {SF_ERR_UNSUPPORTED_ENCODING, "biçim bilinen bir biçim ama kodlaması desteklenmiyor"},
-};
-
 }  // namespace
 
 QString ErrnoText(int error) {
@@ -59,15 +49,4 @@ QString ErrnoText(int error) {
   return QStringLiteral("sistem hatası %1 (%2)").arg(error).arg(QString::fromLocal8Bit(strerror(error)));
 }
 
-QString InTurkish(QString line) {
-  for (const Words& w : kErrno) line.replace(QString::fromLocal8Bit(strerror(w.error)), QString::fromUtf8(w.turkish));
-  for (const Words& w : kSndfile) {
-    // The library ends its texts with a full stop the Turkish line does not want.
-    QString english = QString::fromUtf8(sf_error_number(w.error));
-    if (english.endsWith(QLatin1Char('.'))) english.chop(1);
-    line.replace(english, QString::fromUtf8(w.turkish));
-  }
-  return line;
-}
-
-}  // namespace linecheck
+}  // namespace device
