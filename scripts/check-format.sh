@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if ! git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror 2>/tmp/cid-format.$$; then
-  grep "warning:" /tmp/cid-format.$$ | cut -d: -f1 | sort -u | sed 's/^/not formatted: /'
+  grep -E "(warning|error):" /tmp/cid-format.$$ | cut -d: -f1 | sort -u | sed 's/^/not formatted: /'
   rm -f /tmp/cid-format.$$
   echo "Run: git ls-files '*.cpp' '*.h' | xargs clang-format -i" >&2
   exit 1

@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "device/core/printable.h"
+#include "device/core/system_words.h"
 #include "device/directory/audio_target.h"
 #include "device/directory/device_target.h"
 #include "device/directory/ethunit_address.h"
@@ -56,7 +57,8 @@ bool FamilyFromName(const QString& name, DeviceFamily* family) {
 
 namespace {
 
-QString ErrnoText() { return QString::fromLocal8Bit(strerror(errno)); }
+// The last system error in Turkish.
+QString ErrnoText() { return device::ErrnoText(errno); }
 
 // The link text resolved against the directory; empty when the target is
 // gone or the links loop (both just mean "no device there").

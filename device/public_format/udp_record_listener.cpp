@@ -12,6 +12,7 @@
 #include <cstring>
 #include <map>
 
+#include "device/core/system_words.h"
 #include "device/public_format/public_format_parser.h"
 
 namespace device {
@@ -34,7 +35,7 @@ QString BindFailure(int error) {
   switch (error) {
     case EADDRINUSE: return QStringLiteral("kapı başka bir program tarafından kullanılıyor");
     case EACCES: return QStringLiteral("bu kapıyı dinleme izni yok");
-    default: return QString::fromLocal8Bit(std::strerror(error));
+    default: return ErrnoText(error);
   }
 }
 }  // namespace

@@ -267,8 +267,7 @@ TEST(LinePlot, MarksEachEventWhereItWas) {
   EXPECT_TRUE(data.Section(0).marks[1].label.contains(QStringLiteral("-20,0 dBm0, SNR")));
   EXPECT_TRUE(data.Section(1).marks[1].label.endsWith(QStringLiteral("sağlama toplamı tutmadı")))
       << data.Section(1).marks[1].label.toStdString();
-  EXPECT_TRUE(
-      data.Section(2).verdicts.at(0).text.contains(QStringLiteral("santral numara göndermiyor")))
+  EXPECT_TRUE(data.Section(2).verdicts.at(0).text.contains(QStringLiteral("santral numara göndermiyor")))
       << data.Section(2).verdicts.at(0).text.toStdString();
 }
 
