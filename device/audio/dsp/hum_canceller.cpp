@@ -1,0 +1,149 @@
+#include "device/audio/dsp/hum_canceller.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "device/audio/dsp/caller_id_message.h"
+#include "device/audio/dsp/dbm0.h"
+
+namespace device::audio {
+namespace {
+
+// The raw audio summed over 16 samples (500 Hz) keeps the fundamental
+// whole; the loops move once a step of 160 samples (20 ms).
+constexpr int kDecimate = 16;
+constexpr int kStepSamples = 160;
+constexpr int kDecimatedPerStep = kStepSamples / kDecimate;
+constexpr double kStepSeconds = double(kStepSamples) / kSampleRate;
+// The step's phasor smoothed over about three steps: the image at twice
+// the mains frequency, which one step of 60 Hz does not cancel, and noise
+// average out of the phase error.
+constexpr double kSmooth = 0.3;
+// The loop: a share of the phase error taken out each step, and the
+// frequency pulled by the error (a loop about 1 Hz wide) and by the
+// phasor's turn from step to step (pulls in the 3 Hz a sound card's clock
+// and the mains' own drift may put between nominal and actual).
+constexpr double kPhaseGain = 0.1, kFrequencyGain = 0.005, kTurnGain = 0.1;
+constexpr double kMostOffHz = 0.05;  // share of nominal the frequency is kept within
+// Long averages over about 20 steps (0.4 s): the phasor coherently and its
+// magnitude. A steady tone keeps the two alike; noise and other sounds
+// averaged coherently fall well under their magnitude.
+constexpr double kLong = 0.05;
+constexpr double kLeastCoherence = 0.8;
+// When something else fills the low band (a ring's 25 Hz, the decaying
+// step after it or after a line reversal), the loops and the harmonics'
+// estimates hold still: the fundamental carries less than a quarter of it.
+constexpr double kLeastShare = 0.25;
+// Hum whose fundamental is under this leaves harmonics far under any burst
+// once the high-pass has done its part: not worth the processor time.
+constexpr double kLeastHumDbm0 = -65;
+// Harmonics from the 3rd (the high-pass leaves less than a thousandth of
+// the 2nd's power) to 600 Hz, clear of DTMF's lowest tone (697 Hz, less
+// 1.5 %).
+constexpr int kFirstHarmonic = 3;
+constexpr double kHighestHz = 600;
+// Least mean squares with a time constant of 0.1 s: 2/mu samples for
+// references of unit amplitude.
+constexpr float kMu = 2.0f / (0.1f * kSampleRate);
+
+double Norm(double r, double i) { return r * r + i * i; }
+
+}  // namespace
+
+bool HumCanceller::Tracker::Locked() const { return m > 0 && std::sqrt(Norm(cr, ci)) >= kLeastCoherence * m; }
+
+double HumCanceller::Tracker::Amplitude() const { return 2 * std::sqrt(Norm(cr, ci)); }
+
+HumCanceller::HumCanceller() {
+  for (int i = 0; i < kTable; ++i) cos_[i] = float(std::cos(2 * M_PI * i / kTable));
+  for (int k = 0; k < 2; ++k) {
+    Tracker& t = trackers_[k];
+    t.nominalHz = t.hz = k == 0 ? 50 : 60;
+    t.step = uint32_t(std::lround(t.hz / kSampleRate * 4294967296.0));
+  }
+}
+
+void HumCanceller::Decimated(double x) {
+  for (Tracker& t : trackers_) {
+    const uint32_t i = t.phase >> 22;
+    t.zr += x * cos_[i];
+    t.zi -= x * cos_[(i + 3 * kTable / 4) & (kTable - 1)];
+  }
+  lowPower_ += x * x;
+  if (++decimated_ == kDecimatedPerStep) EndOfStep();
+}
+
+// Moves one loop on by a step's phasor.
+void HumCanceller::Retune(Tracker& t) {
+  const double zr = t.zr / kDecimatedPerStep, zi = t.zi / kDecimatedPerStep;
+  t.zr = t.zi = 0;
+  const bool held = 2 * Norm(zr, zi) < kLeastShare * lowPower_ / kDecimatedPerStep;
+  const double turnR = zr * t.pr + zi * t.pi, turnI = zi * t.pr - zr * t.pi;  // z times conj(previous)
+  t.pr = zr, t.pi = zi;
+  if (held) return;
+  t.sr += kSmooth * (zr - t.sr);
+  t.si += kSmooth * (zi - t.si);
+  t.cr += kLong * (zr - t.cr);
+  t.ci += kLong * (zi - t.ci);
+  t.m += kLong * (std::sqrt(Norm(zr, zi)) - t.m);
+  const double error = std::atan2(t.si, t.sr) / (2 * M_PI);  // turns the hum leads the loop by
+  const double turn = Norm(turnR, turnI) > 0 ? std::atan2(turnI, turnR) / (2 * M_PI * kStepSeconds) : 0;
+  t.phase += uint32_t(int64_t(std::llround(kPhaseGain * error * 4294967296.0)));
+  t.hz += kFrequencyGain * error / kStepSeconds + kTurnGain * turn;
+  t.hz = std::clamp(t.hz, t.nominalHz * (1 - kMostOffHz), t.nominalHz * (1 + kMostOffHz));
+  t.step = uint32_t(std::lround(t.hz / kSampleRate * 4294967296.0));
+}
+
+void HumCanceller::EndOfStep() {
+  decimated_ = 0;
+  for (Tracker& t : trackers_) Retune(t);
+  held_ = 2 * Norm(trackers_[std::max(active_, 0)].pr, trackers_[std::max(active_, 0)].pi) <
+          kLeastShare * lowPower_ / kDecimatedPerStep;
+  lowPower_ = 0;
+  static const double kLeast = 2 * MeanSquareForDbm0(kLeastHumDbm0);
+  int best = -1;
+  for (int k = 0; k < 2; ++k) {
+    const Tracker& t = trackers_[k];
+    const double a = t.Amplitude();
+    if (t.Locked() && a * a >= kLeast && (best < 0 || a > trackers_[best].Amplitude())) best = k;
+  }
+  if (best != active_ && !(best < 0 && held_)) {
+    active_ = best;
+    std::fill(std::begin(wc_), std::end(wc_), 0.f);
+    std::fill(std::begin(ws_), std::end(ws_), 0.f);
+    harmonics_ = best < 0 ? 0 : std::min(kHarmonics, int(kHighestHz / trackers_[best].hz) - kFirstHarmonic + 1);
+  }
+}
+
+void HumCanceller::Cancel(float& band, uint32_t phase) {
+  float c[kHarmonics], s[kHarmonics];
+  float estimate = 0;
+  for (int j = 0; j < harmonics_; ++j) {
+    const uint32_t i = (uint32_t(j + kFirstHarmonic) * phase) >> 22;
+    c[j] = cos_[i];
+    s[j] = cos_[(i + 3 * kTable / 4) & (kTable - 1)];
+    estimate += wc_[j] * c[j] + ws_[j] * s[j];
+  }
+  band -= estimate;
+  if (held_) return;
+  const float e = kMu * band;
+  for (int j = 0; j < harmonics_; ++j) {
+    wc_[j] += e * c[j];
+    ws_[j] += e * s[j];
+  }
+}
+
+void HumCanceller::Process(const int16_t* raw, float* band, size_t count) {
+  for (size_t n = 0; n < count; ++n) {
+    if (active_ >= 0) Cancel(band[n], trackers_[active_].phase);
+    for (Tracker& t : trackers_) t.phase += t.step;
+    sum_ += raw[n];
+    if (++summed_ == kDecimate) {
+      Decimated(sum_ / kDecimate);
+      sum_ = 0;
+      summed_ = 0;
+    }
+  }
+}
+
+}  // namespace device::audio
