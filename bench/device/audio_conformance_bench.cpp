@@ -257,7 +257,7 @@ struct Stream {
   std::vector<CallBurst> calls;
 };
 
-// `n` calls, each after 0.2 to 0.6 s of quiet line and what the row puts
+// `n` calls, each after 0.3 to 0.7 s of quiet line and what the row puts
 // before it, with 0.5 s of quiet line after the last; the burst's phases
 // drawn. Where the row asks, each burst's level steps at a random place.
 Stream Bursts(Standard st, const Line& l, int n, QRandomGenerator& rng) {
@@ -270,7 +270,7 @@ Stream Bursts(Standard st, const Line& l, int n, QRandomGenerator& rng) {
   for (int i = 0; i < n; ++i) {
     out.calls.push_back(audiogen::RandomCall(st, rng));
     shape.carrierPhase = rng.generateDouble(), shape.bitPhase = rng.generateDouble();
-    audiogen::Append(out.audio, audiogen::Silence(0.2 + 0.4 * rng.generateDouble()));
+    audiogen::Append(out.audio, audiogen::Silence(0.3 + 0.4 * rng.generateDouble()));
     audiogen::Append(out.audio, Before(l.before, l.levelDbm0));
     Samples burst = audiogen::CallerIdBurst(out.calls.back(), l.levelDbm0, shape);
     if (l.stepDb != 0) audiogen::StepGain(burst, size_t(rng.bounded(int(burst.size()))), burst.size(), l.stepDb);
@@ -347,7 +347,8 @@ Point Score(const std::vector<CallBurst>& sent, const std::vector<CallerIdMessag
       open.erase(it);
       ++p.correct;
     } else if (++p.wrong; verbose) {
-      std::fprintf(stderr, "  wrong: %s %s\n", qPrintable(Key(m, true)), qPrintable(StandardName(m.standard)));
+      std::fprintf(stderr, "  wrong (%s): %s %s\n", ours ? "ours" : "peer", qPrintable(Key(m, true)),
+                   qPrintable(StandardName(m.standard)));
     }
   }
   if (verbose && ours)

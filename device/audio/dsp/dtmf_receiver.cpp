@@ -1,6 +1,7 @@
 #include "device/audio/dsp/dtmf_receiver.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "device/audio/dsp/median.h"
 #include "device/audio/dsp/message_parser.h"
@@ -10,6 +11,9 @@ namespace {
 // Exchanges send the digits back to back (about 70 ms each); a longer gap
 // means the start code belonged to something else.
 constexpr int64_t kDigitGap = kSampleRate;
+// A start code this soon after another digit (the gaps inside a string are
+// 40 to 100 ms) may be a field code of a string whose start was lost.
+constexpr int64_t kFragmentGap = kSampleRate / 4;
 constexpr int kMaxDigits = 40;
 // A start code and this many digits after it are a caller-ID string that was
 // cut off when no end code follows; fewer are as likely a stray tone.
@@ -26,22 +30,42 @@ constexpr int kStepsToEnd = 2;
 constexpr double kGapSlackPeriods = 0.5;
 constexpr int64_t kTimingSlack = 3 * DtmfToneDetector::kHop;
 constexpr double kShortestShare = 0.5;
+// From one digit's onset to the next: a digit split in two gives about half
+// the usual period, a lost one twice it; the steps' timing moves each onset
+// by a step at most.
+constexpr double kShortestPeriod = 0.65, kLongestPeriod = 1.45;
+// One line sends every pair at the same twist; a digit whose twist is this
+// far from the string's usual one was not one of its pairs heard whole.
+constexpr double kMostTwistSpreadDb = 5;
 }  // namespace
 
 bool DtmfReceiver::TimingHolds() const {
   if (pending_.size() < 3) return true;
-  std::vector<int64_t> lengths, gaps;
+  std::vector<int64_t> lengths, gaps, periods;
   for (size_t i = 0; i < pending_.size(); ++i) {
     lengths.push_back(pending_[i].off - pending_[i].on);
     if (i > 0) gaps.push_back(pending_[i].on - pending_[i - 1].off);
+    if (i > 0) periods.push_back(pending_[i].on - pending_[i - 1].on);
   }
-  const int64_t length = MedianOf(lengths), gap = MedianOf(gaps);
+  const int64_t length = MedianOf(lengths), gap = MedianOf(gaps), period = MedianOf(periods);
   const double longestGap = double(gap) + kGapSlackPeriods * double(gap + length) + double(kTimingSlack);
   for (int64_t g : gaps)
     if (double(g) > longestGap) return false;
   for (size_t i = 1; i + 1 < pending_.size(); ++i)
     if (double(lengths[i]) + double(kTimingSlack) < kShortestShare * double(length)) return false;
+  if (periods.size() >= 3)
+    for (int64_t p : periods)
+      if (double(p + kTimingSlack) < kShortestPeriod * double(period) ||
+          double(p - kTimingSlack) > kLongestPeriod * double(period))
+        return false;
   return true;
+}
+
+bool DtmfReceiver::TwistHolds() const {
+  if (twists_.size() < 3) return true;
+  const double usual = MedianOf(twists_);
+  return std::all_of(twists_.begin(), twists_.end(),
+                     [usual](double t) { return std::fabs(t - usual) <= kMostTwistSpreadDb; });
 }
 
 // After "A" and a number, "D" opens the redirecting number and "B" the
@@ -68,28 +92,40 @@ void DtmfReceiver::DigitEnded(std::vector<BurstReport>& out) {
   d.code = current_;
   d.on = currentOn_;
   d.off = currentLast_ + DtmfToneDetector::kHop + DtmfToneDetector::kWindow;
+  const double twist = currentTwist_ / std::max(1, currentSteps_);
   current_ = 0;
+  // A digit heard shortly before: whatever it belonged to, a string that
+  // starts here may be the tail of one whose start was lost.
+  const bool after = lastOff_ >= 0 && d.on - lastOff_ <= kFragmentGap;
+  lastOff_ = d.off;
   if (!pending_.empty() && d.on - pending_.back().off > kDigitGap) GiveUp(out);
   if ((d.code == 'A' || d.code == 'B' || d.code == 'D') && !FieldCode(d.code)) {
     pending_.assign(1, d);
+    twists_.assign(1, twist);
+    fragment_ = after;
     return;
   }
   if (pending_.empty()) return;
   pending_.push_back(d);
+  twists_.push_back(twist);
   if (d.code == 'C' || d.code == '#') {
-    QByteArray digits;
-    for (const DtmfDigit& p : pending_) digits.append(p.code);
-    if (!TimingHolds()) {
-      out.push_back(StringOf(BurstFate::DigitsLost));
-    } else if (std::optional<CallerIdMessage> m = ParseDtmfMessage(digits.constData(), int(digits.size()))) {
-      BurstReport s = StringOf(BurstFate::Decoded);
-      s.message = std::move(m);
-      out.push_back(std::move(s));
-    }
-    pending_.clear();
+    EndString(out);
   } else if (pending_.size() > size_t(kMaxDigits)) {
     pending_.clear();
   }
+}
+
+void DtmfReceiver::EndString(std::vector<BurstReport>& out) {
+  QByteArray digits;
+  for (const DtmfDigit& p : pending_) digits.append(p.code);
+  if (fragment_ || !TimingHolds() || !TwistHolds()) {
+    out.push_back(StringOf(BurstFate::DigitsLost));
+  } else if (std::optional<CallerIdMessage> m = ParseDtmfMessage(digits.constData(), int(digits.size()))) {
+    BurstReport s = StringOf(BurstFate::Decoded);
+    s.message = std::move(m);
+    out.push_back(std::move(s));
+  }
+  pending_.clear();
 }
 
 void DtmfReceiver::GiveUp(std::vector<BurstReport>& out) {
@@ -102,6 +138,7 @@ void DtmfReceiver::Heard(const DtmfToneDetector::Step& step, std::vector<BurstRe
     if (step.key == current_) {
       misses_ = 0;
       currentLast_ = step.at;
+      currentTwist_ += step.twistDb, ++currentSteps_;
     } else if (++misses_ >= kStepsToEnd) {
       DigitEnded(out);
     }
@@ -111,6 +148,7 @@ void DtmfReceiver::Heard(const DtmfToneDetector::Step& step, std::vector<BurstRe
     current_ = step.key;
     currentOn_ = previous_.at;
     currentLast_ = step.at;
+    currentTwist_ = previous_.twistDb + step.twistDb, currentSteps_ = 2;
     misses_ = 0;
   }
   previous_ = step;
@@ -119,6 +157,16 @@ void DtmfReceiver::Heard(const DtmfToneDetector::Step& step, std::vector<BurstRe
 void DtmfReceiver::Feed(const float* samples, size_t count, std::vector<BurstReport>& out) {
   steps_.clear();
   detector_.Feed(samples, count, steps_);
+  Take(count, out);
+}
+
+void DtmfReceiver::FeedQuiet(size_t count, std::vector<BurstReport>& out) {
+  steps_.clear();
+  detector_.FeedQuiet(count, steps_);
+  Take(count, out);
+}
+
+void DtmfReceiver::Take(size_t count, std::vector<BurstReport>& out) {
   for (const DtmfToneDetector::Step& s : steps_) Heard(s, out);
   n_ += int64_t(count);
   if (current_ == 0 && !pending_.empty() && n_ - pending_.back().off > kDigitGap) GiveUp(out);

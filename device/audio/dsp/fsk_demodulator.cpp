@@ -7,21 +7,15 @@
 #include "device/audio/dsp/tones.h"
 
 namespace device::audio {
-namespace {
-// A window holding less power than this (in 16-bit sample units) is
-// digital silence: it reads zero rather than a ratio of rounding errors.
-constexpr double kSilentPower = 1e-6;
-}  // namespace
-
 FskDemodulator::FskDemodulator(Standard tones)
     : bit_(double(kSampleRate) / kFskBitRate),
       markHz_(NominalFskTones(tones).markHz),
+      spaceHz_(NominalFskTones(tones).spaceHz),
       d_(kHistory, 0.f),
-      e_(kHistory, 0.f),
-      p_(kHistory, 0.f),
       purity_(kHistory, 0.f),
-      x_(kHistory, 0.f) {
-  const double space = NominalFskTones(tones).spaceHz;
+      x_(kHistory, 0.f),
+      products_(kHistory, Product{}) {
+  const double space = spaceHz_;
   for (int i = 0; i < kTablePeriod; ++i) {
     markTable_[i][0] = float(std::cos(2 * M_PI * markHz_ * i / kSampleRate));
     markTable_[i][1] = float(-std::sin(2 * M_PI * markHz_ * i / kSampleRate));
@@ -40,6 +34,7 @@ void FskDemodulator::Feed(const float* x, size_t count) {
   // part. Both windows are running sums, in double so they never drift.
   constexpr int kFull = 6;
   const double wOld = bit_ - kFull;
+  quiet_ = 0;
   for (size_t k = 0; k < count; ++k) {
     const double v = x[k];
     const int t = phase80_;
@@ -57,9 +52,8 @@ void FskDemodulator::Feed(const float* x, size_t count) {
     const double m2 = mr * mr + mi * mi, s2 = sr * sr + si * si;
     const int64_t i = n_ & (kHistory - 1);
     d_[i] = pw > kSilentPower ? float((m2 - s2) / pw) : 0.f;
-    e_[i] = float(m2 + s2);
-    p_[i] = float(pw);
     x_[i] = float(v);
+    products_[i] = {float(now.mr), float(now.mi), float(now.sr), float(now.si), float(now.p)};
     // Purity over three bits: narrow filters, so noise and speech, whose
     // power spreads over the band, read low.
     const double lm = long_.mr * long_.mr + long_.mi * long_.mi, ls = long_.sr * long_.sr + long_.si * long_.si;
@@ -69,10 +63,36 @@ void FskDemodulator::Feed(const float* x, size_t count) {
   }
 }
 
+FskDemodulator::Window FskDemodulator::At(int64_t i) const {
+  // The window as the running filters have it: the newest six samples in
+  // full, the one before in part.
+  const double part = bit_ - 6;
+  double mr = 0, mi = 0, sr = 0, si = 0, p = 0;
+  for (int k = 0; k <= 6; ++k) {
+    const double w = k < 6 ? 1.0 : part;
+    const Product& t = products_[(i - k) & (kHistory - 1)];
+    mr += w * t.mr, mi += w * t.mi, sr += w * t.sr, si += w * t.si, p += w * t.p;
+  }
+  return {mr * mr + mi * mi, sr * sr + si * si, p};
+}
+
+void FskDemodulator::Restart(int64_t at) {
+  std::fill(d_.begin(), d_.end(), 0.f);
+  std::fill(purity_.begin(), purity_.end(), 0.f);
+  std::fill(x_.begin(), x_.end(), 0.f);
+  std::fill(products_.begin(), products_.end(), Product{});
+  Reset();
+  n_ = at;
+  phase80_ = int(at % kTablePeriod);
+  quiet_ = 0;
+}
+
 void FskDemodulator::FeedQuiet(size_t count) {
-  for (size_t k = 0; k < count; ++k) {
+  // Once a whole history of quiet is written, it reads zero already.
+  for (size_t k = 0; k < count && quiet_ < kHistory; ++k, ++quiet_) {
     const int64_t i = (n_ + int64_t(k)) & (kHistory - 1);
-    d_[i] = e_[i] = p_[i] = purity_[i] = x_[i] = 0.f;
+    d_[i] = purity_[i] = x_[i] = 0.f;
+    products_[i] = Product{};
   }
   n_ += int64_t(count);
   phase80_ = int((phase80_ + count) % kTablePeriod);

@@ -9,6 +9,7 @@
 #include "device/audio/dsp/message_parser.h"
 #include "device/audio/dsp/reading_doubt.h"
 #include "device/audio/dsp/tones.h"
+#include "device/audio/dsp/twist_equalizer.h"
 
 namespace device::audio {
 namespace {
@@ -32,15 +33,24 @@ constexpr double kMostDoubt = 1e-4;
 // A single bit the byte sum points at is corrected only when it is this
 // much likelier the culprit than every other bit of its weight together.
 constexpr double kLeastCulpritOdds = 1000;
-// A character without the carrier: its energy under an eighth (9 dB) of the
-// characters' before it. An automatic gain's 6 dB step inside the burst
-// keeps a quarter; noise at the SNR a reading needs keeps less.
+// A character without the carrier: its bits' power, each in the tone it
+// reads as, under an eighth (9 dB) of what that tone held in the characters
+// before it, for both tones. An automatic gain's 6 dB step inside the burst keeps a
+// quarter; noise at the SNR a reading needs keeps less.
 constexpr double kCarrierLostShare = 1.0 / 8;
 // Characters with the carrier (type, length and one more) that make a burst
 // that failed worth reporting: fewer are as likely a false start.
 constexpr int kHeardCharacters = 3;
 // Tones this far apart in level are read again, each against its own level.
 constexpr double kTwistWorthDb = 1.5;
+// A burst whose tones arrived this far apart in level, and which no
+// reading passed, is read again with the twist taken out (TwistEqualizer):
+// a line's loss that tilts the band delays one tone against the other too
+// (a sample and more at 10 dB), and where a loud tone gives way to a weak
+// one its tail then fills the weak bit's filter. From 40 bits before the
+// message, inside its mark run, so the shelf and the filters have settled.
+constexpr double kEqualizeWorthDb = 3;
+constexpr double kEqualizeLeadBits = 40;
 
 // Message types both layouts share: call setup and message waiting, each as
 // MDMF and SDMF.
@@ -74,12 +84,12 @@ FskReceiver::FskReceiver(Standard tones, Standard only)
 double FskReceiver::DAt(double t) const {
   const double fl = std::floor(t);
   const int64_t i = int64_t(fl);
-  const double f = t - fl;
-  return D(i) + f * (D(i + 1) - D(i)) - slice_;
+  const double f = t - fl, d0 = reading_->At(i).D(), d1 = reading_->At(i + 1).D();
+  return d0 + f * (d1 - d0) - slice_;
 }
 
 // Where a reading of `frames` should slice: midway between what its mark
-// bits and its space bits read, where the one-bit filters cover a whole bit.
+// bits and its space bits read, where the filters cover a whole window.
 // With the tones at one level that is zero; with twist, the louder tone's
 // share in the other's filter moves it towards the louder tone. `twistDb`
 // gets the mark's power over the space's.
@@ -88,12 +98,11 @@ double FskReceiver::SliceLevel(const std::vector<Frame>& frames, double* twistDb
   int marks = 0, spaces = 0;
   for (const Frame& f : frames) {
     for (int b = 0; b < 10; ++b) {
-      const int64_t i = int64_t(std::lround(f.start + (b + 1) * bit_));
-      const double difference = double(D(i)) * demod_.Power(i);  // mark power less space power
-      if (D(i) > 0)
-        mark += D(i), markPower += 0.5 * (demod_.Energy(i) + difference), ++marks;
+      const FskDemodulator::Window w = reading_->At(int64_t(std::lround(f.start + (b + 1) * bit_)));
+      if (w.D() > 0)
+        mark += w.D(), markPower += w.mark, ++marks;
       else
-        space += D(i), spacePower += 0.5 * (demod_.Energy(i) - difference), ++spaces;
+        space += w.D(), spacePower += w.space, ++spaces;
     }
   }
   *twistDb = 0;
@@ -149,22 +158,9 @@ bool FskReceiver::Decode(double first, bool track, double bit, std::vector<Frame
   frames.clear();
   std::vector<uint8_t> bytes;
   double s = first;
-  const double margin = 11 * bit + bit / 4 + 2;  // samples a frame and its search need
   for (;;) {
-    if (s + margin >= double(demod_.Count())) return false;
-    Frame f = track ? BestFrame(s, 1, bit) : FrameAt(s, bit);
-    if (track && f.soft[0] > 0 && !frames.empty()) {
-      // A mark where a start bit should be: idle between characters.
-      for (int k = 1; k <= 3; ++k) {
-        if (s + k * bit + margin >= double(demod_.Count())) return false;
-        const Frame g = BestFrame(s + k * bit, 1, bit);
-        if (g.soft[0] < 0 && g.soft[9] > 0) {
-          f = g;
-          s += k * bit;
-          break;
-        }
-      }
-    }
+    Frame f;
+    if (!NextFrame(s, track, bit, !frames.empty(), f)) return false;
     frames.push_back(f);
     bytes.push_back(f.byte);
     const int len = MessageLength(bytes);
@@ -173,6 +169,27 @@ bool FskReceiver::Decode(double first, bool track, double bit, std::vector<Frame
     // throw the clock around.
     s = (track ? s + 0.5 * (f.start - s) : s) + 10 * bit;
   }
+}
+
+// The character expected at `s`: with a tracked clock the best frame near
+// it, or, where a mark stands in for its start bit, the first of the next
+// three bits that starts one (idle marks between characters). Moves `s` on
+// by the idle bits; false while samples are missing.
+bool FskReceiver::NextFrame(double& s, bool track, double bit, bool idleAllowed, Frame& f) const {
+  const double margin = 11 * bit + bit / 4 + 2;  // samples a frame and its search need
+  if (s + margin >= double(reading_->Count())) return false;
+  f = track ? BestFrame(s, 1, bit) : FrameAt(s, bit);
+  if (!track || f.soft[0] <= 0 || !idleAllowed) return true;
+  for (int k = 1; k <= 3; ++k) {
+    if (s + k * bit + margin >= double(reading_->Count())) return false;
+    const Frame g = BestFrame(s + k * bit, 1, bit);
+    if (g.soft[0] < 0 && g.soft[9] > 0) {
+      f = g;
+      s += k * bit;
+      break;
+    }
+  }
+  return true;
 }
 
 std::optional<FskReceiver::Accepted> FskReceiver::Accept(std::vector<uint8_t> bytes) const {
@@ -251,7 +268,8 @@ bool FskReceiver::CarrierThroughout(const std::vector<Frame>& frames, double* qu
 
 double FskReceiver::CharacterPurity(const Frame& f) const {
   double purity = 0;
-  for (int b = 0; b < 10; ++b) purity += std::min(1.f, demod_.Purity(int64_t(std::lround(f.start + (b + 1) * bit_))));
+  for (int b = 0; b < 10; ++b)
+    purity += std::min(1.f, reading_->Purity(int64_t(std::lround(f.start + (b + 1) * bit_))));
   return purity / 10;
 }
 
@@ -265,22 +283,39 @@ double FskReceiver::HeardQuality(const std::vector<Frame>& frames, size_t count)
 }
 
 size_t FskReceiver::CarrierFrames(const std::vector<Frame>& frames) const {
-  std::vector<double> energy;
-  for (const Frame& f : frames) {
-    double e = 0;
-    for (int b = 0; b < 10; ++b) e += demod_.Energy(int64_t(std::lround(f.start + (b + 1) * bit_)));
-    energy.push_back(e);
+  // Each bit's power in the tone it reads as, summed per tone and character:
+  // with twist, a character of spaces holds less power than one of marks.
+  struct Tones {
+    double power[2] = {};
+    int bits[2] = {};
+  };
+  std::vector<Tones> heard(frames.size());
+  for (size_t c = 0; c < frames.size(); ++c) {
+    for (int b = 0; b < 10; ++b) {
+      const FskDemodulator::Window w = reading_->At(int64_t(std::lround(frames[c].start + (b + 1) * bit_)));
+      const int mark = w.mark > w.space;
+      heard[c].power[mark] += mark ? w.mark : w.space;
+      ++heard[c].bits[mark];
+    }
   }
   // The first characters came right after a mark run, so they had the
-  // carrier; each one after them is judged against the loudest of the three
-  // before it, so an automatic gain's step or swing is followed.
-  for (size_t i = 1; i < energy.size(); ++i) {
-    const size_t from = i < 3 ? 0 : i - 3, to = std::max<size_t>(i, 3);
-    const double reference =
-        *std::max_element(energy.begin() + long(from), energy.begin() + long(std::min(to, energy.size())));
-    if (energy[i] < kCarrierLostShare * reference) return i;
+  // carrier; each one after them is judged against the three before it, so
+  // an automatic gain's step or swing is followed.
+  for (size_t i = 1; i < frames.size(); ++i) {
+    Tones before;
+    for (size_t j = i < 3 ? 0 : i - 3; j < std::max<size_t>(i, std::min<size_t>(3, frames.size())); ++j)
+      for (int t = 0; t < 2; ++t) before.power[t] += heard[j].power[t], before.bits[t] += heard[j].bits[t];
+    // The carrier is gone when neither tone is left.
+    double share = 0;
+    bool judged = false;
+    for (int t = 0; t < 2; ++t) {
+      if (before.bits[t] == 0 || before.power[t] <= 0 || heard[i].bits[t] == 0) continue;
+      share = std::max(share, (heard[i].power[t] / heard[i].bits[t]) / (before.power[t] / before.bits[t]));
+      judged = true;
+    }
+    if (judged && share < kCarrierLostShare) return i;
   }
-  return energy.size();
+  return frames.size();
 }
 
 // The mark tone's frequency from the mark run before the first start bit:
@@ -333,23 +368,59 @@ void FskReceiver::Finish(std::vector<BurstReport>& out, const std::vector<Frame>
   Outcome o;
   o.bit = bit_;
   o.end = int64_t(nominal.back().start + 10 * bit_);
-  double twistDb = 0;
   const std::vector<Frame> carried(nominal.begin(), nominal.begin() + long(CarrierFrames(nominal)));
-  const double slice = SliceLevel(carried, &twistDb);
-  for (int pass = 0; pass < 2; ++pass) {
-    if (pass == 1 && (o.accepted || std::fabs(twistDb) < kTwistWorthDb)) break;
-    slice_ = pass == 0 ? 0.0 : slice;
-    const Reading bestScoring = ReadAtEveryRate(o);
-    if (!o.accepted && bestScoring.bit > 0) o.bit = bestScoring.bit;
-    JudgeCarrier(nominal, nominalComplete, o);
-    ReadWithFixedClock(o);
-    if (!o.accepted && !bestScoring.frames.empty()) o.accepted = FlipOneBit(bestScoring.frames);
+  const double twistDb = ReadEveryWay(carried, o);
+  if (!o.accepted && std::fabs(twistDb) >= kEqualizeWorthDb && Equalize(twistDb)) {
+    ReadEveryWay(carried, o);
+    reading_ = &demod_;
+    readFrom_ = first_;
   }
-  slice_ = 0;
+  JudgeCarrier(nominal, nominalComplete, o);
   Report(out, nominal, nominalComplete, o);
   // After a failed reading, hunt on just past its start: the "message" may
   // have been a noise dip in the marks before the real one.
   RestartHunt(o.accepted && o.carrier ? o.end : std::max(candidate_ + 1, int64_t(first_ + bit_)));
+}
+
+// Reads the message at every rate, sliced at zero first; then, when
+// nothing passed and the two tones arrived at clearly different levels (a
+// line's twist), sliced where this burst's marks and spaces read alike, so
+// a lone bit of the weaker tone between the louder one's is not lost to its
+// neighbours. Returns the twist measured, the mark above the space.
+double FskReceiver::ReadEveryWay(const std::vector<Frame>& carried, Outcome& o) {
+  slice_ = 0;
+  double twistDb = 0;
+  const double slice = SliceLevel(carried, &twistDb);
+  for (int pass = 0; pass < 2 && !o.accepted; ++pass) {
+    if (pass == 1 && std::fabs(twistDb) < kTwistWorthDb) break;
+    slice_ = pass == 0 ? 0.0 : slice;
+    const Reading bestScoring = ReadAtEveryRate(o);
+    if (!o.accepted && bestScoring.bit > 0) o.bit = bestScoring.bit;
+    ReadWithFixedClock(o);
+    if (!o.accepted && !bestScoring.frames.empty() && (o.accepted = FlipOneBit(bestScoring.frames)))
+      o.taken = bestScoring.frames;
+  }
+  slice_ = 0;
+  return twistDb;
+}
+
+// The burst again from a little before its message, the twist taken out,
+// for the readings to use instead of the line as heard.
+bool FskReceiver::Equalize(double twistDb) {
+  const int64_t from = int64_t(first_ - kEqualizeLeadBits * bit_), to = demod_.Count();
+  if (from <= to - kHistory) return false;
+  if (!equalized_) equalized_ = std::make_unique<FskDemodulator>(tones_);
+  equalized_->Restart(from);
+  TwistEqualizer equalizer(demod_.MarkHz(), demod_.SpaceHz(), -twistDb);
+  std::vector<float> x(size_t(to - from));
+  for (int64_t i = from; i < to; ++i) x[size_t(i - from)] = demod_.X(i);
+  equalizer.Run(x.data(), x.size(), x.data());
+  equalized_->Feed(x.data(), x.size());
+  reading_ = equalized_.get();
+  // The shelf moves the tones in time a little: the first character is
+  // framed again where the equalized burst reads it best.
+  readFrom_ = BestFrame(first_, 4, bit_).start;
+  return true;
 }
 
 // A tracked clock at each rate hypothesis; returns the best-scoring reading,
@@ -358,7 +429,7 @@ FskReceiver::Reading FskReceiver::ReadAtEveryRate(Outcome& o) const {
   Reading best;
   for (double offset : kRateOffsets) {
     const double b = bit_ / (1 + offset);
-    if (!Decode(first_, true, b, o.frames)) continue;  // read another length: not this rate
+    if (!Decode(readFrom_, true, b, o.frames)) continue;  // read another length: not this rate
     double score = 0;
     for (const Frame& f : o.frames) score += f.score;
     score /= double(o.frames.size());
@@ -366,9 +437,9 @@ FskReceiver::Reading FskReceiver::ReadAtEveryRate(Outcome& o) const {
     if (o.accepted && score <= o.score) continue;
     if (std::optional<Accepted> a = Trusted(o.frames)) {
       o.accepted = std::move(a);
+      o.taken = o.frames;
       o.score = score;
       o.bit = b;
-      o.end = int64_t(o.frames.back().start + 10 * b);
     }
   }
   return best;
@@ -379,7 +450,8 @@ FskReceiver::Reading FskReceiver::ReadAtEveryRate(Outcome& o) const {
 // the carrier throughout: a cut-off burst or other tones read at an odd rate
 // are no failed caller ID.
 void FskReceiver::JudgeCarrier(const std::vector<Frame>& nominal, bool nominalComplete, Outcome& o) const {
-  if (Decode(first_, true, o.bit, o.frames)) o.end = int64_t(o.frames.back().start + 10 * o.bit);
+  if (o.accepted) o.frames = o.taken;
+  if (o.accepted || Decode(first_, true, o.bit, o.frames)) o.end = int64_t(o.frames.back().start + 10 * o.bit);
   o.carrier = CarrierThroughout(o.frames.empty() ? nominal : o.frames, &o.quality);
   double nominalQuality = 0;
   o.failed = nominalComplete && CarrierThroughout(nominal, &nominalQuality);
@@ -390,9 +462,7 @@ void FskReceiver::JudgeCarrier(const std::vector<Frame>& nominal, bool nominalCo
 void FskReceiver::ReadWithFixedClock(Outcome& o) const {
   for (double shift : {0.0, -o.bit / 8, o.bit / 8}) {
     if (o.accepted) return;
-    if (Decode(first_ + shift, false, o.bit, o.frames)) {
-      o.accepted = Trusted(o.frames);
-    }
+    if (Decode(readFrom_ + shift, false, o.bit, o.frames) && (o.accepted = Trusted(o.frames))) o.taken = o.frames;
   }
 }
 
@@ -492,8 +562,20 @@ void FskReceiver::Hunt() {
         const Frame earlier = BestFrame(s0 - bit_, 4, bit_);
         if (earlier.soft[9] > 0 && FirstByteAccepted(earlier.byte)) f = earlier, framed = true;
       }
+      // The Japanese layout's DLE goes on with SOH (at one of the rates); a
+      // DLE read in the mark run or the noise before it does not.
+      if (framed && f.byte == kJapanStart) {
+        if (f.start + 26 * bit_ >= double(n)) return;  // wait for the second character at every rate
+        framed = false;
+        for (double offset : kRateOffsets) {
+          const double b = bit_ / (1 + offset);
+          double next = f.start + 10 * b;
+          Frame second;
+          framed = framed || (NextFrame(next, true, b, true, second) && second.byte == kJapaneseFrameSecond);
+        }
+      }
       if (framed) {
-        first_ = f.start;
+        first_ = readFrom_ = f.start;
         candidate_ = i;
         phase_ = Phase::kCollecting;
         return;
@@ -518,8 +600,13 @@ void FskReceiver::Feed(const float* x, size_t count, std::vector<BurstReport>& o
 
 void FskReceiver::FeedQuiet(size_t count, std::vector<BurstReport>& out) {
   demod_.FeedQuiet(count);
-  // Nothing reads mark in a quiet stretch: the hunt goes on after it.
-  if (phase_ == Phase::kHunting && hunt_ < demod_.Count() - 1) RestartHunt(demod_.Count() - 1);
+  // Nothing reads mark in a quiet stretch longer than the hunt's window:
+  // the hunt goes on after it with no marks counted.
+  if (phase_ == Phase::kHunting && count >= size_t(std::lround(10 * bit_)) && hunt_ < demod_.Count() - 1) {
+    hunt_ = demod_.Count() - 1;
+    marks_ = 0;
+    puritySum_ = 0;
+  }
   Step(out);
 }
 

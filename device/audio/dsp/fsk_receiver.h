@@ -15,6 +15,7 @@
 // checksum failure only when it really was a carrier all along (not noise or
 // a cut-off burst).
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -29,6 +30,8 @@ class FskReceiver {
   // otherwise) or Bell202. `only`: accept only this message layout (Auto: any
   // the tones carry).
   FskReceiver(Standard tones, Standard only = Standard::Auto);
+  FskReceiver(const FskReceiver&) = delete;
+  FskReceiver& operator=(const FskReceiver&) = delete;
 
   // `x` are samples without anything below the telephone band; `out` gets
   // every burst settled, decoded or not, with what the receiver made of it
@@ -68,6 +71,7 @@ class FskReceiver {
     bool carrier = false;       // the carrier lasted through the reading taken
     bool failed = false;        // the nominal reading framed it whole with the carrier: a real burst that failed
     std::vector<Frame> frames;  // the last reading made
+    std::vector<Frame> taken;   // the frames of the reading accepted
   };
   enum class Phase {
     kPriming,     // the first mark window is not demodulated yet
@@ -75,14 +79,16 @@ class FskReceiver {
     kCollecting,  // a first character framed; waiting for the whole message
   };
 
-  float D(int64_t i) const { return demod_.D(i); }
-  double DAt(double t) const;  // the soft output at a fractional position, less the slicing level
+  float D(int64_t i) const { return demod_.D(i); }  // the line as heard, for the hunt
+  double DAt(double t) const;                       // the soft output as the reading takes it, less the slicing level
   double SliceLevel(const std::vector<Frame>& frames, double* twistDb) const;
   void Step(std::vector<BurstReport>& out);
   void Hunt();
   void RestartHunt(int64_t at);
   void Finish(std::vector<BurstReport>& out, const std::vector<Frame>& nominal, bool nominalComplete);
   // The steps of Finish, in turn.
+  double ReadEveryWay(const std::vector<Frame>& carried, Outcome& o);
+  bool Equalize(double twistDb);
   Reading ReadAtEveryRate(Outcome& o) const;
   void JudgeCarrier(const std::vector<Frame>& nominal, bool nominalComplete, Outcome& o) const;
   void ReadWithFixedClock(Outcome& o) const;
@@ -95,6 +101,7 @@ class FskReceiver {
   // Total message length from the bytes so far, 0 while unknown, -1 nonsense.
   int MessageLength(const std::vector<uint8_t>& bytes) const;
   bool Decode(double first, bool track, double bit, std::vector<Frame>& frames) const;
+  bool NextFrame(double& s, bool track, double bit, bool idleAllowed, Frame& f) const;
   bool StillCollecting(const std::vector<Frame>& frames, bool complete) const;
   std::optional<Accepted> Accept(std::vector<uint8_t> bytes) const;
   // A reading that passed and is not a guess.
@@ -112,11 +119,14 @@ class FskReceiver {
   double bit_;        // nominal samples per bit
   double slice_ = 0;  // the level readings slice the soft output at
   FskDemodulator demod_;
-  int64_t hunt_ = 1;  // next sample the start-bit hunt looks at
+  std::unique_ptr<FskDemodulator> equalized_;  // a burst again, its twist taken out
+  const FskDemodulator* reading_ = &demod_;    // what the readings read: the line or that
+  int64_t hunt_ = 1;                           // next sample the start-bit hunt looks at
   Phase phase_ = Phase::kPriming;
   int marks_ = 0;          // samples of the ten bits before the hunt cursor that read mark
   double puritySum_ = 0;   // and their tone purity, summed
   double first_ = 0;       // start of the message being collected
+  double readFrom_ = 0;    // and where the readings take it to start
   int64_t candidate_ = 0;  // where the hunt found that start
 };
 

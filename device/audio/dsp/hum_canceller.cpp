@@ -134,11 +134,19 @@ void HumCanceller::Cancel(float& band, uint32_t phase) {
 }
 
 void HumCanceller::Process(const int16_t* raw, float* band, size_t count) {
-  for (size_t n = 0; n < count; ++n) {
-    if (active_ >= 0) Cancel(band[n], trackers_[active_].phase);
-    for (Tracker& t : trackers_) t.phase += t.step;
-    sum_ += raw[n];
-    if (++summed_ == kDecimate) {
+  // In runs up to the next 500 Hz sample, so a line without hum costs a
+  // sum and no more.
+  while (count > 0) {
+    const size_t take = std::min(count, size_t(kDecimate - summed_));
+    if (active_ >= 0) {
+      const Tracker& t = trackers_[active_];
+      for (size_t n = 0; n < take; ++n) Cancel(band[n], t.phase + uint32_t(n) * t.step);
+    }
+    for (size_t n = 0; n < take; ++n) sum_ += raw[n];
+    for (Tracker& t : trackers_) t.phase += uint32_t(take) * t.step;
+    summed_ += int(take);
+    raw += take, band += take, count -= take;
+    if (summed_ == kDecimate) {
       Decimated(sum_ / kDecimate);
       sum_ = 0;
       summed_ = 0;

@@ -38,6 +38,7 @@ long DataEnd(const std::vector<uint8_t>& f, bool* lone = nullptr) {
 
 int JapaneseFrameLength(const std::vector<uint8_t>& frame) {
   if (frame.empty() || frame[0] != kJapaneseFrameStart) return -1;
+
   const long end = DataEnd(frame);
   return end <= 0 ? 0 : int(end) + kTrailer;
 }

@@ -10,8 +10,8 @@
 
 namespace device::audio {
 
-// The first character: DLE with its parity bit.
-inline constexpr uint8_t kJapaneseFrameStart = 0x90;
+// The first two characters, DLE SOH, with their parity bits.
+inline constexpr uint8_t kJapaneseFrameStart = 0x90, kJapaneseFrameSecond = 0x81;
 
 // The frame's length on the line, CRC included, from its first characters:
 // 0 while they do not tell it yet, -1 when they cannot start a frame.
