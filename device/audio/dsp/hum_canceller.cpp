@@ -15,15 +15,15 @@ constexpr int kDecimate = 16;
 constexpr int kStepSamples = 160;
 constexpr int kDecimatedPerStep = kStepSamples / kDecimate;
 constexpr double kStepSeconds = double(kStepSamples) / kSampleRate;
-// The step's phasor smoothed over about three steps: the image at twice
-// the mains frequency, which one step of 60 Hz does not cancel, and noise
-// average out of the phase error.
-constexpr double kSmooth = 0.3;
-// The loop: a share of the phase error taken out each step, and the
-// frequency pulled by the error (a loop about 1 Hz wide) and by the
-// phasor's turn from step to step (pulls in the 3 Hz a sound card's clock
-// and the mains' own drift may put between nominal and actual).
-constexpr double kPhaseGain = 0.1, kFrequencyGain = 0.005, kTurnGain = 0.1;
+// The audio mixed down by the loop is low-passed twice (about 4 Hz at
+// 500 Hz): the image at twice the mains frequency comes out more than 50 dB
+// down, so the phasor's turn from step to step is the loop's frequency
+// error alone. A share of it is taken each step: the 3 Hz a sound card's
+// clock and the mains' own drift may put between nominal and actual is
+// pulled in within a second, and the loop's own jitter leaves the
+// harmonics 55 dB down or more.
+constexpr double kLowPass = 0.05;
+constexpr double kTurnGain = 0.15;
 constexpr double kMostOffHz = 0.05;  // share of nominal the frequency is kept within
 // Long averages over about 20 steps (0.4 s): the phasor coherently and its
 // magnitude. A steady tone keeps the two alike; noise and other sounds
@@ -65,31 +65,32 @@ HumCanceller::HumCanceller() {
 
 void HumCanceller::Decimated(double x) {
   for (Tracker& t : trackers_) {
-    const uint32_t i = t.phase >> 22;
-    t.zr += x * cos_[i];
-    t.zi -= x * cos_[(i + 3 * kTable / 4) & (kTable - 1)];
+    const uint32_t i = t.phase >> (32 - kTableBits);
+    const double r = x * cos_[i], q = -x * cos_[(i + 3 * kTable / 4) & (kTable - 1)];
+    t.lr += kLowPass * (r - t.lr), t.li += kLowPass * (q - t.li);
+    t.zr += kLowPass * (t.lr - t.zr), t.zi += kLowPass * (t.li - t.zi);
   }
   lowPower_ += x * x;
   if (++decimated_ == kDecimatedPerStep) EndOfStep();
 }
 
-// Moves one loop on by a step's phasor.
+// Moves one loop on by a step's phasor. The loop's phase runs free: a
+// correction of it each step would carry the step's own error (the image
+// at twice the mains frequency that 20 ms of 60 Hz does not cancel) into
+// the harmonics' references as jitter; the harmonics' estimates follow a
+// phase that drifts slowly instead.
 void HumCanceller::Retune(Tracker& t) {
-  const double zr = t.zr / kDecimatedPerStep, zi = t.zi / kDecimatedPerStep;
-  t.zr = t.zi = 0;
+  const double zr = t.zr, zi = t.zi;
   const bool held = 2 * Norm(zr, zi) < kLeastShare * lowPower_ / kDecimatedPerStep;
-  const double turnR = zr * t.pr + zi * t.pi, turnI = zi * t.pr - zr * t.pi;  // z times conj(previous)
+  const double pr = t.pr, pi = t.pi;
   t.pr = zr, t.pi = zi;
   if (held) return;
-  t.sr += kSmooth * (zr - t.sr);
-  t.si += kSmooth * (zi - t.si);
   t.cr += kLong * (zr - t.cr);
   t.ci += kLong * (zi - t.ci);
   t.m += kLong * (std::sqrt(Norm(zr, zi)) - t.m);
-  const double error = std::atan2(t.si, t.sr) / (2 * M_PI);  // turns the hum leads the loop by
-  const double turn = Norm(turnR, turnI) > 0 ? std::atan2(turnI, turnR) / (2 * M_PI * kStepSeconds) : 0;
-  t.phase += uint32_t(int64_t(std::llround(kPhaseGain * error * 4294967296.0)));
-  t.hz += kFrequencyGain * error / kStepSeconds + kTurnGain * turn;
+  // The phasor turns from step to step at the loop's frequency error.
+  const double turnR = zr * pr + zi * pi, turnI = zi * pr - zr * pi;
+  if (Norm(turnR, turnI) > 0) t.hz += kTurnGain * std::atan2(turnI, turnR) / (2 * M_PI * kStepSeconds);
   t.hz = std::clamp(t.hz, t.nominalHz * (1 - kMostOffHz), t.nominalHz * (1 + kMostOffHz));
   t.step = uint32_t(std::lround(t.hz / kSampleRate * 4294967296.0));
 }
@@ -119,7 +120,7 @@ void HumCanceller::Cancel(float& band, uint32_t phase) {
   float c[kHarmonics], s[kHarmonics];
   float estimate = 0;
   for (int j = 0; j < harmonics_; ++j) {
-    const uint32_t i = (uint32_t(j + kFirstHarmonic) * phase) >> 22;
+    const uint32_t i = (uint32_t(j + kFirstHarmonic) * phase) >> (32 - kTableBits);
     c[j] = cos_[i];
     s[j] = cos_[(i + 3 * kTable / 4) & (kTable - 1)];
     estimate += wc_[j] * c[j] + ws_[j] * s[j];

@@ -10,6 +10,11 @@ namespace {
 // Gaussian's (a click, hum, a gain step) make wrong bits likelier than the
 // spread alone says.
 constexpr double kWiden = 1.25;
+// The noise is taken no narrower than this share of the distance between
+// the mean one and the mean zero: a Gaussian as narrow as a clean reading's
+// would call a bit read near zero certain, since it lies a hair nearer one
+// side; real lines' noise has heavier tails than that.
+constexpr double kLeastNoiseShare = 0.12;
 // A group needs this many bits for its own mean; fewer borrow the mean of
 // all bits of that value.
 constexpr int kLeastInGroup = 4;
@@ -53,7 +58,13 @@ ReadingDoubt::ReadingDoubt(const std::vector<Soft>& characters) {
       const double r = characters[c][b] - mean[group[c][b]];
       squares += r * r, ++used;
     }
-  const double variance = std::max(1e-12, kWiden * kWiden * squares / std::max(1, used - 8));
+  // No narrower than a share of the distance between what ones and zeros
+  // read: however clean the rest, a bit near the middle could have gone
+  // either way.
+  const double apart =
+      std::fabs((valueCount[1] ? valueSum[1] / valueCount[1] : 0) - (valueCount[0] ? valueSum[0] / valueCount[0] : 0));
+  const double variance = std::max(
+      {1e-12, kWiden * kWiden * squares / std::max(1, used - 8), kLeastNoiseShare * kLeastNoiseShare * apart * apart});
   for (size_t c = 0; c < n; ++c)
     for (int b = 0; b < 10; ++b) {
       // Against the group its opposite value would have fallen in.
@@ -71,20 +82,21 @@ void ReadingDoubt::Correct(size_t c, int bit, double stillWrong) {
 double ReadingDoubt::Undetected(size_t from) const {
   // Two wrong bits at a weight below the top, one read 1 and one read 0,
   // leave the sum as it was; so do any two at the top weight, and (far
-  // rarer) three that carry into one another.
-  double ones[8] = {}, zeros[8] = {}, all = 0, none = 0;
+  // rarer) three that carry into one another, bounded here by every three.
+  double ones[8] = {}, zeros[8] = {}, topSquares = 0, sums[4] = {}, none = 0;
   for (size_t c = from; c < wrong_.size(); ++c) {
     for (int k = 0; k < 8; ++k) {
       const double p = wrong_[c][size_t(k + 1)];
       ((bytes_[c] >> k) & 1 ? ones : zeros)[k] += p;
-      all += p;
+      if (k == 7) topSquares += p * p;
+      for (int power = 1; power <= 3; ++power) sums[power] += std::pow(p, power);
       none += std::log1p(-std::min(p, 0.999999));
     }
   }
-  double undetected = all * all * all / 6;
+  double undetected = (sums[1] * sums[1] * sums[1] - 3 * sums[1] * sums[2] + 2 * sums[3]) / 6;
   for (int k = 0; k < 7; ++k) undetected += ones[k] * zeros[k];
   const double top = ones[7] + zeros[7];
-  undetected += top * top / 2;
+  undetected += (top * top - topSquares) / 2;
   return undetected / (undetected + std::exp(none));
 }
 
