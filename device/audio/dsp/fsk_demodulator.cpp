@@ -14,7 +14,9 @@ FskDemodulator::FskDemodulator(Standard tones)
       d_(kHistory, 0.f),
       purity_(kHistory, 0.f),
       x_(kHistory, 0.f),
-      products_(kHistory, Product{}) {
+      mark_(kHistory, 0.f),
+      space_(kHistory, 0.f),
+      p_(kHistory, 0.f) {
   const double space = spaceHz_;
   for (int i = 0; i < kTablePeriod; ++i) {
     markTable_[i][0] = float(std::cos(2 * M_PI * markHz_ * i / kSampleRate));
@@ -53,7 +55,9 @@ void FskDemodulator::Feed(const float* x, size_t count) {
     const int64_t i = n_ & (kHistory - 1);
     d_[i] = pw > kSilentPower ? float((m2 - s2) / pw) : 0.f;
     x_[i] = float(v);
-    products_[i] = {float(now.mr), float(now.mi), float(now.sr), float(now.si), float(now.p)};
+    mark_[i] = float(m2);
+    space_[i] = float(s2);
+    p_[i] = float(pw);
     // Purity over three bits: narrow filters, so noise and speech, whose
     // power spreads over the band, read low.
     const double lm = long_.mr * long_.mr + long_.mi * long_.mi, ls = long_.sr * long_.sr + long_.si * long_.si;
@@ -63,24 +67,11 @@ void FskDemodulator::Feed(const float* x, size_t count) {
   }
 }
 
-FskDemodulator::Window FskDemodulator::At(int64_t i) const {
-  // The window as the running filters have it: the newest six samples in
-  // full, the one before in part.
-  const double part = bit_ - 6;
-  double mr = 0, mi = 0, sr = 0, si = 0, p = 0;
-  for (int k = 0; k <= 6; ++k) {
-    const double w = k < 6 ? 1.0 : part;
-    const Product& t = products_[(i - k) & (kHistory - 1)];
-    mr += w * t.mr, mi += w * t.mi, sr += w * t.sr, si += w * t.si, p += w * t.p;
-  }
-  return {mr * mr + mi * mi, sr * sr + si * si, p};
-}
-
 void FskDemodulator::Restart(int64_t at) {
   std::fill(d_.begin(), d_.end(), 0.f);
   std::fill(purity_.begin(), purity_.end(), 0.f);
   std::fill(x_.begin(), x_.end(), 0.f);
-  std::fill(products_.begin(), products_.end(), Product{});
+  for (std::vector<float>* v : {&mark_, &space_, &p_}) std::fill(v->begin(), v->end(), 0.f);
   Reset();
   n_ = at;
   phase80_ = int(at % kTablePeriod);
@@ -89,11 +80,14 @@ void FskDemodulator::Restart(int64_t at) {
 
 void FskDemodulator::FeedQuiet(size_t count) {
   // Once a whole history of quiet is written, it reads zero already.
-  for (size_t k = 0; k < count && quiet_ < kHistory; ++k, ++quiet_) {
-    const int64_t i = (n_ + int64_t(k)) & (kHistory - 1);
-    d_[i] = purity_[i] = x_[i] = 0.f;
-    products_[i] = Product{};
+  const int64_t zero = std::min<int64_t>(int64_t(count), kHistory - quiet_);
+  for (int64_t done = 0; done < zero;) {
+    const int64_t at = (n_ + done) & (kHistory - 1), run = std::min(zero - done, kHistory - at);
+    for (std::vector<float>* v : {&d_, &purity_, &x_, &mark_, &space_, &p_})
+      std::fill(v->begin() + at, v->begin() + at + run, 0.f);
+    done += run;
   }
+  quiet_ += zero;
   n_ += int64_t(count);
   phase80_ = int((phase80_ + count) % kTablePeriod);
   Reset();

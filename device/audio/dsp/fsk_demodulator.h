@@ -41,7 +41,10 @@ class FskDemodulator {
     double mark = 0, space = 0, power = 0;  // each tone's power, and the window's
     double D() const { return power > kSilentPower ? (mark - space) / power : 0; }
   };
-  Window At(int64_t i) const;
+  Window At(int64_t i) const {
+    const int64_t k = i & (kHistory - 1);
+    return {mark_[k], space_[k], p_[k]};
+  }
   float X(int64_t i) const { return x_[i & (kHistory - 1)]; }
   double MarkHz() const { return markHz_; }
   double SpaceHz() const { return spaceHz_; }
@@ -57,9 +60,6 @@ class FskDemodulator {
   struct Tap {
     double mr, mi, sr, si, p;
   };
-  struct Product {
-    float mr, mi, sr, si, p;
-  };
 
   void Reset();
 
@@ -70,8 +70,7 @@ class FskDemodulator {
   Tap full_ = {};  // the newest whole samples of the one-bit window, summed
   Tap long_ = {};  // the three-bit window, summed
   int phase80_ = 0;
-  std::vector<float> d_, purity_, x_;
-  std::vector<Product> products_;
+  std::vector<float> d_, purity_, x_, mark_, space_, p_;
   int64_t n_ = 0;
   int64_t quiet_ = 0;  // quiet samples written since the last demodulated one
 };

@@ -98,6 +98,7 @@ class FskReceiver {
   Frame FrameAt(double s, double bit) const;
   Frame BestFrame(double s, int steps, double bit) const;
   bool FirstByteAccepted(uint8_t b) const;
+  bool JapaneseStart(uint8_t b) const;
   // Total message length from the bytes so far, 0 while unknown, -1 nonsense.
   int MessageLength(const std::vector<uint8_t>& bytes) const;
   bool Decode(double first, bool track, double bit, std::vector<Frame>& frames) const;
