@@ -6,7 +6,6 @@
 #include <complex>
 
 #include "device/audio/dsp/japanese_frame.h"
-#include "device/audio/dsp/median.h"
 #include "device/audio/dsp/message_parser.h"
 #include "device/audio/dsp/reading_doubt.h"
 #include "device/audio/dsp/tones.h"
@@ -23,8 +22,8 @@ constexpr uint8_t kJapanStart = kJapaneseFrameStart;
 constexpr float kMarkPurity = 0.5f;
 constexpr double kMessagePurity = 0.25;
 // Bit-rate hypotheses, as fractions off the nominal 1200 bit/s: the
-// exchange's 1 % and a sound card's error make 2 %, and a little beyond is
-// still read. Steps of 0.75 % leave at most 0.4 % to the tracked clock, which
+// exchange's 1 % and a sound card's error make 2 %, and lines beyond the
+// standard reach 3 %; a burst that reads is never refused for its rate. Steps of 0.75 % leave at most 0.4 % to the tracked clock, which
 // follows that over any message length (it moves up to 1/16 bit a character).
 constexpr double kRateOffsets[] = {0.0, -0.0075, 0.0075, -0.015, 0.015, -0.0225, 0.0225, -0.03, 0.03};
 // A reading that passes its byte sum is taken only when the chance that
@@ -36,8 +35,8 @@ constexpr double kMostDoubt = 1e-4;
 constexpr double kLeastCulpritOdds = 1000;
 // A character without the carrier: its bits' power, each in the tone it
 // reads as, under an eighth (9 dB) of what that tone held in the characters
-// before it, for both tones. An automatic gain's 6 dB step inside the burst keeps a
-// quarter; noise at the SNR a reading needs keeps less.
+// before it, for both tones. An automatic gain's 6 dB step inside the burst
+// keeps a quarter; noise at the SNR a reading needs keeps less.
 constexpr double kCarrierLostShare = 1.0 / 8;
 // Characters with the carrier (type, length and one more) that make a burst
 // that failed worth reporting: fewer are as likely a false start.
@@ -146,7 +145,7 @@ bool FskReceiver::FirstByteAccepted(uint8_t b) const {
   if (tones_ == Standard::Bell202) return IsClipType(b);
   if (only_ == Standard::JapanV23) return NearJapaneseStart(b, kJapanStart);
   if (only_ == Standard::ClipV23) return IsClipType(b) || IsEtsiOtherType(b);
-  return IsClipType(b) || IsEtsiOtherType(b) || b == kJapanStart;
+  return IsClipType(b) || IsEtsiOtherType(b) || NearJapaneseStart(b, kJapanStart);
 }
 
 // A first character the hunt takes for the Japanese layout's DLE: one of

@@ -4,10 +4,13 @@
 // string with a lost digit, fields that are no number or name) must not.
 #include <gtest/gtest.h>
 
+#include <complex>
+
 #include "decode_helpers.h"
 #include "device/audio/dsp/line_front_end.h"
 #include "device/audio/dsp/message_parser.h"
 #include "device/audio/dsp/reading_doubt.h"
+#include "device/audio/dsp/twist_equalizer.h"
 
 namespace device::audio {
 namespace {
@@ -173,6 +176,28 @@ TEST(LineFaults, HumCancelledToneKept) {
         EXPECT_LT(db, -60);  // the 5th harmonic arrives at -12 dBm0
       else
         EXPECT_NEAR(db, -30, 0.3);
+    }
+  }
+}
+
+// The equalizer brings two tones received apart in level to one level,
+// their mean where it was.
+TEST(LineFaults, TwistEqualizerLevelsTheTones) {
+  for (const auto& [low, high] : {std::pair{1300.0, 2100.0}, std::pair{1200.0, 2200.0}}) {
+    for (double twistDb : {-10.0, -6.0, 6.0, 10.0}) {
+      SCOPED_TRACE(std::to_string(low) + " " + std::to_string(twistDb));
+      std::vector<float> x(8000);
+      for (size_t i = 0; i < x.size(); ++i)
+        x[i] = float(1000 * std::sin(2 * M_PI * low * double(i) / 8000) +
+                     1000 * std::pow(10.0, twistDb / 20) * std::sin(2 * M_PI * high * double(i) / 8000));
+      TwistEqualizer(low, high, twistDb).Run(x.data(), x.size(), x.data());
+      auto level = [&](double hz) {  // dB of the tone's amplitude over the last half, settled
+        std::complex<double> z;
+        for (size_t i = 4000; i < x.size(); ++i) z += double(x[i]) * std::polar(1.0, -2 * M_PI * hz * double(i) / 8000);
+        return 20 * std::log10(2 * std::abs(z) / 4000);
+      };
+      EXPECT_NEAR(level(high), level(low), 0.3);
+      EXPECT_NEAR((level(high) + level(low)) / 2, 60 + twistDb / 2, 0.5);
     }
   }
 }
