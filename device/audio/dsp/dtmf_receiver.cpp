@@ -29,11 +29,18 @@ constexpr int kStepsToEnd = 2;
 // covers the steps' timing (a step either side of each edge).
 constexpr double kGapSlackPeriods = 0.5;
 constexpr int64_t kTimingSlack = 3 * DtmfToneDetector::kHop;
+// Exchanges pause between digits about as long as a digit sounds; a string
+// whose usual gap is several digits long was heard a digit here and there.
+constexpr double kMostGapShare = 4;
 constexpr double kShortestShare = 0.5;
 // From one digit's onset to the next: a digit split in two gives about half
 // the usual period, a lost one twice it; the steps' timing moves each onset
-// by a step at most.
-constexpr double kShortestPeriod = 0.65, kLongestPeriod = 1.45;
+// by a step at most. The longest period within the string may be this much
+// the shortest, each taken a step towards the other.
+constexpr double kMostPeriodSpread = 1.5;
+constexpr int64_t kOnsetSlack = DtmfToneDetector::kHop;
+// A gap holding this share of a digit's power (-6 dB) or more hides one.
+constexpr double kMostGapPower = 0.25;
 // One line sends every pair at the same twist; a digit whose twist is this
 // far from the string's usual one was not one of its pairs heard whole.
 constexpr double kMostTwistSpreadDb = 5;
@@ -47,22 +54,42 @@ bool DtmfReceiver::TimingHolds() const {
     if (i > 0) gaps.push_back(pending_[i].on - pending_[i - 1].off);
     if (i > 0) periods.push_back(pending_[i].on - pending_[i - 1].on);
   }
-  const int64_t length = MedianOf(lengths), gap = MedianOf(gaps), period = MedianOf(periods);
+  const int64_t length = MedianOf(lengths), gap = MedianOf(gaps);
+  if (double(gap) > kMostGapShare * double(length + kTimingSlack)) return false;
   const double longestGap = double(gap) + kGapSlackPeriods * double(gap + length) + double(kTimingSlack);
   for (int64_t g : gaps)
     if (double(g) > longestGap) return false;
   for (size_t i = 1; i + 1 < pending_.size(); ++i)
     if (double(lengths[i]) + double(kTimingSlack) < kShortestShare * double(length)) return false;
-  if (periods.size() >= 3)
-    for (int64_t p : periods)
-      if (double(p + kTimingSlack) < kShortestPeriod * double(period) ||
-          double(p - kTimingSlack) > kLongestPeriod * double(period))
-        return false;
+  // Against the shortest period, so that even a string of three, whose
+  // medians say nothing, holds its step.
+  const auto [shortest, longest] = std::minmax_element(periods.begin(), periods.end());
+  return double(*longest - kOnsetSlack) <= kMostPeriodSpread * double(*shortest + kOnsetSlack);
+}
+
+// Between an exchange's digits the line is quiet; where a digit was lost to
+// noise its tone still fills the "gap". Each gap's windows wholly between
+// the digits against the quieter of the two digits' windows.
+bool DtmfReceiver::GapsQuiet() const {
+  auto meanPower = [this](int64_t from, int64_t to) {
+    double sum = 0;
+    int n = 0;
+    for (const auto& [at, power] : powers_)
+      if (at >= from && at + DtmfToneDetector::kWindow <= to) sum += power, ++n;
+    return n ? sum / n : -1.0;
+  };
+  // A digit's edges are known to a hop: the gap is taken a hop in from each.
+  constexpr int64_t hop = DtmfToneDetector::kHop;
+  for (size_t i = 0; i + 1 < pending_.size(); ++i) {
+    const double gap = meanPower(pending_[i].off + hop, pending_[i + 1].on - hop);
+    const double a = meanPower(pending_[i].on, pending_[i].off), b = meanPower(pending_[i + 1].on, pending_[i + 1].off);
+    if (gap >= 0 && a > 0 && b > 0 && gap > kMostGapPower * std::min(a, b)) return false;
+  }
   return true;
 }
 
 bool DtmfReceiver::TwistHolds() const {
-  if (twists_.size() < 3) return true;
+  if (twists_.size() < 2) return true;
   const double usual = MedianOf(twists_);
   return std::all_of(twists_.begin(), twists_.end(),
                      [usual](double t) { return std::fabs(t - usual) <= kMostTwistSpreadDb; });
@@ -100,6 +127,7 @@ void DtmfReceiver::DigitEnded(std::vector<BurstReport>& out) {
   lastOff_ = d.off;
   if (!pending_.empty() && d.on - pending_.back().off > kDigitGap) GiveUp(out);
   if ((d.code == 'A' || d.code == 'B' || d.code == 'D') && !FieldCode(d.code)) {
+    std::erase_if(powers_, [&](const auto& p) { return p.first + DtmfToneDetector::kWindow < d.on; });
     pending_.assign(1, d);
     twists_.assign(1, twist);
     fragment_ = after;
@@ -118,7 +146,7 @@ void DtmfReceiver::DigitEnded(std::vector<BurstReport>& out) {
 void DtmfReceiver::EndString(std::vector<BurstReport>& out) {
   QByteArray digits;
   for (const DtmfDigit& p : pending_) digits.append(p.code);
-  if (fragment_ || !TimingHolds() || !TwistHolds()) {
+  if (fragment_ || !TimingHolds() || !TwistHolds() || !GapsQuiet()) {
     out.push_back(StringOf(BurstFate::DigitsLost));
   } else if (std::optional<CallerIdMessage> m = ParseDtmfMessage(digits.constData(), int(digits.size()))) {
     BurstReport s = StringOf(BurstFate::Decoded);
@@ -134,6 +162,10 @@ void DtmfReceiver::GiveUp(std::vector<BurstReport>& out) {
 }
 
 void DtmfReceiver::Heard(const DtmfToneDetector::Step& step, std::vector<BurstReport>& out) {
+  // The power is the later window's, which begins a hop after `at`.
+  // Before a string only the last few steps are kept, for the start code.
+  if (pending_.empty() && current_ == 0 && powers_.size() >= kPowersBefore) powers_.erase(powers_.begin());
+  powers_.emplace_back(step.at + DtmfToneDetector::kHop, step.power);
   if (current_ != 0) {
     if (step.key == current_) {
       misses_ = 0;

@@ -36,14 +36,19 @@ class DtmfReceiver {
   BurstReport StringOf(BurstFate fate) const;
   bool TimingHolds() const;
   bool TwistHolds() const;
+  bool GapsQuiet() const;
   bool FieldCode(char code) const;
 
   DtmfToneDetector detector_;
   std::vector<DtmfToneDetector::Step> steps_;
   std::vector<DtmfDigit> pending_;  // digits since the start code
   std::vector<double> twists_;      // and each one's twist, high tone above low
-  bool fragment_ = false;           // a digit came shortly before the start code
-  int64_t lastOff_ = -1;            // where the last digit heard ended
+  // Each step's window power (where it began, mean square) since shortly
+  // before the start code, and how many are kept before one.
+  std::vector<std::pair<int64_t, float>> powers_;
+  static constexpr size_t kPowersBefore = 16;
+  bool fragment_ = false;  // a digit came shortly before the start code
+  int64_t lastOff_ = -1;   // where the last digit heard ended
   // The digit sounding now (0 for none), where it began and was last heard,
   // and how many steps in a row have not heard it.
   char current_ = 0;

@@ -127,7 +127,7 @@ void DtmfToneDetector::Feed(const float* x, size_t count, std::vector<Step>& out
     i += size_t(take);
     if (filled_ < kWindow) break;
     const Window now = Analyse();
-    Step step{.at = n_ - kWindow - kHop};
+    Step step{.at = n_ - kWindow - kHop, .power = float(now.power)};
     step.key = Judge(last_, now, &step.twistDb);
     out.push_back(step);
     last_ = now;

@@ -28,6 +28,7 @@ class DtmfToneDetector {
     int64_t at = 0;
     char key = 0;
     float twistDb = 0;  // the pair's high tone above its low tone, when a key is heard
+    float power = 0;    // the later window's mean square
   };
 
   DtmfToneDetector();

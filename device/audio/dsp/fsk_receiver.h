@@ -108,6 +108,7 @@ class FskReceiver {
   // A reading that passed and is not a guess.
   std::optional<Accepted> Trusted(const std::vector<Frame>& frames) const;
   std::optional<Accepted> FlipOneBit(const std::vector<Frame>& frames) const;
+  static bool Framed(const std::vector<Frame>& frames);
   bool CarrierThroughout(const std::vector<Frame>& frames, double* quality) const;
   // Frames read before the carrier went away (all of them when it lasted).
   size_t CarrierFrames(const std::vector<Frame>& frames) const;

@@ -63,8 +63,10 @@ ReadingDoubt::ReadingDoubt(const std::vector<Soft>& characters) {
   // either way.
   const double apart =
       std::fabs((valueCount[1] ? valueSum[1] / valueCount[1] : 0) - (valueCount[0] ? valueSum[0] / valueCount[0] : 0));
-  const double variance = std::max(
-      {1e-12, kWiden * kWiden * squares / std::max(1, used - 8), kLeastNoiseShare * kLeastNoiseShare * apart * apart});
+  const double measured = squares / std::max(1, used - 8);
+  separation_ = apart / 2 / std::sqrt(std::max(1e-12, measured));
+  const double variance =
+      std::max({1e-12, kWiden * kWiden * measured, kLeastNoiseShare * kLeastNoiseShare * apart * apart});
   for (size_t c = 0; c < n; ++c)
     for (int b = 0; b < 10; ++b) {
       // Against the group its opposite value would have fallen in.

@@ -33,6 +33,10 @@ class ReadingDoubt {
   // `from` leaves the first characters out (those a reading's length
   // already vouches for).
   double Undetected(size_t from = 0) const;
+  // How far apart ones and zeros read, in the noise's spread (each side's
+  // distance from the middle): a measure of the reading's signal against
+  // its noise, whatever its level.
+  double Separation() const { return separation_; }
   // Takes bit `bit` of character `c` as read the other way, with the chance
   // `stillWrong` that it was right after all.
   void Correct(size_t c, int bit, double stillWrong);
@@ -40,6 +44,7 @@ class ReadingDoubt {
  private:
   std::vector<std::array<double, 10>> wrong_;
   std::vector<uint8_t> bytes_;
+  double separation_ = 0;
 };
 
 }  // namespace device::audio
