@@ -226,148 +226,167 @@ struct DigitCounter {
   }
 };
 
+// Reads the command line; false for a usage error.
+bool ParseOptions(const QStringList& args, Options& o) {
+  for (int i = 1; i < args.size(); ++i) {
+    const bool value = i + 1 < args.size();
+    if (args[i] == "--messages" && value) {
+      o.messages = args[++i].toInt();
+    } else if (args[i] == "--talkoff-minutes" && value) {
+      o.talkoffMinutes = args[++i].toDouble();
+    } else if (args[i] == "--quick") {
+      o.messages = 20, o.talkoffMinutes = 5;
+    } else if (args[i] == "--no-peer") {
+      o.peer = false;
+    } else if (args[i] == "--standard" && value) {
+      Standard s;
+      if (!StandardFromSuffix(args[++i], &s) || s == Standard::Auto) return false;
+      o.standards = {s};
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Processor time our decoder took on the sweeps, and the audio it decoded.
+struct SweepCost {
+  double cpu = 0, audioSeconds = 0;
+};
+
+// One standard's sweep over level and SNR: the three tables, and the line
+// of the summary that says where each decoder reaches 99 %.
+QString Sweep(Standard st, const Options& o, const QString& dir, SweepCost& cost) {
+  std::map<std::pair<double, double>, Point> ours, stock, peer;
+  int seed = 1;
+  for (double level : kLevels) {
+    for (double snr : kSnrs) {
+      std::vector<CallBurst> sent;
+      const Samples s = Stream(st, level, snr, o.messages, seed++, sent);
+      cost.audioSeconds += double(s.size()) / kSampleRate;
+      const double t0 = CpuSeconds();
+      const std::vector<CallerIdMessage> decoded = bench::OurCalls(s, Standard::Auto);
+      cost.cpu += CpuSeconds() - t0;
+      ours[{level, snr}] = Score(sent, decoded);
+      stock[{level, snr}] = Score(sent, bench::StockCalls(s, st));
+      if (o.peer && st == Standard::Bell202) peer[{level, snr}] = Score(sent, bench::MinimodemBell202Calls(s, dir));
+    }
+  }
+  const QString name = StandardName(st);
+  PrintTable(qPrintable("Ours, " + name), ours);
+  PrintTable(qPrintable("spandsp stock adsi_rx, " + name), stock);
+  if (!peer.empty()) PrintTable("minimodem --rx callerid, bell", peer);
+  return QString("  %1: ours %2, stock %3%4")
+      .arg(name, -5)
+      .arg(Lowest99(ours), Lowest99(stock))
+      .arg(peer.empty() ? QString() : ", minimodem " + Lowest99(peer));
+}
+
+// CPU: four lines of quiet line noise with a call every 20 s each, fed in
+// 20 ms periods as a capture thread reads them.
+void MeasureFourLines(const SweepCost& sweep) {
+  std::vector<Samples> lines;
+  for (int ch = 0; ch < 4; ++ch) {
+    Samples s;
+    for (int k = 0; k < 6; ++k) {
+      Samples quiet = audiogen::Silence(19.0 + ch * 0.25);
+      audiogen::Append(s, quiet);
+      CallBurst c;
+      c.standard = k % 2 ? Standard::Bell202 : Standard::ClipV23;
+      c.number = "02125550123";
+      audiogen::Append(s, audiogen::CallerIdBurst(c, -20));
+    }
+    audiogen::Append(s, audiogen::Silence(1.0));  // the last call settles
+    audiogen::AddNoise(s, -60, 100 + ch);
+    lines.push_back(s);
+  }
+  std::vector<std::unique_ptr<LineDecoder>> decoders;
+  for (int ch = 0; ch < 4; ++ch) decoders.push_back(std::make_unique<LineDecoder>());
+  const double t0 = CpuSeconds();
+  std::vector<LineEvent> events;
+  const size_t len = lines.back().size();  // the longest
+  for (size_t i = 0; i < len; i += 160)
+    for (int ch = 0; ch < 4; ++ch)
+      if (i < lines[ch].size())
+        decoders[ch]->Feed(lines[ch].data() + i, std::min<size_t>(160, lines[ch].size() - i), events);
+  const double cpu = CpuSeconds() - t0;
+  const double seconds = double(len) / kSampleRate;
+  std::printf(
+      "\nCPU for 4 lines: %.3f s for %.0f s of audio = %.3f %% of one core (%zu calls), %.0f times real time a line\n",
+      cpu, seconds, 100.0 * cpu / seconds, events.size(), 4 * seconds / cpu);
+  if (sweep.audioSeconds > 0)
+    std::printf("Sweep decoding: %.1f s CPU for %.0f s of one-line audio = %.3f %% per line\n", sweep.cpu,
+                sweep.audioSeconds, 100.0 * sweep.cpu / sweep.audioSeconds);
+}
+
+// Talk-off: speech clips and music-like chords back to back at levels from
+// -35 to -5 dBm0 under line noise, for as long as asked.
+void TalkOff(const Options& o, const QString& dir) {
+  std::vector<Samples> clips = SpeechClips(dir);
+  if (clips.empty()) {
+    std::printf("\nTalk-off: no speech (espeak-ng and sox needed)\n");
+    return;
+  }
+  const double total = o.talkoffMinutes * 60;
+  LineDecoder auto_(Standard::Auto), japan(Standard::JapanV23);
+  DigitCounter digits;
+  int calls = 0, failures = 0;
+  double done = 0, music = 0;
+  QRandomGenerator rng(7);
+  int k = 0;
+  while (done < total) {
+    Samples s;
+    while (double(s.size()) < 60.0 * kSampleRate) {
+      // Every other clip music, the rest speech.
+      Samples clip = k % 2 == 1 ? MusicClip(rng, 6.0) : clips[size_t(k) % clips.size()];
+      if (k++ % 2 == 1) music += double(clip.size()) / kSampleRate;
+      const double level = -35 + rng.bounded(30.0);
+      audiogen::Amplify(clip, std::pow(10.0, (level - audiogen::LevelDbm0(clip.data(), clip.size())) / 20.0));
+      audiogen::Append(s, clip);
+      audiogen::Append(s, audiogen::Silence(rng.bounded(1.0)));
+    }
+    audiogen::AddNoise(s, -50 + rng.bounded(15.0), k);
+    std::vector<LineEvent> events;
+    for (size_t i = 0; i < s.size(); i += 800) {
+      auto_.Feed(s.data() + i, std::min<size_t>(800, s.size() - i), events);
+      japan.Feed(s.data() + i, std::min<size_t>(800, s.size() - i), events);
+      digits.Feed(s.data() + i, std::min<size_t>(800, s.size() - i));
+    }
+    for (const LineEvent& e : events) (std::holds_alternative<CallerIdMessage>(e) ? calls : failures)++;
+    done += double(s.size()) / kSampleRate;
+  }
+  std::printf(
+      "\nTalk-off: %.0f min of speech (%zu espeak-ng clips) and music-like chords (%.0f min), -35..-5 dBm0, and "
+      "noise: %d false calls, %d checksum failures\n",
+      done / 60, clips.size(), music / 60, calls, failures);
+  std::printf("  DTMF digits heard in it: ours %d, spandsp's detector as set before %d\n", digits.oursDigits,
+              digits.beforeDigits);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   Options o;
-  const QStringList args = app.arguments();
-  for (int i = 1; i < args.size(); ++i) {
-    if (args[i] == "--messages" && i + 1 < args.size())
-      o.messages = args[++i].toInt();
-    else if (args[i] == "--talkoff-minutes" && i + 1 < args.size())
-      o.talkoffMinutes = args[++i].toDouble();
-    else if (args[i] == "--quick")
-      o.messages = 20, o.talkoffMinutes = 5;
-    else if (args[i] == "--no-peer")
-      o.peer = false;
-    else if (args[i] == "--standard" && i + 1 < args.size()) {
-      Standard s;
-      if (!StandardFromSuffix(args[++i], &s) || s == Standard::Auto)
-        return std::fprintf(stderr, "unknown standard\n"), 2;
-      o.standards = {s};
-    } else {
-      std::fprintf(
-          stderr,
-          "usage: %s [--messages N] [--talkoff-minutes M] [--quick] [--no-peer] [--standard clip|bell|dtmf|jclip]\n",
-          argv[0]);
-      return 2;
-    }
+  if (!ParseOptions(app.arguments(), o)) {
+    std::fprintf(
+        stderr,
+        "usage: %s [--messages N] [--talkoff-minutes M] [--quick] [--no-peer] [--standard clip|bell|dtmf|jclip]\n",
+        argv[0]);
+    return 2;
   }
-  const bool havePeer = o.peer && !QStandardPaths::findExecutable("minimodem").isEmpty();
+  o.peer = o.peer && !QStandardPaths::findExecutable("minimodem").isEmpty();
   QTemporaryDir tmp;
   std::printf(
       "Caller-ID decoding: %d messages per point, white noise over the whole band; our decoder listens for every "
       "standard (Auto).\n",
       o.messages);
-
-  double decodeCpu = 0, audioSeconds = 0;
+  SweepCost cost;
   std::vector<QString> summary;
-  for (Standard st : o.standards) {
-    std::map<std::pair<double, double>, Point> ours, stock, peer;
-    int seed = 1;
-    for (double level : kLevels) {
-      for (double snr : kSnrs) {
-        std::vector<CallBurst> sent;
-        const Samples s = Stream(st, level, snr, o.messages, seed++, sent);
-        audioSeconds += double(s.size()) / kSampleRate;
-        const double t0 = CpuSeconds();
-        const std::vector<CallerIdMessage> decoded = bench::OurCalls(s, Standard::Auto);
-        decodeCpu += CpuSeconds() - t0;
-        ours[{level, snr}] = Score(sent, decoded);
-        stock[{level, snr}] = Score(sent, bench::StockCalls(s, st));
-        if (havePeer && st == Standard::Bell202)
-          peer[{level, snr}] = Score(sent, bench::MinimodemBell202Calls(s, tmp.path()));
-      }
-    }
-    const QString name = StandardName(st);
-    PrintTable(qPrintable("Ours, " + name), ours);
-    PrintTable(qPrintable("spandsp stock adsi_rx, " + name), stock);
-    if (!peer.empty()) PrintTable("minimodem --rx callerid, bell", peer);
-    summary.push_back(QString("  %1: ours %2, stock %3%4")
-                          .arg(name, -5)
-                          .arg(Lowest99(ours), Lowest99(stock))
-                          .arg(peer.empty() ? QString() : ", minimodem " + Lowest99(peer)));
-  }
+  for (Standard st : o.standards) summary.push_back(Sweep(st, o, tmp.path(), cost));
   std::printf("\nLowest SNR at which every level from -35 to -10 dBm0 decodes 99 %%:\n");
   for (const QString& line : summary) std::printf("%s\n", qPrintable(line));
-
-  // CPU: four lines of quiet line noise with a call every 20 s each.
-  {
-    std::vector<Samples> lines;
-    for (int ch = 0; ch < 4; ++ch) {
-      Samples s;
-      for (int k = 0; k < 6; ++k) {
-        Samples quiet = audiogen::Silence(19.0 + ch * 0.25);
-        audiogen::Append(s, quiet);
-        CallBurst c;
-        c.standard = k % 2 ? Standard::Bell202 : Standard::ClipV23;
-        c.number = "02125550123";
-        audiogen::Append(s, audiogen::CallerIdBurst(c, -20));
-      }
-      audiogen::AddNoise(s, -60, 100 + ch);
-      lines.push_back(s);
-    }
-    std::vector<std::unique_ptr<LineDecoder>> decoders;
-    for (int ch = 0; ch < 4; ++ch) decoders.push_back(std::make_unique<LineDecoder>());
-    const double t0 = CpuSeconds();
-    std::vector<LineEvent> events;
-    size_t len = lines[0].size();
-    for (size_t i = 0; i < len; i += 160)  // 20 ms periods, as a capture thread reads them
-      for (int ch = 0; ch < 4; ++ch)
-        if (i < lines[ch].size())
-          decoders[ch]->Feed(lines[ch].data() + i, std::min<size_t>(160, lines[ch].size() - i), events);
-    const double cpu = CpuSeconds() - t0;
-    const double seconds = double(len) / kSampleRate;
-    std::printf("\nCPU for 4 lines: %.3f s for %.0f s of audio = %.3f %% of one core (%zu calls)\n", cpu, seconds,
-                100.0 * cpu / seconds, events.size());
-    if (audioSeconds > 0)
-      std::printf("Sweep decoding: %.1f s CPU for %.0f s of one-line audio = %.3f %% per line\n", decodeCpu,
-                  audioSeconds, 100.0 * decodeCpu / audioSeconds);
-  }
-
-  // Talk-off: speech clips back to back at levels from -35 to -5 dBm0 under
-  // line noise, for as long as asked.
-  if (o.talkoffMinutes > 0) {
-    std::vector<Samples> clips = SpeechClips(tmp.path());
-    if (clips.empty()) {
-      std::printf("\nTalk-off: no speech (espeak-ng and sox needed)\n");
-      return 0;
-    }
-    const double total = o.talkoffMinutes * 60;
-    LineDecoder auto_(Standard::Auto), japan(Standard::JapanV23);
-    DigitCounter digits;
-    int calls = 0, failures = 0;
-    double done = 0, music = 0;
-    QRandomGenerator rng(7);
-    int k = 0;
-    while (done < total) {
-      Samples s;
-      while (double(s.size()) < 60.0 * kSampleRate) {
-        // Every other clip music, the rest speech.
-        Samples clip = k % 2 == 1 ? MusicClip(rng, 6.0) : clips[size_t(k) % clips.size()];
-        if (k++ % 2 == 1) music += double(clip.size()) / kSampleRate;
-        const double level = -35 + rng.bounded(30.0);
-        audiogen::Amplify(clip, std::pow(10.0, (level - audiogen::LevelDbm0(clip.data(), clip.size())) / 20.0));
-        audiogen::Append(s, clip);
-        audiogen::Append(s, audiogen::Silence(rng.bounded(1.0)));
-      }
-      audiogen::AddNoise(s, -50 + rng.bounded(15.0), k);
-      std::vector<LineEvent> events;
-      for (size_t i = 0; i < s.size(); i += 800) {
-        auto_.Feed(s.data() + i, std::min<size_t>(800, s.size() - i), events);
-        japan.Feed(s.data() + i, std::min<size_t>(800, s.size() - i), events);
-        digits.Feed(s.data() + i, std::min<size_t>(800, s.size() - i));
-      }
-      for (const LineEvent& e : events) (std::holds_alternative<CallerIdMessage>(e) ? calls : failures)++;
-      done += double(s.size()) / kSampleRate;
-    }
-    std::printf(
-        "\nTalk-off: %.0f min of speech (%zu espeak-ng clips) and music-like chords (%.0f min), -35..-5 dBm0, and "
-        "noise: %d false calls, %d checksum failures\n",
-        done / 60, clips.size(), music / 60, calls, failures);
-    std::printf("  DTMF digits heard in it: ours %d, spandsp's detector as set before %d\n", digits.oursDigits,
-                digits.beforeDigits);
-  }
+  MeasureFourLines(cost);
+  if (o.talkoffMinutes > 0) TalkOff(o, tmp.path());
   return 0;
 }

@@ -161,92 +161,118 @@ void Row(const char* name, const Cost& c, double audioSeconds, const Score& s, i
               audioSeconds * kLines / c.cpu, audioSeconds * kLines / c.wall, s.right, sent, s.beyond, s.wrong);
 }
 
+struct Options {
+  double minutes = 60;
+  int runs = 1;
+  QString keep;
+};
+
+bool ParseOptions(const QStringList& args, Options& o) {
+  for (int i = 1; i < args.size(); ++i) {
+    if (args[i] == "--minutes" && i + 1 < args.size())
+      o.minutes = args[++i].toDouble();
+    else if (args[i] == "--runs" && i + 1 < args.size())
+      o.runs = std::max(1, args[++i].toInt());
+    else if (args[i] == "--keep" && i + 1 < args.size())
+      o.keep = args[++i];
+    else
+      return false;
+  }
+  return true;
+}
+
+// The recording: both lines in one two-channel file for cid-line-check, each
+// line in a file of its own for minimodem.
+struct Recording {
+  std::vector<Line> lines;
+  QString both;
+  QStringList single;
+  double seconds = 0;
+  int sent = 0;
+};
+
+Recording MakeRecording(const Options& o, const QTemporaryDir& tmp) {
+  const double made = Now();
+  Recording r;
+  for (int l = 0; l < kLines; ++l) r.lines.push_back(MakeLine(o.minutes, 11 + l));
+  r.both = tmp.filePath("lines.wav");
+  audiogen::WriteWav(r.both, audiogen::Interleave({r.lines[0].audio, r.lines[1].audio}), kLines);
+  for (int l = 0; l < kLines; ++l) {
+    r.single << tmp.filePath(QStringLiteral("line%1.wav").arg(l + 1));
+    audiogen::WriteWav(r.single.back(), r.lines[size_t(l)].audio);
+  }
+  if (!o.keep.isEmpty()) {
+    QFile::remove(o.keep);
+    QFile::copy(r.both, o.keep);
+  }
+  r.seconds = double(r.lines[0].audio.size()) / 8000;
+  int calls = 0;
+  for (const Line& l : r.lines) calls += l.calls, r.sent += int(l.numbers.size());
+  std::printf("Recording: %.0f min, %d lines, %d calls (%d with caller ID), made in %.1f s\n", r.seconds / 60, kLines,
+              calls, r.sent, Now() - made);
+  return r;
+}
+
+// cid-line-check on the two-channel file, every standard listened for: its
+// fastest run, the numbers it decoded and its verdicts (good or with a cause).
+Cost RunOurs(const Recording& r, const Options& o, const QTemporaryDir& tmp, Score& score,
+             std::map<bool, int>& verdicts) {
+  Cost ours{1e30, 1e30, true};
+  const QString out = tmp.filePath("line-check.json");
+  for (int run = 0; run < o.runs; ++run) {
+    const Cost c = Run({QStringLiteral(CID_LINE_CHECK), QStringLiteral("--json"), r.both}, out);
+    ours = {std::min(ours.cpu, c.cpu), std::min(ours.wall, c.wall), ours.ok && c.ok};
+  }
+  std::vector<QString> numbers[kLines];
+  for (const QByteArray& text : Contents(out).split('\n')) {
+    const QJsonObject e = QJsonDocument::fromJson(text).object();
+    const int line = e["line"].toInt();
+    if (line < 1 || line > kLines) continue;
+    if (e["event"].toString() == "burst" && e["decoded"].toBool()) numbers[line - 1].push_back(e["number"].toString());
+    if (e["event"].toString() == "verdict") ++verdicts[e["good"].toBool()];
+  }
+  for (int l = 0; l < kLines; ++l) score.Add(Count(r.lines[size_t(l)], numbers[l]));
+  return ours;
+}
+
+// minimodem one line at a time, both lines' fastest runs added.
+Cost RunPeer(const Recording& r, const Options& o, const QTemporaryDir& tmp, Score& score) {
+  Cost peer{0, 0, true};
+  for (int l = 0; l < kLines; ++l) {
+    Cost best{1e30, 1e30, true};
+    const QString out = tmp.filePath(QStringLiteral("minimodem%1.txt").arg(l + 1));
+    for (int run = 0; run < o.runs; ++run) {
+      const Cost c = Run({"minimodem", "--rx", "-q", "-f", r.single[l], "callerid"}, out);
+      best = {std::min(best.cpu, c.cpu), std::min(best.wall, c.wall), best.ok && c.ok};
+    }
+    peer = {peer.cpu + best.cpu, peer.wall + best.wall, peer.ok && best.ok};
+    std::vector<QString> numbers;
+    for (const device::audio::CallerIdMessage& m : bench::MinimodemCalls(QString::fromUtf8(Contents(out))))
+      numbers.push_back(m.number);
+    score.Add(Count(r.lines[size_t(l)], numbers));
+  }
+  return peer;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  double minutes = 60;
-  int runs = 1;
-  QString keep;
-  const QStringList args = app.arguments();
-  for (int i = 1; i < args.size(); ++i) {
-    if (args[i] == "--minutes" && i + 1 < args.size())
-      minutes = args[++i].toDouble();
-    else if (args[i] == "--runs" && i + 1 < args.size())
-      runs = std::max(1, args[++i].toInt());
-    else if (args[i] == "--keep" && i + 1 < args.size())
-      keep = args[++i];
-    else
-      return std::fprintf(stderr, "usage: %s [--minutes M] [--runs N] [--keep FILE.wav]\n", argv[0]), 2;
-  }
+  Options o;
+  if (!ParseOptions(app.arguments(), o))
+    return std::fprintf(stderr, "usage: %s [--minutes M] [--runs N] [--keep FILE.wav]\n", argv[0]), 2;
   const bool havePeer = !QStandardPaths::findExecutable("minimodem").isEmpty();
   QTemporaryDir tmp;
-
-  const double made = Now();
-  std::vector<Line> lines;
-  for (int l = 0; l < kLines; ++l) lines.push_back(MakeLine(minutes, 11 + l));
-  const QString both = tmp.filePath("lines.wav");
-  audiogen::WriteWav(both, audiogen::Interleave({lines[0].audio, lines[1].audio}), kLines);
-  QStringList single;
-  for (int l = 0; l < kLines; ++l) {
-    single << tmp.filePath(QStringLiteral("line%1.wav").arg(l + 1));
-    audiogen::WriteWav(single.back(), lines[size_t(l)].audio);
-  }
-  if (!keep.isEmpty()) {
-    QFile::remove(keep);
-    QFile::copy(both, keep);
-  }
-  const double audioSeconds = double(lines[0].audio.size()) / 8000;
-  int calls = 0, sent = 0;
-  for (const Line& l : lines) calls += l.calls, sent += int(l.numbers.size());
-  std::printf("Recording: %.0f min, %d lines, %d calls (%d with caller ID), made in %.1f s\n", audioSeconds / 60,
-              kLines, calls, sent, Now() - made);
-
-  // cid-line-check: the two-channel file, every standard listened for.
-  Cost ours{1e30, 1e30, true};
-  const QString ourOut = tmp.filePath("line-check.json");
-  for (int r = 0; r < runs; ++r) {
-    const Cost c = Run({QStringLiteral(CID_LINE_CHECK), QStringLiteral("--json"), both}, ourOut);
-    ours = {std::min(ours.cpu, c.cpu), std::min(ours.wall, c.wall), ours.ok && c.ok};
-  }
-  std::vector<QString> ourNumbers[kLines];
+  const Recording r = MakeRecording(o, tmp);
+  Score ourScore, peerScore;
   std::map<bool, int> verdicts;
-  for (const QByteArray& text : Contents(ourOut).split('\n')) {
-    const QJsonObject e = QJsonDocument::fromJson(text).object();
-    const int line = e["line"].toInt();
-    if (line < 1 || line > kLines) continue;
-    if (e["event"].toString() == "burst" && e["decoded"].toBool())
-      ourNumbers[line - 1].push_back(e["number"].toString());
-    if (e["event"].toString() == "verdict") ++verdicts[e["good"].toBool()];
-  }
-  Score ourScore;
-  for (int l = 0; l < kLines; ++l) {
-    ourScore.Add(Count(lines[size_t(l)], ourNumbers[l]));
-  }
-
-  // minimodem: one line at a time, both lines' time added.
-  Cost peer{0, 0, true};
-  Score peerScore;
-  if (havePeer) {
-    for (int l = 0; l < kLines; ++l) {
-      Cost best{1e30, 1e30, true};
-      const QString out = tmp.filePath(QStringLiteral("minimodem%1.txt").arg(l + 1));
-      for (int r = 0; r < runs; ++r) {
-        const Cost c = Run({"minimodem", "--rx", "-q", "-f", single[l], "callerid"}, out);
-        best = {std::min(best.cpu, c.cpu), std::min(best.wall, c.wall), best.ok && c.ok};
-      }
-      peer = {peer.cpu + best.cpu, peer.wall + best.wall, peer.ok && best.ok};
-      std::vector<QString> numbers;
-      for (const device::audio::CallerIdMessage& m : bench::MinimodemCalls(QString::fromUtf8(Contents(out))))
-        numbers.push_back(m.number);
-      peerScore.Add(Count(lines[size_t(l)], numbers));
-    }
-  }
+  const Cost ours = RunOurs(r, o, tmp, ourScore, verdicts);
+  const Cost peer = havePeer ? RunPeer(r, o, tmp, peerScore) : Cost{};
 
   std::printf("\n  %-16s %9s %9s %11s %11s %9s %8s %6s\n", "", "cpu s", "wall s", "× rt/ch cpu", "× rt/ch wall",
               "calls", "faulted", "wrong");
-  Row("cid-line-check", ours, audioSeconds, ourScore, sent);
-  if (havePeer) Row("minimodem", peer, audioSeconds, peerScore, sent);
+  Row("cid-line-check", ours, r.seconds, ourScore, r.sent);
+  if (havePeer) Row("minimodem", peer, r.seconds, peerScore, r.sent);
   std::printf("\n  cid-line-check verdicts: %d good cycles, %d with a cause\n", verdicts[true], verdicts[false]);
   if (havePeer)
     std::printf("  minimodem / cid-line-check time: %.2f (cpu), %.2f (wall)\n", peer.cpu / ours.cpu,

@@ -1,10 +1,13 @@
 // The generator's burst shaping measured on the audio it gives: the
-// conformance figures rest on a twist being the twist asked for.
+// conformance figures rest on a twist being the twist asked for, hum's
+// harmonics and an automatic gain being what they say, and a random call
+// being a message that carries exactly that call.
 #include <gtest/gtest.h>
 
 #include <QDateTime>
 #include <cmath>
 
+#include "device/audio/dsp/message_parser.h"
 #include "tools/audio/signal_generator.h"
 
 namespace audiogen {
@@ -90,6 +93,53 @@ INSTANTIATE_TEST_SUITE_P(Filters, LineFilter,
                          [](const ::testing::TestParamInfo<FilterCase>& i) {
                            return std::string(i.param.label) + "At" + std::to_string(int(i.param.hz));
                          });
+
+// Hum's harmonics at the levels asked for against its fundamental.
+TEST(GeneratedHum, HarmonicsAtTheirLevels) {
+  for (const Hum& hum :
+       {Hum{.hz = 50, .thirdDb = -10, .fifthDb = -10}, Hum{.hz = 60, .thirdDb = -12, .fifthDb = -18}}) {
+    Samples s = Silence(1.0);
+    AddHum(s, hum);
+    const double fundamental = PowerAt(s, hum.hz);
+    EXPECT_NEAR(10 * std::log10(PowerAt(s, 3 * hum.hz) / fundamental), hum.thirdDb, 0.2);
+    EXPECT_NEAR(10 * std::log10(PowerAt(s, 5 * hum.hz) / fundamental), hum.fifthDb, 0.2);
+  }
+}
+
+// An automatic gain swings a steady tone's level by the depth asked, either way.
+TEST(GeneratedGain, PumpsByItsDepth) {
+  Samples s = Tone(1000, 1.0, -20);
+  PumpGain(s, 3, 4);
+  double lowest = 100, highest = -100;
+  for (size_t i = 0; i + 80 <= s.size(); i += 80) {
+    const double db = LevelDbm0(s.data() + i, 80);
+    lowest = std::min(lowest, db), highest = std::max(highest, db);
+  }
+  EXPECT_NEAR(highest - lowest, 6, 0.5);
+}
+
+// Every random call is a message of its layout that parses back to that
+// call: number, absence, name and date.
+TEST(GeneratedCalls, RandomCallsParseBackWhole) {
+  QRandomGenerator rng(5);
+  for (Standard st : {Standard::ClipV23, Standard::Bell202, Standard::ClipDtmf}) {
+    for (int i = 0; i < 300; ++i) {
+      const CallBurst c = RandomCall(st, rng);
+      QByteArray m = MessageBytes(c);
+      if (st != Standard::ClipDtmf) m[1] = char(m.size() - 2);  // the transmitter fills in the length
+      SCOPED_TRACE(m.toHex().toStdString());
+      const auto* bytes = reinterpret_cast<const uint8_t*>(m.constData());
+      const std::optional<device::audio::CallerIdMessage> p =
+          st == Standard::ClipDtmf ? device::audio::ParseDtmfMessage(m.constData(), int(m.size()))
+                                   : device::audio::ParseFskMessage(st, bytes, int(m.size()));
+      ASSERT_TRUE(p);
+      EXPECT_EQ(p->number, c.number);
+      EXPECT_EQ(p->absence, c.absence);
+      EXPECT_EQ(p->name, st == Standard::ClipDtmf ? QString() : c.name);
+      EXPECT_EQ(p->month, st == Standard::ClipDtmf ? -1 : c.month);
+    }
+  }
+}
 
 }  // namespace
 }  // namespace audiogen

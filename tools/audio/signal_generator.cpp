@@ -46,8 +46,15 @@ QByteArray DtmfDigits(const CallBurst& c) {
 QByteArray FskMessage(const CallBurst& c, adsi_tx_state_t* tx) {
   uint8_t msg[256];
   int len = 0;
+  // spandsp doubles a field length of 16 (the Japanese layout's DLE) in every
+  // layout; the others are written here as they go on the line.
   auto add = [&](uint8_t type, const QByteArray& body) {
-    len = adsi_add_field(tx, msg, len, type, reinterpret_cast<const uint8_t*>(body.constData()), int(body.size()));
+    if (c.standard == Standard::JapanV23 || len == 0) {
+      len = adsi_add_field(tx, msg, len, type, reinterpret_cast<const uint8_t*>(body.constData()), int(body.size()));
+      return;
+    }
+    if (type != 0) msg[len++] = type, msg[len++] = uint8_t(body.size());
+    for (char b : body) msg[len++] = uint8_t(b);
   };
   const char absenceCode = c.absence == Absence::Withheld ? 'P' : 'O';
   if (c.standard == Standard::JapanV23) {
@@ -169,6 +176,7 @@ void Tilt(Samples& s, double db, double lowHz, double highHz) {
 
 Samples DtmfDigitsAudio(const QByteArray& digits, const BurstShape& shape) {
   const double low = std::pow(10.0, -shape.twistDb / 40), high = 1 / low;
+  const double phase = 2 * M_PI * shape.carrierPhase;
   Samples out = Silence(0.05);
   for (char d : digits) {
     double fl = 0, fh = 0;
@@ -177,11 +185,55 @@ Samples DtmfDigitsAudio(const QByteArray& digits, const BurstShape& shape) {
     fh *= shape.toneFactor;
     const int n = shape.dtmfToneMs * 8;
     for (int t = 0; t < n; ++t)
-      out.push_back(
-          Saturate(8000 * (low * std::sin(2 * M_PI * fl * t / 8000.0) + high * std::sin(2 * M_PI * fh * t / 8000.0))));
+      out.push_back(Saturate(8000 * (low * std::sin(2 * M_PI * fl * t / 8000.0 + phase) +
+                                     high * std::sin(2 * M_PI * fh * t / 8000.0 + 2 * phase))));
     Append(out, Silence(shape.dtmfGapMs / 1000.0));
   }
   return out;
+}
+
+// Every character a name may carry: printable ASCII on Bell 202 lines, every
+// printable character of the code page elsewhere.
+QString NameCharacters(Standard standard) {
+  QString all;
+  for (int b = 0x20; b <= (standard == Standard::Bell202 ? 0x7E : 0xFF); ++b) {
+    const QByteArray byte(1, char(b));
+    const QString c = platform::FromAnsi(byte);
+    if (c.size() == 1 && c[0].isPrint() && platform::ToAnsi(c) == byte) all += c;
+  }
+  return all;
+}
+
+QString RandomDigits(QRandomGenerator& rng, int count) {
+  QString s;
+  for (int i = 0; i < count; ++i) s += QChar(u'0' + rng.bounded(10));
+  return s;
+}
+
+QString RandomName(Standard standard, QRandomGenerator& rng) {
+  static const QString bell = NameCharacters(Standard::Bell202), other = NameCharacters(Standard::ClipV23);
+  const QString& from = standard == Standard::Bell202 ? bell : other;
+  const int length = 1 + rng.bounded(20);
+  QString name;
+  while (name.size() < length) {
+    const QChar c = from[rng.bounded(int(from.size()))];
+    // The parser trims what it shows: a name starts and ends with a letter.
+    if (c.isSpace() && (name.isEmpty() || name.size() + 1 == length)) continue;
+    name += c;
+  }
+  return name;
+}
+
+void RandomDtmfLayout(CallBurst& c, QRandomGenerator& rng) {
+  switch (rng.bounded(6)) {
+    case 0: c.dtmfHashVariant = true; break;
+    case 1: c.dtmfStart = 'D'; break;
+    case 2:
+      c.dtmfRedirecting = RandomDigits(rng, 3 + rng.bounded(10));
+      if (rng.bounded(2)) c.dtmfInfo = RandomDigits(rng, 2);
+      break;
+    default: break;
+  }
 }
 
 }  // namespace
@@ -199,6 +251,30 @@ CallBurst MakeCallBurst(Standard standard, const QString& number, const QString&
   c.day = sent.date().day();
   c.hour = sent.time().hour();
   c.minute = sent.time().minute();
+  return c;
+}
+
+CallBurst RandomCall(Standard standard, QRandomGenerator& rng) {
+  CallBurst c;
+  c.standard = standard;
+  // spandsp's Japanese frame counts a field length of 16 doubled in the
+  // message length, which no exchange does: such numbers are left out.
+  do c.number = RandomDigits(rng, 3 + rng.bounded(18));
+  while (standard == Standard::JapanV23 && c.number.size() == 16);
+  if (rng.bounded(10) == 0) {
+    c.number.clear();
+    c.absence = rng.bounded(2) ? Absence::Withheld : Absence::Unavailable;
+  }
+  if (standard == Standard::ClipDtmf) {
+    RandomDtmfLayout(c, rng);
+    return c;
+  }
+  if (standard == Standard::JapanV23) return c;
+  c.month = 1 + rng.bounded(12), c.day = 1 + rng.bounded(31), c.hour = rng.bounded(24), c.minute = rng.bounded(60);
+  if (standard == Standard::Bell202 && rng.bounded(8) == 0)
+    c.sdmf = true;
+  else if (rng.bounded(5) != 0)
+    c.name = RandomName(standard, rng);
   return c;
 }
 
@@ -222,7 +298,7 @@ namespace {
 
 Samples Burst(const CallBurst& call, double levelDbm0, bool corruptChecksum, const BurstShape& shape) {
   const bool nominal = shape.bitRateFactor == 1.0 && shape.toneFactor == 1.0 && shape.twistDb == 0.0 &&
-                       shape.dtmfToneMs == 70 && shape.dtmfGapMs == 70;
+                       shape.dtmfToneMs == 70 && shape.dtmfGapMs == 70 && shape.carrierPhase == 0;
   if (call.standard == Standard::ClipDtmf && !nominal) {
     Samples out = DtmfDigitsAudio(MessageBytes(call), shape);
     Amplify(out, GainToLevel(out, levelDbm0));
@@ -240,6 +316,9 @@ Samples Burst(const CallBurst& call, double levelDbm0, bool corruptChecksum, con
   if (call.standard != Standard::ClipDtmf) {
     tx->fsktx.baud_rate = int(std::lround(tx->fsktx.baud_rate * shape.bitRateFactor));
     for (int32_t& rate : tx->fsktx.phase_rates) rate = int32_t(std::lround(rate * shape.toneFactor));
+    // The transmitter counts a bit in hundredths of a bit per second.
+    tx->fsktx.phase_acc = uint32_t(std::fmod(shape.carrierPhase, 1.0) * 4294967296.0);
+    tx->fsktx.baud_frac = int(std::fmod(shape.bitPhase, 1.0) * 100 * 8000);
   }
   Samples out;
   int16_t buf[160];
@@ -306,14 +385,28 @@ void AddBandNoise(Samples& samples, double levelDbm0, int seed) {
   for (size_t i = 0; i < samples.size(); ++i) samples[i] = Saturate(samples[i] + gain * noise[i]);
 }
 
-void AddHum(Samples& samples, double hz, double levelDbm0) {
-  const double amp = RmsForDbm0(levelDbm0) * std::sqrt(2.0);
-  const double third = std::pow(10.0, -12 / 20.0), fifth = std::pow(10.0, -30 / 20.0);
+void AddHum(Samples& samples, const Hum& hum) {
+  const double amp = RmsForDbm0(hum.levelDbm0) * std::sqrt(2.0);
+  const double third = std::pow(10.0, hum.thirdDb / 20.0), fifth = std::pow(10.0, hum.fifthDb / 20.0);
   for (size_t i = 0; i < samples.size(); ++i) {
-    const double t = 2 * M_PI * hz * double(i) / 8000.0;
+    const double t = 2 * M_PI * (hum.hz * double(i) / 8000.0 + hum.phase);
     samples[i] =
         Saturate(samples[i] + amp * (std::sin(t) + third * std::sin(3 * t + 0.7) + fifth * std::sin(5 * t + 1.9)));
   }
+}
+
+void AddHum(Samples& samples, double hz, double levelDbm0) { AddHum(samples, Hum{.hz = hz, .levelDbm0 = levelDbm0}); }
+
+void PumpGain(Samples& samples, double depthDb, double hz, double phase) {
+  for (size_t i = 0; i < samples.size(); ++i) {
+    const double db = depthDb * std::sin(2 * M_PI * (hz * double(i) / 8000.0 + phase));
+    samples[i] = Saturate(samples[i] * std::pow(10.0, db / 20));
+  }
+}
+
+void StepGain(Samples& samples, size_t from, size_t to, double db) {
+  const double gain = std::pow(10.0, db / 20);
+  for (size_t i = from; i < std::min(to, samples.size()); ++i) samples[i] = Saturate(samples[i] * gain);
 }
 
 Samples Resample(const Samples& samples, double factor) {

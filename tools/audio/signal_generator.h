@@ -4,6 +4,7 @@
 // chosen level, ringing and quiet line. All 8 kHz mono 16-bit.
 #include <QByteArray>
 #include <QDateTime>
+#include <QRandomGenerator>
 #include <QString>
 #include <cstdint>
 #include <vector>
@@ -34,6 +35,13 @@ struct CallBurst {
 // time of `sent` in its date/time field.
 CallBurst MakeCallBurst(Standard standard, const QString& number, const QString& name, const QDateTime& sent);
 
+// A call drawn at random from what the layout can carry: a number of 3 to 20
+// digits (or, now and then, its absence), for FSK a date and time and, for
+// the layouts that carry one, a name of 1 to 20 characters from every
+// printable character of the code page (printable ASCII on Bell 202 lines),
+// not starting or ending with a space; DTMF in each of its layouts.
+CallBurst RandomCall(Standard standard, QRandomGenerator& rng);
+
 // What the transmitter sends, checksum excluded: the FSK message bytes or the
 // DTMF digit string.
 QByteArray MessageBytes(const CallBurst& call);
@@ -54,6 +62,10 @@ struct BurstShape {
   int seizureBits = -1;  // FSK preamble lengths; -1: the standard's own
   int markBits = -1;
   int dtmfToneMs = 70, dtmfGapMs = 70;  // DTMF digit and gap lengths
+  // Where the burst starts, as shares of a turn: FSK the carrier's phase and
+  // how much of the first bit has passed at the first sample; DTMF each
+  // pair's phase.
+  double carrierPhase = 0, bitPhase = 0;
 };
 Samples CallerIdBurst(const CallBurst& call, double levelDbm0, const BurstShape& shape);
 
@@ -78,11 +90,27 @@ void AddNoise(Samples& samples, double levelDbm0, int seed);
 // Adds white noise filtered to the telephone band (300-3400 Hz), at
 // `levelDbm0` after filtering.
 void AddBandNoise(Samples& samples, double levelDbm0, int seed);
-// Adds mains hum at `hz` and `levelDbm0` with its third and fifth harmonics
-// 12 and 30 dB below it, as a coupler picks it up.
+// Mains hum as a coupler picks it up: the fundamental at `hz` and
+// `levelDbm0`, its third and fifth harmonics `thirdDb` and `fifthDb` against
+// it (transformer-coupled lines and cheap couplers carry them 10 to 20 dB
+// down), starting `phase` turns in.
+struct Hum {
+  double hz = 50;
+  double levelDbm0 = -20;
+  double thirdDb = -12, fifthDb = -18;
+  double phase = 0;
+};
+void AddHum(Samples& samples, const Hum& hum);
 void AddHum(Samples& samples, double hz, double levelDbm0);
-// What a sound card whose clock is off by `factor` (1.01: 1 % slow, so every
-// frequency and rate reads 1 % high) delivers of `samples`.
+// A USB adapter's automatic gain at work: the gain swings `depthDb` either
+// way, `hz` times a second, starting `phase` turns in.
+void PumpGain(Samples& samples, double depthDb, double hz, double phase = 0);
+// The gain is `db` higher from sample `from` to `to` (an automatic gain
+// taking hold mid-burst and letting go after it), saturating.
+void StepGain(Samples& samples, size_t from, size_t to, double db);
+// What a sound card whose clock is off by `factor` (1.01: 1 % fast, so it
+// takes 1 % more samples of the same audio and every frequency and rate
+// reads 1 % low) delivers of `samples`.
 Samples Resample(const Samples& samples, double factor);
 // The telephone band (300-3400 Hz), and a long loop: the band plus a loss
 // rising with frequency (6 dB more at 2200 Hz than at 1200 Hz, about 5 dB

@@ -16,9 +16,9 @@ constexpr double kBinHz = double(kSampleRate) / DtmfToneDetector::kWindow;
 // Receivers must take a tone 1.5 % off and must refuse one 3.5 % off; the
 // line between leaves room for the measurement's own error on either side.
 constexpr double kMostOffset = 0.03;
-// Twist up to 8 dB either way is the line's; the measured twist of a pair
-// at 8 dB wanders by a dB or so in noise.
-constexpr double kMostTwistDb = 10;
+// Twist up to 8 dB either way is the line's; lines beyond it send 10 dB,
+// whose measured twist wanders by a dB or so in noise, and 14 dB is no pair.
+constexpr double kMostTwistDb = 12;
 // The weakest tone taken, per tone: a pair at -40 dBm0 with 8 dB twist has
 // its weaker tone near -47 dBm0.
 constexpr double kWeakestToneDbm0 = -50;
@@ -81,7 +81,7 @@ DtmfToneDetector::Window DtmfToneDetector::Analyse() const {
   return r;
 }
 
-char DtmfToneDetector::Judge(const Window& before, const Window& now) const {
+char DtmfToneDetector::Judge(const Window& before, const Window& now, float* twistDb) const {
   if (before.low < 0 || before.low != now.low || before.high != now.high || now.power <= 0) return 0;
   static const double kWeakest = MeanSquareForDbm0(kWeakestToneDbm0);
   double powers[2], highHz = 0;
@@ -100,7 +100,8 @@ char DtmfToneDetector::Judge(const Window& before, const Window& now) const {
     powers[i] = binPowers[i] / (gain * gain);
     if (powers[i] < kWeakest) return 0;
   }
-  if (std::fabs(10 * std::log10(powers[1] / powers[0])) > kMostTwistDb) return 0;
+  *twistDb = float(10 * std::log10(powers[1] / powers[0]));
+  if (std::fabs(*twistDb) > kMostTwistDb) return 0;
   if (powers[0] + powers[1] < kLeastPurity * now.power) return 0;
   const double before0 = before.pLow * powers[0] / now.pLow, before1 = before.pHigh * powers[1] / now.pHigh;
   if (before0 + before1 < kLeastPurity * before.power) return 0;
@@ -126,9 +127,28 @@ void DtmfToneDetector::Feed(const float* x, size_t count, std::vector<Step>& out
     i += size_t(take);
     if (filled_ < kWindow) break;
     const Window now = Analyse();
-    out.push_back({n_ - kWindow - kHop, Judge(last_, now)});
+    Step step{.at = n_ - kWindow - kHop, .power = float(now.power)};
+    step.key = Judge(last_, now, &step.twistDb);
+    out.push_back(step);
     last_ = now;
     std::memmove(buf_, buf_ + kHop, (kWindow - kHop) * sizeof(float));
+    filled_ = kWindow - kHop;
+  }
+}
+
+void DtmfToneDetector::FeedQuiet(size_t count, std::vector<Step>& out) {
+  // The window's samples are quiet, so every window this completes hears
+  // nothing, and the next window after it pairs with none.
+  for (size_t i = 0; i < count;) {
+    const size_t take = std::min(count - i, size_t(kWindow - filled_));
+    std::fill(buf_ + filled_, buf_ + filled_ + take, 0.f);
+    filled_ += int(take);
+    n_ += int64_t(take);
+    i += take;
+    if (filled_ < kWindow) break;
+    out.push_back({.at = n_ - kWindow - kHop});
+    last_ = Window{};
+    std::fill(buf_, buf_ + kWindow, 0.f);
     filled_ = kWindow - kHop;
   }
 }

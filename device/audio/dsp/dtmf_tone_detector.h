@@ -1,7 +1,8 @@
 #pragma once
 // Hears DTMF tone pairs, window by window, as telephone DTMF receivers do:
 // each tone within a few per cent of its nominal frequency, twist up to
-// 8 dB either way, nearly all of the window's energy in the two tones.
+// 8 dB either way (and a little beyond), nearly all of the window's energy
+// in the two tones.
 //
 // Each 16 ms window (Hann, every 8 ms) is correlated with the eight tones.
 // A window's bins are wide (62.5 Hz) and say little of where in the bin a
@@ -26,11 +27,16 @@ class DtmfToneDetector {
   struct Step {
     int64_t at = 0;
     char key = 0;
+    float twistDb = 0;  // the pair's high tone above its low tone, when a key is heard
+    float power = 0;    // the later window's mean square
   };
 
   DtmfToneDetector();
   // `x` without anything below the telephone band.
   void Feed(const float* x, size_t count, std::vector<Step>& out);
+  // `count` samples of a line too quiet to carry a pair: steps that hear
+  // nothing, without analysing them.
+  void FeedQuiet(size_t count, std::vector<Step>& out);
 
  private:
   // The strongest tone of each group in one window.
@@ -41,7 +47,7 @@ class DtmfToneDetector {
     double power = 0;            // mean-square power of the whole window
   };
   Window Analyse() const;
-  char Judge(const Window& before, const Window& now) const;
+  char Judge(const Window& before, const Window& now, float* twistDb) const;
   // Mean-square power the latest window holds at `hz`.
   double HarmonicPower(double hz) const;
 

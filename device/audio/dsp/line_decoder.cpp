@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "device/audio/dsp/dbm0.h"
 #include "device/audio/dsp/dtmf_receiver.h"
 #include "device/audio/dsp/fsk_receiver.h"
 #include "device/audio/dsp/line_front_end.h"
@@ -17,6 +18,37 @@ constexpr int64_t kRemember = 5 * kSampleRate;
 // V.23 marks at 1300 Hz, Bell 202 at 1200 Hz (each within 1.5 % or 1 %):
 // the middle tells them apart with room for twice the tolerance.
 constexpr double kMarkBetweenHz = 1250.0;
+
+// Whether a step is part of a stretch of quiet line, which the receivers
+// skip rather than demodulate: nothing in the band has changed its level by
+// 3 dB (against the quietest and loudest of the last eight steps) for the
+// last 3 s. Every burst, digit, ring and word starts with such a change, so
+// they are all decoded in full, with seconds to spare after them; a line's
+// steady noise changes its level by well under a dB from step to step. The
+// first 3 s are decoded in full, whatever they hold.
+class QuietLine {
+ public:
+  bool Step(const float* x, size_t count) {
+    double e = 0;
+    for (size_t i = 0; i < count; ++i) e += double(x[i]) * x[i];
+    static const double kSilence = MeanSquareForDbm0(kSilenceDbm0);
+    e = std::max(e / double(count), kSilence);
+    const auto [low, high] = std::minmax_element(recent_, recent_ + kRecent);
+    const bool changed = seen_ < kRecent || e > 2 * *low || e < *high / 2;
+    recent_[seen_++ % kRecent] = e;
+    steady_ = changed ? 0 : steady_ + 1;
+    return steady_ >= kSteadySteps;
+  }
+
+ private:
+  static constexpr int kRecent = 8;
+  static constexpr int kSteadySteps = 3 * kSampleRate / int(LineDecoder::kStep);
+  // Below this the line is digital silence, whatever its rounding does.
+  static constexpr double kSilenceDbm0 = -85;
+  double recent_[kRecent] = {};
+  int64_t seen_ = 0;
+  int steady_ = 0;
+};
 
 // Of the readings of one burst a call says most, then a message that is no
 // call (both passed their checksum), then a checksum failure (framed whole),
@@ -39,6 +71,7 @@ int Preference(BurstFate fate) {
 struct LineDecoder::Impl {
   Standard fixed = Standard::Auto;
   LineFrontEnd frontEnd;
+  QuietLine quiet;
   std::vector<std::unique_ptr<FskReceiver>> fsk;
   std::unique_ptr<DtmfReceiver> dtmf;
   std::vector<BurstReport> pending;  // framed by an FSK receiver, not settled yet
@@ -112,16 +145,25 @@ struct LineDecoder::Impl {
 
   void Step(const int16_t* samples, std::vector<LineEvent>& out, std::vector<BurstReport>* bursts) {
     frontEnd.Filter(samples, kStep, x.data());
+    const bool skip = quiet.Step(x.data(), kStep);
     if (dtmf) {
       strings.clear();
-      dtmf->Feed(x.data(), kStep, strings);
+      if (skip)
+        dtmf->FeedQuiet(kStep, strings);
+      else
+        dtmf->Feed(x.data(), kStep, strings);
       for (BurstReport& s : strings) {
         if (s.message) out.push_back(*s.message);
         if (bursts) bursts->push_back(std::move(s));
       }
     }
     framed.clear();
-    for (auto& r : fsk) r->Feed(x.data(), kStep, framed);
+    for (auto& r : fsk) {
+      if (skip)
+        r->FeedQuiet(kStep, framed);
+      else
+        r->Feed(x.data(), kStep, framed);
+    }
     pending.insert(pending.end(), framed.begin(), framed.end());
     n += int64_t(kStep);
     Settle(out, bursts);

@@ -41,6 +41,7 @@ void LineFrontEnd::Filter(const int16_t* in, size_t count, float* out) {
     }
     out[i] = float(v);
   }
+  hum_.Process(in, out, count);
 }
 
 }  // namespace device::audio

@@ -1,11 +1,14 @@
 #pragma once
 // What every receiver hears first: a high-pass that keeps the telephone band
-// and removes what lies below it. Couplers pass mains hum (50 or 60 Hz and
-// its odd harmonics, often louder than the burst), the 25 Hz ringing voltage
-// and the DC steps a ring or a line reversal leaves; none of it carries
-// caller ID, and left in it biases the tone filters and DTMF twist.
+// and removes what lies below it, and a canceller for the mains hum's
+// harmonics that reach into the band. Couplers pass mains hum (50 or 60 Hz
+// and its odd harmonics, often louder than the burst), the 25 Hz ringing
+// voltage and the DC steps a ring or a line reversal leaves; none of it
+// carries caller ID, and left in it biases the tone filters and DTMF twist.
 #include <cstddef>
 #include <cstdint>
+
+#include "device/audio/dsp/hum_canceller.h"
 
 namespace device::audio {
 
@@ -23,6 +26,7 @@ class LineFrontEnd {
     double z1 = 0, z2 = 0;  // transposed direct form II state
   };
   Section sections_[kSections];
+  HumCanceller hum_;
 };
 
 }  // namespace device::audio

@@ -1,6 +1,7 @@
 #include "device/audio/dsp/message_parser.h"
 
 #include <QByteArray>
+#include <set>
 
 #include "device/audio/dsp/spandsp_standard.h"
 #include "platform/codepage.h"
@@ -54,6 +55,82 @@ bool ReadNumber(const uint8_t* p, int n, QString& out) {
 // 'P' private, anything else ('O' out of area, 'C' coin box, 'S' service
 // conflict) is a number the exchange cannot give.
 Absence AbsenceFromCode(uint8_t code) { return code == 'P' ? Absence::Withheld : Absence::Unavailable; }
+bool IsAbsenceCode(uint8_t code) { return code == 'P' || code == 'O' || code == 'C' || code == 'S'; }
+
+// The parameters a call-setup message may carry, with the lengths the
+// layouts give them and what their values must read as. A reading with any
+// other parameter, or one of these out of shape, is no call: noise that
+// passed the byte sum, or bits that cancelled in it.
+enum class Value { Any, DateTime, Number, AbsenceCode, Name };
+struct Parameter {
+  uint8_t type;
+  int shortest, longest;
+  Value value;
+};
+constexpr int kLongestNumber = 20, kLongestName = 50;
+constexpr Parameter kEtsiParameters[] = {
+    {CLIP_DATETIME, 8, 8, Value::DateTime},
+    {CLIP_CALLER_NUMBER, 1, kLongestNumber, Value::Number},
+    {CLIP_DIALED_NUMBER, 1, kLongestNumber, Value::Number},
+    {CLIP_ABSENCE1, 1, 1, Value::AbsenceCode},
+    {CLIP_CALLER_NAME, 1, kLongestName, Value::Name},
+    {CLIP_ABSENCE2, 1, 1, Value::AbsenceCode},
+    {CLIP_VISUAL_INDICATOR, 1, 1, Value::Any},
+    {CLIP_MESSAGE_ID, 3, 3, Value::Any},
+    {CLIP_COMPLEMENTARY_CALLER_NUMBER, 1, kLongestNumber, Value::Number},
+    {CLIP_CALLTYPE, 1, 1, Value::Any},
+    {0x12, 1, kLongestNumber, Value::Number},  // first called line
+    {CLIP_NUM_MSG, 1, 1, Value::Any},
+    {CLIP_TYPE_OF_FORWARDED_CALL, 1, 1, Value::Any},
+    {CLIP_TYPE_OF_CALLING_USER, 1, 1, Value::Any},
+    {CLIP_REDIR_NUMBER, 1, kLongestNumber, Value::Number},
+    {CLIP_CHARGE, 1, 16, Value::Any},
+    {CLIP_ADD_CHARGE, 1, 16, Value::Any},
+    {CLIP_DURATION, 1, 16, Value::Any},
+    {CLIP_DISPLAY_INFO, 1, 253, Value::Any},
+    {CLIP_SERVICE_INFO, 1, 253, Value::Any},
+};
+constexpr Parameter kBellParameters[] = {
+    {MCLASS_DATETIME, 8, 8, Value::DateTime},
+    {MCLASS_CALLER_NUMBER, 1, kLongestNumber, Value::Number},
+    {MCLASS_DIALED_NUMBER, 1, kLongestNumber, Value::Number},
+    {MCLASS_ABSENCE1, 1, 1, Value::AbsenceCode},
+    {MCLASS_REDIRECT, 1, 1, Value::Any},
+    {MCLASS_QUALIFIER, 1, 1, Value::Any},
+    {MCLASS_CALLER_NAME, 1, kLongestName, Value::Name},
+    {MCLASS_ABSENCE2, 1, 1, Value::AbsenceCode},
+    {MCLASS_ALT_ROUTE, 1, kLongestNumber, Value::Any},
+    {MCLASS_VISUAL_INDICATOR, 1, 1, Value::Any},
+};
+
+const Parameter* ParameterOf(Standard standard, uint8_t type) {
+  const auto find = [type](const auto& table) -> const Parameter* {
+    for (const Parameter& p : table)
+      if (p.type == type) return &p;
+    return nullptr;
+  };
+  return standard == Standard::Bell202 ? find(kBellParameters) : find(kEtsiParameters);
+}
+
+// A name is text: control characters mean the bytes are not one.
+bool IsText(const uint8_t* p, int n) {
+  for (int i = 0; i < n; ++i)
+    if (p[i] < 0x20 || p[i] == 0x7F) return false;
+  return true;
+}
+
+bool ValueHolds(const Parameter& p, const uint8_t* body, int n) {
+  if (n < p.shortest || n > p.longest) return false;
+  CallerIdMessage scratch;
+  switch (p.value) {
+    case Value::DateTime: return ReadDateTime(body, n, scratch);
+    case Value::Number: return ReadNumber(body, n, scratch.number);
+    case Value::AbsenceCode: return IsAbsenceCode(body[0]);
+    case Value::Name: return IsText(body, n);
+    case Value::Any: break;
+  }
+  return true;
+}
 
 void NoMessage(void*, const uint8_t*, int) {}
 
@@ -84,6 +161,8 @@ std::optional<CallerIdMessage> ParseClipOrClass(Standard standard, const uint8_t
   if (type != CLIP_MDMF_CALLERID) return std::nullopt;
   FieldReader reader(standard);
   bool any = false;
+  std::set<uint8_t> seen;
+  const uint8_t* filled = msg + 2;  // the parameters follow one another to the end
   int pos = -1;
   for (;;) {
     uint8_t fieldType = 0;
@@ -92,24 +171,21 @@ std::optional<CallerIdMessage> ParseClipOrClass(Standard standard, const uint8_t
     pos = adsi_next_field(reader.rx, msg, len, pos, &fieldType, &body, &fieldLen);
     if (pos < 0 || pos > len + 0 || fieldLen < 0) break;
     if (body == nullptr) continue;  // the message type
-    if (body < msg || body + fieldLen > msg + len) return std::nullopt;
+    if (body != filled + 2 || body + fieldLen > msg + len) return std::nullopt;
+    filled = body + fieldLen;
+    const Parameter* parameter = ParameterOf(standard, fieldType);
+    if (!parameter || !ValueHolds(*parameter, body, fieldLen) || !seen.insert(fieldType).second) return std::nullopt;
     switch (fieldType) {
-      case CLIP_DATETIME:
-        if (!ReadDateTime(body, fieldLen, m)) return std::nullopt;
-        break;
+      case CLIP_DATETIME: ReadDateTime(body, fieldLen, m); break;
       case CLIP_CALLER_NUMBER:
-        if (!ReadNumber(body, fieldLen, m.number)) return std::nullopt;
+        ReadNumber(body, fieldLen, m.number);
         any = true;
         break;
       case CLIP_ABSENCE1:
-        if (fieldLen != 1) return std::nullopt;
         m.absence = AbsenceFromCode(body[0]);
         any = true;
         break;
       case CLIP_CALLER_NAME:
-        // A name is text: control characters mean the bytes are not one.
-        for (int i = 0; i < fieldLen; ++i)
-          if (body[i] < 0x20 || body[i] == 0x7F) return std::nullopt;
         m.name = platform::FromAnsi(QByteArray(reinterpret_cast<const char*>(body), fieldLen)).trimmed();
         break;
       default: break;  // fields a caller-ID display has no use for
@@ -117,8 +193,9 @@ std::optional<CallerIdMessage> ParseClipOrClass(Standard standard, const uint8_t
     if (pos >= len) break;
   }
   // A caller-ID message without the number or the reason it is absent is
-  // no call (and more likely noise that passed the checksum).
-  if (!any) return std::nullopt;
+  // no call (and more likely noise that passed the checksum); so is one
+  // with both.
+  if (!any || filled != msg + len || (seen.count(CLIP_CALLER_NUMBER) && seen.count(CLIP_ABSENCE1))) return std::nullopt;
   return m;
 }
 

@@ -75,6 +75,19 @@ Samples CycleWith(const Samples& burst, double gapSeconds) {
   return s;
 }
 
+// Seconds of steady quiet line (which the receivers skip) before hum starts
+// (which the front end locks onto and cancels) and a burst under it.
+Samples QuietThenHum(const Samples& burst) {
+  Samples s = audiogen::Silence(4.17);
+  Samples hummed = audiogen::Silence(0.83);
+  audiogen::Append(hummed, burst);
+  audiogen::Append(hummed, audiogen::Silence(3.6));
+  audiogen::AddHum(hummed, {.hz = 50.2, .levelDbm0 = -15, .thirdDb = -10, .fifthDb = -10});
+  audiogen::Append(s, hummed);
+  audiogen::AddBandNoise(s, -55, 8);
+  return s;
+}
+
 TEST(BlockSizes, EveryBlockSizeTellsTheSameStory) {
   const QDateTime sent(QDate(2026, 12, 9), QTime(9, 41));
   auto call = [&](Standard st) {
@@ -89,6 +102,7 @@ TEST(BlockSizes, EveryBlockSizeTellsTheSameStory) {
       {"Bell 202, bad checksum", CycleWith(audiogen::CallerIdBurst(call(Standard::Bell202), -18, true), 0.5291)},
       {"DTMF", CycleWith(audiogen::CallerIdBurst(call(Standard::ClipDtmf), -20), 0.7003)},
       {"no caller ID", CycleWith(audiogen::Silence(0.1), 0.5)},
+      {"quiet line, then hum and a burst", QuietThenHum(audiogen::CallerIdBurst(call(Standard::ClipV23), -25))},
   };
   for (const char* name : {"clip-mdmf.wav", "bell-mdmf.wav", "clip-cut.wav", "dtmf.wav", "jclip.wav", "two-lines.wav"})
     lines.push_back({name, ReadWavChannel(QStringLiteral(CID_AUDIO_TEST_DATA "/") + QLatin1String(name))});

@@ -2,7 +2,12 @@
 // layout, absent numbers, 8-bit names, and what must never become a call.
 #include <gtest/gtest.h>
 
+extern "C" {
+#include <spandsp.h>
+}
+
 #include "decode_helpers.h"
+#include "device/audio/dsp/japanese_frame.h"
 
 namespace device::audio {
 namespace {
@@ -83,6 +88,8 @@ INSTANTIATE_TEST_SUITE_P(
                            Fields(Call(Standard::ClipDtmf, "05321234567"), 'A', "02125550123", "00")},
                       Case{"DtmfStartCodeD", Fields(Call(Standard::ClipDtmf, "05321234567"), 'D', {}, {})},
                       Case{"Japan", Call(Standard::JapanV23, "0312345678")},
+                      // A message length of 16 is a DLE, sent doubled.
+                      Case{"JapanLengthDoubled", Call(Standard::JapanV23, "03123456789012")},
                       Case{"JapanWithheld", With(Call(Standard::JapanV23, {}), Absence::Withheld)}),
     [](const ::testing::TestParamInfo<Case>& i) { return std::string(i.param.label); });
 
@@ -189,6 +196,27 @@ TEST(AudioDecoding, OffsetClippingAndNoiseAreNoCalls) {
   const Decoded d = Decode(call);
   ASSERT_EQ(d.calls.size(), 1u);
   EXPECT_EQ(d.calls[0].number, "02125550123");
+}
+
+// The Japanese frame holds together only as the layout has it: its CRC,
+// every character's even parity, DLE SOH and DLE ETX, no DLE alone.
+TEST(AudioDecoding, JapaneseFrameOnlyWhole) {
+  // DLE SOH, header, DLE STX, type, length, the number "35", DLE ETX; even parity.
+  const std::vector<uint8_t> head = {0x90, 0x81, 0x87, 0x90, 0x82, 0xC0, 0x84, 0x82, 0x82, 0x33, 0x35, 0x90, 0x03};
+  auto framed = [](std::vector<uint8_t> f) {
+    const uint16_t crc = crc_itu16_calc(f.data() + 2, int(f.size()) - 2, 0);
+    f.push_back(uint8_t(crc & 0xFF));
+    f.push_back(uint8_t(crc >> 8));
+    return f;
+  };
+  const std::vector<uint8_t> good = framed(head);
+  ASSERT_EQ(JapaneseFrameLength(good), int(good.size()));
+  EXPECT_TRUE(JapaneseFrameContent(good));
+  std::vector<uint8_t> parity = head, soh = head, lone = head;
+  parity[9] ^= 0x80;
+  soh[1] = 0x83;
+  lone[10] = 0x90;  // a DLE in the data, not doubled
+  for (const auto& bad : {parity, soh, lone}) EXPECT_FALSE(JapaneseFrameContent(framed(bad)));
 }
 
 TEST(AudioDecoding, SuffixesNameTheStandards) {

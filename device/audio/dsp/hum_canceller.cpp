@@ -1,0 +1,158 @@
+#include "device/audio/dsp/hum_canceller.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "device/audio/dsp/caller_id_message.h"
+#include "device/audio/dsp/dbm0.h"
+
+namespace device::audio {
+namespace {
+
+// The raw audio summed over 16 samples (500 Hz) keeps the fundamental
+// whole; the loops move once a step of 160 samples (20 ms).
+constexpr int kDecimate = 16;
+constexpr int kStepSamples = 160;
+constexpr int kDecimatedPerStep = kStepSamples / kDecimate;
+constexpr double kStepSeconds = double(kStepSamples) / kSampleRate;
+// The audio mixed down by the loop is low-passed twice (about 4 Hz at
+// 500 Hz): the image at twice the mains frequency comes out more than 50 dB
+// down, so the phasor's turn from step to step is the loop's frequency
+// error alone. A share of it is taken each step: the 3 Hz a sound card's
+// clock and the mains' own drift may put between nominal and actual is
+// pulled in within a second, and the loop's own jitter leaves the
+// harmonics 55 dB down or more.
+constexpr double kLowPass = 0.05;
+constexpr double kTurnGain = 0.15;
+constexpr double kMostOffHz = 0.05;  // share of nominal the frequency is kept within
+// Long averages over about 20 steps (0.4 s): the phasor coherently and its
+// magnitude. A steady tone keeps the two alike; noise and other sounds
+// averaged coherently fall well under their magnitude.
+constexpr double kLong = 0.05;
+constexpr double kLeastCoherence = 0.8;
+// When something else fills the low band (a ring's 25 Hz, the decaying
+// step after it or after a line reversal), the loops and the harmonics'
+// estimates hold still: the fundamental carries less than a quarter of it.
+constexpr double kLeastShare = 0.25;
+// Hum whose fundamental is under this leaves harmonics far under any burst
+// once the high-pass has done its part: not worth the processor time.
+constexpr double kLeastHumDbm0 = -65;
+// Harmonics from the 3rd (the high-pass leaves less than a thousandth of
+// the 2nd's power) to 600 Hz, clear of DTMF's lowest tone (697 Hz, less
+// 1.5 %).
+constexpr int kFirstHarmonic = 3;
+constexpr double kHighestHz = 600;
+// Least mean squares with a time constant of 0.1 s: 2/mu samples for
+// references of unit amplitude.
+constexpr float kMu = 2.0f / (0.1f * kSampleRate);
+
+double Norm(double r, double i) { return r * r + i * i; }
+
+}  // namespace
+
+bool HumCanceller::Tracker::Locked() const { return m > 0 && std::sqrt(Norm(cr, ci)) >= kLeastCoherence * m; }
+
+double HumCanceller::Tracker::Amplitude() const { return 2 * std::sqrt(Norm(cr, ci)); }
+
+HumCanceller::HumCanceller() {
+  for (int i = 0; i < kTable; ++i) cos_[i] = float(std::cos(2 * M_PI * i / kTable));
+  for (int k = 0; k < 2; ++k) {
+    Tracker& t = trackers_[k];
+    t.nominalHz = t.hz = k == 0 ? 50 : 60;
+    t.step = uint32_t(std::lround(t.hz / kSampleRate * 4294967296.0));
+  }
+}
+
+void HumCanceller::Decimated(double x) {
+  for (Tracker& t : trackers_) {
+    const uint32_t i = t.phase >> (32 - kTableBits);
+    const double r = x * cos_[i], q = -x * cos_[(i + 3 * kTable / 4) & (kTable - 1)];
+    t.lr += kLowPass * (r - t.lr), t.li += kLowPass * (q - t.li);
+    t.zr += kLowPass * (t.lr - t.zr), t.zi += kLowPass * (t.li - t.zi);
+  }
+  lowPower_ += x * x;
+  if (++decimated_ == kDecimatedPerStep) EndOfStep();
+}
+
+// Moves one loop on by a step's phasor. The loop's phase runs free: a
+// correction of it each step would carry the step's own error (the image
+// at twice the mains frequency that 20 ms of 60 Hz does not cancel) into
+// the harmonics' references as jitter; the harmonics' estimates follow a
+// phase that drifts slowly instead.
+void HumCanceller::Retune(Tracker& t) {
+  const double zr = t.zr, zi = t.zi;
+  const bool held = 2 * Norm(zr, zi) < kLeastShare * lowPower_ / kDecimatedPerStep;
+  const double pr = t.pr, pi = t.pi;
+  t.pr = zr, t.pi = zi;
+  if (held) return;
+  t.cr += kLong * (zr - t.cr);
+  t.ci += kLong * (zi - t.ci);
+  t.m += kLong * (std::sqrt(Norm(zr, zi)) - t.m);
+  // The phasor turns from step to step at the loop's frequency error.
+  const double turnR = zr * pr + zi * pi, turnI = zi * pr - zr * pi;
+  if (Norm(turnR, turnI) > 0) t.hz += kTurnGain * std::atan2(turnI, turnR) / (2 * M_PI * kStepSeconds);
+  t.hz = std::clamp(t.hz, t.nominalHz * (1 - kMostOffHz), t.nominalHz * (1 + kMostOffHz));
+  t.step = uint32_t(std::lround(t.hz / kSampleRate * 4294967296.0));
+}
+
+void HumCanceller::EndOfStep() {
+  decimated_ = 0;
+  for (Tracker& t : trackers_) Retune(t);
+  held_ = 2 * Norm(trackers_[std::max(active_, 0)].pr, trackers_[std::max(active_, 0)].pi) <
+          kLeastShare * lowPower_ / kDecimatedPerStep;
+  lowPower_ = 0;
+  static const double kLeast = 2 * MeanSquareForDbm0(kLeastHumDbm0);
+  int best = -1;
+  for (int k = 0; k < 2; ++k) {
+    const Tracker& t = trackers_[k];
+    const double a = t.Amplitude();
+    if (t.Locked() && a * a >= kLeast && (best < 0 || a > trackers_[best].Amplitude())) best = k;
+  }
+  if (best != active_ && !(best < 0 && held_)) {
+    active_ = best;
+    std::fill(std::begin(wc_), std::end(wc_), 0.f);
+    std::fill(std::begin(ws_), std::end(ws_), 0.f);
+    harmonics_ = best < 0 ? 0 : std::min(kHarmonics, int(kHighestHz / trackers_[best].hz) - kFirstHarmonic + 1);
+  }
+}
+
+void HumCanceller::Cancel(float& band, uint32_t phase) {
+  float c[kHarmonics], s[kHarmonics];
+  float estimate = 0;
+  for (int j = 0; j < harmonics_; ++j) {
+    const uint32_t i = (uint32_t(j + kFirstHarmonic) * phase) >> (32 - kTableBits);
+    c[j] = cos_[i];
+    s[j] = cos_[(i + 3 * kTable / 4) & (kTable - 1)];
+    estimate += wc_[j] * c[j] + ws_[j] * s[j];
+  }
+  band -= estimate;
+  if (held_) return;
+  const float e = kMu * band;
+  for (int j = 0; j < harmonics_; ++j) {
+    wc_[j] += e * c[j];
+    ws_[j] += e * s[j];
+  }
+}
+
+void HumCanceller::Process(const int16_t* raw, float* band, size_t count) {
+  // In runs up to the next 500 Hz sample, so a line without hum costs a
+  // sum and no more.
+  while (count > 0) {
+    const size_t take = std::min(count, size_t(kDecimate - summed_));
+    if (active_ >= 0) {
+      const Tracker& t = trackers_[active_];
+      for (size_t n = 0; n < take; ++n) Cancel(band[n], t.phase + uint32_t(n) * t.step);
+    }
+    for (size_t n = 0; n < take; ++n) sum_ += raw[n];
+    for (Tracker& t : trackers_) t.phase += uint32_t(take) * t.step;
+    summed_ += int(take);
+    raw += take, band += take, count -= take;
+    if (summed_ == kDecimate) {
+      Decimated(sum_ / kDecimate);
+      sum_ = 0;
+      summed_ = 0;
+    }
+  }
+}
+
+}  // namespace device::audio
