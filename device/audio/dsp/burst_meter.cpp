@@ -98,30 +98,11 @@ struct BurstMeter::Baseband {
   }
 };
 
-BurstMeter::BurstMeter() : x_(kHistory, 0.f), raw_(kHistory, 0) {
-  // A fourth-order Butterworth low-pass at 3400 Hz: the band's top.
-  const double w = 2 * M_PI * 3400.0 / kSampleRate;
-  const double q[2] = {0.54119610, 1.30656296};
-  for (int k = 0; k < 2; ++k) {
-    const double alpha = std::sin(w) / (2 * q[k]), a0 = 1 + alpha;
-    Section& s = lowPass_[k];
-    s.b0 = (1 - std::cos(w)) / 2 / a0;
-    s.b1 = (1 - std::cos(w)) / a0;
-    s.b2 = s.b0;
-    s.a1 = -2 * std::cos(w) / a0;
-    s.a2 = (1 - alpha) / a0;
-  }
-}
+BurstMeter::BurstMeter() : x_(kHistory, 0.f), raw_(kHistory, 0), lowPass_(Butterworth<2>::LowPass(3400.0)) {}
 
 void BurstMeter::Feed(const int16_t* raw, const float* band, size_t count) {
   for (size_t i = 0; i < count; ++i) {
-    double v = band[i];
-    for (Section& s : lowPass_) {
-      const double y = s.b0 * v + s.z1;
-      s.z1 = s.b1 * v - s.a1 * y + s.z2;
-      s.z2 = s.b2 * v - s.a2 * y;
-      v = y;
-    }
+    const double v = lowPass_.Step(band[i]);
     const size_t at = size_t((n_ + int64_t(i)) & (kHistory - 1));
     x_[at] = float(v);
     raw_[at] = raw[i];

@@ -14,6 +14,7 @@
 
 #include "device/audio/dsp/band_activity.h"
 #include "device/audio/dsp/burst_report.h"
+#include "device/audio/dsp/butterworth.h"
 #include "device/audio/dsp/fsk_tone_meter.h"
 
 namespace device::audio {
@@ -69,12 +70,7 @@ class BurstMeter {
   std::vector<float> x_;  // the band, low-passed at 3400 Hz
   std::vector<int16_t> raw_;
   int64_t n_ = 0;
-  // The low-pass: two second-order sections, transposed direct form II.
-  struct Section {
-    double b0, b1, b2, a1, a2;
-    double z1 = 0, z2 = 0;
-  };
-  Section lowPass_[2];
+  Butterworth<2> lowPass_;  // fourth order at 3400 Hz: the band's top
 };
 
 }  // namespace device::audio

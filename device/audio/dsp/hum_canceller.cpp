@@ -13,6 +13,10 @@ namespace {
 // whole; the loops move once a step of 160 samples (20 ms).
 constexpr int kDecimate = 16;
 constexpr int kStepSamples = 160;
+// Fourth order at 100 Hz: the mains' fundamental passes within 0.1 dB, a
+// tone at 440 Hz or above comes out more than 65 dB down with the sum's own
+// attenuation.
+constexpr double kAntiAliasHz = 100;
 constexpr int kDecimatedPerStep = kStepSamples / kDecimate;
 constexpr double kStepSeconds = double(kStepSamples) / kSampleRate;
 // The audio mixed down by the loop is low-passed twice (about 4 Hz at
@@ -54,7 +58,7 @@ bool HumCanceller::Tracker::Locked() const { return m > 0 && std::sqrt(Norm(cr, 
 
 double HumCanceller::Tracker::Amplitude() const { return 2 * std::sqrt(Norm(cr, ci)); }
 
-HumCanceller::HumCanceller() {
+HumCanceller::HumCanceller() : antiAlias_(Butterworth<2>::LowPass(kAntiAliasHz)) {
   for (int i = 0; i < kTable; ++i) cos_[i] = float(std::cos(2 * M_PI * i / kTable));
   for (int k = 0; k < 2; ++k) {
     Tracker& t = trackers_[k];
@@ -71,6 +75,10 @@ void HumCanceller::Decimated(double x) {
     t.zr += kLowPass * (t.lr - t.zr), t.zi += kLowPass * (t.li - t.zi);
   }
   lowPower_ += x * x;
+  // The power through the phasor's own two low-passes: after a loud sound
+  // ends, its tail in the phasor is measured against its tail here.
+  p1_ += kLowPass * (x * x - p1_);
+  p2_ += kLowPass * (p1_ - p2_);
   if (++decimated_ == kDecimatedPerStep) EndOfStep();
 }
 
@@ -81,7 +89,7 @@ void HumCanceller::Decimated(double x) {
 // phase that drifts slowly instead.
 void HumCanceller::Retune(Tracker& t) {
   const double zr = t.zr, zi = t.zi;
-  const bool held = 2 * Norm(zr, zi) < kLeastShare * lowPower_ / kDecimatedPerStep;
+  const bool held = Drowned(Norm(zr, zi));
   const double pr = t.pr, pi = t.pi;
   t.pr = zr, t.pi = zi;
   if (held) return;
@@ -95,11 +103,19 @@ void HumCanceller::Retune(Tracker& t) {
   t.step = uint32_t(std::lround(t.hz / kSampleRate * 4294967296.0));
 }
 
+// Something else fills the low band when the fundamental carries too small a
+// share of it; a quiet band drowns nothing, so estimates left from hum that
+// stopped fade instead of being held and sounded on.
+bool HumCanceller::Drowned(double phasorNorm) const {
+  static const double kQuiet = MeanSquareForDbm0(kLeastHumDbm0);
+  const double power = std::max(lowPower_ / kDecimatedPerStep, p2_);
+  return power >= kQuiet && 2 * phasorNorm < kLeastShare * power;
+}
+
 void HumCanceller::EndOfStep() {
   decimated_ = 0;
   for (Tracker& t : trackers_) Retune(t);
-  held_ = 2 * Norm(trackers_[std::max(active_, 0)].pr, trackers_[std::max(active_, 0)].pi) <
-          kLeastShare * lowPower_ / kDecimatedPerStep;
+  held_ = Drowned(Norm(trackers_[std::max(active_, 0)].pr, trackers_[std::max(active_, 0)].pi));
   lowPower_ = 0;
   static const double kLeast = 2 * MeanSquareForDbm0(kLeastHumDbm0);
   int best = -1;
@@ -143,7 +159,7 @@ void HumCanceller::Process(const int16_t* raw, float* band, size_t count) {
       const Tracker& t = trackers_[active_];
       for (size_t n = 0; n < take; ++n) Cancel(band[n], t.phase + uint32_t(n) * t.step);
     }
-    for (size_t n = 0; n < take; ++n) sum_ += raw[n];
+    for (size_t n = 0; n < take; ++n) sum_ += antiAlias_.Step(raw[n]);
     for (Tracker& t : trackers_) t.phase += uint32_t(take) * t.step;
     summed_ += int(take);
     raw += take, band += take, count -= take;

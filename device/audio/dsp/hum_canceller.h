@@ -7,14 +7,16 @@
 // filter and a DTMF pair's purity.
 //
 // The mains frequency is followed on the raw audio (a frequency-locked loop
-// on the fundamental, one for 50 and one for 60 Hz, on the audio summed down
-// to 500 Hz); while one of them holds a steady tone, each harmonic from the
+// on the fundamental, one for 50 and one for 60 Hz, on the audio low-passed
+// and summed down to 500 Hz); while one of them holds a steady tone, each harmonic from the
 // 3rd to 600 Hz is estimated against that loop's phase (least mean squares,
 // time constant 0.1 s, so each notch is about 3 Hz wide and nothing of the
 // band's signals is touched) and subtracted. All of it is driven by the samples
 // alone, in fixed steps, whatever blocks it is given.
 #include <cstddef>
 #include <cstdint>
+
+#include "device/audio/dsp/butterworth.h"
 
 namespace device::audio {
 
@@ -50,9 +52,17 @@ class HumCanceller {
 
   float cos_[kTable];
   Tracker trackers_[2];
-  double sum_ = 0;       // raw samples summed to the next 500 Hz sample
-  double lowPower_ = 0;  // the 500 Hz samples' power this step
-  bool held_ = false;    // something else fills the low band: the estimates hold
+  // Before the sum: a call-progress tone near a multiple of 500 Hz (440,
+  // 450, 550 Hz) would otherwise fold onto 50 or 60 Hz, lock a loop, and
+  // have its own tone cancelled as a harmonic.
+  Butterworth<2> antiAlias_;
+  double sum_ = 0;          // raw samples summed to the next 500 Hz sample
+  double lowPower_ = 0;     // the 500 Hz samples' power this step
+  double p1_ = 0, p2_ = 0;  // and low-passed as the phasor is
+  // The fundamental's phasor (its squared norm) is drowned by the step's
+  // low band, or by the tail of a louder one before it.
+  bool Drowned(double phasorNorm) const;
+  bool held_ = false;  // something else fills the low band: the estimates hold
   int summed_ = 0, decimated_ = 0;
   int active_ = -1;  // the tracker the canceller follows, -1 for none
   int harmonics_ = 0;

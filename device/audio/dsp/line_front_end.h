@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "device/audio/dsp/butterworth.h"
 #include "device/audio/dsp/hum_canceller.h"
 
 namespace device::audio {
@@ -19,13 +20,7 @@ class LineFrontEnd {
   void Filter(const int16_t* in, size_t count, float* out);
 
  private:
-  // A sixth-order Butterworth high-pass as three second-order sections.
-  static constexpr int kSections = 3;
-  struct Section {
-    double b0, b1, b2, a1, a2;
-    double z1 = 0, z2 = 0;  // transposed direct form II state
-  };
-  Section sections_[kSections];
+  Butterworth<3> highPass_;  // sixth order
   HumCanceller hum_;
 };
 

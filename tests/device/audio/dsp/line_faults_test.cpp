@@ -180,6 +180,48 @@ TEST(LineFaults, HumCancelledToneKept) {
   }
 }
 
+// A call-progress tone near a multiple of 500 Hz is no hum: before its
+// decimation low-passed, the canceller took 450 Hz for the 9th harmonic of
+// 50 Hz and cut it out of the band, and a busy tone then read as rings.
+TEST(LineFaults, ToneNearAMultipleOf500HzIsNoHum) {
+  for (double hz : {440.0, 450.0, 550.0}) {
+    SCOPED_TRACE(hz);
+    const Samples tone = audiogen::Tone(hz, 3.0, -10);
+    LineFrontEnd frontEnd;
+    std::vector<float> band(tone.size());
+    frontEnd.Filter(tone.data(), tone.size(), band.data());
+    double power = 0;
+    for (size_t i = band.size() - 8000; i < band.size(); ++i) power += double(band[i]) * band[i] / 8000;
+    EXPECT_NEAR(10 * std::log10(power / (32768.0 * 32768.0)) + 6.16, -10, 0.3);
+  }
+}
+
+// What the canceller learned stays out of a quiet band after it: a ring's
+// tail in the loops was taken for hum (the canceller then learned the next
+// sound as harmonics), and the harmonics of hum that stopped were held and
+// sounded on as a tone.
+TEST(LineFaults, NothingSoundsOnInTheBand) {
+  Samples ring = audiogen::Ring(1.0, 3), hum = audiogen::Silence(5.0);
+  audiogen::AddHum(hum, 50, 4.5);
+  for (const Samples* before : {&ring, &hum}) {
+    SCOPED_TRACE(before == &ring ? "ring" : "hum");
+    Samples line = *before, noise = audiogen::Silence(0.6);
+    audiogen::AddBandNoise(noise, -16, 5);
+    audiogen::Append(line, audiogen::Silence(0.6));
+    audiogen::Append(line, noise);
+    audiogen::Append(line, audiogen::Silence(1.0));
+    audiogen::AddNoise(line, -50, 6);
+    LineFrontEnd frontEnd;
+    std::vector<float> band(line.size());
+    frontEnd.Filter(line.data(), line.size(), band.data());
+    const size_t from = line.size() - 4000;
+    double power = 0;
+    for (size_t i = from; i < band.size(); ++i) power += double(band[i]) * band[i] / 4000;
+    EXPECT_NEAR(10 * std::log10(power / (32768.0 * 32768.0)) + 6.16, audiogen::LevelDbm0(line.data() + from, 4000),
+                1.0);
+  }
+}
+
 // The equalizer brings two tones received apart in level to one level,
 // their mean where it was.
 TEST(LineFaults, TwistEqualizerLevelsTheTones) {
