@@ -845,8 +845,11 @@ def main():
                 print("truth:", json.dumps(truth, ensure_ascii=False))
         if len(verdicts) != 1:
             multi += 1
-        print("%-28s %2d  expected %-36s given %-36s %s%s" % (cell_name(cell), i, exp, given, "ok" if ok else "WRONG",
-                                                              "  " + "; ".join(bad) if bad else ""), flush=True)
+        extra = "  [%d verdicts: %s]" % (len(verdicts), ",".join(v.get("cause") for v in verdicts)) \
+            if len(verdicts) != 1 else ""
+        print("%-28s %2d  expected %-36s given %-36s %s%s%s" % (cell_name(cell), i, exp, given, "ok" if ok else "WRONG",
+                                                                "  " + "; ".join(bad) if bad else "", extra),
+              flush=True)
     print()
     print("Confusion per cell (expected -> given: count); seed %d, %d per cell" % (seed, a.per_cell))
     n_ok = n_all = 0

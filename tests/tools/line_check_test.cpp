@@ -99,6 +99,35 @@ TEST(LineCheck, EachFaultGivesItsEventsAndVerdict) {
   }
 }
 
+// A tone is learnt only once it has ended, 40 s after it began here: what
+// the other line heard meanwhile waits for it, so the report stays in time
+// order.
+TEST(LineCheck, ALongToneKeepsTheReportInTimeOrder) {
+  audiogen::CallBurst call;
+  call.number = QStringLiteral("05321234567");
+  audiogen::Samples tone = audiogen::Tone(350, 40, -25), other = audiogen::Tone(450, 40, -25);
+  for (size_t i = 0; i < tone.size(); ++i) tone[i] = int16_t(tone[i] + other[i]);
+  audiogen::Append(tone, audiogen::Silence(8));
+  audiogen::Samples calls = audiogen::Silence(1);
+  audiogen::Append(calls, audiogen::CallOnLine(call, -20, 40, 3));
+  calls.resize(tone.size());
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("iki.wav"));
+  ASSERT_TRUE(testsupport::WriteRecording(path, {tone, calls}, 8000, SF_FORMAT_WAV | SF_FORMAT_PCM_16));
+  const CheckRun r = LineCheck({QStringLiteral("--json"), path});
+  ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
+  ASSERT_EQ(Of(r.events, 1, "call_progress_tone").size(), 1);
+  EXPECT_EQ(Of(r.events, 2, "verdict").size(), 1);
+  double last = -1;
+  for (const QJsonObject& e : r.events) {
+    if (e[QStringLiteral("event")].toString() == QLatin1String("summary")) continue;
+    const double at =
+        e.contains(QStringLiteral("at")) ? e[QStringLiteral("at")].toDouble() : e[QStringLiteral("start")].toDouble();
+    EXPECT_GE(at, last) << QJsonDocument(e).toJson().toStdString();
+    last = at;
+  }
+}
+
 TEST(LineCheck, TextReportNamesTheRecordingAndAnUnreadableOneFails) {
   QTemporaryDir dir;
   const CheckRun r = LineCheck({Recording(dir, QStringLiteral("no-cid"))});

@@ -169,6 +169,11 @@ void CallProgressDetector::Classify(std::vector<WatchEvent>& tones) {
 
 std::optional<CallProgressToneEvent> CallProgressDetector::Current() const { return Classified(periods_); }
 
+int64_t CallProgressDetector::PendingStart() const {
+  if (!periods_.empty()) return periods_.front().start;
+  return on_ ? period_.start : INT64_MAX;
+}
+
 // The tone plan's tone that matches the frequencies and the cadence.
 std::optional<CallProgressToneEvent> CallProgressDetector::Classified(const std::vector<Period>& periods) {
   if (periods.empty()) return std::nullopt;

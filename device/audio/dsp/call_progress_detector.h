@@ -35,6 +35,8 @@ class CallProgressDetector {
   // The tone being heard, as far as it has gone: a cycle judged before the
   // tone is over still knows what it was.
   std::optional<CallProgressToneEvent> Current() const;
+  // Where a tone still to be reported may start (INT64_MAX: none pending).
+  int64_t PendingStart() const;
 
  private:
   struct Period {

@@ -449,7 +449,13 @@ void LineWatch::Finish(std::vector<WatchEvent>& out) {
   impl_->EndClipping(out);
 }
 
-int64_t LineWatch::Horizon() const { return impl_->n - kLatest; }
+int64_t LineWatch::Horizon() const {
+  // A tone is reported once it has been silent a while, however long it
+  // sounded: what came after it waits, up to a limit, so an off-hook line's
+  // endless tone does not hold every event back.
+  const int64_t latest = impl_->n - kLatest;
+  return std::min(latest, std::max(impl_->tones.PendingStart(), latest - kLongestTone));
+}
 
 bool LineWatch::Sounding() const { return impl_->activity.Active(); }
 

@@ -49,6 +49,9 @@ class LineWatch {
   // cycle's gap has ended (a ring lasts up to 3 s, and its end is known a
   // few blocks later).
   static constexpr int64_t kLatest = kCycleGap + 7 * kSampleRate;
+  // A call-progress tone is learnt when it has ended: events after one up
+  // to this long are held back for it.
+  static constexpr int64_t kLongestTone = 120 * kSampleRate;
 
  private:
   struct Impl;
