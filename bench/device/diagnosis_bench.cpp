@@ -280,13 +280,7 @@ Samples RawFskBurst(Standard st, uint8_t type, const QByteArray& body, bool sdmf
                            uint8_t(body[i + 1]));
   }
   adsi_tx_put_message(tx, msg, len);
-  Samples out;
-  int16_t buf[160];
-  for (int n = 160; n == 160;) {
-    n = adsi_tx(tx, buf, 160);
-    out.insert(out.end(), buf, buf + n);
-  }
-  adsi_tx_free(tx);
+  Samples out = audiogen::DrainAdsi(tx);
   audiogen::Amplify(out, std::pow(10.0, (levelDbm0 - audiogen::LevelDbm0(out.data(), out.size())) / 20));
   return out;
 }

@@ -320,14 +320,7 @@ Samples Burst(const CallBurst& call, double levelDbm0, bool corruptChecksum, con
     tx->fsktx.phase_acc = uint32_t(std::fmod(shape.carrierPhase, 1.0) * 4294967296.0);
     tx->fsktx.baud_frac = int(std::fmod(shape.bitPhase, 1.0) * 100 * 8000);
   }
-  Samples out;
-  int16_t buf[160];
-  for (;;) {
-    const int n = adsi_tx(tx, buf, 160);
-    out.insert(out.end(), buf, buf + n);
-    if (n < 160) break;
-  }
-  adsi_tx_free(tx);
+  Samples out = DrainAdsi(tx);
   if (call.standard != Standard::ClipDtmf && shape.twistDb != 0.0) {
     const bool bell = call.standard == Standard::Bell202;
     Tilt(out, shape.twistDb, (bell ? 1200 : 1300) * shape.toneFactor, (bell ? 2200 : 2100) * shape.toneFactor);
@@ -337,6 +330,17 @@ Samples Burst(const CallBurst& call, double levelDbm0, bool corruptChecksum, con
 }
 
 }  // namespace
+
+Samples DrainAdsi(adsi_tx_state_t* tx) {
+  Samples out;
+  int16_t buf[160];
+  for (int n = 160; n == 160;) {
+    n = adsi_tx(tx, buf, 160);
+    out.insert(out.end(), buf, buf + n);
+  }
+  adsi_tx_free(tx);
+  return out;
+}
 
 Samples Silence(double seconds) { return Samples(size_t(std::max(0.0, seconds) * 8000), 0); }
 

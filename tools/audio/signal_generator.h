@@ -11,6 +11,8 @@
 
 #include "device/audio/dsp/caller_id_message.h"
 
+struct adsi_tx_state_s;
+
 namespace audiogen {
 
 using device::audio::Standard;
@@ -122,6 +124,10 @@ void AddOffset(Samples& samples, int offset);
 // Scales by `gain` and clips at full scale.
 void Amplify(Samples& samples, double gain);
 void Append(Samples& to, const Samples& from);
+
+// The audio of a spandsp caller-ID transmitter that has its message put,
+// to its end; frees the transmitter. For layouts the call bursts do not make.
+Samples DrainAdsi(adsi_tx_state_s* tx);
 
 // RMS level in dBm0 (full-scale square wave = +6.16 dBm0).
 double LevelDbm0(const int16_t* samples, size_t count);

@@ -5,6 +5,7 @@
 
 #include "device/audio/dsp/dbm0.h"
 #include "device/audio/dsp/dtmf_receiver.h"
+#include "device/audio/dsp/fixed_steps.h"
 #include "device/audio/dsp/fsk_receiver.h"
 #include "device/audio/dsp/line_front_end.h"
 
@@ -79,7 +80,7 @@ struct LineDecoder::Impl {
     int64_t start, end;
   };
   std::vector<Span> settled;
-  std::vector<int16_t> held;  // samples short of a whole step
+  FixedSteps<LineDecoder::kStep> steps;
   std::vector<float> x;
   std::vector<BurstReport> framed, strings;
   int64_t n = 0;
@@ -194,22 +195,7 @@ const float* LineDecoder::Filtered() const { return impl_->x.data(); }
 void LineDecoder::Feed(const int16_t* samples, size_t count, std::vector<LineEvent>& out,
                        std::vector<BurstReport>* bursts) {
   Impl& d = *impl_;
-  while (count > 0) {
-    if (d.held.empty() && count >= kStep) {
-      d.Step(samples, out, bursts);
-      samples += kStep;
-      count -= kStep;
-      continue;
-    }
-    const size_t take = std::min(count, kStep - d.held.size());
-    d.held.insert(d.held.end(), samples, samples + take);
-    samples += take;
-    count -= take;
-    if (d.held.size() == kStep) {
-      d.Step(d.held.data(), out, bursts);
-      d.held.clear();
-    }
-  }
+  d.steps.Feed(samples, count, [&](const int16_t* step) { d.Step(step, out, bursts); });
 }
 
 }  // namespace device::audio

@@ -235,6 +235,29 @@ QString OffFrequencyText(const BurstReport* b, double figure) {
   return QStringLiteral("frekans kaymış (%1, yüzde %2; en çok %3)").arg(tone, Signed(figure), Limit(limits.tonePct));
 }
 
+QString HumText(const QString& p, const QString& failed, const BurstReport* b, double figure) {
+  if (!b)
+    return p + QStringLiteral(
+                   "şebeke uğultusu ses kartını kırpıyor (uğultu %1 dBm0); zil de arayan bilgisi de "
+                   "duyulamıyor")
+                   .arg(Number(figure));
+  if (b->clippedPct >= LineLimits::kClippedPct)
+    return failed + QStringLiteral("şebeke uğultusu ses kartını kırpıyor (uğultu %1 dBm0, yüzde %2 kırpık)")
+                        .arg(Number(figure), Number(b->clippedPct, 0));
+  return failed + QStringLiteral("şebeke uğultusu sinyali bastırıyor (uğultu %1 dBm0, sinyalden %2 dB yüksek)")
+                      .arg(Number(figure), Number(figure - b->levelDbm0, 0));
+}
+
+QString CutOffText(const QString& p, const BurstReport* b, const QString& name, double figure) {
+  if (b && b->standard == Standard::ClipDtmf)
+    return p +
+           QStringLiteral("arayan bilgisi yarıda kesildi (%1 DTMF hanesi geldi, bitiş kodu gelmedi)").arg(int(figure));
+  return p + QStringLiteral("arayan bilgisi yarıda kesildi (%1, %2/%3 karakter geldi)")
+                 .arg(name)
+                 .arg(int(figure))
+                 .arg(b && b->bytesExpected > 0 ? QString::number(b->bytesExpected) : QStringLiteral("?"));
+}
+
 }  // namespace
 
 QString DiagnosisText(int line, const CycleVerdict& v) {
@@ -270,25 +293,8 @@ QString DiagnosisText(int line, const CycleVerdict& v) {
     case Diagnosis::Twist:
       return failed + QStringLiteral("iki tonun seviyeleri çok farklı (eğim %1 dB; %2 ile %3 dB arası olmalı)")
                           .arg(Signed(figure), Signed(limits.twistDb.low, 0), Signed(limits.twistDb.high, 0));
-    case Diagnosis::Hum:
-      if (!b)
-        return p + QStringLiteral(
-                       "şebeke uğultusu ses kartını kırpıyor (uğultu %1 dBm0); zil de arayan bilgisi de "
-                       "duyulamıyor")
-                       .arg(Number(figure));
-      if (b->clippedPct >= LineLimits::kClippedPct)
-        return failed + QStringLiteral("şebeke uğultusu ses kartını kırpıyor (uğultu %1 dBm0, yüzde %2 kırpık)")
-                            .arg(Number(figure), Number(b->clippedPct, 0));
-      return failed + QStringLiteral("şebeke uğultusu sinyali bastırıyor (uğultu %1 dBm0, sinyalden %2 dB yüksek)")
-                          .arg(Number(figure), Number(figure - b->levelDbm0, 0));
-    case Diagnosis::CutOff:
-      if (b && b->standard == Standard::ClipDtmf)
-        return p + QStringLiteral("arayan bilgisi yarıda kesildi (%1 DTMF hanesi geldi, bitiş kodu gelmedi)")
-                       .arg(int(figure));
-      return p + QStringLiteral("arayan bilgisi yarıda kesildi (%1, %2/%3 karakter geldi)")
-                     .arg(name)
-                     .arg(int(figure))
-                     .arg(b && b->bytesExpected > 0 ? QString::number(b->bytesExpected) : QStringLiteral("?"));
+    case Diagnosis::Hum: return HumText(p, failed, b, figure);
+    case Diagnosis::CutOff: return CutOffText(p, b, name, figure);
     case Diagnosis::ChecksumFailure:
       return p + QStringLiteral("arayan bilgisinin sağlama toplamı tutmadı (%1, %2 dBm0, SNR %3 dB)")
                      .arg(name, Number(figure), b && b->snrDb ? Number(*b->snrDb) : QStringLiteral("?"));

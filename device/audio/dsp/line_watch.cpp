@@ -7,6 +7,7 @@
 #include "device/audio/dsp/burst_meter.h"
 #include "device/audio/dsp/call_progress_detector.h"
 #include "device/audio/dsp/dbm0.h"
+#include "device/audio/dsp/fixed_steps.h"
 #include "device/audio/dsp/line_decoder.h"
 #include "device/audio/dsp/line_diagnosis.h"
 #include "device/audio/dsp/ring_detector.h"
@@ -78,7 +79,7 @@ struct LineWatch::Impl {
   std::vector<LineEvent> calls;  // the decoder's own list; the bursts say the same
   std::vector<BurstReport> bursts, otherBursts;
   std::vector<WatchEvent> heard;
-  std::vector<int16_t> held;  // samples short of a whole decoding step
+  FixedSteps<LineDecoder::kStep> steps;
   int64_t n = 0;
 
   int64_t lastRingStart = kNever, lastRingEnd = kNever, lastReversal = kNever;
@@ -422,23 +423,7 @@ LineWatch::~LineWatch() = default;
 
 void LineWatch::Feed(const int16_t* samples, size_t count, std::vector<WatchEvent>& out) {
   Impl& d = *impl_;
-  constexpr size_t kStep = LineDecoder::kStep;
-  while (count > 0) {
-    if (d.held.empty() && count >= kStep) {
-      d.Step(samples, out);
-      samples += kStep;
-      count -= kStep;
-      continue;
-    }
-    const size_t take = std::min(count, kStep - d.held.size());
-    d.held.insert(d.held.end(), samples, samples + take);
-    samples += take;
-    count -= take;
-    if (d.held.size() == kStep) {
-      d.Step(d.held.data(), out);
-      d.held.clear();
-    }
-  }
+  d.steps.Feed(samples, count, [&](const int16_t* step) { d.Step(step, out); });
 }
 
 void LineWatch::Finish(std::vector<WatchEvent>& out) {

@@ -4,42 +4,27 @@
 // ring cycles that bring no caller ID.
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "device/control/builtin_control.h"
+#include "device/control_fixture.h"
 #include "device/core/ring_cycles.h"
 #include "device/event_log.h"
 #include "device/fake_device.h"
 #include "device/modem/modem_session.h"
 #include "device/native_unit/native_unit_session.h"
-#include "support/control_events.h"
-#include "support/manual_clock.h"
-#include "support/session_probe.h"
 
 namespace device {
 namespace {
 
 using test::FakeDevice;
-using test::ManualClock;
 
-using Sink = test::EventLog;
-
-class TimingTest : public ::testing::Test {
+class TimingTest : public test::ControlFixture {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(dir.isValid());
-    control = std::make_unique<TBuiltinControl>(QStringList{dir.path()}, clock, probe.Maker());
-    control->Advise(&sink);
-    ASSERT_EQ(control->StartMonitoring(), S_OK);
+    ControlFixture::SetUp();
     // The device is plugged in long after start.
     Advance(7300);
-  }
-  // Moves the clock and lets the control look after its links.
-  void Advance(qint64 ms) {
-    clock.Advance(ms);
-    control->Tick();
-    testsupport::ProcessControlEvents();
   }
   // Plugs a device in and steps time until it has identified.
   void PlugAndIdentify(FakeDevice& dev) {
@@ -56,12 +41,6 @@ class TimingTest : public ::testing::Test {
     QTest::qWait(50);  // bytes on their way over the terminal; not device timing
     return dev.Received().count(command) == count;
   }
-
-  QTemporaryDir dir;
-  ManualClock clock{1000};
-  Sink sink;
-  testsupport::SessionProbe probe;  // outlives the control
-  std::unique_ptr<TBuiltinControl> control;
 };
 
 TEST_F(TimingTest, ModemRecordWithPausesBetweenLinesIsOneCall) {

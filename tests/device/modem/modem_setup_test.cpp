@@ -3,37 +3,23 @@
 // command. Time is driven by hand; the modem answers over a terminal.
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "device/control/builtin_control.h"
+#include "device/control_fixture.h"
 #include "device/fake_device.h"
 #include "device/modem/modem_session.h"
-#include "support/control_events.h"
-#include "support/manual_clock.h"
-#include "support/session_probe.h"
 
 namespace device {
 namespace {
 
 using test::FakeDevice;
-using test::ManualClock;
 using Cid = sim::ModemProfile::CallerIdCommand;
 
 constexpr char kSetUp[] = "ATZ\rATE1V1Q0S0=0\rAT+VCID=1\r";
 
-class ModemSetupTest : public ::testing::Test {
+class ModemSetupTest : public test::ControlFixture {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(dir.isValid());
-    control = std::make_unique<TBuiltinControl>(QStringList{dir.path()}, clock, probe.Maker());
-    ASSERT_EQ(control->StartMonitoring(), S_OK);
-  }
-  void Advance(qint64 ms) {
-    clock.Advance(ms);
-    control->Tick();
-    testsupport::ProcessControlEvents();
-  }
   // stalled: the modem answers nothing until the test says so.
   std::unique_ptr<FakeDevice> Modem(const sim::ModemProfile& profile, bool stalled = false) {
     auto m = std::make_unique<FakeDevice>(dir.path(), QStringLiteral("modem-usb"),
@@ -54,11 +40,6 @@ class ModemSetupTest : public ::testing::Test {
     QString value;
     return control->GetInfo(QStringLiteral("serial"), &value) == S_OK;
   }
-
-  QTemporaryDir dir;
-  ManualClock clock{1000};
-  testsupport::SessionProbe probe;  // outlives the control
-  std::unique_ptr<TBuiltinControl> control;
 };
 
 TEST_F(ModemSetupTest, NumericResultCodesOfAStoredProfileAreUnderstoodUntilVerboseIsSet) {

@@ -14,40 +14,24 @@
 #include <QUdpSocket>
 
 #include "device/control/builtin_control.h"
+#include "device/control_fixture.h"
 #include "device/core/ring_cycles.h"
 #include "device/event_log.h"
 #include "device/fake_device.h"
 #include "device/public_format/public_format_parser.h"
 #include "device/public_format/serial_unit_session.h"
 #include "device/public_format/udp_record_listener.h"
-#include "support/control_events.h"
-#include "support/manual_clock.h"
-#include "support/session_probe.h"
 #include "tools/simulator/public_format.h"
 
 namespace device {
 namespace {
 
 using test::FakeDevice;
-using test::ManualClock;
 
 const QByteArray kStart = "03 I S 0000 G A1 09/26 11:28 AM 05321234567    AYSE YILMAZ    \r\n";
 
-using Sink = test::EventLog;
-
-class LineUnitControlTest : public ::testing::Test {
+class LineUnitControlTest : public test::ControlFixture {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(dir.isValid());
-    control = std::make_unique<TBuiltinControl>(QStringList{dir.path()}, clock, probe.Maker());
-    control->Advise(&sink);
-    ASSERT_EQ(control->StartMonitoring(), S_OK);
-  }
-  void Advance(qint64 ms) {
-    clock.Advance(ms);
-    control->Tick();
-    testsupport::ProcessControlEvents();
-  }
   QString Info(const QString& key) {
     QString v;
     return Failed(control->GetInfo(key, &v)) ? QStringLiteral("FAILED: ") + control->ErrorDescription() : v;
@@ -68,12 +52,6 @@ class LineUnitControlTest : public ::testing::Test {
   bool WaitCalls(size_t n) {
     return QTest::qWaitFor([&] { return sink.calls.size() >= n; }, 3000);
   }
-
-  QTemporaryDir dir;
-  ManualClock clock{1000};
-  Sink sink;
-  testsupport::SessionProbe probe;  // outlives the control
-  std::unique_ptr<TBuiltinControl> control;
 };
 
 TEST_F(LineUnitControlTest, SerialUnitCallsRingsAndModelWithoutEverBeingWrittenTo) {

@@ -72,13 +72,7 @@ Samples MessageWaiting(bool on) {
   int len = adsi_add_field(tx, msg, 0, 0x82, nullptr, 0);
   len = adsi_add_field(tx, msg, len, 0x0B, &indicator, 1);
   adsi_tx_put_message(tx, msg, len);
-  Samples out;
-  int16_t buf[160];
-  for (int n = 160; n == 160;) {
-    n = adsi_tx(tx, buf, 160);
-    out.insert(out.end(), buf, buf + n);
-  }
-  adsi_tx_free(tx);
+  Samples out = audiogen::DrainAdsi(tx);
   audiogen::Amplify(out, 0.3);
   return out;
 }
