@@ -47,6 +47,11 @@ constexpr double kCarrierShare = 0.35;
 constexpr int kSum = 8;
 // Bell 202's space is 1.83 times its mark, V.23's 1.62: between them.
 constexpr double kBetweenRatios = 1.72;
+// An alternating signal longer than any standard's seizure (330 bits) is a
+// message whose tones the spectrum blurred (a fast bit clock spreads them)
+// when its tones change no more often than this share of its bits.
+constexpr double kLongestSeizureBits = 400;
+constexpr double kMessageTonesPerBit = 0.75;
 // Beyond this twist the preamble's lengths are not measured.
 constexpr double kPreambleTwistDb = 10;
 // The DTMF receiver times a digit to within a window of its detector at
@@ -372,6 +377,15 @@ void BurstMeter::MeasureDtmf(BurstReport& r) const {
   r.toneOffsetPct = MedianOf(offsets, [](double a, double b) { return std::fabs(a) < std::fabs(b); });
 }
 
+void BurstMeter::TakeFskFigures(Standard standard, const FskToneFigures& f, BurstReport& r) const {
+  r.standard = standard;
+  const FskTones nominal = NominalFskTones(standard);
+  TakeTones(f, r);
+  if (r.markHz) r.markOffsetPct = 100 * (*r.markHz / nominal.markHz - 1);
+  if (r.spaceHz) r.spaceOffsetPct = 100 * (*r.spaceHz / nominal.spaceHz - 1);
+  if (r.bitRate) r.bitRateOffsetPct = 100 * (*r.bitRate / kFskBitRate - 1);
+}
+
 // What a signal no receiver framed is (unframed_signal.h), and the figures
 // of its standard, as for a framed burst.
 void BurstMeter::RecogniseUnframed(BurstReport& r, const std::vector<Span>& busy) const {
@@ -379,20 +393,32 @@ void BurstMeter::RecogniseUnframed(BurstReport& r, const std::vector<Span>& busy
   const std::vector<float> x = Band(from, to);
   const UnframedSignal u = UnframedSignal::Of(x);
   switch (u.kind) {
-    case UnframedSignal::Kind::FskPair: {
-      r.standard = u.standard;
-      const FskTones nominal = NominalFskTones(u.standard);
-      TakeTones(FskToneMeter::Measure(x, u.lowHz, u.highHz, QuietBand(r.start, busy)), r);
-      if (r.markHz) r.markOffsetPct = 100 * (*r.markHz / nominal.markHz - 1);
-      if (r.spaceHz) r.spaceOffsetPct = 100 * (*r.spaceHz / nominal.spaceHz - 1);
-      if (r.bitRate) r.bitRateOffsetPct = 100 * (*r.bitRate / kFskBitRate - 1);
+    case UnframedSignal::Kind::FskPair:
+      TakeFskFigures(u.standard, FskToneMeter::Measure(x, u.lowHz, u.highHz, QuietBand(r.start, busy)), r);
       break;
-    }
-    case UnframedSignal::Kind::Seizure:
+    case UnframedSignal::Kind::Seizure: {
+      const double bits = double(to - from) * kFskBitRate / kSampleRate;
+      if (bits > kLongestSeizureBits) {
+        // V.23's tones first; the ratio of those heard says which standard
+        // it is (as for a framed burst), and Bell 202's are then measured at
+        // their own places.
+        const auto measure = [&](Standard st) {
+          const FskTones t = NominalFskTones(st);
+          return FskToneMeter::Measure(x, t.markHz, t.spaceHz, QuietBand(r.start, busy));
+        };
+        Standard best = Standard::ClipV23;
+        FskToneFigures f = measure(best);
+        if (f.markHz && f.spaceHz && *f.spaceHz / *f.markHz > kBetweenRatios) f = measure(best = Standard::Bell202);
+        if (f.bitRate && f.tonesPerBit < kMessageTonesPerBit) {
+          TakeFskFigures(best, f, r);
+          break;
+        }
+      }
       // The burst stopped before its message began.
       r.standard = u.standard;
-      r.seizureBits = double(to - from) * kFskBitRate / kSampleRate;
+      r.seizureBits = bits;
       break;
+    }
     case UnframedSignal::Kind::Dtmf:
       r.standard = Standard::ClipDtmf;
       r.toneOffsetPct = u.toneOffsetPct;

@@ -66,6 +66,8 @@ class BurstMeter {
   void MeasureDtmf(BurstReport& r) const;
   // A signal no receiver framed: an FSK pair, DTMF, or neither.
   void RecogniseUnframed(BurstReport& r, const std::vector<Span>& busy) const;
+  // An unframed FSK burst's standard and the figures its tones gave.
+  void TakeFskFigures(Standard standard, const FskToneFigures& f, BurstReport& r) const;
 
   std::vector<float> x_;  // the band, low-passed at 3400 Hz
   std::vector<int16_t> raw_;

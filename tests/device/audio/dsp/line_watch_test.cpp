@@ -171,6 +171,27 @@ INSTANTIATE_TEST_SUITE_P(
                     Diagnosis::FskOnDtmfLine, "FSK arayan bilgisi var (clip) ama aygıt DTMF'e ayarlı"}),
     [](const ::testing::TestParamInfo<VerdictCase>& i) { return std::string(i.param.label); });
 
+// A bit clock 7 % off keeps a burst from being framed, and blurs its tones
+// in the spectrum until it can look like a long channel seizure: whatever
+// the message, the speed is named, with its figure, never a cut-off burst.
+TEST(SpeedVerdicts, FarOffClockIsNamedWhateverTheMessage) {
+  for (Standard standard : {Standard::Bell202, Standard::ClipV23})
+    for (int seed = 1; seed <= 12; ++seed) {
+      SCOPED_TRACE(::testing::Message() << StandardName(standard).toStdString() << " seed " << seed);
+      QRandomGenerator rng{uint32_t(seed)};
+      const CallBurst call = audiogen::RandomCall(standard, rng);
+      const double pct = 6 + 2 * rng.generateDouble();
+      const BurstShape shape{
+          .bitRateFactor = 1 - pct / 100, .carrierPhase = rng.generateDouble(), .bitPhase = rng.generateDouble()};
+      const Watched w = Watch(Cycle(audiogen::CallerIdBurst(call, -13, shape)));
+      ASSERT_EQ(w.verdicts.size(), 1u);
+      if (w.verdicts[0].diagnosis == Diagnosis::OutOfStandard) continue;  // read after all
+      EXPECT_EQ(w.verdicts[0].diagnosis, Diagnosis::OffSpeed) << w.verdicts[0].text.toStdString();
+      ASSERT_FALSE(w.bursts.empty());
+      EXPECT_NEAR(w.bursts[0].bitRateOffsetPct.value_or(0), -pct, 1);
+    }
+}
+
 // Mains hum: harmless while the band filter takes it away, named when it
 // drives the sound card into clipping (it hides the rings too, so the cycle
 // is judged when it is over).
