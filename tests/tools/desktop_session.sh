@@ -15,13 +15,21 @@ cleanup() {
     for child in $(ps -o pid= --ppid "$launcher" 2>/dev/null); do kill "$child" 2>/dev/null || true; done
     kill "$launcher" 2>/dev/null || true
   fi
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+  # Waited for, so the next test's server cannot take its display number
+  # while this one still removes its socket.
+  if [ -n "$xvfb" ]; then
+    kill "$xvfb" 2>/dev/null || true
+    wait "$xvfb" 2>/dev/null || true
+  fi
   rm -rf "$work"
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM HUP
 
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$work/display" 2>"$work/xvfb.log" &
+# -noreset: the server would reset when its last client leaves (the
+# accessibility launcher looks at the display and goes), refusing the
+# program if it connected just then.
+Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x1024x24 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb=$!
 # Xvfb writes the display number once it accepts clients.
 while [ ! -s "$work/display" ]; do
