@@ -312,7 +312,9 @@ Samples Burst(const CallBurst& call, double levelDbm0, bool corruptChecksum, con
   }
   const QByteArray msg = MessageBytes(call);
   adsi_tx_put_message(tx, reinterpret_cast<const uint8_t*>(msg.constData()), int(msg.size()));
-  if (corruptChecksum && call.standard != Standard::ClipDtmf && tx->msg_len > 0) tx->msg[tx->msg_len - 1] ^= 0x5A;
+  const uint8_t wrong = corruptChecksum ? 0x5A : shape.wrongBits;
+  if (wrong && call.standard != Standard::ClipDtmf && shape.wrongByte >= 1 && tx->msg_len >= shape.wrongByte)
+    tx->msg[tx->msg_len - (corruptChecksum ? 1 : shape.wrongByte)] ^= wrong;
   if (call.standard != Standard::ClipDtmf) {
     tx->fsktx.baud_rate = int(std::lround(tx->fsktx.baud_rate * shape.bitRateFactor));
     for (int32_t& rate : tx->fsktx.phase_rates) rate = int32_t(std::lround(rate * shape.toneFactor));

@@ -68,6 +68,10 @@ struct BurstShape {
   // how much of the first bit has passed at the first sample; DTMF each
   // pair's phase.
   double carrierPhase = 0, bitPhase = 0;
+  // FSK: the byte this far from the message's end (1: the checksum) sent
+  // with these bits wrong, after the checksum was made.
+  int wrongByte = 1;
+  uint8_t wrongBits = 0;
 };
 Samples CallerIdBurst(const CallBurst& call, double levelDbm0, const BurstShape& shape);
 

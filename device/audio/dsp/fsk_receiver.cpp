@@ -40,6 +40,10 @@ constexpr double kLeastSeparation = 5.5;
 // A single bit the byte sum points at is corrected only when it is this
 // much likelier the culprit than every other bit of its weight together.
 constexpr double kLeastCulpritOdds = 1000;
+// Nor when the culprit itself was read this sure or surer: on a clean line
+// every bit is sure, the odds between them are noise, and a byte sum that
+// fails there was sent wrong (a bit of it corrected is a guess).
+constexpr double kLeastCulpritDoubt = 0.01;
 // A character without the carrier: its bits' power, each in the tone it
 // reads as, under an eighth (9 dB) of what that tone held in the characters
 // before it, for both tones. An automatic gain's 6 dB step inside the burst
@@ -264,7 +268,8 @@ std::optional<FskReceiver::Accepted> FskReceiver::FlipOneBit(const std::vector<F
     odds += o;
     if (o > best) best = o, where = i;
   }
-  if (best <= 0 || best < kLeastCulpritOdds * (odds - best)) return std::nullopt;
+  if (best <= 0 || best < kLeastCulpritOdds * (odds - best) || best / (1 + best) < kLeastCulpritDoubt)
+    return std::nullopt;
   doubt.Correct(where, k + 1, (odds - best) / odds);
   if (doubt.Separation() < kLeastSeparation || doubt.Undetected(2) >= kMostDoubt) return std::nullopt;
   std::vector<uint8_t> bytes = BytesOf(frames);
