@@ -38,6 +38,13 @@ constexpr double kLeastCoherence = 0.8;
 // step after it or after a line reversal), the loops and the harmonics'
 // estimates hold still: the fundamental carries less than a quarter of it.
 constexpr double kLeastShare = 0.25;
+// The 500 Hz samples lose their DC (a one-pole high-pass at about 5 Hz,
+// 0.05 dB down at 50 Hz): a sound card's offset in the low band's power
+// would call the fundamental drowned for as long as it lasts.
+constexpr double kDcPole = 0.937;
+// Estimates are held through a ring and the step after it; held longer,
+// what fills the low band is no passing sound, and they are let go.
+constexpr int kLongestHoldSteps = 3 * kSampleRate / kStepSamples;
 // Hum whose fundamental is under this leaves harmonics far under any burst
 // once the high-pass has done its part: not worth the processor time.
 constexpr double kLeastHumDbm0 = -65;
@@ -49,6 +56,11 @@ constexpr double kHighestHz = 600;
 // Least mean squares with a time constant of 0.1 s: 2/mu samples for
 // references of unit amplitude.
 constexpr float kMu = 2.0f / (0.1f * kSampleRate);
+// Hum's harmonics are weaker than its fundamental, and the high-pass takes
+// more off them: an estimate that grows past the fundamental is a tone of
+// the line's own at a multiple of the mains (Turkey's 450 Hz busy tone,
+// the UK's 400 and 450 Hz, North America's 480 Hz), and is held at it.
+constexpr double kMostHarmonicShare = 1.0;
 
 double Norm(double r, double i) { return r * r + i * i; }
 
@@ -67,7 +79,10 @@ HumCanceller::HumCanceller() : antiAlias_(Butterworth<2>::LowPass(kAntiAliasHz))
   }
 }
 
-void HumCanceller::Decimated(double x) {
+void HumCanceller::Decimated(double raw) {
+  dc_ = raw - lastRaw_ + kDcPole * dc_;
+  lastRaw_ = raw;
+  const double x = dc_;
   for (Tracker& t : trackers_) {
     const uint32_t i = t.phase >> (32 - kTableBits);
     const double r = x * cos_[i], q = -x * cos_[(i + 3 * kTable / 4) & (kTable - 1)];
@@ -116,6 +131,13 @@ void HumCanceller::EndOfStep() {
   decimated_ = 0;
   for (Tracker& t : trackers_) Retune(t);
   held_ = Drowned(Norm(trackers_[std::max(active_, 0)].pr, trackers_[std::max(active_, 0)].pi));
+  heldSteps_ = held_ ? heldSteps_ + 1 : 0;
+  if (heldSteps_ > kLongestHoldSteps && active_ >= 0) {
+    active_ = -1;
+    harmonics_ = 0;
+    std::fill(std::begin(wc_), std::end(wc_), 0.f);
+    std::fill(std::begin(ws_), std::end(ws_), 0.f);
+  }
   lowPower_ = 0;
   static const double kLeast = 2 * MeanSquareForDbm0(kLeastHumDbm0);
   int best = -1;
@@ -130,6 +152,8 @@ void HumCanceller::EndOfStep() {
     std::fill(std::begin(ws_), std::end(ws_), 0.f);
     harmonics_ = best < 0 ? 0 : std::min(kHarmonics, int(kHighestHz / trackers_[best].hz) - kFirstHarmonic + 1);
   }
+  const double a = active_ < 0 ? 0 : kMostHarmonicShare * trackers_[active_].Amplitude();
+  mostWeight_ = float(a * a);
 }
 
 void HumCanceller::Cancel(float& band, uint32_t phase) {
@@ -147,6 +171,12 @@ void HumCanceller::Cancel(float& band, uint32_t phase) {
   for (int j = 0; j < harmonics_; ++j) {
     wc_[j] += e * c[j];
     ws_[j] += e * s[j];
+    const float w = wc_[j] * wc_[j] + ws_[j] * ws_[j];
+    if (w > mostWeight_) {
+      const float scale = std::sqrt(mostWeight_ / w);
+      wc_[j] *= scale;
+      ws_[j] *= scale;
+    }
   }
 }
 

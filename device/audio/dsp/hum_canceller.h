@@ -45,7 +45,7 @@ class HumCanceller {
     double Amplitude() const;  // the fundamental's peak, in sample units
   };
 
-  void Decimated(double x);
+  void Decimated(double raw);
   void EndOfStep();
   void Retune(Tracker& t);
   void Cancel(float& band, uint32_t phase);
@@ -63,10 +63,13 @@ class HumCanceller {
   // low band, or by the tail of a louder one before it.
   bool Drowned(double phasorNorm) const;
   bool held_ = false;  // something else fills the low band: the estimates hold
+  int heldSteps_ = 0;
+  double dc_ = 0, lastRaw_ = 0;  // the DC blocker's output and input
   int summed_ = 0, decimated_ = 0;
   int active_ = -1;  // the tracker the canceller follows, -1 for none
   int harmonics_ = 0;
   float wc_[kHarmonics] = {}, ws_[kHarmonics] = {};
+  float mostWeight_ = 0;  // a harmonic's squared amplitude at the most
 };
 
 }  // namespace device::audio

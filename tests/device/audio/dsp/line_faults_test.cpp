@@ -222,6 +222,34 @@ TEST(LineFaults, NothingSoundsOnInTheBand) {
   }
 }
 
+// A ring at the mains frequency, clipped by the card, is louder than any
+// hum and its odd harmonics fill the band: the canceller follows it while it
+// rings, and after it the band is what it would be without the ring, also
+// with a sound card's DC offset far above the hum (it held the harmonics
+// of the ring and sounded them on).
+TEST(LineFaults, ARingAtTheMainsFrequencyLeavesNothingBehind) {
+  const auto tail = [](bool ring) {
+    Samples line = audiogen::Silence(1.0);
+    Samples r = audiogen::Silence(1.6);
+    if (ring) {
+      audiogen::AddHum(r, audiogen::Hum{.hz = 50, .levelDbm0 = 0, .thirdDb = -100, .fifthDb = -100});
+      audiogen::Amplify(r, 3.0);
+    }
+    audiogen::Append(line, r);
+    audiogen::Append(line, audiogen::Silence(4.0));
+    audiogen::AddHum(line, 50, -58);
+    audiogen::AddNoise(line, -75, 7);
+    audiogen::AddOffset(line, 100);
+    LineFrontEnd frontEnd;
+    std::vector<float> band(line.size());
+    frontEnd.Filter(line.data(), line.size(), band.data());
+    double power = 0;
+    for (size_t i = band.size() - 16000; i < band.size(); ++i) power += double(band[i]) * band[i] / 16000;
+    return 10 * std::log10(power / (32768.0 * 32768.0)) + 6.16;
+  };
+  EXPECT_NEAR(tail(true), tail(false), 1.0);
+}
+
 // The equalizer brings two tones received apart in level to one level,
 // their mean where it was.
 TEST(LineFaults, TwistEqualizerLevelsTheTones) {
