@@ -81,13 +81,14 @@ CallProgressDetector::CallProgressDetector() : window_(2 * kBlock, 0.f), spectru
   a2_ = (1 - alpha) / a0;
 }
 
-void CallProgressDetector::Feed(const float* band, size_t count, bool ringing, double humHz,
+void CallProgressDetector::Feed(const float* band, size_t count, bool ringing, double humHz, double humDbm0,
                                 std::vector<WatchEvent>& tones, std::vector<Span>& sounded) {
-  for (size_t done = 0; done + kBlock <= count; done += kBlock) EndOfBlock(band + done, ringing, humHz, tones, sounded);
+  for (size_t done = 0; done + kBlock <= count; done += kBlock)
+    EndOfBlock(band + done, ringing, humHz, humDbm0, tones, sounded);
 }
 
-void CallProgressDetector::EndOfBlock(const float* block, bool ringing, double humHz, std::vector<WatchEvent>& tones,
-                                      std::vector<Span>& sounded) {
+void CallProgressDetector::EndOfBlock(const float* block, bool ringing, double humHz, double humDbm0,
+                                      std::vector<WatchEvent>& tones, std::vector<Span>& sounded) {
   std::copy(window_.begin() + kBlock, window_.end(), window_.begin());
   std::copy(block, block + kBlock, window_.begin() + kBlock);
   double power = 0, low = 0;
@@ -128,29 +129,34 @@ void CallProgressDetector::EndOfBlock(const float* block, bool ringing, double h
     periodPower_ += power;
     ++periodBlocks_;
   } else if (on_ && ++misses_ >= kMissesToEnd) {
-    EndPeriod(humHz, sounded);
+    EndPeriod(humHz, humDbm0, tones, sounded);
   }
   if (!on_ && !periods_.empty() && n_ - periods_.back().end >= kSilenceToJudge) Classify(tones);
 }
 
-void CallProgressDetector::EndPeriod(double humHz, std::vector<Span>& sounded) {
+void CallProgressDetector::EndPeriod(double humHz, double humDbm0, std::vector<WatchEvent>& tones,
+                                     std::vector<Span>& sounded) {
   on_ = false;
   if (period_.end - period_.start < kShortestPeriod) return;
   const auto [first, second] = Peaks(spectrum_);
   double a = PeakHz(spectrum_, first), b = second >= 0 ? PeakHz(spectrum_, second) : 0;
   if (b > 0 && b < a) std::swap(a, b);
-  // Harmonics of the mains that passed the band's filter are hum, not a tone.
+  period_.levelDbm0 = Dbm0FromMeanSquare(periodPower_ / std::max(1, periodBlocks_));
+  // Harmonics of the mains that passed the band's filter are hum, not a
+  // tone; a tone louder than the hum's fundamental is the line's own
+  // (Turkey's 450 Hz busy tone on a 50 Hz line).
   const auto harmonic = [&](double hz) {
-    return humHz > 0 && std::fabs(hz / humHz - std::round(hz / humHz)) * humHz <= kHarmonicHz;
+    return humHz > 0 && period_.levelDbm0 <= humDbm0 &&
+           std::fabs(hz / humHz - std::round(hz / humHz)) * humHz <= kHarmonicHz;
   };
   if (harmonic(a) && (b == 0 || harmonic(b))) return;
   period_.lowHz = a;
   period_.highHz = b;
-  period_.levelDbm0 = Dbm0FromMeanSquare(periodPower_ / std::max(1, periodBlocks_));
-  // A tone of another pair (or none) starts a new tone.
+  // A tone of another pair (or none) starts a new tone; the one before it
+  // is judged as it was.
   if (!periods_.empty()) {
     const Period& last = periods_.back();
-    if (!Near(last.lowHz, a) || (last.highHz > 0) != (b > 0) || (b > 0 && !Near(last.highHz, b))) periods_.clear();
+    if (!Near(last.lowHz, a) || (last.highHz > 0) != (b > 0) || (b > 0 && !Near(last.highHz, b))) Classify(tones);
   }
   periods_.push_back(period_);
   sounded.push_back({period_.start, period_.end});
@@ -158,7 +164,7 @@ void CallProgressDetector::EndPeriod(double humHz, std::vector<Span>& sounded) {
 
 void CallProgressDetector::Finish(std::vector<WatchEvent>& tones) {
   std::vector<Span> ignored;
-  if (on_) EndPeriod(0, ignored);
+  if (on_) EndPeriod(0, -100, tones, ignored);
   if (!periods_.empty()) Classify(tones);
 }
 

@@ -24,11 +24,12 @@ class CallProgressDetector {
   CallProgressDetector();
   // `band`: line audio in the telephone band, `count` a multiple of kBlock
   // fed block-aligned; `ringing`: a ring is sounding (its harmonics are no
-  // tone); `humHz`: the mains frequency when hum is on the line (0: none),
-  // whose harmonics are no tone either. Appends each tone that ended to
+  // tone); `humHz`, `humDbm0`: the mains frequency when hum is on the line
+  // (0: none) and the level of its fundamental: its harmonics, always weaker,
+  // are no tone either. Appends each tone that ended to
   // `tones`, and each stretch a tone sounded in to `sounded` as soon as it
   // ends, so the watch keeps it out of the bursts.
-  void Feed(const float* band, size_t count, bool ringing, double humHz, std::vector<WatchEvent>& tones,
+  void Feed(const float* band, size_t count, bool ringing, double humHz, double humDbm0, std::vector<WatchEvent>& tones,
             std::vector<Span>& sounded);
   // The audio ended: a tone still pending is reported.
   void Finish(std::vector<WatchEvent>& tones);
@@ -44,9 +45,9 @@ class CallProgressDetector {
     double lowHz = 0, highHz = 0;  // 0: a single tone
     double levelDbm0 = -100;
   };
-  void EndOfBlock(const float* block, bool ringing, double humHz, std::vector<WatchEvent>& tones,
+  void EndOfBlock(const float* block, bool ringing, double humHz, double humDbm0, std::vector<WatchEvent>& tones,
                   std::vector<Span>& sounded);
-  void EndPeriod(double humHz, std::vector<Span>& sounded);
+  void EndPeriod(double humHz, double humDbm0, std::vector<WatchEvent>& tones, std::vector<Span>& sounded);
   void Classify(std::vector<WatchEvent>& tones);
   static std::optional<CallProgressToneEvent> Classified(const std::vector<Period>& periods);
 

@@ -379,7 +379,7 @@ struct LineWatch::Impl {
     rings.Feed(samples, band, count, heard);
     alerts.Feed(band, count, heard);
     const size_t sounded = toneSpans.size();
-    tones.Feed(band, count, rings.Ringing(), rings.MainsHz(), heard, toneSpans);
+    tones.Feed(band, count, rings.RingingOrAfter(), rings.MainsHz(), rings.HumDbm0(), heard, toneSpans);
     for (size_t i = sounded; i < toneSpans.size(); ++i) Remember(toneSpans[i]);
     std::erase_if(toneSpans, [&](const Span& s) { return n - s.end > 3 * kCycleGap; });
     spans.clear();

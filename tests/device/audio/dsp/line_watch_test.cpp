@@ -192,6 +192,60 @@ TEST(SpeedVerdicts, FarOffClockIsNamedWhateverTheMessage) {
     }
 }
 
+// Exchanges' tones on a humming line with a sound card's offset: Turkey's
+// 450 Hz and the UK's 400 Hz are multiples of 50 Hz, North America's 480 Hz
+// of 60 Hz, yet louder than any hum's harmonic; and a tone that gives way to
+// another is still reported.
+TEST(ToneVerdicts, TonesAtMultiplesOfTheMainsAreTones) {
+  const auto cadence = [](std::vector<double> hz, std::vector<double> onOff, int times) {
+    Samples s;
+    for (int t = 0; t < times; ++t)
+      for (size_t i = 0; i < onOff.size(); i += 2) {
+        Samples on = audiogen::Tone(hz[0], onOff[i], -23);
+        if (hz.size() > 1) {
+          const Samples other = audiogen::Tone(hz[1], onOff[i], -23);
+          for (size_t k = 0; k < on.size(); ++k) on[k] = int16_t(on[k] + other[k]);
+        }
+        audiogen::Append(s, on);
+        audiogen::Append(s, audiogen::Silence(onOff[i + 1]));
+      }
+    return s;
+  };
+  const struct {
+    const char* label;
+    double mainsHz;
+    Samples tones;
+    std::vector<CallProgressTone> heard;
+  } cases[] = {
+      {"Turkish busy", 50, cadence({450}, {0.5, 0.5}, 4), {CallProgressTone::Busy}},
+      {"UK ringback", 50, cadence({400, 450}, {0.4, 0.2, 0.4, 2.0}, 2), {CallProgressTone::Ringback}},
+      {"NA reorder", 60, cadence({480, 620}, {0.25, 0.25}, 6), {CallProgressTone::Reorder}},
+      {"busy, then dial tone",
+       50,
+       [&] {
+         Samples s = cadence({425}, {0.5, 0.5}, 4);
+         audiogen::Append(s, cadence({350, 440}, {3.0, 0.0}, 1));
+         return s;
+       }(),
+       {CallProgressTone::Busy, CallProgressTone::Dial}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    Samples line = audiogen::Silence(0.5);
+    audiogen::Append(line, c.tones);
+    audiogen::Append(line, audiogen::Silence(6.0));
+    audiogen::AddHum(line, c.mainsHz, -50);
+    audiogen::AddOffset(line, 150);
+    audiogen::AddBandNoise(line, -60, 3);
+    const Watched w = Watch(line);
+    std::vector<CallProgressTone> heard;
+    for (const CallProgressToneEvent& t : w.tones) heard.push_back(t.tone);
+    EXPECT_EQ(heard, c.heard);
+    EXPECT_TRUE(w.rings.empty());
+    EXPECT_TRUE(w.bursts.empty());
+  }
+}
+
 // Mains hum: harmless while the band filter takes it away, named when it
 // drives the sound card into clipping (it hides the rings too, so the cycle
 // is judged when it is over).

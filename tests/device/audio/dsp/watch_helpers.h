@@ -14,6 +14,7 @@ struct Watched {
   std::vector<RingEvent> rings;
   std::vector<ReversalEvent> reversals;
   std::vector<AlertToneEvent> alerts;
+  std::vector<CallProgressToneEvent> tones;
   std::vector<BurstReport> bursts;
   std::vector<CycleVerdict> verdicts;
 };
@@ -31,6 +32,7 @@ inline Watched Watch(const Samples& s, Standard fixed = Standard::Auto, size_t c
           if constexpr (std::is_same_v<T, RingEvent>) out.rings.push_back(v);
           if constexpr (std::is_same_v<T, ReversalEvent>) out.reversals.push_back(v);
           if constexpr (std::is_same_v<T, AlertToneEvent>) out.alerts.push_back(v);
+          if constexpr (std::is_same_v<T, CallProgressToneEvent>) out.tones.push_back(v);
           if constexpr (std::is_same_v<T, BurstReport>) out.bursts.push_back(v);
           if constexpr (std::is_same_v<T, CycleVerdict>) out.verdicts.push_back(v);
         },
