@@ -104,7 +104,7 @@ void HumCanceller::Decimated(double raw) {
 // phase that drifts slowly instead.
 void HumCanceller::Retune(Tracker& t) {
   const double zr = t.zr, zi = t.zi;
-  const bool held = Drowned(Norm(zr, zi));
+  const bool held = Drowned(Norm(zr, zi), t.Amplitude());
   const double pr = t.pr, pi = t.pi;
   t.pr = zr, t.pi = zi;
   if (held) return;
@@ -119,18 +119,22 @@ void HumCanceller::Retune(Tracker& t) {
 }
 
 // Something else fills the low band when the fundamental carries too small a
-// share of it; a quiet band drowns nothing, so estimates left from hum that
-// stopped fade instead of being held and sounded on.
-bool HumCanceller::Drowned(double phasorNorm) const {
+// share of it, and it is at least as loud as the hum it hides (`amplitude`,
+// the fundamental's as last followed): a quiet band, or one quieter than
+// that hum, drowns nothing, so estimates left from hum that stopped, or
+// from a ring at the mains frequency, fade instead of being held and
+// sounded on.
+bool HumCanceller::Drowned(double phasorNorm, double amplitude) const {
   static const double kQuiet = MeanSquareForDbm0(kLeastHumDbm0);
   const double power = std::max(lowPower_ / kDecimatedPerStep, p2_);
-  return power >= kQuiet && 2 * phasorNorm < kLeastShare * power;
+  return power >= kQuiet && power >= amplitude * amplitude / 2 && 2 * phasorNorm < kLeastShare * power;
 }
 
 void HumCanceller::EndOfStep() {
   decimated_ = 0;
   for (Tracker& t : trackers_) Retune(t);
-  held_ = Drowned(Norm(trackers_[std::max(active_, 0)].pr, trackers_[std::max(active_, 0)].pi));
+  const Tracker& followed = trackers_[std::max(active_, 0)];
+  held_ = Drowned(Norm(followed.pr, followed.pi), followed.Amplitude());
   heldSteps_ = held_ ? heldSteps_ + 1 : 0;
   if (heldSteps_ > kLongestHoldSteps && active_ >= 0) {
     active_ = -1;

@@ -61,7 +61,7 @@ class HumCanceller {
   double p1_ = 0, p2_ = 0;  // and low-passed as the phasor is
   // The fundamental's phasor (its squared norm) is drowned by the step's
   // low band, or by the tail of a louder one before it.
-  bool Drowned(double phasorNorm) const;
+  bool Drowned(double phasorNorm, double amplitude) const;
   bool held_ = false;  // something else fills the low band: the estimates hold
   int heldSteps_ = 0;
   double dc_ = 0, lastRaw_ = 0;  // the DC blocker's output and input
