@@ -135,12 +135,21 @@ void HumCanceller::EndOfStep() {
   for (Tracker& t : trackers_) Retune(t);
   const Tracker& followed = trackers_[std::max(active_, 0)];
   held_ = Drowned(Norm(followed.pr, followed.pi), followed.Amplitude());
+  // The steps that brought the sound in were learned from as it came (a
+  // line reversal's jump drives the estimates far off in a few samples, and
+  // the low band's power shows it a step late): the estimates held are
+  // those from two steps before.
+  if (held_ && heldSteps_ == 0) {
+    std::copy(saved_[1], saved_[1] + 2 * kHarmonics, weights_);
+  } else if (!held_) {
+    std::copy(saved_[0], saved_[0] + 2 * kHarmonics, saved_[1]);
+    std::copy(weights_, weights_ + 2 * kHarmonics, saved_[0]);
+  }
   heldSteps_ = held_ ? heldSteps_ + 1 : 0;
   if (heldSteps_ > kLongestHoldSteps && active_ >= 0) {
     active_ = -1;
     harmonics_ = 0;
-    std::fill(std::begin(wc_), std::end(wc_), 0.f);
-    std::fill(std::begin(ws_), std::end(ws_), 0.f);
+    ForgetEstimates();
   }
   lowPower_ = 0;
   static const double kLeast = 2 * MeanSquareForDbm0(kLeastHumDbm0);
@@ -152,12 +161,15 @@ void HumCanceller::EndOfStep() {
   }
   if (best != active_ && !(best < 0 && held_)) {
     active_ = best;
-    std::fill(std::begin(wc_), std::end(wc_), 0.f);
-    std::fill(std::begin(ws_), std::end(ws_), 0.f);
+    ForgetEstimates();
     harmonics_ = best < 0 ? 0 : std::min(kHarmonics, int(kHighestHz / trackers_[best].hz) - kFirstHarmonic + 1);
   }
   const double a = active_ < 0 ? 0 : kMostHarmonicShare * trackers_[active_].Amplitude();
   mostWeight_ = float(a * a);
+}
+
+void HumCanceller::ForgetEstimates() {
+  for (float* w : {weights_, saved_[0], saved_[1]}) std::fill(w, w + 2 * kHarmonics, 0.f);
 }
 
 void HumCanceller::Cancel(float& band, uint32_t phase) {
@@ -167,19 +179,19 @@ void HumCanceller::Cancel(float& band, uint32_t phase) {
     const uint32_t i = (uint32_t(j + kFirstHarmonic) * phase) >> (32 - kTableBits);
     c[j] = cos_[i];
     s[j] = cos_[(i + 3 * kTable / 4) & (kTable - 1)];
-    estimate += wc_[j] * c[j] + ws_[j] * s[j];
+    estimate += weights_[j] * c[j] + weights_[kHarmonics + j] * s[j];
   }
   band -= estimate;
   if (held_) return;
   const float e = kMu * band;
   for (int j = 0; j < harmonics_; ++j) {
-    wc_[j] += e * c[j];
-    ws_[j] += e * s[j];
-    const float w = wc_[j] * wc_[j] + ws_[j] * ws_[j];
+    weights_[j] += e * c[j];
+    weights_[kHarmonics + j] += e * s[j];
+    const float w = weights_[j] * weights_[j] + weights_[kHarmonics + j] * weights_[kHarmonics + j];
     if (w > mostWeight_) {
       const float scale = std::sqrt(mostWeight_ / w);
-      wc_[j] *= scale;
-      ws_[j] *= scale;
+      weights_[j] *= scale;
+      weights_[kHarmonics + j] *= scale;
     }
   }
 }

@@ -49,6 +49,7 @@ class HumCanceller {
   void EndOfStep();
   void Retune(Tracker& t);
   void Cancel(float& band, uint32_t phase);
+  void ForgetEstimates();
 
   float cos_[kTable];
   Tracker trackers_[2];
@@ -68,7 +69,10 @@ class HumCanceller {
   int summed_ = 0, decimated_ = 0;
   int active_ = -1;  // the tracker the canceller follows, -1 for none
   int harmonics_ = 0;
-  float wc_[kHarmonics] = {}, ws_[kHarmonics] = {};
+  // Each harmonic's cosine and sine weights, and as they were one and two
+  // steps not held ago.
+  float weights_[2 * kHarmonics] = {};  // cosines, then sines
+  float saved_[2][2 * kHarmonics] = {};
   float mostWeight_ = 0;  // a harmonic's squared amplitude at the most
 };
 

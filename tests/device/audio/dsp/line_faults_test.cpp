@@ -253,6 +253,26 @@ TEST(LineFaults, ARingAtTheMainsFrequencyLeavesNothingBehind) {
   }
 }
 
+// A line reversal's jump on a humming line: the canceller learned from the
+// jump in the few samples before it held still, and then sounded what it
+// learned for as long as the jump's tail lasted.
+TEST(LineFaults, AReversalLeavesTheBandAsItWas) {
+  Samples line = audiogen::Silence(3.0);
+  audiogen::AddReversal(line, 16000, -0.18, 20);
+  audiogen::AddHum(line, 50, -45);
+  audiogen::AddBandNoise(line, -58, 8);
+  LineFrontEnd frontEnd;
+  std::vector<float> band(line.size());
+  frontEnd.Filter(line.data(), line.size(), band.data());
+  const auto level = [&](double from, double to) {
+    double p = 0;
+    const size_t a = size_t(from * 8000), b = size_t(to * 8000);
+    for (size_t i = a; i < b; ++i) p += double(band[i]) * band[i] / double(b - a);
+    return 10 * std::log10(p / (32768.0 * 32768.0)) + 6.16;
+  };
+  EXPECT_NEAR(level(2.1, 2.5), level(1.4, 1.9), 1.0);
+}
+
 // The equalizer brings two tones received apart in level to one level,
 // their mean where it was.
 TEST(LineFaults, TwistEqualizerLevelsTheTones) {
