@@ -41,6 +41,18 @@ constexpr double kBackgroundRise = 0.04;
 constexpr double kStep = 0.02 * 32768;
 constexpr int64_t kAfterRing = kSampleRate;
 constexpr int64_t kBetweenSteps = kSampleRate / 2;
+// Through a coupler whose high-pass drains it within tens of milliseconds,
+// a reversal is a jump of this share of full scale that decays without
+// swinging back: it stays over half its height for this long (a click or
+// a crackle is back within a millisecond) and crosses zero at most this
+// often in the 120 ms after it (a ring many times more).
+// Mains hum is taken out by subtracting the sample a mains period before,
+// so the jump is seen under hum louder than itself.
+constexpr double kDrainedStep = 0.04 * 32768;
+constexpr size_t kDrainedHold = kSampleRate / 250;
+constexpr int kDrainedCrossings = 2;
+constexpr size_t kMean = kSampleRate / 200;
+constexpr size_t kRise = 3 * kSampleRate / 1000;  // a coupler's own rise time
 
 }  // namespace
 
@@ -177,21 +189,27 @@ void RingDetector::MeasureMains() {
 // towards zero through a sound card's coupling capacitor).
 void RingDetector::CheckStep(std::vector<WatchEvent>& out) {
   const Block& mid = recent_[2];
+  if (mid.start - lastRingEnd_ < kAfterRing || mid.start - lastStep_ < kBetweenSteps) return;
   // The step's own block has the variance of a step, low in frequency: it
-  // may have started what looked like a ring.
-  const bool ringFromStep = ringing_ && ringStart_ == mid.start;
-  if ((ringing_ && !ringFromStep) || mid.start - lastRingEnd_ < kAfterRing || mid.start - lastStep_ < kBetweenSteps)
-    return;
-  for (int i : {0, 1, 3, 4})
-    if (recent_[size_t(i)].ringLike) return;
+  // may have started what looked like a ring (a drained one's tail, the
+  // block after it too).
+  if (ringing_ && ringStart_ < mid.start) return;
+  if (recent_[0].ringLike || recent_[1].ringLike) return;
+  if (!recent_[3].ringLike && !recent_[4].ringLike && SustainedStep(out)) return;
+  DrainedStep(out);
+}
+
+// A step the coupling holds: two steady blocks before it, two after.
+bool RingDetector::SustainedStep(std::vector<WatchEvent>& out) {
+  const Block& mid = recent_[2];
   const double before = (recent_[0].mean + recent_[1].mean) / 2;
   const double after = (recent_[3].mean + recent_[4].mean) / 2;
   const double step = after - before;
-  if (std::fabs(step) < kStep) return;
-  if (std::fabs(recent_[1].mean - recent_[0].mean) > std::fabs(step) / 4) return;
-  if (std::fabs(recent_[4].mean - recent_[3].mean) > std::fabs(step) / 2) return;
+  if (std::fabs(step) < kStep) return false;
+  if (std::fabs(recent_[1].mean - recent_[0].mean) > std::fabs(step) / 4) return false;
+  if (std::fabs(recent_[4].mean - recent_[3].mean) > std::fabs(step) / 2) return false;
   // Steady stretches: no loud signal riding on them.
-  if (std::max(recent_[0].levelDbm0, recent_[4].levelDbm0) > kRingFloorDbm0) return;
+  if (std::max(recent_[0].levelDbm0, recent_[4].levelDbm0) > kRingFloorDbm0) return false;
   // Time the step by the first sample of the middle block past half of it.
   int64_t at = mid.start;
   for (size_t i = 0; i < mid.samples.size(); ++i)
@@ -199,8 +217,65 @@ void RingDetector::CheckStep(std::vector<WatchEvent>& out) {
       at = mid.start + int64_t(i);
       break;
     }
+  ringing_ = false;  // if the step's own block started what looked like a ring
+  Reversal(at, step, out);
+  return true;
+}
+
+// A step the coupling drains within the blocks after it, which may already
+// carry what the reversal announced (DTMF digits 50 ms on). Looked for in
+// the middle block, on the samples less the one a mains period before.
+void RingDetector::DrainedStep(std::vector<WatchEvent>& out) {
+  std::vector<double> x;
+  for (const Block& b : recent_) x.insert(x.end(), b.samples.begin(), b.samples.end());
+  const size_t block = size_t(kBlock), from = 2 * block, to = 3 * block;
+  if (x.size() < 5 * block) return;
+  // A period of 50 or 60 Hz, whichever leaves the line before it the
+  // quieter (hum may not have been measured yet).
+  std::vector<double> y(x.size(), 0.0);
+  double quiet = -1;
+  size_t period = 0;
+  for (size_t p : {size_t(kSampleRate / 50), size_t(kSampleRate / 60)}) {
+    std::vector<double> z(x.size(), 0.0);
+    for (size_t i = p; i < x.size(); ++i) z[i] = x[i] - x[i - p];
+    double q = 0;
+    for (size_t i = block; i < from; ++i) q += z[i] * z[i];
+    if (quiet < 0 || q < quiet) quiet = q, period = p, y.swap(z);
+  }
+  // The line before it steady and quiet, hum aside.
+  const double noise = std::sqrt(quiet / double(block));
+  if (noise > kDrainedStep / 4) return;
+  // The jump stands clear of the noise's peaks, and nothing did before it.
+  const double jump = std::max(kDrainedStep, 6 * noise), calm = std::max(kDrainedStep / 2, 5 * noise);
+  size_t j = from;
+  while (j < to && std::fabs(y[j]) < jump) ++j;
+  if (j == to) return;
+  for (size_t i = block; i + kRise < j; ++i)
+    if (std::fabs(y[i]) >= calm) return;
+  const double sign = y[j] > 0 ? 1 : -1;
+  size_t held = 0;
+  double peak = 0;
+  for (size_t i = j; i < x.size() && sign * y[i] >= kDrainedStep / 2; ++i, ++held) peak = std::max(peak, sign * y[i]);
+  if (held < kDrainedHold) return;
+  // Zero crossings of the low band alone (5 ms means: DTMF digits that
+  // follow come out 20 dB down, a ring's 68 Hz at most 1 dB).
+  // None before the comb's own delay brings the step back: hum that
+  // stopped leaves a period of itself there, a step one side only.
+  int crossings = 0;
+  double side = sign, sum = 0;
+  for (size_t i = j; i < std::min(x.size(), j + 3 * block); ++i) {
+    sum += y[i] - (i >= j + kMean ? y[i - kMean] : 0);
+    if (side * sum / double(kMean) >= -kDrainedStep / 2) continue;
+    if (i < j + period) return;
+    side = -side, ++crossings;
+  }
+  if (crossings > kDrainedCrossings) return;
+  ringing_ = false;  // if the jump's own blocks looked like a ring starting
+  Reversal(recent_[0].start + int64_t(j), sign * peak, out);
+}
+
+void RingDetector::Reversal(int64_t at, double step, std::vector<WatchEvent>& out) {
   lastStep_ = at;
-  if (ringFromStep) ringing_ = false;
   ReversalEvent r;
   r.at = at;
   r.step = step / 32768.0;

@@ -46,6 +46,9 @@ class RingDetector {
   };
   void EndOfBlock(std::vector<WatchEvent>& out);
   void CheckStep(std::vector<WatchEvent>& out);
+  bool SustainedStep(std::vector<WatchEvent>& out);
+  void DrainedStep(std::vector<WatchEvent>& out);
+  void Reversal(int64_t at, double step, std::vector<WatchEvent>& out);
   void EndRing(std::vector<WatchEvent>& out);
   void MeasureMains();
 

@@ -354,12 +354,16 @@ TEST(LineSignals, WhatCameBeforeTheBurst) {
     const char* label;
     bool reversal, alert, ring;
     Precursor before;
+    // How fast the coupling drains the reversal's step, and mains hum.
+    double decayMs = 300, humDbm0 = -100;
   };
   const Case cases[] = {
       {"nothing", false, false, false, Precursor::Nothing},
       {"reversal", true, false, false, Precursor::Reversal},
       {"reversal and alert", true, true, false, Precursor::AlertTone},
       {"ring pulse", false, false, true, Precursor::Ring},
+      {"reversal drained at once", true, false, false, Precursor::Reversal, 12},
+      {"reversal drained, under hum", true, false, false, Precursor::Reversal, 30, -12},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -371,7 +375,8 @@ TEST(LineSignals, WhatCameBeforeTheBurst) {
     audiogen::Append(s, audiogen::Silence(0.1));
     audiogen::Append(s, Burst(Standard::ClipV23));
     audiogen::Append(s, audiogen::Silence(1.0));
-    if (c.reversal) audiogen::AddReversal(s, 4000, 0.1, 300);
+    if (c.reversal) audiogen::AddReversal(s, 4000, 0.1, c.decayMs);
+    if (c.humDbm0 > -100) audiogen::AddHum(s, 50, c.humDbm0);
     audiogen::AddBandNoise(s, -55, 2);
     const Watched w = Watch(s);
     ASSERT_EQ(w.bursts.size(), 1u);
