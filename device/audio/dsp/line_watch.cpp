@@ -83,6 +83,7 @@ struct LineWatch::Impl {
   int64_t n = 0;
 
   int64_t lastRingStart = kNever, lastRingEnd = kNever, lastReversal = kNever;
+  int64_t lastHeardCycle = kNever;  // the last verdict on a cycle's own figures
   int64_t lastAlertStart = kNever, lastAlertEnd = kNever;
 
   struct Cycle {
@@ -188,6 +189,7 @@ struct LineWatch::Impl {
       return;  // one ring and nothing: the call may have been answered
     }
     if (v.diagnosis == Diagnosis::Hum) hum.judged = true;
+    if (v.diagnosis != Diagnosis::Hum) lastHeardCycle = at;
     c.judged = true;
     v.text = DiagnosisText(line, v);
     v.advice = DiagnosisAdvice(v);
@@ -354,6 +356,11 @@ struct LineWatch::Impl {
     if (!hum.active) return;
     hum.active = false;
     if (hum.judged || (cycle.open && !cycle.judged)) return;
+    // Hum that clipped the card around a cycle that was heard all the same:
+    // only a stretch long enough beyond it to hide a whole cycle gets a
+    // verdict of its own.
+    if (hum.start - lastHeardCycle < kCycleGap && hum.lastClipped - std::max(hum.start, lastHeardCycle) < kCycleGap)
+      return;
     CycleVerdict v;
     v.start = hum.start;
     v.at = hum.lastClipped;
