@@ -297,8 +297,9 @@ Samples CallerIdBurst(const CallBurst& call, double levelDbm0, const BurstShape&
 namespace {
 
 Samples Burst(const CallBurst& call, double levelDbm0, bool corruptChecksum, const BurstShape& shape) {
-  const bool nominal = shape.bitRateFactor == 1.0 && shape.toneFactor == 1.0 && shape.twistDb == 0.0 &&
-                       shape.dtmfToneMs == 70 && shape.dtmfGapMs == 70 && shape.carrierPhase == 0;
+  const bool nominal = shape.bitRateFactor == 1.0 && shape.toneFactor == 1.0 && shape.spaceFactor == 1.0 &&
+                       shape.twistDb == 0.0 && shape.dtmfToneMs == 70 && shape.dtmfGapMs == 70 &&
+                       shape.carrierPhase == 0;
   if (call.standard == Standard::ClipDtmf && !nominal) {
     Samples out = DtmfDigitsAudio(MessageBytes(call), shape);
     Amplify(out, GainToLevel(out, levelDbm0));
@@ -318,6 +319,7 @@ Samples Burst(const CallBurst& call, double levelDbm0, bool corruptChecksum, con
   if (call.standard != Standard::ClipDtmf) {
     tx->fsktx.baud_rate = int(std::lround(tx->fsktx.baud_rate * shape.bitRateFactor));
     for (int32_t& rate : tx->fsktx.phase_rates) rate = int32_t(std::lround(rate * shape.toneFactor));
+    tx->fsktx.phase_rates[0] = int32_t(std::lround(tx->fsktx.phase_rates[0] * shape.spaceFactor));  // bit 0
     // The transmitter counts a bit in hundredths of a bit per second.
     tx->fsktx.phase_acc = uint32_t(std::fmod(shape.carrierPhase, 1.0) * 4294967296.0);
     tx->fsktx.baud_frac = int(std::fmod(shape.bitPhase, 1.0) * 100 * 8000);

@@ -58,6 +58,7 @@ Samples CallerIdBurst(const CallBurst& call, double levelDbm0, bool corruptCheck
 struct BurstShape {
   double bitRateFactor = 1.0;  // FSK: 1.01 sends 1212 bit/s
   double toneFactor = 1.0;     // FSK tones, or each DTMF tone, times this
+  double spaceFactor = 1.0;    // FSK: the space tone alone, times this as well
   // FSK: the space tone this much above the mark, exactly at the two tones
   // sent (a line's tilt across the band); DTMF: the high tones above the low.
   double twistDb = 0.0;

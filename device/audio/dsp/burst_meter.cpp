@@ -47,6 +47,9 @@ constexpr double kCarrierShare = 0.35;
 constexpr int kSum = 8;
 // Bell 202's space is 1.83 times its mark, V.23's 1.62: between them.
 constexpr double kBetweenRatios = 1.72;
+// A bit clock within this share of 1200 bit/s moved no tone (an exchange's
+// 1 % and a sound card's).
+constexpr double kClockOnTime = 0.02;
 // An alternating signal longer than any standard's seizure (330 bits) is a
 // message whose tones the spectrum blurred (a fast bit clock spreads them)
 // when its tones change no more often than this share of its bits.
@@ -297,14 +300,23 @@ void BurstMeter::MeasureFsk(BurstReport& r, const std::vector<Span>& busy, bool 
   // lengths say nothing then.
   if (!r.markHz || !r.spaceHz || (r.twistDb && std::fabs(*r.twistDb) > kPreambleTwistDb))
     r.markBits = r.seizureBits = std::nullopt;
-  // V.23 and Bell 202 send the same bytes; with both tones far off their
-  // standard's, their ratio (which no clock error moves) says which it was.
+  // V.23 and Bell 202 send the same bytes, so the tones say which it was.
+  // With the bit clock off, a clock moved everything, and the tones' ratio
+  // (which no clock error moves) tells; with it on time, the standard whose
+  // tones lie nearer (a V.23 space 8 % high has Bell 202's ratio).
   if (!standardFixed && r.markHz && r.spaceHz && (r.standard == Standard::ClipV23 || r.standard == Standard::Bell202)) {
-    const Standard byRatio = *r.spaceHz / *r.markHz > kBetweenRatios ? Standard::Bell202 : Standard::ClipV23;
-    if (byRatio != r.standard) {
-      r.standard = byRatio;
-      if (r.message) r.message->standard = byRatio;
-      nominal = NominalFskTones(byRatio);
+    const auto distance = [&](Standard st) {
+      const FskTones t = NominalFskTones(st);
+      return std::fabs(std::log(*r.markHz / t.markHz)) + std::fabs(std::log(*r.spaceHz / t.spaceHz));
+    };
+    const bool clockOff = !r.bitRate || std::fabs(*r.bitRate / kFskBitRate - 1) > kClockOnTime;
+    const Standard by =
+        clockOff ? (*r.spaceHz / *r.markHz > kBetweenRatios ? Standard::Bell202 : Standard::ClipV23)
+                 : (distance(Standard::Bell202) < distance(Standard::ClipV23) ? Standard::Bell202 : Standard::ClipV23);
+    if (by != r.standard) {
+      r.standard = by;
+      if (r.message) r.message->standard = by;
+      nominal = NominalFskTones(by);
     }
   }
   if (r.markHz && *r.markHz > 0) r.markOffsetPct = 100 * (*r.markHz / nominal.markHz - 1);

@@ -141,6 +141,11 @@ INSTANTIATE_TEST_SUITE_P(
         VerdictCase{"TonesOffButRead", [] { return Cycle(Burst(Standard::ClipV23, -13, {.toneFactor = 1.05})); },
                     Standard::Auto, Diagnosis::OutOfStandard, "standart dışı: işaret tonu yüzde +5,",
                     LimitedFigure::MarkOffset},
+        // A V.23 space 8 % high has Bell 202's ratio of tones; its mark on
+        // time says it is V.23 with one tone off, not Bell 202 with both.
+        VerdictCase{"SpaceAloneOff", [] { return Cycle(Burst(Standard::ClipV23, -13, {.spaceFactor = 1.08})); },
+                    Standard::Auto, Diagnosis::OutOfStandard, "standart dışı: boşluk tonu yüzde +8,",
+                    LimitedFigure::SpaceOffset},
         VerdictCase{"DtmfOffFrequency", [] { return Cycle(Burst(Standard::ClipDtmf, -13, {.toneFactor = 1.05})); },
                     Standard::Auto, Diagnosis::OffFrequency, "frekans kaymış (tonlar, yüzde +5,"},
         VerdictCase{"DtmfTwist", [] { return Cycle(Burst(Standard::ClipDtmf, -10, {.twistDb = 14})); }, Standard::Auto,
