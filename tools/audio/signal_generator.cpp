@@ -238,10 +238,6 @@ void RandomDtmfLayout(CallBurst& c, QRandomGenerator& rng) {
 
 }  // namespace
 
-namespace {
-Samples Burst(const CallBurst& call, double levelDbm0, bool corruptChecksum, const BurstShape& shape);
-}  // namespace
-
 CallBurst MakeCallBurst(Standard standard, const QString& number, const QString& name, const QDateTime& sent) {
   CallBurst c;
   c.standard = standard;
@@ -287,16 +283,10 @@ QByteArray MessageBytes(const CallBurst& call) {
 }
 
 Samples CallerIdBurst(const CallBurst& call, double levelDbm0, bool corruptChecksum) {
-  return Burst(call, levelDbm0, corruptChecksum, BurstShape{});
+  return CallerIdBurst(call, levelDbm0, corruptChecksum ? BurstShape{.wrongBits = 0x5A} : BurstShape{});
 }
 
 Samples CallerIdBurst(const CallBurst& call, double levelDbm0, const BurstShape& shape) {
-  return Burst(call, levelDbm0, false, shape);
-}
-
-namespace {
-
-Samples Burst(const CallBurst& call, double levelDbm0, bool corruptChecksum, const BurstShape& shape) {
   const bool nominal = shape.bitRateFactor == 1.0 && shape.toneFactor == 1.0 && shape.spaceFactor == 1.0 &&
                        shape.twistDb == 0.0 && shape.dtmfToneMs == 70 && shape.dtmfGapMs == 70 &&
                        shape.carrierPhase == 0;
@@ -313,9 +303,8 @@ Samples Burst(const CallBurst& call, double levelDbm0, bool corruptChecksum, con
   }
   const QByteArray msg = MessageBytes(call);
   adsi_tx_put_message(tx, reinterpret_cast<const uint8_t*>(msg.constData()), int(msg.size()));
-  const uint8_t wrong = corruptChecksum ? 0x5A : shape.wrongBits;
-  if (wrong && call.standard != Standard::ClipDtmf && shape.wrongByte >= 1 && tx->msg_len >= shape.wrongByte)
-    tx->msg[tx->msg_len - (corruptChecksum ? 1 : shape.wrongByte)] ^= wrong;
+  if (shape.wrongBits && call.standard != Standard::ClipDtmf && shape.wrongByte >= 1 && tx->msg_len >= shape.wrongByte)
+    tx->msg[tx->msg_len - shape.wrongByte] ^= shape.wrongBits;
   if (call.standard != Standard::ClipDtmf) {
     tx->fsktx.baud_rate = int(std::lround(tx->fsktx.baud_rate * shape.bitRateFactor));
     for (int32_t& rate : tx->fsktx.phase_rates) rate = int32_t(std::lround(rate * shape.toneFactor));
@@ -332,8 +321,6 @@ Samples Burst(const CallBurst& call, double levelDbm0, bool corruptChecksum, con
   Amplify(out, GainToLevel(out, levelDbm0));
   return out;
 }
-
-}  // namespace
 
 Samples DrainAdsi(adsi_tx_state_t* tx) {
   Samples out;

@@ -60,6 +60,28 @@ constexpr double kPreambleTwistDb = 10;
 // The DTMF receiver times a digit to within a window of its detector at
 // either edge; the tones are measured this far inside them.
 constexpr int64_t kDtmfEdge = 128;
+// V.23 and Bell 202 send the same bytes, so the tones say which it was.
+// With the bit clock off, a clock moved everything, and the tones' ratio
+// (which no clock error moves) tells; with it on time, the standard whose
+// tones lie nearer (a V.23 space 8 % high has Bell 202's ratio).
+Standard FskStandardOfTones(double markHz, double spaceHz, std::optional<double> bitRate) {
+  if (!bitRate || std::fabs(*bitRate / kFskBitRate - 1) > kClockOnTime)
+    return spaceHz / markHz > kBetweenRatios ? Standard::Bell202 : Standard::ClipV23;
+  const auto distance = [&](Standard st) {
+    const FskTones t = NominalFskTones(st);
+    return std::fabs(std::log(markHz / t.markHz)) + std::fabs(std::log(spaceHz / t.spaceHz));
+  };
+  return distance(Standard::Bell202) < distance(Standard::ClipV23) ? Standard::Bell202 : Standard::ClipV23;
+}
+
+// Each FSK figure against its standard's nominal one.
+void FskOffsets(BurstReport& r) {
+  const FskTones nominal = NominalFskTones(r.standard);
+  if (r.markHz && *r.markHz > 0) r.markOffsetPct = 100 * (*r.markHz / nominal.markHz - 1);
+  if (r.spaceHz && *r.spaceHz > 0) r.spaceOffsetPct = 100 * (*r.spaceHz / nominal.spaceHz - 1);
+  if (r.bitRate && *r.bitRate > 0) r.bitRateOffsetPct = 100 * (*r.bitRate / kFskBitRate - 1);
+}
+
 QString FskLayout(uint8_t type) {
   switch (type) {
     case 0x80:
@@ -265,7 +287,7 @@ BurstMeter::Baseband BurstMeter::MixDown(int64_t from, int64_t to, double centre
 // Framed FSK: the preamble from the message back, then the tones, their
 // levels and the bit clock over the whole burst.
 void BurstMeter::MeasureFsk(BurstReport& r, const std::vector<Span>& busy, bool standardFixed) const {
-  FskTones nominal = NominalFskTones(r.standard);
+  const FskTones nominal = NominalFskTones(r.standard);
   const double bit = kSampleRate / r.readingBitRate.value_or(kFskBitRate);
   r.layout = FskLayout(r.messageType);
   r.bitRate = r.readingBitRate;
@@ -300,28 +322,11 @@ void BurstMeter::MeasureFsk(BurstReport& r, const std::vector<Span>& busy, bool 
   // lengths say nothing then.
   if (!r.markHz || !r.spaceHz || (r.twistDb && std::fabs(*r.twistDb) > kPreambleTwistDb))
     r.markBits = r.seizureBits = std::nullopt;
-  // V.23 and Bell 202 send the same bytes, so the tones say which it was.
-  // With the bit clock off, a clock moved everything, and the tones' ratio
-  // (which no clock error moves) tells; with it on time, the standard whose
-  // tones lie nearer (a V.23 space 8 % high has Bell 202's ratio).
   if (!standardFixed && r.markHz && r.spaceHz && (r.standard == Standard::ClipV23 || r.standard == Standard::Bell202)) {
-    const auto distance = [&](Standard st) {
-      const FskTones t = NominalFskTones(st);
-      return std::fabs(std::log(*r.markHz / t.markHz)) + std::fabs(std::log(*r.spaceHz / t.spaceHz));
-    };
-    const bool clockOff = !r.bitRate || std::fabs(*r.bitRate / kFskBitRate - 1) > kClockOnTime;
-    const Standard by =
-        clockOff ? (*r.spaceHz / *r.markHz > kBetweenRatios ? Standard::Bell202 : Standard::ClipV23)
-                 : (distance(Standard::Bell202) < distance(Standard::ClipV23) ? Standard::Bell202 : Standard::ClipV23);
-    if (by != r.standard) {
-      r.standard = by;
-      if (r.message) r.message->standard = by;
-      nominal = NominalFskTones(by);
-    }
+    r.standard = FskStandardOfTones(*r.markHz, *r.spaceHz, r.bitRate);
+    if (r.message) r.message->standard = r.standard;
   }
-  if (r.markHz && *r.markHz > 0) r.markOffsetPct = 100 * (*r.markHz / nominal.markHz - 1);
-  if (r.spaceHz && *r.spaceHz > 0) r.spaceOffsetPct = 100 * (*r.spaceHz / nominal.spaceHz - 1);
-  if (r.bitRate && *r.bitRate > 0) r.bitRateOffsetPct = 100 * (*r.bitRate / kFskBitRate - 1);
+  FskOffsets(r);
 }
 
 // The mark run: back from the message while the tone stays on the mark
@@ -391,11 +396,8 @@ void BurstMeter::MeasureDtmf(BurstReport& r) const {
 
 void BurstMeter::TakeFskFigures(Standard standard, const FskToneFigures& f, BurstReport& r) const {
   r.standard = standard;
-  const FskTones nominal = NominalFskTones(standard);
   TakeTones(f, r);
-  if (r.markHz) r.markOffsetPct = 100 * (*r.markHz / nominal.markHz - 1);
-  if (r.spaceHz) r.spaceOffsetPct = 100 * (*r.spaceHz / nominal.spaceHz - 1);
-  if (r.bitRate) r.bitRateOffsetPct = 100 * (*r.bitRate / kFskBitRate - 1);
+  FskOffsets(r);
 }
 
 // What a signal no receiver framed is (unframed_signal.h), and the figures
@@ -411,16 +413,16 @@ void BurstMeter::RecogniseUnframed(BurstReport& r, const std::vector<Span>& busy
     case UnframedSignal::Kind::Seizure: {
       const double bits = double(to - from) * kFskBitRate / kSampleRate;
       if (bits > kLongestSeizureBits) {
-        // V.23's tones first; the ratio of those heard says which standard
-        // it is (as for a framed burst), and Bell 202's are then measured at
-        // their own places.
+        // V.23's tones first; those heard say which standard it is (as for a
+        // framed burst), and Bell 202's are then measured at their own places.
         const auto measure = [&](Standard st) {
           const FskTones t = NominalFskTones(st);
           return FskToneMeter::Measure(x, t.markHz, t.spaceHz, QuietBand(r.start, busy));
         };
         Standard best = Standard::ClipV23;
         FskToneFigures f = measure(best);
-        if (f.markHz && f.spaceHz && *f.spaceHz / *f.markHz > kBetweenRatios) f = measure(best = Standard::Bell202);
+        if (f.markHz && f.spaceHz && FskStandardOfTones(*f.markHz, *f.spaceHz, f.bitRate) == Standard::Bell202)
+          f = measure(best = Standard::Bell202);
         if (f.bitRate && f.tonesPerBit < kMessageTonesPerBit) {
           TakeFskFigures(best, f, r);
           break;

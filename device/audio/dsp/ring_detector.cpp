@@ -56,6 +56,8 @@ constexpr size_t kRise = 3 * kSampleRate / 1000;  // a coupler's own rise time
 
 }  // namespace
 
+bool RingDetector::RingingOrAfter() const { return ringing_ || n_ - lastRingEnd_ < kAfterRing; }
+
 void RingDetector::Feed(const int16_t* raw, const float* band, size_t count, std::vector<WatchEvent>& out) {
   for (size_t i = 0; i < count; ++i) {
     const double x = raw[i];
@@ -226,10 +228,19 @@ bool RingDetector::SustainedStep(std::vector<WatchEvent>& out) {
 // carry what the reversal announced (DTMF digits 50 ms on). Looked for in
 // the middle block, on the samples less the one a mains period before.
 void RingDetector::DrainedStep(std::vector<WatchEvent>& out) {
+  const size_t block = size_t(kBlock), from = 2 * block, to = 3 * block;
+  for (const Block& b : recent_)
+    if (b.samples.size() != block) return;
+  // Most blocks hold no jump a mains period against the samples before it:
+  // they are passed over without the whole look below, every 40 ms on
+  // every line.
+  const auto at = [&](size_t i) { return double(recent_[i / block].samples[i % block]); };
+  bool jumped = false;
+  for (size_t p : {size_t(kSampleRate / 50), size_t(kSampleRate / 60)})
+    for (size_t i = from; i < to && !jumped; ++i) jumped = std::fabs(at(i) - at(i - p)) >= kDrainedStep;
+  if (!jumped) return;
   std::vector<double> x;
   for (const Block& b : recent_) x.insert(x.end(), b.samples.begin(), b.samples.end());
-  const size_t block = size_t(kBlock), from = 2 * block, to = 3 * block;
-  if (x.size() < 5 * block) return;
   // A period of 50 or 60 Hz, whichever leaves the line before it the
   // quieter (hum may not have been measured yet).
   std::vector<double> y(x.size(), 0.0);

@@ -30,7 +30,7 @@ class RingDetector {
   // A ring is sounding now (as far as the blocks so far tell).
   bool Ringing() const { return ringing_; }
   // Or ended less than a second ago: the band may still carry its tail.
-  bool RingingOrAfter() const { return ringing_ || n_ - lastRingEnd_ < kSampleRate; }
+  bool RingingOrAfter() const;
   // The mains hum on the line: its frequency (50 or 60 Hz; 0 while there is
   // none to speak of) and level, outside the rings.
   double MainsHz() const { return mainsHz_; }
