@@ -7,6 +7,7 @@
 #include <complex>
 
 #include "decode_helpers.h"
+#include "device/audio/dsp/dbm0.h"
 #include "device/audio/dsp/line_front_end.h"
 #include "device/audio/dsp/message_parser.h"
 #include "device/audio/dsp/reading_doubt.h"
@@ -196,6 +197,19 @@ TEST(LineFaults, ToneNearAMultipleOf500HzIsNoHum) {
   }
 }
 
+// The level of the front end's band over [from, to) seconds of `line`
+// (`from` negative: that far before its end; `to` left out: to its end).
+double BandDbm0(const Samples& line, double from, double to = 1e9) {
+  LineFrontEnd frontEnd;
+  std::vector<float> band(line.size());
+  frontEnd.Filter(line.data(), line.size(), band.data());
+  const size_t a = size_t(from < 0 ? double(line.size()) + from * 8000 : from * 8000);
+  const size_t b = size_t(std::min(to * 8000, double(line.size())));
+  double power = 0;
+  for (size_t i = a; i < b; ++i) power += double(band[i]) * band[i] / double(b - a);
+  return Dbm0FromMeanSquare(power);
+}
+
 // What the canceller learned stays out of a quiet band after it: a ring's
 // tail in the loops was taken for hum (the canceller then learned the next
 // sound as harmonics), and the harmonics of hum that stopped were held and
@@ -211,14 +225,7 @@ TEST(LineFaults, NothingSoundsOnInTheBand) {
     audiogen::Append(line, noise);
     audiogen::Append(line, audiogen::Silence(1.0));
     audiogen::AddNoise(line, -50, 6);
-    LineFrontEnd frontEnd;
-    std::vector<float> band(line.size());
-    frontEnd.Filter(line.data(), line.size(), band.data());
-    const size_t from = line.size() - 4000;
-    double power = 0;
-    for (size_t i = from; i < band.size(); ++i) power += double(band[i]) * band[i] / 4000;
-    EXPECT_NEAR(10 * std::log10(power / (32768.0 * 32768.0)) + 6.16, audiogen::LevelDbm0(line.data() + from, 4000),
-                1.0);
+    EXPECT_NEAR(BandDbm0(line, -0.5), audiogen::LevelDbm0(line.data() + line.size() - 4000, 4000), 1.0);
   }
 }
 
@@ -240,12 +247,7 @@ TEST(LineFaults, ARingAtTheMainsFrequencyLeavesNothingBehind) {
     if (hum) audiogen::AddHum(line, 50, -58);
     audiogen::AddNoise(line, -40, 7);
     audiogen::AddOffset(line, 100);
-    LineFrontEnd frontEnd;
-    std::vector<float> band(line.size());
-    frontEnd.Filter(line.data(), line.size(), band.data());
-    double power = 0;
-    for (size_t i = band.size() - 16000; i < band.size(); ++i) power += double(band[i]) * band[i] / 16000;
-    return 10 * std::log10(power / (32768.0 * 32768.0)) + 6.16;
+    return BandDbm0(line, -2);
   };
   for (bool hum : {true, false}) {
     SCOPED_TRACE(hum ? "hum" : "no hum");
@@ -261,16 +263,7 @@ TEST(LineFaults, AReversalLeavesTheBandAsItWas) {
   audiogen::AddReversal(line, 16000, -0.18, 20);
   audiogen::AddHum(line, 50, -45);
   audiogen::AddBandNoise(line, -58, 8);
-  LineFrontEnd frontEnd;
-  std::vector<float> band(line.size());
-  frontEnd.Filter(line.data(), line.size(), band.data());
-  const auto level = [&](double from, double to) {
-    double p = 0;
-    const size_t a = size_t(from * 8000), b = size_t(to * 8000);
-    for (size_t i = a; i < b; ++i) p += double(band[i]) * band[i] / double(b - a);
-    return 10 * std::log10(p / (32768.0 * 32768.0)) + 6.16;
-  };
-  EXPECT_NEAR(level(2.1, 2.5), level(1.4, 1.9), 1.0);
+  EXPECT_NEAR(BandDbm0(line, 2.1, 2.5), BandDbm0(line, 1.4, 1.9), 1.0);
 }
 
 // The equalizer brings two tones received apart in level to one level,
